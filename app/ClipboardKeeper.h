@@ -1,0 +1,11 @@
+#pragma once
+
+// Called when the program ends. On X11 a clipboard's content lives in the
+// process that set it: if this process still owns the clipboard and no
+// clipboard manager runs to take it over, keep serving it (no windows, no
+// hot keys) until another program takes the clipboard or a termination
+// signal arrives. With a manager, Qt hands the content over on exit.
+void serveClipboardUntilTaken();
+
+// Whether a clipboard manager owns the CLIPBOARD_MANAGER selection.
+bool clipboardManagerRunning();

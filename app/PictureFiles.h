@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+class QImage;
+
+// Fills the date and time fields of a file-name pattern: %Y year, %M month,
+// %D day, %h hour, %m minute, %s second, all without leading zeros; "%"
+// before any other character yields that character.
+QString expandFileName(const QString& pattern, const QDateTime& now = QDateTime::currentDateTime());
+
+// The image-writer format for a file suffix ("PNG", "JPG", "BMP", "XBM"),
+// case-insensitive; empty for any other suffix.
+QByteArray formatForSuffix(const QString& suffix);
+
+struct SaveResult
+{
+    bool ok = false;
+    QString fileName; // the file written, or the one that failed
+    QString error;    // why it failed
+};
+
+// Writes the image to exactly this file. With replace false an existing file
+// is never touched (the call fails instead); with replace true it is replaced
+// atomically, so a failed write leaves the old file intact.
+SaveResult writeImageFile(const QImage& image, const QString& fileName, const QByteArray& format, int quality,
+                          bool replace);
+
+// Saves into the snapshot directory under the expanded name pattern plus the
+// extension. An existing file is never replaced: "_1", "_2", ... are appended
+// to the name until it is free.
+SaveResult saveImageToFile(const QImage& image);
+
+// Puts the image on the clipboard (not the selection).
+void copyImageToClipboard(const QImage& image);

@@ -1,0 +1,166 @@
+#include "app/Vireoscape.h"
+
+#include "config/AppConfig.h"
+#include "options/KeyText.h"
+#include "platform/GlobalShortcut.h"
+#include "platform/ScreenGrab.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QMenu>
+#include <QPushButton>
+
+Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
+{
+    createButtons();
+    createActions();
+    createTrayIcon();
+    connect(&m_delayTimer, &QTimer::timeout, this, &Vireoscape::OnTimeOut);
+    setWindowTitle(tr("Vireoscape"));
+}
+
+Vireoscape::~Vireoscape()
+{
+    AppConfig.save();
+}
+
+void Vireoscape::createButtons()
+{
+    setWindowIcon(QIcon(QStringLiteral(":/Resources/Vireoscape.png")));
+    auto* layout = new QHBoxLayout;
+    layout->setSpacing(40);
+    layout->setContentsMargins(20, 10, 20, 10);
+    setLayout(layout);
+
+    auto* capture = new QPushButton(QIcon(QStringLiteral(":/Resources/ico_btn_snapshot_area.png")), QString());
+    capture->setToolTip(tr("Capture"));
+    capture->setIconSize(QSize(32, 32));
+    layout->addWidget(capture);
+    connect(capture, &QPushButton::clicked, this, &Vireoscape::startSnapshot);
+
+    auto* option = new QPushButton(QIcon(QStringLiteral(":/Resources/option.png")), QString());
+    option->setToolTip(tr("Option..."));
+    option->setIconSize(QSize(32, 32));
+    layout->addWidget(option);
+    connect(option, &QPushButton::clicked, this, &Vireoscape::OnOption);
+}
+
+void Vireoscape::createActions()
+{
+    m_startSnapshotAction = new QAction(tr("Start snapshot"), this);
+    connect(m_startSnapshotAction, &QAction::triggered, this, &Vireoscape::startSnapshot);
+    m_showMainWndAction = new QAction(tr("Show Main Window"), this);
+    connect(m_showMainWndAction, &QAction::triggered, this, &Vireoscape::showMainWnd);
+    m_optionAction = new QAction(tr("Option..."), this);
+    connect(m_optionAction, &QAction::triggered, this, &Vireoscape::OnOption);
+    m_exitAction = new QAction(tr("Exit"), this);
+    connect(m_exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    setupShortcuts();
+}
+
+void Vireoscape::createTrayIcon()
+{
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->addAction(m_startSnapshotAction);
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_showMainWndAction);
+    m_trayMenu->addAction(m_optionAction);
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_exitAction);
+
+    m_trayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/Resources/Vireoscape.png")), this);
+    m_trayIcon->setContextMenu(m_trayMenu);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &Vireoscape::iconActivated);
+    m_trayIcon->setToolTip(tr("Vireoscape"));
+    m_trayIcon->setVisible(true);
+}
+
+void Vireoscape::setupShortcuts()
+{
+    struct Binding
+    {
+        CGlobalShortcut*& shortcut;
+        const QString& text;
+        QAction* owner;
+        void (Vireoscape::*slot)();
+    };
+    const Binding bindings[] = {
+        {m_startSnapshotShortcut, AppConfig.ShortcutStartSnapshot, m_startSnapshotAction, &Vireoscape::startSnapshot},
+        {m_showMainWndShortcut, AppConfig.ShortcutShowMainWnd, m_showMainWndAction, &Vireoscape::showMainWnd},
+    };
+    for (const Binding& b : bindings) {
+        delete b.shortcut; // releases the system-wide grab
+        b.shortcut = nullptr;
+        if (b.text.isEmpty())
+            continue;
+        const QKeySequence sequence(CShortcut(b.text).toString(true));
+        b.shortcut = new CGlobalShortcut(sequence, b.owner);
+        connect(b.shortcut, &CGlobalShortcut::activated, this, b.slot);
+    }
+}
+
+void Vireoscape::startSnapshot()
+{
+    hide();
+    m_delayTimer.start(AppConfig.IntervalSnap);
+}
+
+void Vireoscape::OnTimeOut()
+{
+    m_delayTimer.stop();
+    const QPixmap desktop = grabDesktop();
+    Q_UNUSED(desktop);
+}
+
+void Vireoscape::showMainWnd()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        setVisible(true);
+    if (m_firstShow) {
+        m_firstShow = false;
+        m_rememberedGeometry = frameGeometry();
+    } else {
+        move(m_rememberedGeometry.topLeft());
+    }
+}
+
+void Vireoscape::OnOption()
+{
+}
+
+void Vireoscape::showAbout()
+{
+}
+
+void Vireoscape::iconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason != QSystemTrayIcon::DoubleClick)
+        return;
+    if (AppConfig.SnapshotAfterDlbClk)
+        startSnapshot();
+    else
+        showMainWnd();
+}
+
+bool Vireoscape::trayUsable() const
+{
+    // isVisible() stays true with no tray host; hiding the window then would
+    // leave the user with nothing to click.
+    return m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void Vireoscape::closeEvent(QCloseEvent* event)
+{
+    if (AppConfig.GenCloseToTray && trayUsable()) {
+        m_rememberedGeometry = frameGeometry();
+        hide();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QRect>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+class QAction;
+class QMenu;
+class CGlobalShortcut;
+class CDrawView;
+
+// The main window: two icon buttons, the tray icon and its menu, the global
+// hot keys, the delay timer between hiding and grabbing, and the capture view
+// of the current snapshot.
+class Vireoscape : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Vireoscape(QWidget* parent = nullptr);
+    ~Vireoscape() override;
+
+    // (Re)registers both global hot keys from the settings.
+    void setupShortcuts();
+
+    QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
+    QMenu* trayMenu() const { return m_trayMenu; }
+    CDrawView* captureView() const { return m_captureView; }
+    CGlobalShortcut* startSnapshotShortcut() const { return m_startSnapshotShortcut; }
+    CGlobalShortcut* showMainWndShortcut() const { return m_showMainWndShortcut; }
+    const QTimer& delayTimer() const { return m_delayTimer; }
+
+public slots:
+    void startSnapshot();
+    void OnOption();
+    void showMainWnd();
+    void showAbout();
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+    void OnTimeOut();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createButtons();
+    void createActions();
+    void createTrayIcon();
+    // The tray can take the window only when a tray host shows our icon.
+    bool trayUsable() const;
+
+    QAction* m_startSnapshotAction = nullptr;
+    QAction* m_showMainWndAction = nullptr;
+    QAction* m_optionAction = nullptr;
+    QAction* m_exitAction = nullptr;
+    CGlobalShortcut* m_startSnapshotShortcut = nullptr;
+    CGlobalShortcut* m_showMainWndShortcut = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    CDrawView* m_captureView = nullptr;
+    QTimer m_delayTimer;
+    QRect m_rememberedGeometry;
+    bool m_firstShow = true;
+};

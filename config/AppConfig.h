@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+// The settings of the program: one global record, loaded once at start-up and
+// saved when the options are confirmed and when the program ends. Every field
+// bears the name of its settings key.
+class CAppConfig
+{
+public:
+    CAppConfig();
+
+    int IntervalSnap;
+    QString LastOpenFileName;
+    QString FontFamity;
+    QColor FontColor;
+    int FontSize;
+    bool FrameCheck;
+    QColor FrameColor;
+    int FrameWidth;
+    bool FillCheck;
+    QColor FillColor;
+    int Transparent;
+    bool GenAutoRun;
+    bool GenAutoHide;
+    bool GenCloseToTray;
+    int GenActionAfterFinish;
+    bool SnapshotAfterDlbClk;
+    bool SnapshotShadow;
+    bool CopyToClipboardAfterFinish;
+    bool SaveToFileAfterFinish;
+    QString SnapshotFilePath;
+    QString SnapshotFileName;
+    QString SnapshotFileNameExt;
+    int ImageQuality;
+    QString ShortcutStartSnapshot;
+    QString ShortcutShowMainWnd;
+
+    // Reads every key from the settings store (defaults for missing ones),
+    // then brings the log-on start entry in line with GenAutoRun.
+    void load();
+    // Writes every key, then brings the log-on start entry in line.
+    void save() const;
+
+    // The record as a first run sees it.
+    static CAppConfig defaults();
+    // Where pictures go by default: the user's home directory.
+    static QString defaultSnapshotDir();
+
+    // Calls f(key, field, default) for every field in the order of the store.
+    template <class Record, class F> static void visit(Record& record, F&& f);
+
+    static constexpr int kDefaultQuality = 80;
+    // Stored qualities outside 0..100 (negative ones too) load as this value.
+    static constexpr int kFallbackQuality = 50;
+};
+
+extern CAppConfig AppConfig;
+
+// Colours are stored as one 0xAARRGGBB number, alpha included.
+inline quint32 colorToSetting(const QColor& c) { return c.rgba(); }
+inline QColor colorFromSetting(quint32 v) { return QColor::fromRgba(v); }
+
+template <class Record, class F> void CAppConfig::visit(Record& r, F&& f)
+{
+    const QColor none = colorFromSetting(0);
+    f("IntervalSnap", r.IntervalSnap, 200);
+    f("LastOpenFileName", r.LastOpenFileName, QString());
+    f("FontFamity", r.FontFamity, QString());
+    f("FontColor", r.FontColor, none);
+    f("FontSize", r.FontSize, 16);
+    f("FrameCheck", r.FrameCheck, false);
+    f("FrameColor", r.FrameColor, none);
+    f("FrameWidth", r.FrameWidth, 2);
+    f("FillCheck", r.FillCheck, true);
+    f("FillColor", r.FillColor, none);
+    f("Transparent", r.Transparent, 80);
+    f("GenAutoRun", r.GenAutoRun, true);
+    f("GenAutoHide", r.GenAutoHide, false);
+    f("GenCloseToTray", r.GenCloseToTray, true);
+    f("GenActionAfterFinish", r.GenActionAfterFinish, 1);
+    f("SnapshotAfterDlbClk", r.SnapshotAfterDlbClk, true);
+    f("SnapshotShadow", r.SnapshotShadow, true);
+    f("CopyToClipboardAfterFinish", r.CopyToClipboardAfterFinish, true);
+    f("SaveToFileAfterFinish", r.SaveToFileAfterFinish, true);
+    f("SnapshotFilePath", r.SnapshotFilePath, defaultSnapshotDir());
+    f("SnapshotFileName", r.SnapshotFileName, QStringLiteral("Snapshot_%Y_%M_%D_%h_%m_%s"));
+    f("SnapshotFileNameExt", r.SnapshotFileNameExt, QStringLiteral(".png"));
+    f("ImageQuality", r.ImageQuality, kDefaultQuality);
+    f("ShortcutStartSnapshot", r.ShortcutStartSnapshot, QStringLiteral("Alt + S"));
+    f("ShortcutShowMainWnd", r.ShortcutShowMainWnd, QStringLiteral("Alt + E"));
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QKeySequence>
+#include <QObject>
+
+// A system-wide hot key: grabs its key combination on the X11 root window for
+// as long as the object lives and emits activated() when it is pressed,
+// whatever window has the focus. Num Lock and Caps Lock do not matter.
+class CGlobalShortcut : public QObject, public QAbstractNativeEventFilter
+{
+    Q_OBJECT
+public:
+    CGlobalShortcut(const QKeySequence& shortcut, QObject* parent = nullptr);
+    ~CGlobalShortcut() override;
+
+    QKeySequence shortcut() const { return m_shortcut; }
+    // Whether the combination is grabbed (false without X11, for keys that
+    // have no key code, or when another program holds the combination).
+    bool isRegistered() const { return m_registered; }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+signals:
+    void activated();
+
+private:
+    bool grab();
+    void ungrab();
+    QList<unsigned int> lockVariants() const;
+
+    QKeySequence m_shortcut;
+    unsigned int m_keycode = 0;
+    unsigned int m_modifiers = 0;
+    unsigned int m_numLock = 0;
+    bool m_registered = false;
+};

@@ -1,0 +1,59 @@
+#!/bin/bash
+# run-isolated.sh MODE PROGRAM [ARGS...]
+# Runs a test with its own HOME, XDG directories and TMPDIR (removed
+# afterwards). MODE: offscreen (QT_QPA_PLATFORM=offscreen), xvfb (a private
+# Xvfb server), xvfb-wm (Xvfb with the openbox window manager).
+set -u
+mode=$1; shift
+
+sandbox=$(mktemp -d "${TMPDIR:-/tmp}/vireoscape-test.XXXXXX")
+server_pid=""; wm_pid=""
+cleanup() {
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$sandbox"
+}
+trap cleanup EXIT
+
+mkdir -p "$sandbox/home" "$sandbox/config" "$sandbox/data" "$sandbox/cache" "$sandbox/runtime" "$sandbox/tmp"
+chmod 700 "$sandbox/runtime"
+export HOME="$sandbox/home" XDG_CONFIG_HOME="$sandbox/config" XDG_DATA_HOME="$sandbox/data" \
+       XDG_CACHE_HOME="$sandbox/cache" XDG_RUNTIME_DIR="$sandbox/runtime" TMPDIR="$sandbox/tmp"
+# No session bus is needed; keep Qt from starting or looking for one.
+export DBUS_SESSION_BUS_ADDRESS=disabled:
+unset SESSION_MANAGER
+
+case "$mode" in
+  offscreen)
+    export QT_QPA_PLATFORM=offscreen
+    unset DISPLAY
+    ;;
+  xvfb|xvfb-wm)
+    unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+    exec 5> "$sandbox/displayfd"
+    Xvfb -displayfd 5 -screen 0 ${VS_TEST_SCREEN:-1280x800x24} -nolisten tcp -noreset \
+         >"$sandbox/xvfb.log" 2>&1 &
+    server_pid=$!
+    exec 5>&-
+    for _ in $(seq 100); do
+      [ -s "$sandbox/displayfd" ] && break
+      sleep 0.05
+    done
+    display=$(head -n1 "$sandbox/displayfd")
+    if [ -z "$display" ]; then echo "Xvfb did not start"; cat "$sandbox/xvfb.log"; exit 1; fi
+    export DISPLAY=":$display"
+    if [ "$mode" = xvfb-wm ]; then
+      openbox --sm-disable >"$sandbox/wm.log" 2>&1 &
+      wm_pid=$!
+      # Wait until the window manager has claimed the screen.
+      for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+      done
+    fi
+    ;;
+  *) echo "unknown mode $mode"; exit 2 ;;
+esac
+
+"$@"

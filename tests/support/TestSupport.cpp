@@ -1,0 +1,113 @@
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryFile>
+#include <QtTest>
+
+namespace TestSupport {
+
+ToolResult runTool(const QString& program, const QStringList& arguments, int timeoutMs, const QByteArray& input)
+{
+    ToolResult result;
+    QProcess process;
+    process.start(program, arguments);
+    result.started = process.waitForStarted(5000);
+    if (!result.started)
+        return result;
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+QString programPath()
+{
+    return QString::fromLocal8Bit(qgetenv("VIREOSCAPE_BIN"));
+}
+
+QProcess* startProgram(const QStringList& arguments, QObject* parent)
+{
+    auto* process = new QProcess(parent);
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->start(programPath(), arguments);
+    return process;
+}
+
+QImage referenceScreenshot()
+{
+    const ToolResult r = runTool(QStringLiteral("import"), {QStringLiteral("-silent"), QStringLiteral("-window"),
+                                                            QStringLiteral("root"), QStringLiteral("png:-")});
+    QImage image;
+    if (r.exitCode == 0)
+        image.loadFromData(r.out, "PNG");
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+bool setRootPicture(const QImage& picture)
+{
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/root-XXXXXX.png"));
+    if (!file.open() || !picture.save(&file, "PNG"))
+        return false;
+    file.close();
+    const ToolResult r =
+        runTool(QStringLiteral("display"), {QStringLiteral("-window"), QStringLiteral("root"), file.fileName()});
+    return r.exitCode == 0;
+}
+
+QImage makeTestPattern(const QSize& size, int seed)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QRandomGenerator random(seed);
+    // A smooth, photo-like background ...
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = qRgb((x * 255) / qMax(1, size.width() - 1), (y * 255) / qMax(1, size.height() - 1),
+                           ((x + y) * 7 + seed * 31) & 0xff);
+    }
+    // ... with sharp, irregular detail on top.
+    QPainter p(&image);
+    for (int i = 0; i < 400; ++i) {
+        const QRect r(random.bounded(size.width()), random.bounded(size.height()), 1 + random.bounded(60),
+                      1 + random.bounded(20));
+        p.fillRect(r, QColor::fromRgb(random.generate() | 0xff000000));
+    }
+    p.end();
+    return image;
+}
+
+QStringList visibleWindows(const QString& namePattern)
+{
+    const ToolResult r = runTool(QStringLiteral("xdotool"),
+                                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                  QStringLiteral("--name"), namePattern});
+    return QString::fromLatin1(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+qint64 differingPixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return -1;
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    qint64 count = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col)
+            count += (p[col] & 0xffffff) != (q[col] & 0xffffff);
+    }
+    return count;
+}
+
+} // namespace TestSupport

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// Helpers shared by the tests: external tools run as a user would run them,
+// the program under test, and pixel comparison.
+namespace TestSupport {
+
+struct ToolResult
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    bool started = false;
+};
+
+// Runs a command-line tool to its end (xdotool, xclip, import ...).
+ToolResult runTool(const QString& program, const QStringList& arguments, int timeoutMs = 20000,
+                   const QByteArray& input = QByteArray());
+
+// The path of the vireoscape program (from VIREOSCAPE_BIN).
+QString programPath();
+
+// Starts vireoscape with the arguments; the process is owned by the caller.
+QProcess* startProgram(const QStringList& arguments, QObject* parent = nullptr);
+
+// The whole X screen as another program sees it (ImageMagick's import).
+QImage referenceScreenshot();
+
+// Paints a picture onto the root window (ImageMagick's display), so that the
+// screen shows known, non-uniform pixels.
+bool setRootPicture(const QImage& picture);
+
+// A picture with text-like detail, gradients and sharp edges: any shift,
+// scaling or colour change shows up in a pixel comparison.
+QImage makeTestPattern(const QSize& size, int seed = 1);
+
+// Ids of the visible windows whose name matches (xdotool search).
+QStringList visibleWindows(const QString& namePattern);
+
+// Number of pixels that differ between two images of the same size (after
+// converting both to RGB32); -1 when the sizes differ.
+qint64 differingPixels(const QImage& a, const QImage& b);
+
+} // namespace TestSupport
