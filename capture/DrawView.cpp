@@ -9,6 +9,7 @@
 #include "platform/WindowList.h"
 
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
 
@@ -135,11 +136,13 @@ void CDrawView::showEvent(QShowEvent* event)
 {
     QGraphicsView::showEvent(event);
     // No window manager gives an override-redirect window the keyboard.
-    grabKeyboard();
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        grabKeyboard();
 }
 
 void CDrawView::hideEvent(QHideEvent* event)
 {
     QGraphicsView::hideEvent(event);
-    releaseKeyboard();
+    if (QWidget::keyboardGrabber() == this)
+        releaseKeyboard();
 }

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QGraphicsScene>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QRegion>
 #include <QStyleOptionGraphicsItem>
@@ -120,14 +121,34 @@ void CSGraphicsPixmapItem::invalidate(const QRegion& area)
 
 void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*)
 {
-    const QRectF bounds = boundingRect();
-    QRectF exposed = bounds;
+    QRectF exposed = boundingRect();
     if (option && !option->exposedRect.isEmpty())
-        exposed = option->exposedRect & bounds;
-    const QRect area = exposed.toAlignedRect();
+        exposed &= option->exposedRect;
+    QRegion area(exposed.toAlignedRect());
+    // The view repaints a region of thin bands; the option only carries its
+    // bounding rectangle. Painting band by band keeps every clip a plain
+    // rectangle: under a clip region the raster engine blends antialiased
+    // edges one level darker, and a partial repaint would then differ from a
+    // full one.
+    const QPaintEngine* engine = painter->paintEngine();
+    const QTransform toItem = painter->deviceTransform().inverted();
+    if (engine && !engine->systemClip().isEmpty() && toItem.type() <= QTransform::TxTranslate)
+        area &= toItem.map(engine->systemClip());
+    for (const QRect& r : area) {
+        painter->save();
+        painter->setClipRect(r, Qt::IntersectClip);
+        paintArea(painter, r);
+        painter->restore();
+    }
+}
+
+void CSGraphicsPixmapItem::paintArea(QPainter* painter, const QRect& area) const
+{
+    const QRectF bounds = boundingRect();
+    const QRectF exposed(area);
 
     // The desktop, only where exposed.
-    painter->drawPixmap(area.topLeft() + offset(), pixmap(), area.translated(-offset().toPoint()));
+    painter->drawPixmap(area.topLeft(), pixmap(), area.translated(-offset().toPoint()));
 
     // The veil: everything outside the selection, as up to four rectangles.
     const bool picked = hasArea(m_selection);
@@ -151,8 +172,6 @@ void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsIt
     outline.addRect(bounds);
     if (picked)
         outline.addRect(m_selection);
-    painter->save();
-    painter->setClipRect(exposed, Qt::IntersectClip);
     painter->strokePath(outline, QPen(kVeilColor, kThinPen));
 
     if (m_crosshairVisible) {
@@ -165,9 +184,11 @@ void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsIt
         const QString text = sizeLabelText(m_selection);
         painter->setFont(m_labelFont);
         const QRect measured = painter->boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, text);
-        painter->fillRect(sizeLabelBox(m_selection, measured.size()), kLabelColor);
-        painter->setPen(Qt::white);
-        painter->drawText(QPoint(int(m_selection.x() + 5), int(m_selection.y() - 10)), text);
+        const QRect box = sizeLabelBox(m_selection, measured.size());
+        if (box.adjusted(-3, -3, 3, 3).intersects(area)) {
+            painter->fillRect(box, kLabelColor);
+            painter->setPen(Qt::white);
+            painter->drawText(QPoint(int(m_selection.x() + 5), int(m_selection.y() - 10)), text);
+        }
     }
-    painter->restore();
 }

@@ -30,6 +30,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
 private:
+    void paintArea(QPainter* painter, const QRect& area) const;
     void invalidate(const QRegion& area);
     QRegion selectionFootprint(const QRectF& selection) const;
     QRegion crosshairFootprint(const QPointF& pos) const;
