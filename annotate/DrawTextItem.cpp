@@ -120,8 +120,9 @@ void CDrawTextItem::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsTextItem::mouseDoubleClickEvent(event);
     event->accept();
-    setFocus(Qt::OtherFocusReason);
+    // The flags first: a text item without interaction is not focusable.
     setTextInteractionFlags(Qt::TextEditorInteraction);
+    setFocus(Qt::OtherFocusReason);
 }
 
 void CDrawTextItem::keyPressEvent(QKeyEvent* event)
