@@ -1,9 +1,11 @@
 #include "app/Vireoscape.h"
 
+#include "capture/DrawView.h"
 #include "config/AppConfig.h"
 #include "options/KeyText.h"
 #include "platform/GlobalShortcut.h"
 #include "platform/ScreenGrab.h"
+#include "platform/WindowList.h"
 
 #include <QAction>
 #include <QApplication>
@@ -111,8 +113,25 @@ void Vireoscape::startSnapshot()
 void Vireoscape::OnTimeOut()
 {
     m_delayTimer.stop();
-    const QPixmap desktop = grabDesktop();
-    Q_UNUSED(desktop);
+    delete m_captureView;
+    m_captureView = nullptr;
+
+    QPixmap desktop = grabDesktop();
+    if (desktop.isNull()) {
+        showMainWnd(); // nothing to pick from
+        return;
+    }
+    // Taken once, with the desktop: the user picks from the frozen picture.
+    const CWindowList windows = CWindowList::fromX11({quint32(internalWinId())});
+
+    m_captureView = new CDrawView(desktop, this);
+    desktop = QPixmap();
+    m_captureView->setWindowList(windows);
+    m_captureView->setMainWindow(this);
+    m_captureView->setWindowFlags(CDrawView::floatingWindowFlags());
+    m_captureView->show();
+    m_captureView->raise();
+    m_captureView->activateWindow();
 }
 
 void Vireoscape::showMainWnd()

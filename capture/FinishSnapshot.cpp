@@ -1,0 +1,76 @@
+#include "app/PictureFiles.h"
+#include "capture/AboveView.h"
+#include "capture/DrawView.h"
+#include "capture/SGraphicsScene.h"
+#include "config/AppConfig.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    execAboveView(&box);
+}
+
+} // namespace
+
+bool CSGraphicsScene::savePicture()
+{
+    CDrawView* view = drawView();
+    QFileDialog dialog(view, tr("Save"), AppConfig.LastOpenFileName, tr("Image file(*.png *.jpg *.bmp *.xbm)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Our own dialog, so that it can float above the capture view; we ask
+    // about replacing a file ourselves for the same reason.
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    if (execAboveView(&dialog) != QDialog::Accepted)
+        return false;
+    const QString fileName = dialog.selectedFiles().value(0);
+    if (fileName.isEmpty())
+        return false;
+
+    const QByteArray format = formatForSuffix(QFileInfo(fileName).suffix());
+    if (format.isEmpty()) {
+        showMessage(view, QMessageBox::Critical, tr("Unsupportted Format"), tr("Unsupportted Image Format"));
+        return false;
+    }
+    if (QFileInfo::exists(fileName)) {
+        QMessageBox ask(QMessageBox::Question, tr("Save"),
+                        tr("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(fileName).fileName()),
+                        QMessageBox::Yes | QMessageBox::No, view);
+        ask.setDefaultButton(QMessageBox::No);
+        if (execAboveView(&ask) != QMessageBox::Yes)
+            return false;
+    }
+    const SaveResult result = writeImageFile(renderSelection(), fileName, format, -1, true);
+    if (!result.ok) {
+        showMessage(view, QMessageBox::Critical, tr("Error"),
+                    tr("The picture could not be saved as %1:\n%2").arg(result.fileName, result.error));
+        return false;
+    }
+    return true;
+}
+
+bool CSGraphicsScene::finishSnapshot()
+{
+    const bool toClipboard = AppConfig.CopyToClipboardAfterFinish;
+    const bool toFile = AppConfig.SaveToFileAfterFinish;
+    if (!toClipboard && !toFile)
+        return savePicture();
+
+    const QImage picture = renderSelection(); // once for every destination
+    if (toClipboard)
+        copyImageToClipboard(picture);
+    if (toFile) {
+        const SaveResult result = saveImageToFile(picture);
+        if (!result.ok) {
+            showMessage(drawView(), QMessageBox::Critical, tr("Error"),
+                        tr("The picture could not be saved as %1:\n%2").arg(result.fileName, result.error));
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,38 @@
+#include "capture/SGraphicsPixmapItem.h"
+#include "capture/SGraphicsScene.h"
+
+#include <QPainter>
+#include <QStyleOptionGraphicsItem>
+
+QImage CSGraphicsScene::renderSelection()
+{
+    const QPixmap desktop = m_backgroundItem->pixmap();
+    const QRectF selection = m_backgroundItem->selectionRect();
+    // Whole pixels, truncated toward zero; nothing picked means the desktop.
+    QRect target(int(selection.x()), int(selection.y()), int(selection.width()), int(selection.height()));
+    if (target.isEmpty())
+        target = desktop.rect();
+
+    QImage picture(target.size(), QImage::Format_ARGB32);
+    picture.fill(Qt::transparent); // what lies outside the desktop
+    QPainter painter(&picture);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    painter.translate(-target.topLeft());
+    // The desktop itself, without veil, outline, label or crosshair.
+    painter.drawPixmap(0, 0, desktop);
+
+    const QList<QGraphicsItem*> all = items(Qt::AscendingOrder);
+    for (QGraphicsItem* item : all) {
+        if (item == m_backgroundItem || !item->isVisible())
+            continue;
+        QStyleOptionGraphicsItem option;
+        option.exposedRect = item->boundingRect();
+        painter.save();
+        // Where the user sees it, moved or not.
+        painter.setTransform(item->sceneTransform(), true);
+        item->paint(&painter, &option, nullptr);
+        painter.restore();
+    }
+    painter.end();
+    return picture;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QFont>
+#include <QGraphicsPixmapItem>
+
+class QRegion;
+
+// The background of the selection scene: the frozen desktop under a grey
+// veil with a hole for the selection, a crosshair through the pointer and a
+// label with the selection's size.
+class CSGraphicsPixmapItem : public QGraphicsPixmapItem
+{
+public:
+    explicit CSGraphicsPixmapItem(const QPixmap& desktop);
+
+    void setSelectionRect(const QRectF& rect);
+    QRectF selectionRect() const { return m_selection; }
+    void setCursorPos(const QPointF& pos);
+    QPointF cursorPos() const { return m_cursorPos; }
+    void setCrosshairVisible(bool visible);
+    bool crosshairVisible() const { return m_crosshairVisible; }
+
+    // "(640 * 480)" for a 640 by 480 selection.
+    static QString sizeLabelText(const QRectF& selection);
+    // The label's grey box above the selection for a measured text size.
+    static QRect sizeLabelBox(const QRectF& selection, const QSize& textSize);
+    // Whether the selection counts as picked (both extents above 0).
+    static bool hasArea(const QRectF& selection) { return selection.width() > 0 && selection.height() > 0; }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
+private:
+    void paintArea(QPainter* painter, const QRect& area) const;
+    void invalidate(const QRegion& area);
+    QRegion selectionFootprint(const QRectF& selection) const;
+    QRegion crosshairFootprint(const QPointF& pos) const;
+
+    QRectF m_selection;
+    QPointF m_cursorPos;
+    bool m_crosshairVisible = false;
+    QFont m_labelFont;
+};
