@@ -1,0 +1,43 @@
+#include "annotate/ColorComboBox.h"
+
+#include <QPixmap>
+
+ColorComboBox::ColorComboBox(QWidget* parent) : QComboBox(parent)
+{
+    populateColors();
+}
+
+QStringList ColorComboBox::listedColorNames()
+{
+    QStringList names = QColor::colorNames();
+    names.removeAll(QStringLiteral("transparent"));
+    return names;
+}
+
+QColor ColorComboBox::color() const
+{
+    const QVariant data = itemData(currentIndex(), Qt::UserRole);
+    if (data.canConvert<QColor>())
+        return data.value<QColor>();
+    return QColor();
+}
+
+void ColorComboBox::setColor(const QColor& color)
+{
+    setCurrentIndex(findData(color, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void ColorComboBox::populateColors()
+{
+    const QStringList names = listedColorNames();
+    // One swatch of the icon size: a pixmap of the box's own size would be
+    // shrunk to a sliver in the list (and be huge for a top-level box).
+    QPixmap swatch(iconSize());
+    for (int i = 0; i < names.size(); ++i) {
+        QColor color;
+        color.setNamedColor(names.at(i));
+        swatch.fill(color);
+        insertItem(i, QIcon(), names.at(i), color);
+        setItemData(i, swatch.copy(), Qt::DecorationRole);
+    }
+}

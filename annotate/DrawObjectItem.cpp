@@ -1,0 +1,63 @@
+#include "annotate/DrawObjectItem.h"
+
+#include <QBrush>
+#include <QPainter>
+#include <QPen>
+#include <QStyleOptionGraphicsItem>
+
+CDrawObjectItem::~CDrawObjectItem() = default;
+
+namespace DrawPaint {
+
+QColor shadowColor()
+{
+    return QColor(125, 125, 125, 125);
+}
+
+QPen shadowPen(const QPen& pen)
+{
+    QPen shadow(shadowColor());
+    shadow.setWidth(pen.width());
+    return shadow;
+}
+
+QPen highlightPen()
+{
+    QPen highlight(QColor(181, 230, 29, 220));
+    highlight.setWidthF(2.0);
+    highlight.setStyle(Qt::DashLine);
+    return highlight;
+}
+
+QRectF paintBounds(const QRectF& shapeBounds, qreal outlineWidth)
+{
+    // Half the highlight pen (or of the outline), plus a pixel of antialiasing.
+    const qreal m = qMax(outlineWidth / 2, highlightPen().widthF() / 2) + 1.0;
+    return shapeBounds.adjusted(-m, -m, m + kShadowOffset, m + kShadowOffset);
+}
+
+void paintShape(QPainter* painter, const QStyleOptionGraphicsItem* option, bool shadow, const QPen& pen,
+                const QBrush& fill, const std::function<void(QPainter*)>& draw)
+{
+    const bool filled = fill.style() != Qt::NoBrush;
+    painter->save();
+    if (shadow) {
+        painter->translate(kShadowOffset, kShadowOffset);
+        painter->setPen(shadowPen(pen));
+        painter->setBrush(filled ? QBrush(shadowColor()) : QBrush(Qt::NoBrush));
+        draw(painter);
+        painter->translate(-kShadowOffset, -kShadowOffset);
+    }
+    painter->setPen(pen);
+    painter->setBrush(fill);
+    draw(painter);
+    // The brush stays as the normal pass left it: a fill shows twice under
+    // the dashes.
+    if (option && (option->state & QStyle::State_MouseOver)) {
+        painter->setPen(highlightPen());
+        draw(painter);
+    }
+    painter->restore();
+}
+
+} // namespace DrawPaint

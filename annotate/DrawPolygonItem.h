@@ -1,0 +1,30 @@
+#pragma once
+
+#include "annotate/DrawObjectItem.h"
+
+#include <QGraphicsPolygonItem>
+
+// A closed polygon mark (Polygon and Curve tools) or, with `freehand`, an
+// open free-hand stroke that is never filled. Points are in scene
+// coordinates at position (0, 0) until the user drags the mark.
+class CDrawPolygonItem : public QGraphicsPolygonItem, public CDrawObjectItem
+{
+public:
+    explicit CDrawPolygonItem(QGraphicsItem* parent = nullptr);
+    ~CDrawPolygonItem() override;
+
+    bool filled = false;
+    bool freehand = false;
+    void setFilled(bool on) { filled = on; }
+    void setFreehand(bool on);
+
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    // The brush of a free-hand or unfilled item reads Qt::NoBrush after the
+    // first paint.
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget = nullptr) override;
+
+protected:
+    void hoverEnterEvent(QGraphicsSceneHoverEvent* event) override;
+    void hoverLeaveEvent(QGraphicsSceneHoverEvent* event) override;
+};

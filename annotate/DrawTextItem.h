@@ -1,0 +1,57 @@
+#pragma once
+
+#include "annotate/DrawObjectItem.h"
+
+#include <QColor>
+#include <QGraphicsTextItem>
+
+// A text mark: an editable text box with optional frame and fill, the shared
+// drop shadow and hover outline. Double-clicking it edits it again.
+//
+// Export: the picture renderer paints every mark itself, with the painter
+// already translated to the item's scene position (item->sceneTransform()).
+// With exportPaint set, paint() draws at the painter's origin, in item
+// coordinates like every other mark, and draws only the text and its box:
+// no caret, selection or focus frame of the on-screen editor.
+class CDrawTextItem : public QGraphicsTextItem, public CDrawObjectItem
+{
+    Q_OBJECT
+    Q_INTERFACES(CDrawObjectItem)
+public:
+    explicit CDrawTextItem(QGraphicsItem* parent = nullptr);
+    ~CDrawTextItem() override;
+
+    bool filled = false;
+    bool frame = false;
+    bool exportPaint = false;
+    QColor fillColor;
+    QColor frameColor;
+    int frameWidth = 1;
+
+    void setFilled(bool on);
+    void setFrame(bool on);
+    void setFrameWidth(int width);
+    void setFillColor(const QColor& color);
+    void setFrameColor(const QColor& color);
+    void setExportPaint(bool on) { exportPaint = on; }
+
+    // The text box: the document's area, which the frame and fill cover.
+    QRectF textBox() const;
+
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    bool contains(const QPointF& point) const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget = nullptr) override;
+
+protected:
+    void mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void hoverEnterEvent(QGraphicsSceneHoverEvent* event) override;
+    void hoverLeaveEvent(QGraphicsSceneHoverEvent* event) override;
+
+private:
+    void drawBox(QPainter* painter, const QPen& pen, const QBrush& brush) const;
+    // The document alone, in one default colour, without caret or selection.
+    void drawText(QPainter* painter, const QColor& color) const;
+};

@@ -1,0 +1,309 @@
+#include "annotate/SnapshotProp.h"
+
+#include "annotate/ColorComboBox.h"
+#include "config/AppConfig.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QSlider>
+
+namespace {
+
+constexpr int kMinTransparent = 5;
+constexpr int kMaxTransparent = 100;
+const int kFontSizes[] = {5, 8, 10, 12, 14, 16, 24, 32, 45};
+const int kFrameWidths[] = {1, 2, 3, 4, 5};
+
+// Indices into designedRects.
+enum DesignedRect
+{
+    DialogRect,
+    FontRect,
+    FontColorRect,
+    FontSizeRect,
+    FrameCheckRect,
+    FrameColorRect,
+    FrameWidthRect,
+    FillCheckRect,
+    FillColorRect,
+};
+
+void selectByText(QComboBox* box, int value)
+{
+    box->setCurrentIndex(qMax(0, box->findText(QString::number(value))));
+}
+
+void selectColor(ColorComboBox* box, const QColor& color)
+{
+    box->setCurrentIndex(
+        qMax(0, box->findData(color, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive)));
+}
+
+} // namespace
+
+CSnapshotProp::CSnapshotProp(QWidget* parent, Qt::WindowFlags f) : QDialog(parent, f)
+{
+    setupForm();
+
+    // Read the stored value first: giving the slider its range already moves
+    // it (and, through the slot, AppConfig) off its initial value.
+    const int stored = AppConfig.Transparent;
+    connect(transparentSlider, &QSlider::valueChanged, this, &CSnapshotProp::OnTransparentValueChanged);
+    transparentSlider->setRange(kMinTransparent, kMaxTransparent);
+    transparentSlider->setValue(qBound(kMinTransparent, stored, kMaxTransparent));
+    OnTransparentValueChanged(transparentSlider->value());
+
+    for (int size : kFontSizes)
+        fontSizeComboBox->addItem(QString::number(size), size);
+    for (int width : kFrameWidths)
+        frameWidthComboBox->addItem(QString::number(width), width);
+
+    loadSettings();
+}
+
+void CSnapshotProp::setupForm()
+{
+    setObjectName(QStringLiteral("SnapshotProp"));
+    setWindowTitle(tr("SnapshotProp"));
+    resize(585, 31);
+
+    horizontalLayout = new QHBoxLayout(this);
+    horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
+    horizontalLayout->setSpacing(4);
+    horizontalLayout->setContentsMargins(1, 1, 1, 1);
+    horizontalLayout->setSizeConstraint(QLayout::SetMaximumSize);
+
+    auto place = [this](QWidget* w, const char* name, int maxWidth) {
+        w->setObjectName(QLatin1String(name));
+        w->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        w->setMaximumSize(maxWidth, QWIDGETSIZE_MAX);
+        horizontalLayout->addWidget(w);
+    };
+    fontComboBox = new QFontComboBox(this);
+    fontComboBox->setEditable(false);
+    fontComboBox->setToolTip(tr("Font"));
+    place(fontComboBox, "fontComboBox", 100);
+    fontColorComboBox = new ColorComboBox(this);
+    place(fontColorComboBox, "fontColorComboBox", 80);
+    fontSizeComboBox = new QComboBox(this);
+    place(fontSizeComboBox, "fontSizeComboBox", 50);
+    frameCheckBox = new QCheckBox(this);
+    place(frameCheckBox, "frameCheckBox", 15);
+    frameColorComboBox = new ColorComboBox(this);
+    place(frameColorComboBox, "frameColorComboBox", 80);
+    frameWidthComboBox = new QComboBox(this);
+    place(frameWidthComboBox, "frameWidthComboBox", 50);
+    fillCheckBox = new QCheckBox(this);
+    place(fillCheckBox, "fillCheckBox", 15);
+    fillColorComboBox = new ColorComboBox(this);
+    place(fillColorComboBox, "fillColorComboBox", 80);
+    transparentEdit = new QLineEdit(this);
+    transparentEdit->setToolTip(tr("Transparent Value"));
+    place(transparentEdit, "transparentEdit", 30);
+    transparentSlider = new QSlider(Qt::Horizontal, this);
+    transparentSlider->setToolTip(tr("Transparent"));
+    place(transparentSlider, "transparentSlider", QWIDGETSIZE_MAX);
+
+    // Lay the form out now, widened if the controls need more than the
+    // designed width, so that the recorded rectangles are the real ones.
+    resize(qMax(width(), horizontalLayout->sizeHint().width()), height());
+    horizontalLayout->activate();
+    designedRects = {frameGeometry(),
+                     fontComboBox->geometry(),
+                     fontColorComboBox->geometry(),
+                     fontSizeComboBox->geometry(),
+                     frameCheckBox->geometry(),
+                     frameColorComboBox->geometry(),
+                     frameWidthComboBox->geometry(),
+                     fillCheckBox->geometry(),
+                     fillColorComboBox->geometry()};
+}
+
+void CSnapshotProp::loadSettings()
+{
+    fontComboBox->setCurrentFont(QFont(AppConfig.FontFamity));
+    selectColor(fontColorComboBox, AppConfig.FontColor);
+    selectByText(fontSizeComboBox, AppConfig.FontSize);
+    frameCheckBox->setChecked(AppConfig.FrameCheck);
+    selectColor(frameColorComboBox, AppConfig.FrameColor);
+    selectByText(frameWidthComboBox, AppConfig.FrameWidth);
+    fillCheckBox->setChecked(AppConfig.FillCheck);
+    selectColor(fillColorComboBox, AppConfig.FillColor);
+
+    connect(frameCheckBox, &QCheckBox::stateChanged, this, &CSnapshotProp::OnCheckStateChangedFrame);
+    connect(fillCheckBox, &QCheckBox::stateChanged, this, &CSnapshotProp::OnCheckStateChangedFilled);
+}
+
+bool CSnapshotProp::isShapeMode() const
+{
+    return drawMode == DrawMode::Rectangle || drawMode == DrawMode::Ellipse || drawMode == DrawMode::Polygon;
+}
+
+void CSnapshotProp::enableColorBoxes()
+{
+    frameColorComboBox->setEnabled(frameCheckBox->isChecked());
+    frameWidthComboBox->setEnabled(frameCheckBox->isChecked());
+    fillColorComboBox->setEnabled(fillCheckBox->isChecked());
+}
+
+void CSnapshotProp::setDrawMode(DrawMode newMode)
+{
+    const QRect g = frameGeometry();
+    drawMode = newMode;
+
+    QWidget* const controls[] = {nullptr,          fontComboBox,       fontColorComboBox,  fontSizeComboBox,
+                                 frameCheckBox,    frameColorComboBox, frameWidthComboBox, fillCheckBox,
+                                 fillColorComboBox};
+    QVector<int> shown;
+    switch (newMode) {
+    case DrawMode::Line:
+    case DrawMode::LineArrow:
+    case DrawMode::Curve:
+    case DrawMode::Draw:
+        shown = {FrameColorRect, FrameWidthRect};
+        frameColorComboBox->setToolTip(tr("Line Color"));
+        frameWidthComboBox->setToolTip(tr("Line Width"));
+        break;
+    case DrawMode::Rectangle:
+    case DrawMode::Ellipse:
+    case DrawMode::Polygon:
+        shown = {FrameCheckRect, FrameColorRect, FrameWidthRect, FillCheckRect, FillColorRect};
+        frameCheckBox->setToolTip(tr("Frame"));
+        frameColorComboBox->setToolTip(tr("Line Color"));
+        frameWidthComboBox->setToolTip(tr("Line Width"));
+        fillCheckBox->setToolTip(tr("Fill"));
+        fillColorComboBox->setToolTip(tr("Fill Color"));
+        break;
+    case DrawMode::Text:
+        shown = {FontRect,       FontColorRect,  FontSizeRect,  FrameCheckRect,
+                 FrameColorRect, FrameWidthRect, FillCheckRect, FillColorRect};
+        fontComboBox->setToolTip(tr("Font"));
+        fontColorComboBox->setToolTip(tr("Font Color"));
+        fontSizeComboBox->setToolTip(tr("Font Size"));
+        frameCheckBox->setToolTip(tr("Frame"));
+        frameColorComboBox->setToolTip(tr("Frame Color"));
+        frameWidthComboBox->setToolTip(tr("Frame Width"));
+        fillCheckBox->setToolTip(tr("Fill"));
+        fillColorComboBox->setToolTip(tr("Fill Color"));
+        break;
+    default:
+        return; // None, Select, Erase: the strip stays as it is
+    }
+
+    // The strip is the designed width (plus one) less the designed widths of
+    // the hidden controls; its right edge stays where the tool dialog put it.
+    int newWidth = designedRects[DialogRect].width() + 1;
+    for (int i = FontRect; i <= FillColorRect; ++i) {
+        const bool visible = shown.contains(i);
+        controls[i]->setVisible(visible);
+        if (!visible)
+            newWidth -= designedRects[i].width();
+    }
+
+    if (newMode == DrawMode::Line || newMode == DrawMode::LineArrow || newMode == DrawMode::Curve ||
+        newMode == DrawMode::Draw) {
+        frameColorComboBox->setEnabled(true);
+        frameWidthComboBox->setEnabled(true);
+    } else {
+        enableColorBoxes();
+        if (isShapeMode() && !frameCheckBox->isChecked() && !fillCheckBox->isChecked())
+            frameCheckBox->setChecked(true);
+    }
+
+    // The layout caps the strip at what the shown controls need; keep the
+    // right edge by applying that cap here rather than letting it cut the
+    // strip from the right.
+    horizontalLayout->activate();
+    newWidth = qMin(newWidth, maximumWidth());
+    setGeometry(QRect(QPoint(g.right() - newWidth + 1, g.top()), QPoint(g.right(), g.bottom())));
+}
+
+int CSnapshotProp::transparentValue() const
+{
+    return transparentSlider->value();
+}
+
+QColor CSnapshotProp::frameColor() const
+{
+    return frameColorComboBox->color();
+}
+
+QColor CSnapshotProp::fillColor() const
+{
+    return fillColorComboBox->color();
+}
+
+QColor CSnapshotProp::fontColor() const
+{
+    return fontColorComboBox->color();
+}
+
+bool CSnapshotProp::isFrameChecked() const
+{
+    return frameCheckBox->isChecked();
+}
+
+bool CSnapshotProp::isFillChecked() const
+{
+    return fillCheckBox->isChecked();
+}
+
+int CSnapshotProp::frameWidth() const
+{
+    return frameWidthComboBox->currentText().toInt();
+}
+
+int CSnapshotProp::fontSize() const
+{
+    return fontSizeComboBox->currentText().toInt();
+}
+
+QString CSnapshotProp::fontFamily() const
+{
+    return fontComboBox->currentFont().family();
+}
+
+void CSnapshotProp::OnTransparentValueChanged(int value)
+{
+    transparentEdit->setText(QStringLiteral("%1").arg(value));
+    AppConfig.Transparent = value;
+}
+
+void CSnapshotProp::OnCheckStateChangedFrame(int state)
+{
+    const bool checked = state == Qt::Checked;
+    frameColorComboBox->setEnabled(checked);
+    frameWidthComboBox->setEnabled(checked);
+    if (isShapeMode()) {
+        if (!checked)
+            fillCheckBox->setChecked(true);
+        frameCheckBox->setVisible(true);
+        fillCheckBox->setVisible(true);
+        enableColorBoxes();
+    }
+}
+
+void CSnapshotProp::OnCheckStateChangedFilled(int state)
+{
+    fillColorComboBox->setEnabled(state == Qt::Checked);
+    if (isShapeMode() && state != Qt::Checked)
+        frameCheckBox->setChecked(true);
+}
+
+void CSnapshotProp::closeEvent(QCloseEvent* event)
+{
+    AppConfig.FontFamity = fontComboBox->currentText();
+    AppConfig.FontColor = fontColorComboBox->color();
+    AppConfig.FontSize = fontSizeComboBox->currentText().toInt();
+    AppConfig.FrameCheck = frameCheckBox->isChecked();
+    AppConfig.FrameColor = frameColorComboBox->color();
+    AppConfig.FrameWidth = frameWidthComboBox->currentText().toInt();
+    AppConfig.FillCheck = fillCheckBox->isChecked();
+    AppConfig.FillColor = fillColorComboBox->color();
+    AppConfig.Transparent = transparentSlider->value();
+    event->accept();
+}

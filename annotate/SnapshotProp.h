@@ -1,0 +1,70 @@
+#pragma once
+
+#include "annotate/DrawMode.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QRect>
+#include <QVector>
+
+class ColorComboBox;
+class QCheckBox;
+class QComboBox;
+class QFontComboBox;
+class QHBoxLayout;
+class QLineEdit;
+class QSlider;
+
+// The one-row strip under the tool dialog where the user picks how new marks
+// look. It shows only the controls of the current tool, keeping its right
+// edge; the scene reads the getters when it creates a mark. The values go
+// into AppConfig when the strip closes, the transparency at every change.
+class CSnapshotProp : public QDialog
+{
+    Q_OBJECT
+public:
+    CSnapshotProp(QWidget* parent, Qt::WindowFlags f = {});
+
+    void setDrawMode(DrawMode newMode);
+
+    int transparentValue() const;
+    QColor frameColor() const;
+    QColor fillColor() const;
+    QColor fontColor() const;
+    bool isFrameChecked() const;
+    bool isFillChecked() const;
+    int frameWidth() const;
+    int fontSize() const;
+    QString fontFamily() const;
+
+public slots:
+    void OnTransparentValueChanged(int value);
+    void OnCheckStateChangedFrame(int state);
+    void OnCheckStateChangedFilled(int state);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void setupForm();
+    void loadSettings();
+    bool isShapeMode() const;
+    void enableColorBoxes();
+
+    DrawMode drawMode = DrawMode::None;
+    // Laid-out geometries of the dialog and its eight tool-dependent
+    // controls, in the order of the controls from left to right.
+    QVector<QRect> designedRects;
+
+    QHBoxLayout* horizontalLayout = nullptr;
+    QFontComboBox* fontComboBox = nullptr;
+    ColorComboBox* fontColorComboBox = nullptr;
+    QComboBox* fontSizeComboBox = nullptr;
+    QCheckBox* frameCheckBox = nullptr;
+    ColorComboBox* frameColorComboBox = nullptr;
+    QComboBox* frameWidthComboBox = nullptr;
+    QCheckBox* fillCheckBox = nullptr;
+    ColorComboBox* fillColorComboBox = nullptr;
+    QLineEdit* transparentEdit = nullptr;
+    QSlider* transparentSlider = nullptr;
+};
