@@ -1,3 +1,4 @@
+#include "annotate/DrawTextItem.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 
@@ -28,9 +29,15 @@ QImage CSGraphicsScene::renderSelection()
         QStyleOptionGraphicsItem option;
         option.exposedRect = item->boundingRect();
         painter.save();
-        // Where the user sees it, moved or not.
+        // Where the user sees it, moved or not; a text mark draws its text
+        // and box only, without the editor's caret or focus frame.
         painter.setTransform(item->sceneTransform(), true);
+        auto* text = dynamic_cast<CDrawTextItem*>(item);
+        if (text)
+            text->setExportPaint(true);
         item->paint(&painter, &option, nullptr);
+        if (text)
+            text->setExportPaint(false);
         painter.restore();
     }
     painter.end();

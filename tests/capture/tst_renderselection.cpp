@@ -1,3 +1,4 @@
+#include "annotate/DrawTextItem.h"
 #include "annotate/SnapshotEdit.h"
 #include "app/Startup.h"
 #include "capture/DrawView.h"
@@ -5,6 +6,7 @@
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "support/TestSupport.h"
+#include "QuietPlatform.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -74,6 +76,7 @@ private slots:
     void picture_data();
     void picture();
     void marksAtTheirScenePosition();
+    void textMarkAtItsScenePosition();
     void finishFlags_data();
     void finishFlags();
     void failedFileKeepsSnapshotOpen();
@@ -91,6 +94,7 @@ private:
 
 void TestRenderSelection::initTestCase()
 {
+    quietOffscreenWarnings();
     initVireoscapeResources();
     setApplicationIdentity();
     m_pattern = TestSupport::makeTestPattern(QSize(640, 480), 7);
@@ -180,6 +184,50 @@ void TestRenderSelection::marksAtTheirScenePosition()
     QCOMPARE(picture.pixelColor(199, 99), QColor(Qt::blue));
     QCOMPARE(picture.pixelColor(180, 80), QColor(Qt::blue));
     QVERIFY(picture.pixelColor(12, 12) != QColor(Qt::green));
+}
+
+// A text mark being typed, moved from where it was created: its text shows
+// where the user sees it, without the editor's caret or frame around it.
+void TestRenderSelection::textMarkAtItsScenePosition()
+{
+    const QPoint origin(100, 100);
+    m_scene->backgroundItem()->setSelectionRect(QRectF(origin, QSizeF(300, 200)));
+    const QImage before = m_scene->renderSelection();
+
+    auto* text = new CDrawTextItem;
+    m_scene->addItem(text);
+    text->shadow = false;
+    QFont font(QStringLiteral("DejaVu Sans"), 20);
+    QVERIFY(!QFontInfo(font).family().isEmpty());
+    text->setFont(font);
+    text->setDefaultTextColor(Qt::black);
+    text->setPlainText(QStringLiteral("Mark"));
+    text->setPos(130, 140);
+    text->setPos(150, 160);
+    text->setTextInteractionFlags(Qt::TextEditorInteraction);
+    text->setFocus();
+    m_view->viewport()->repaint();
+
+    const QImage after = m_scene->renderSelection();
+    const QRect box = text->mapRectToScene(text->boundingRect()).toAlignedRect().translated(-origin);
+    int inside = 0;
+    for (int y = 0; y < after.height(); ++y) {
+        for (int x = 0; x < after.width(); ++x) {
+            if (after.pixel(x, y) == before.pixel(x, y))
+                continue;
+            if (!box.contains(x, y))
+                QFAIL(qPrintable(QStringLiteral("mark pixel at %1,%2 outside its box").arg(x).arg(y)));
+            ++inside;
+        }
+    }
+    QVERIFY2(inside > 50, qPrintable(QString::number(inside)));
+    // The text starts near the box's left edge, not at the item's first position.
+    int left = after.width();
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            if (after.pixel(x, y) != before.pixel(x, y))
+                left = qMin(left, x);
+    QVERIFY2(left - box.left() < 15, qPrintable(QString::number(left - box.left())));
 }
 
 void TestRenderSelection::finishFlags_data()

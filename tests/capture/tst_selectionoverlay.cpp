@@ -3,6 +3,7 @@
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "support/TestSupport.h"
+#include "QuietPlatform.h"
 
 #include <QApplication>
 #include <QGraphicsScene>
@@ -91,6 +92,7 @@ private slots:
 
 void TestSelectionOverlay::initTestCase()
 {
+    quietOffscreenWarnings();
     initVireoscapeResources();
     setApplicationIdentity();
 }

@@ -7,6 +7,7 @@
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "support/TestSupport.h"
+#include "QuietPlatform.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -99,6 +100,7 @@ private:
 
 void TestSelectionScene::initTestCase()
 {
+    quietOffscreenWarnings();
     initVireoscapeResources();
     setApplicationIdentity();
     m_desktop = QPixmap::fromImage(TestSupport::makeTestPattern(QSize(800, 600), 5));
