@@ -26,6 +26,7 @@ private slots:
     void shortcutsFollowTheSettings();
     void closeWithoutTrayHostEndsTheWindow();
     void destructorSavesTheSettings();
+    void exitEndsTheEventLoop();
 };
 
 void TestMainWindow::initTestCase()
@@ -180,6 +181,23 @@ void TestMainWindow::destructorSavesTheSettings()
     QSettings store;
     QCOMPARE(store.value(QStringLiteral("IntervalSnap")).toInt(), 321);
     QCOMPARE(store.allKeys().size(), 25);
+}
+
+void TestMainWindow::exitEndsTheEventLoop()
+{
+    Vireoscape window;
+    window.show();
+    QAction* exit = window.trayMenu()->actions().last();
+    QCOMPARE(exit->text(), QStringLiteral("Exit"));
+    QTimer::singleShot(0, exit, &QAction::trigger);
+    // A watchdog turns a loop that never ends into a failure, not a hang.
+    bool watchdog = false;
+    QTimer::singleShot(5000, &window, [&] {
+        watchdog = true;
+        QCoreApplication::exit(99);
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!watchdog);
 }
 
 QTEST_MAIN(TestMainWindow)
