@@ -1,0 +1,48 @@
+#pragma once
+
+#include "options/KeyText.h"
+
+#include <QTableWidget>
+
+class QKeyEvent;
+
+// A two-row table of the global hot keys ("Show Main Window", "Start
+// snapshot"). Pressing keys while a row is current captures a combination
+// into that row; cells are never edited directly.
+class CShortcutList : public QTableWidget
+{
+    Q_OBJECT
+public:
+    explicit CShortcutList(QWidget* parent = nullptr);
+    ~CShortcutList() override;
+
+    void loadSettings();
+    void saveSettings();
+    void restoreDefaults();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    void setShortcutText(int row, const QString& text);
+    QString shortcutText(int row) const;
+
+    // Accumulates over the whole run of the dialog: a press replaces the
+    // modifiers and, for a key of the key set, the key.
+    CShortcut pendingShortcut;
+};
+
+// Page "Shortcut" of the options dialog: holds the shortcut list.
+class CShortcutPage : public QWidget
+{
+public:
+    explicit CShortcutPage(QWidget* parent = nullptr);
+
+    void loadSettings();
+    void saveSettings();
+    void restoreDefaults();
+
+private:
+    CShortcutList* shortcutList;
+};
