@@ -47,8 +47,7 @@ CAboutPage::CAboutPage(QWidget* parent) : QWidget(parent)
         new QLabel(tr("Vireoscape is free to use; the program and its pictures are the work of"));
     noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
     noticeLabel->setTextFormat(Qt::RichText);
-    auto* linkLabel =
-        new QLabel(tr("<a href=\"https://valdo-software.org/vireoscape\">Valdo Software</a>"));
+    auto* linkLabel = new QLabel(tr("<a href=\"https://valdo-software.org/vireoscape\">Valdo Software</a>"));
     linkLabel->setObjectName(QStringLiteral("linkLabel"));
     linkLabel->setOpenExternalLinks(true);
 

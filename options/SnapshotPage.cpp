@@ -44,8 +44,8 @@ CSnapshotPage::CSnapshotPage(QWidget* parent) : QWidget(parent)
     fileExtComboBox = new QComboBox;
     fileExtComboBox->setObjectName(QStringLiteral("fileExtComboBox"));
     fileExtComboBox->setEditable(false);
-    fileExtComboBox->addItems({QStringLiteral(".png"), QStringLiteral(".jpg"), QStringLiteral(".bmp"),
-                               QStringLiteral(".xbm")});
+    fileExtComboBox->addItems(
+        {QStringLiteral(".png"), QStringLiteral(".jpg"), QStringLiteral(".bmp"), QStringLiteral(".xbm")});
 
     auto* qualityLabel = new QLabel(tr("Image quality:"));
     qualityEdit = new QLineEdit;
@@ -156,5 +156,6 @@ void CSnapshotPage::onSliderValueChanged(int value)
 
 QString CSnapshotPage::chooseDirectory(const QString& start)
 {
-    return QFileDialog::getExistingDirectory(this, tr("Select a directory"), start, QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(this, tr("Select a directory"), start,
+                                             QFileDialog::ShowDirsOnly);
 }
