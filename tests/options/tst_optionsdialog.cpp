@@ -1,0 +1,394 @@
+#include "app/Startup.h"
+#include "app/Vireoscape.h"
+#include "config/AppConfig.h"
+#include "options/OptionsDialog.h"
+#include "options/ShortcutList.h"
+#include "platform/GlobalShortcut.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QtTest>
+
+namespace {
+
+QString settingsFile()
+{
+    return QSettings().fileName();
+}
+
+QByteArray settingsBytes()
+{
+    QFile file(settingsFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every field of a record as text, keyed by its settings key.
+QMap<QString, QString> snapshotOf(const CAppConfig& record)
+{
+    QMap<QString, QString> values;
+    CAppConfig::visit(record, [&](const char* key, const auto& field, const auto&) {
+        values.insert(QLatin1String(key), QVariant::fromValue(field).toString());
+    });
+    return values;
+}
+
+// A record in which every field differs from its default.
+CAppConfig unusualRecord()
+{
+    CAppConfig r = CAppConfig::defaults();
+    r.IntervalSnap = 350;
+    r.LastOpenFileName = QStringLiteral("/pictures/last.png");
+    r.FontFamity = QStringLiteral("DejaVu Sans");
+    r.FontColor = QColor(255, 0, 0, 128);
+    r.FontSize = 21;
+    r.FrameCheck = true;
+    r.FrameColor = QColor(0, 255, 0);
+    r.FrameWidth = 5;
+    r.FillCheck = false;
+    r.FillColor = QColor(0, 0, 255, 10);
+    r.Transparent = 40;
+    r.GenAutoRun = false;
+    r.GenAutoHide = true;
+    r.GenCloseToTray = false;
+    r.GenActionAfterFinish = 2;
+    r.SnapshotAfterDlbClk = false;
+    r.SnapshotShadow = false;
+    r.CopyToClipboardAfterFinish = false;
+    r.SaveToFileAfterFinish = false;
+    r.SnapshotFilePath = QStringLiteral("/pictures/shots ");
+    r.SnapshotFileName = QStringLiteral("shot_%h%m%s");
+    r.SnapshotFileNameExt = QStringLiteral(".bmp");
+    r.ImageQuality = 55;
+    r.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + K");
+    r.ShortcutShowMainWnd = QStringLiteral("Shift + F9");
+    return r;
+}
+
+QPushButton* button(const COptionsDialog& dialog, const char* name)
+{
+    return dialog.findChild<QPushButton*>(QLatin1String(name));
+}
+
+} // namespace
+
+class TestOptionsDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void layout();
+    void entries_data();
+    void entries();
+    void pageFollowsList_data();
+    void pageFollowsList();
+    void aboutPageLeavesListOnGeneral();
+    void aboutPageTexts();
+    void closingWithoutOkChangesNothing_data();
+    void closingWithoutOkChangesNothing();
+    void okWritesEveryKey();
+    void defaultThenOk();
+    void okRegistersHotKeysAgain();
+    void okWithoutMainWindowStillStores();
+};
+
+void TestOptionsDialog::initTestCase()
+{
+    initVireoscapeResources();
+    setApplicationIdentity();
+}
+
+void TestOptionsDialog::init()
+{
+    QFile::remove(settingsFile());
+    AppConfig = CAppConfig::defaults();
+}
+
+void TestOptionsDialog::layout()
+{
+    COptionsDialog dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Config Dialog"));
+    QCOMPARE(dialog.sizeHint(), QSize(500, 350));
+    auto* list = dialog.findChild<QListWidget*>();
+    QVERIFY(list);
+    QCOMPARE(list->maximumWidth(), 70);
+    QCOMPARE(list->viewMode(), QListView::IconMode);
+    QCOMPARE(list->movement(), QListView::Static);
+    QCOMPARE(list->iconSize(), QSize(32, 32));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(list->width() <= 70);
+    // The buttons sit right-aligned in the order Default, Cancel, OK.
+    QPushButton* buttons[] = {button(dialog, "defaultButton"), button(dialog, "cancelButton"),
+                              button(dialog, "okButton")};
+    const char* texts[] = {"Default", "Cancel", "OK"};
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(buttons[i]);
+        QCOMPARE(buttons[i]->text(), QLatin1String(texts[i]));
+        if (i > 0)
+            QVERIFY(buttons[i - 1]->x() < buttons[i]->x());
+    }
+    QVERIFY(buttons[2]->geometry().right() > dialog.width() * 3 / 4);
+}
+
+void TestOptionsDialog::entries_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("General") << 0 << "General";
+    QTest::newRow("Snapshot") << 1 << "Snapshot";
+    QTest::newRow("Shortcut") << 2 << "Shortcut";
+    QTest::newRow("About") << 3 << "About";
+}
+
+void TestOptionsDialog::entries()
+{
+    QFETCH(int, row);
+    QFETCH(QString, text);
+    COptionsDialog dialog;
+    auto* list = dialog.findChild<QListWidget*>();
+    QCOMPARE(list->count(), 4);
+    QListWidgetItem* item = list->item(row);
+    QCOMPARE(item->text(), text);
+    QVERIFY(!item->icon().isNull());
+    QCOMPARE(item->flags(), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    QCOMPARE(item->textAlignment(), int(Qt::AlignCenter));
+}
+
+void TestOptionsDialog::pageFollowsList_data()
+{
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<int>("page");
+    QTest::newRow("starts on General") << QList<int>{} << 0;
+    QTest::newRow("Snapshot") << QList<int>{1} << 1;
+    QTest::newRow("Shortcut") << QList<int>{2} << 2;
+    QTest::newRow("About") << QList<int>{3} << 3;
+    QTest::newRow("About and back to General") << QList<int>{3, 0} << 0;
+    QTest::newRow("Shortcut then Snapshot") << QList<int>{2, 1} << 1;
+}
+
+void TestOptionsDialog::pageFollowsList()
+{
+    QFETCH(QList<int>, clicks);
+    QFETCH(int, page);
+    COptionsDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* list = dialog.findChild<QListWidget*>();
+    auto* stack = dialog.findChild<QStackedWidget*>();
+    for (int row : clicks) {
+        const QRect rect = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    }
+    QCOMPARE(list->currentRow(), page);
+    QCOMPARE(stack->currentIndex(), page);
+    // A drag does not move entries about.
+    const QRect first = list->visualItemRect(list->item(0));
+    QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
+    QTest::mouseMove(list->viewport(), first.center() + QPoint(0, 150));
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, first.center() + QPoint(0, 150));
+    QCOMPARE(list->item(0)->text(), QStringLiteral("General"));
+    QCOMPARE(list->item(3)->text(), QStringLiteral("About"));
+}
+
+void TestOptionsDialog::aboutPageLeavesListOnGeneral()
+{
+    COptionsDialog dialog;
+    auto* list = dialog.findChild<QListWidget*>();
+    auto* stack = dialog.findChild<QStackedWidget*>();
+    dialog.showAboutPage();
+    QCOMPARE(stack->currentIndex(), 3);
+    QCOMPARE(list->currentRow(), 0);
+    list->setCurrentRow(0); // already current: no switch back
+    QCOMPARE(stack->currentIndex(), 3);
+    list->setCurrentRow(2);
+    QCOMPARE(stack->currentIndex(), 2);
+    list->setCurrentRow(0);
+    QCOMPARE(stack->currentIndex(), 0);
+}
+
+void TestOptionsDialog::aboutPageTexts()
+{
+    COptionsDialog dialog;
+    dialog.showAboutPage();
+    QWidget* page = dialog.findChild<QStackedWidget*>()->currentWidget();
+    auto* title = page->findChild<QLabel*>(QStringLiteral("titleLabel"));
+    auto* build = page->findChild<QLabel*>(QStringLiteral("buildLabel"));
+    auto* link = page->findChild<QLabel*>(QStringLiteral("linkLabel"));
+    auto* logo = page->findChild<QPushButton*>(QStringLiteral("logoButton"));
+    QVERIFY(title && build && link && logo);
+    QCOMPARE(title->text(), QStringLiteral("Vireoscape 2.1 (Windows)"));
+    // "Build Time: Mmm dd yyyy, hh:mm:ss" with the date and time of this build.
+    const QRegularExpression form(
+        QStringLiteral("^Build Time: ([A-Z][a-z]{2} [ 123]\\d \\d{4}), (\\d\\d:\\d\\d:\\d\\d)$"));
+    const QRegularExpressionMatch match = form.match(build->text());
+    QVERIFY2(match.hasMatch(), qPrintable(build->text()));
+    const QDateTime built =
+        QDateTime::fromString(match.captured(1).simplified() + QLatin1Char(' ') + match.captured(2),
+                              QStringLiteral("MMM d yyyy hh:mm:ss"));
+    QVERIFY(built.isValid());
+    QVERIFY(built <= QDateTime::currentDateTime().addSecs(60));
+    QVERIFY(built.secsTo(QDateTime::currentDateTime()) < 366 * 24 * 3600);
+    QVERIFY(link->openExternalLinks());
+    QVERIFY(link->text().contains(QLatin1String("<a href=\"https://")));
+    QVERIFY(logo->isFlat());
+    QCOMPARE(logo->iconSize(), QSize(48, 48));
+    QVERIFY(!logo->icon().isNull());
+}
+
+void TestOptionsDialog::closingWithoutOkChangesNothing_data()
+{
+    QTest::addColumn<bool>("pressDefault");
+    QTest::addColumn<bool>("byEscape");
+    QTest::newRow("Default then Cancel") << true << false;
+    QTest::newRow("Default then Escape") << true << true;
+    QTest::newRow("Cancel alone") << false << false;
+}
+
+void TestOptionsDialog::closingWithoutOkChangesNothing()
+{
+    QFETCH(bool, pressDefault);
+    QFETCH(bool, byEscape);
+    AppConfig = unusualRecord();
+    AppConfig.save();
+    const QByteArray before = settingsBytes();
+    QVERIFY(!before.isEmpty());
+    const QMap<QString, QString> record = snapshotOf(AppConfig);
+
+    COptionsDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    if (pressDefault)
+        QTest::mouseClick(button(dialog, "defaultButton"), Qt::LeftButton);
+    QVERIFY(dialog.isVisible());
+    if (byEscape)
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    else
+        QTest::mouseClick(button(dialog, "cancelButton"), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(snapshotOf(AppConfig), record);
+    QCOMPARE(settingsBytes(), before);
+}
+
+void TestOptionsDialog::okWritesEveryKey()
+{
+    AppConfig = unusualRecord();
+    const QMap<QString, QString> record = snapshotOf(AppConfig);
+    QVERIFY(!QFile::exists(settingsFile()));
+    COptionsDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.isVisible());
+    // Unchanged controls give back the same record, and every key is stored.
+    QCOMPARE(snapshotOf(AppConfig), record);
+    QSettings store;
+    QCOMPARE(store.allKeys().size(), record.size());
+    for (const QString& key : record.keys())
+        QVERIFY2(store.contains(key), qPrintable(key));
+    CAppConfig loaded;
+    loaded.load();
+    QCOMPARE(snapshotOf(loaded), record);
+}
+
+void TestOptionsDialog::defaultThenOk()
+{
+    AppConfig = unusualRecord();
+    COptionsDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::mouseClick(button(dialog, "defaultButton"), Qt::LeftButton);
+    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+
+    CAppConfig loaded;
+    loaded.load();
+    const CAppConfig unusual = unusualRecord();
+    for (const CAppConfig* r :
+         {&static_cast<const CAppConfig&>(AppConfig), &static_cast<const CAppConfig&>(loaded)}) {
+        QCOMPARE(r->GenAutoRun, true);
+        QCOMPARE(r->GenAutoHide, false);
+        QCOMPARE(r->GenCloseToTray, true);
+        QCOMPARE(r->GenActionAfterFinish, 1);
+        QCOMPARE(r->SnapshotFileNameExt, QStringLiteral(".png"));
+        QCOMPARE(r->ImageQuality, 80);
+        QCOMPARE(r->ShortcutShowMainWnd, QStringLiteral("Alt + E"));
+        QCOMPARE(r->ShortcutStartSnapshot, QStringLiteral("Alt + S"));
+        // These come back from the record, not from fixed defaults.
+        QCOMPARE(r->SnapshotAfterDlbClk, unusual.SnapshotAfterDlbClk);
+        QCOMPARE(r->SnapshotShadow, unusual.SnapshotShadow);
+        QCOMPARE(r->CopyToClipboardAfterFinish, unusual.CopyToClipboardAfterFinish);
+        QCOMPARE(r->SaveToFileAfterFinish, unusual.SaveToFileAfterFinish);
+        QCOMPARE(r->SnapshotFilePath, unusual.SnapshotFilePath);
+        QCOMPARE(r->SnapshotFileName, unusual.SnapshotFileName);
+        // Fields no page edits are written back as they were.
+        QCOMPARE(r->IntervalSnap, unusual.IntervalSnap);
+        QCOMPARE(r->FontColor, unusual.FontColor);
+        QCOMPARE(r->LastOpenFileName, unusual.LastOpenFileName);
+    }
+}
+
+void TestOptionsDialog::okRegistersHotKeysAgain()
+{
+    Vireoscape window;
+    QVERIFY(window.startSnapshotShortcut());
+    QCOMPARE(window.startSnapshotShortcut()->shortcut(), QKeySequence(QStringLiteral("Alt+S")));
+
+    COptionsDialog dialog(&window);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* list = dialog.findChild<CShortcutList*>();
+    list->setCurrentCell(1, 1);
+    QTest::keyPress(list, Qt::Key_Control, Qt::NoModifier);
+    QTest::keyPress(list, Qt::Key_J, Qt::ControlModifier);
+    QTest::keyRelease(list, Qt::Key_J, Qt::ControlModifier);
+    // The key captured before carries over to a press of Alt alone.
+    list->setCurrentCell(0, 1);
+    QTest::keyPress(list, Qt::Key_Alt, Qt::NoModifier);
+    QTest::keyRelease(list, Qt::Key_Alt, Qt::AltModifier);
+    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+
+    QCOMPARE(AppConfig.ShortcutStartSnapshot, QStringLiteral("Ctrl + J"));
+    QCOMPARE(AppConfig.ShortcutShowMainWnd, QStringLiteral("Alt + J"));
+    QVERIFY(window.startSnapshotShortcut());
+    QCOMPARE(window.startSnapshotShortcut()->shortcut(), QKeySequence(QStringLiteral("Ctrl+J")));
+    QVERIFY(window.showMainWndShortcut());
+    QCOMPARE(window.showMainWndShortcut()->shortcut(), QKeySequence(QStringLiteral("Alt+J")));
+
+    // A new dialog starts with nothing pending: a modifier alone clears the row.
+    COptionsDialog again(&window);
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    list = again.findChild<CShortcutList*>();
+    QCOMPARE(list->item(0, 1)->text(), QStringLiteral("Alt + J"));
+    list->setCurrentCell(0, 1);
+    QTest::keyPress(list, Qt::Key_Shift, Qt::NoModifier);
+    QTest::keyRelease(list, Qt::Key_Shift, Qt::ShiftModifier);
+    QTest::mouseClick(button(again, "okButton"), Qt::LeftButton);
+    QCOMPARE(AppConfig.ShortcutShowMainWnd, QString());
+    QVERIFY(!window.showMainWndShortcut());
+    QCOMPARE(window.startSnapshotShortcut()->shortcut(), QKeySequence(QStringLiteral("Ctrl+J")));
+}
+
+void TestOptionsDialog::okWithoutMainWindowStillStores()
+{
+    QWidget parent;
+    COptionsDialog dialog(&parent);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* list = dialog.findChild<CShortcutList*>();
+    list->setCurrentCell(0, 0);
+    QTest::keyPress(list, Qt::Key_F4, Qt::ShiftModifier);
+    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(QSettings().value(QStringLiteral("ShortcutShowMainWnd")).toString(),
+             QStringLiteral("Shift + F4"));
+}
+
+QTEST_MAIN(TestOptionsDialog)
+#include "tst_optionsdialog.moc"
