@@ -74,6 +74,7 @@ void CShortcutList::keyPressEvent(QKeyEvent* event)
     // Every key is taken for the capture, never for the table's navigation.
     if (currentRow() < 0)
         return;
+    m_heldKeys.insert(event->key());
     pendingShortcut.setModifiers(event->modifiers());
     pendingShortcut.setKey(event->key());
     setShortcutText(currentRow(), pendingShortcut.toString(false));
@@ -84,9 +85,15 @@ void CShortcutList::keyReleaseEvent(QKeyEvent* event)
 {
     if (currentRow() < 0)
         return;
-    if (!pendingShortcut.isValid())
+    if (m_heldKeys.remove(event->key()) && !pendingShortcut.isValid())
         setShortcutText(currentRow(), QString());
     event->accept();
+}
+
+void CShortcutList::focusOutEvent(QFocusEvent* event)
+{
+    m_heldKeys.clear();
+    QTableWidget::focusOutEvent(event);
 }
 
 CShortcutPage::CShortcutPage(QWidget* parent) : QWidget(parent)

@@ -2,6 +2,7 @@
 
 #include "options/KeyText.h"
 
+#include <QSet>
 #include <QTableWidget>
 
 class QKeyEvent;
@@ -23,6 +24,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void setShortcutText(int row, const QString& text);
@@ -31,6 +33,9 @@ private:
     // Accumulates over the whole run of the dialog: a press replaces the
     // modifiers and, for a key of the key set, the key.
     CShortcut pendingShortcut;
+    // Keys whose press this list captured and that are still down: a release
+    // of any other key (the Tab that moved the focus here) clears nothing.
+    QSet<int> m_heldKeys;
 };
 
 // Page "Shortcut" of the options dialog: holds the shortcut list.

@@ -31,6 +31,9 @@ private slots:
     void captureAccumulates();
     void noCurrentRowChangesNothing();
     void cellsAreNotEditable();
+    void releaseOfUncapturedKeyKeepsCell_data();
+    void releaseOfUncapturedKeyKeepsCell();
+    void tabbingIntoListKeepsShortcuts();
     void restoreDefaults();
     void pageForwardsToList();
 };
@@ -173,6 +176,49 @@ void TestShortcutList::cellsAreNotEditable()
         }
     }
     QVERIFY(!list.findChild<QLineEdit*>());
+}
+
+void TestShortcutList::releaseOfUncapturedKeyKeepsCell_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier);
+    QTest::newRow("Alt held before the row was chosen") << int(Qt::Key_Alt) << int(Qt::AltModifier);
+    QTest::newRow("letter") << int(Qt::Key_S) << int(Qt::NoModifier);
+}
+
+void TestShortcutList::releaseOfUncapturedKeyKeepsCell()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    CShortcutList list;
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.setCurrentCell(0, 1);
+    QTest::keyRelease(&list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(cell(list, 0), QStringLiteral("Alt + E"));
+    // A press seen by the list still makes its release count.
+    QTest::keyPress(&list, Qt::Key_Shift, Qt::NoModifier);
+    QTest::keyRelease(&list, Qt::Key_Shift, Qt::ShiftModifier);
+    QCOMPARE(cell(list, 0), QString());
+}
+
+void TestShortcutList::tabbingIntoListKeepsShortcuts()
+{
+    QWidget window;
+    auto* edit = new QLineEdit(&window);
+    auto* list = new CShortcutList(&window);
+    list->move(0, 40);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    edit->setFocus();
+    // The press moves the focus; its release arrives at the list.
+    QTest::keyPress(edit, Qt::Key_Tab);
+    QTRY_VERIFY(list->hasFocus());
+    QTest::keyRelease(list, Qt::Key_Tab);
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(cell(*list, 0), QStringLiteral("Alt + E"));
+    QCOMPARE(cell(*list, 1), QStringLiteral("Alt + S"));
 }
 
 void TestShortcutList::restoreDefaults()
