@@ -94,6 +94,8 @@ private slots:
     void defaultThenOk();
     void okRegistersHotKeysAgain();
     void okWithoutMainWindowStillStores();
+    void mainWindowOpensDialog_data();
+    void mainWindowOpensDialog();
 };
 
 void TestOptionsDialog::initTestCase()
@@ -388,6 +390,58 @@ void TestOptionsDialog::okWithoutMainWindowStillStores()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(QSettings().value(QStringLiteral("ShortcutShowMainWnd")).toString(),
              QStringLiteral("Shift + F4"));
+}
+
+void TestOptionsDialog::mainWindowOpensDialog_data()
+{
+    QTest::addColumn<bool>("about");
+    QTest::addColumn<bool>("visibleBefore");
+    QTest::addColumn<int>("page");
+    QTest::newRow("Option... from the shown window") << false << true << 0;
+    QTest::newRow("Option... from the tray keeps the window hidden") << false << false << 0;
+    QTest::newRow("About") << true << true << 3;
+}
+
+void TestOptionsDialog::mainWindowOpensDialog()
+{
+    QFETCH(bool, about);
+    QFETCH(bool, visibleBefore);
+    QFETCH(int, page);
+    Vireoscape window;
+    window.setVisible(visibleBefore);
+    struct Seen
+    {
+        bool found = false;
+        bool modal = false;
+        bool parentIsWindow = false;
+        int page = -1;
+        int row = -1;
+    } seen;
+    // Runs inside the dialog's modal loop.
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<COptionsDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen.found = true;
+        seen.modal = dialog->isModal();
+        seen.parentIsWindow = dialog->parentWidget() == &window;
+        seen.page = dialog->findChild<QStackedWidget*>()->currentIndex();
+        seen.row = dialog->findChild<QListWidget*>()->currentRow();
+        QTest::mouseClick(button(*dialog, "cancelButton"), Qt::LeftButton);
+    });
+    if (about)
+        window.showAbout();
+    else
+        window.OnOption();
+    QVERIFY(seen.found);
+    QVERIFY(seen.modal);
+    QVERIFY(seen.parentIsWindow);
+    QCOMPARE(seen.page, page);
+    QCOMPARE(seen.row, 0);
+    QCOMPARE(window.isVisible(), visibleBefore);
+    QVERIFY(!window.isMinimized());
+    // The dialog is gone once the slot returns.
+    QVERIFY(!window.findChild<COptionsDialog*>());
 }
 
 QTEST_MAIN(TestOptionsDialog)
