@@ -26,6 +26,8 @@ CShortcutList::CShortcutList(QWidget* parent) : QTableWidget(2, 2, parent), pend
     setHorizontalHeaderLabels({tr("Name"), tr("Shortcut")});
     setColumnWidth(0, 150);
     setColumnWidth(1, 150);
+    // Tab and Backtab move the focus on instead of through the cells.
+    setTabKeyNavigation(false);
 
     const QString names[] = {tr("Show Main Window"), tr("Start snapshot")};
     for (int row = 0; row < 2; ++row) {
@@ -69,11 +71,22 @@ void CShortcutList::restoreDefaults()
     setShortcutText(kStartSnapshotRow, QStringLiteral("Alt + S"));
 }
 
+bool CShortcutList::isRowNavigation(const QKeyEvent* event)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    return plain && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
+}
+
 void CShortcutList::keyPressEvent(QKeyEvent* event)
 {
-    // Every key is taken for the capture, never for the table's navigation.
     if (currentRow() < 0)
         return;
+    // Plain Up and Down choose the row (neither can be part of a hot key);
+    // every other key is taken for the capture.
+    if (isRowNavigation(event)) {
+        QTableWidget::keyPressEvent(event);
+        return;
+    }
     m_heldKeys.insert(event->key());
     pendingShortcut.setModifiers(event->modifiers());
     pendingShortcut.setKey(event->key());

@@ -27,6 +27,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    static bool isRowNavigation(const QKeyEvent* event);
     void setShortcutText(int row, const QString& text);
     QString shortcutText(int row) const;
 

@@ -33,7 +33,7 @@ private slots:
     void cellsAreNotEditable();
     void releaseOfUncapturedKeyKeepsCell_data();
     void releaseOfUncapturedKeyKeepsCell();
-    void tabbingIntoListKeepsShortcuts();
+    void keyboardNavigation();
     void restoreDefaults();
     void pageForwardsToList();
 };
@@ -203,12 +203,14 @@ void TestShortcutList::releaseOfUncapturedKeyKeepsCell()
     QCOMPARE(cell(list, 0), QString());
 }
 
-void TestShortcutList::tabbingIntoListKeepsShortcuts()
+void TestShortcutList::keyboardNavigation()
 {
     QWidget window;
     auto* edit = new QLineEdit(&window);
     auto* list = new CShortcutList(&window);
+    auto* after = new QLineEdit(&window);
     list->move(0, 40);
+    after->move(0, 300);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     edit->setFocus();
@@ -218,7 +220,33 @@ void TestShortcutList::tabbingIntoListKeepsShortcuts()
     QTest::keyRelease(list, Qt::Key_Tab);
     QCOMPARE(list->currentRow(), 0);
     QCOMPARE(cell(*list, 0), QStringLiteral("Alt + E"));
+
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 1);
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(list->currentRow(), 0);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(cell(*list, 0), QStringLiteral("Alt + E"));
     QCOMPARE(cell(*list, 1), QStringLiteral("Alt + S"));
+
+    // With a modifier an arrow is captured like any other key.
+    QTest::keyPress(list, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(cell(*list, 1), QStringLiteral("Alt"));
+    QTest::keyRelease(list, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(cell(*list, 1), QString());
+    QTest::keyPress(list, Qt::Key_F7, Qt::ControlModifier);
+    QTest::keyRelease(list, Qt::Key_F7, Qt::ControlModifier);
+    QCOMPARE(cell(*list, 1), QStringLiteral("Ctrl + F7"));
+
+    // Tab leaves the table and changes no cell.
+    QTest::keyPress(list, Qt::Key_Tab);
+    QTRY_VERIFY(after->hasFocus());
+    QTest::keyRelease(after, Qt::Key_Tab);
+    QTest::keyClick(after, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_VERIFY(list->hasFocus());
+    QCOMPARE(cell(*list, 0), QStringLiteral("Alt + E"));
+    QCOMPARE(cell(*list, 1), QStringLiteral("Ctrl + F7"));
 }
 
 void TestShortcutList::restoreDefaults()
