@@ -44,7 +44,7 @@ CAboutPage::CAboutPage(QWidget* parent) : QWidget(parent)
     topRow->addStretch(1);
 
     auto* noticeLabel =
-        new QLabel(tr("Vireoscape is free to use; the program and its pictures are the work of"));
+        new QLabel(tr("Vireoscape and its pictures are the property of"));
     noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
     noticeLabel->setTextFormat(Qt::RichText);
     auto* linkLabel = new QLabel(tr("<a href=\"https://valdo-software.org/vireoscape\">Valdo Software</a>"));
