@@ -140,9 +140,9 @@ void Vireoscape::OnOption()
         dialog.exec();
     }
     if (!wasVisible) {
-        if (isMinimized())
-            showNormal();
+        // Hidden first, so that leaving the minimized state does not flash it.
         hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     }
 }
 

@@ -96,8 +96,8 @@ void COptionsDialog::createIcons()
         item->setText(entry.text);
         item->setTextAlignment(Qt::AlignCenter);
         item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-        aboutItem = item; // the last entry is About
     }
+    aboutItem = contentsWidget->item(3);
     connect(contentsWidget, &QListWidget::currentItemChanged, this, &COptionsDialog::changePage);
 }
 
