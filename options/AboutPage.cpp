@@ -43,8 +43,7 @@ CAboutPage::CAboutPage(QWidget* parent) : QWidget(parent)
     topRow->addLayout(textColumn);
     topRow->addStretch(1);
 
-    auto* noticeLabel =
-        new QLabel(tr("Vireoscape and its pictures are the property of"));
+    auto* noticeLabel = new QLabel(tr("Vireoscape and its pictures are the property of"));
     noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
     noticeLabel->setTextFormat(Qt::RichText);
     auto* linkLabel = new QLabel(tr("<a href=\"https://valdo-software.org/vireoscape\">Valdo Software</a>"));

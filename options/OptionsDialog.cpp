@@ -129,7 +129,7 @@ void COptionsDialog::OnOK()
     AppConfig.save();
     if (auto* mainWindow = qobject_cast<Vireoscape*>(parent())) {
         mainWindow->setupShortcuts();
-        reportUnregisteredShortcuts();
+        reportUnregisteredShortcuts(*mainWindow);
     }
     accept();
 }
@@ -139,19 +139,18 @@ void COptionsDialog::OnCancel()
     reject();
 }
 
-void COptionsDialog::reportUnregisteredShortcuts()
+void COptionsDialog::reportUnregisteredShortcuts(const Vireoscape& mainWindow)
 {
-    auto* mainWindow = qobject_cast<Vireoscape*>(parent());
     // Without X11 (offscreen) no hot key can be grabbed at all.
-    if (!mainWindow || !x11Connection())
+    if (!x11Connection())
         return;
     const struct
     {
         const QString& text;
         const CGlobalShortcut* shortcut;
     } hotKeys[] = {
-        {AppConfig.ShortcutStartSnapshot, mainWindow->startSnapshotShortcut()},
-        {AppConfig.ShortcutShowMainWnd, mainWindow->showMainWndShortcut()},
+        {AppConfig.ShortcutStartSnapshot, mainWindow.startSnapshotShortcut()},
+        {AppConfig.ShortcutShowMainWnd, mainWindow.showMainWndShortcut()},
     };
     QStringList failed;
     for (const auto& hotKey : hotKeys) {

@@ -9,6 +9,7 @@ class CGeneralPage;
 class CSnapshotPage;
 class CShortcutPage;
 class CAboutPage;
+class Vireoscape;
 
 // The modal settings dialog: an icon list of the pages General, Snapshot,
 // Shortcut and About beside the current page, and "Default", "Cancel", "OK".
@@ -35,7 +36,7 @@ private:
     void createIcons();
     // Tells the user about hot keys that could not be grabbed (another
     // program holds the combination).
-    void reportUnregisteredShortcuts();
+    void reportUnregisteredShortcuts(const Vireoscape& mainWindow);
 
     QListWidgetItem* aboutItem = nullptr;
     QListWidget* contentsWidget;
