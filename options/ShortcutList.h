@@ -9,7 +9,8 @@ class QKeyEvent;
 
 // A two-row table of the global hot keys ("Show Main Window", "Start
 // snapshot"). Pressing keys while a row is current captures a combination
-// into that row; cells are never edited directly.
+// into that row; cells are never edited directly. Tab moves the focus on and
+// plain Up and Down choose the row, so the keyboard alone can use the table.
 class CShortcutList : public QTableWidget
 {
     Q_OBJECT
