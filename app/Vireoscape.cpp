@@ -2,6 +2,7 @@
 
 #include "config/AppConfig.h"
 #include "options/KeyText.h"
+#include "options/OptionsDialog.h"
 #include "platform/GlobalShortcut.h"
 #include "platform/ScreenGrab.h"
 
@@ -131,10 +132,25 @@ void Vireoscape::showMainWnd()
 
 void Vireoscape::OnOption()
 {
+    const bool wasVisible = isVisible();
+    if (!wasVisible)
+        showMinimized(); // the modal dialog gets a parent that exists on screen
+    {
+        COptionsDialog dialog(this);
+        dialog.exec();
+    }
+    if (!wasVisible) {
+        // Hidden first, so that leaving the minimized state does not flash it.
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
 }
 
 void Vireoscape::showAbout()
 {
+    COptionsDialog dialog(this);
+    dialog.showAboutPage();
+    dialog.exec();
 }
 
 void Vireoscape::iconActivated(QSystemTrayIcon::ActivationReason reason)
