@@ -270,14 +270,19 @@ CWindowList CWindowList::fromX11(const QList<quint32>& ignoredWindows)
             topLevels.append(buildNode(raw, index, ownRect(raw[index])));
             continue;
         }
-        // A window manager's frame: its decoration windows are not offered,
-        // only the application window and what lies inside it.
+        // A window manager's frame and its application window count as one
+        // top-level: the descent goes straight into the application window's
+        // children, with the application window itself behind them, so that it
+        // reaches as deep as without a frame. Decoration windows are left out.
         CWindowNode frame;
         frame.id = raw[index].id;
         frame.rect = frameRect(raw[index], raw[client]);
         CWindowNode inner = buildNode(raw, client, frame.rect);
-        if (!inner.rect.isEmpty())
+        if (!inner.rect.isEmpty()) {
+            frame.children = std::move(inner.children);
+            inner.children.clear();
             frame.children.append(inner);
+        }
         topLevels.append(frame);
     }
     return CWindowList(topLevels);
