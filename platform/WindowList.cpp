@@ -68,6 +68,9 @@ public:
         m_windows.clear();
         RawWindow rootWindow;
         rootWindow.id = root;
+        xcb_generic_error_t* error = nullptr;
+        if (auto geometry = checked(xcb_get_geometry_reply(m_c, xcb_get_geometry(m_c, root), &error), &error))
+            rootWindow.rect = QRect(0, 0, geometry->width, geometry->height);
         m_windows.push_back(rootWindow);
         std::vector<int> level{0};
         while (!level.empty())
@@ -179,10 +182,25 @@ QRect ownRect(const RawWindow& w)
     return w.rect;
 }
 
+// A frame round a window with a shadow margin: where the frame lies flush
+// with the application window (no decoration on that side, as for the
+// undecorated frames that such windows ask for), its edge moves in with the
+// application window's.
 QRect frameRect(const RawWindow& frame, const RawWindow& client)
 {
-    Q_UNUSED(client);
-    return ownRect(frame);
+    QRect r = ownRect(frame);
+    const QRect inner = ownRect(client);
+    if (inner == client.rect)
+        return r;
+    if (client.rect.left() == frame.rect.left())
+        r.setLeft(inner.left());
+    if (client.rect.top() == frame.rect.top())
+        r.setTop(inner.top());
+    if (client.rect.right() == frame.rect.right())
+        r.setRight(inner.right());
+    if (client.rect.bottom() == frame.rect.bottom())
+        r.setBottom(inner.bottom());
+    return r;
 }
 
 // A window and its viewable descendants, each clipped to its parent (the
@@ -262,7 +280,8 @@ CWindowList CWindowList::fromX11(const QList<quint32>& ignoredWindows)
 
     QList<CWindowNode> topLevels;
     for (int index : raw.front().children) {
-        if (holdsAny(raw, index, ignoredWindows))
+        // Window managers park helper windows off the screen (openbox at -100,-100).
+        if (holdsAny(raw, index, ignoredWindows) || !raw[index].rect.intersects(raw.front().rect))
             continue;
         const int client = raw[index].hasWmState ? -1 : findClient(raw, index);
         if (client < 0) {

@@ -19,6 +19,7 @@ private slots:
     void frontToBack();
     void ignoredWindow();
     void unmappedWindowIsNotListed();
+    void windowOffTheScreenIsNotListed();
     void gtkFrameExtents_data();
     void gtkFrameExtents();
 
@@ -138,6 +139,14 @@ void TestWindowListX11::unmappedWindowIsNotListed()
     QTRY_VERIFY(!isViewable(id));
     QVERIFY(CWindowList::fromX11().topLevels().isEmpty());
     QVERIFY(!CWindowList::fromX11().windowRectAt(QPoint(200, 150)).isValid());
+}
+
+void TestWindowListX11::windowOffTheScreenIsNotListed()
+{
+    const quint32 id = m_clients.start("xlogo", {"-geometry", "100x100+-300+-300"}, "logoA");
+    QVERIFY(id);
+    QCOMPARE(xwininfoRect(id).topLeft(), QPoint(-300, -300));
+    QVERIFY(CWindowList::fromX11().topLevels().isEmpty());
 }
 
 void TestWindowListX11::gtkFrameExtents_data()
