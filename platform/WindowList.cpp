@@ -49,8 +49,10 @@ struct RawWindow
 };
 
 // Reads the viewable part of the window tree one level at a time: the
-// requests of a whole level are sent before the first reply is awaited, so a
-// level costs two round trips however many windows it holds.
+// requests for a whole level are sent before the first reply is awaited, so a
+// level costs two round trips however many windows it holds. Geometry and
+// properties are asked only of viewable windows (a frame has dozens of
+// unmapped helper windows).
 class TreeReader
 {
 public:
@@ -62,23 +64,29 @@ public:
         m_gtkExtents = atomFrom(xcb_intern_atom_reply(m_c, gtk, nullptr));
     }
 
-    // Index 0 is the root; its children are the top-level windows.
+    // Index 0 is the root (its rectangle the whole root window); its children
+    // are the top-level windows.
     std::vector<RawWindow> read(xcb_window_t root)
     {
         m_windows.clear();
+        m_parents.clear();
         RawWindow rootWindow;
         rootWindow.id = root;
-        xcb_generic_error_t* error = nullptr;
-        if (auto geometry = checked(xcb_get_geometry_reply(m_c, xcb_get_geometry(m_c, root), &error), &error))
-            rootWindow.rect = QRect(0, 0, geometry->width, geometry->height);
         m_windows.push_back(rootWindow);
+        m_parents.push_back(-1);
         std::vector<int> level{0};
         while (!level.empty())
-            level = readChildren(level);
+            level = viewableChildren(readLevel(level));
         return std::move(m_windows);
     }
 
 private:
+    struct Child
+    {
+        int parent;
+        xcb_window_t id;
+    };
+
     static xcb_atom_t atomFrom(xcb_intern_atom_reply_t* reply)
     {
         XcbReply<xcb_intern_atom_reply_t> held(reply);
@@ -99,54 +107,41 @@ private:
         return xcb_get_property(m_c, 0, w, atom, XCB_ATOM_ANY, 0, kGtkExtentsCount);
     }
 
-    std::vector<int> readChildren(const std::vector<int>& parents)
+    // Geometry, properties and children of windows known to be viewable.
+    std::vector<Child> readLevel(const std::vector<int>& level)
     {
-        std::vector<xcb_query_tree_cookie_t> trees;
-        trees.reserve(parents.size());
-        for (int parent : parents)
-            trees.push_back(xcb_query_tree(m_c, m_windows[parent].id));
-
         struct Pending
         {
-            int parent;
-            xcb_window_t id;
-            xcb_get_window_attributes_cookie_t attributes;
             xcb_get_geometry_cookie_t geometry;
             xcb_get_property_cookie_t wmState;
             xcb_get_property_cookie_t gtkExtents;
+            xcb_query_tree_cookie_t tree;
         };
         std::vector<Pending> pending;
-        for (size_t i = 0; i < parents.size(); ++i) {
-            xcb_generic_error_t* error = nullptr;
-            auto tree = checked(xcb_query_tree_reply(m_c, trees[i], &error), &error);
-            if (!tree)
-                continue;
-            const xcb_window_t* ids = xcb_query_tree_children(tree.get());
-            // The server lists children bottom-to-top.
-            for (int k = xcb_query_tree_children_length(tree.get()) - 1; k >= 0; --k) {
-                const xcb_window_t id = ids[k];
-                pending.push_back({parents[i], id, xcb_get_window_attributes(m_c, id),
-                                   xcb_get_geometry(m_c, id), propertyRequest(id, m_wmState),
-                                   propertyRequest(id, m_gtkExtents)});
-            }
+        pending.reserve(level.size());
+        for (int index : level) {
+            const xcb_window_t id = m_windows[index].id;
+            pending.push_back({xcb_get_geometry(m_c, id), propertyRequest(id, m_wmState),
+                               propertyRequest(id, m_gtkExtents), xcb_query_tree(m_c, id)});
         }
 
-        std::vector<int> next;
-        for (const Pending& p : pending) {
+        std::vector<Child> children;
+        for (size_t i = 0; i < level.size(); ++i) {
+            const Pending& p = pending[i];
+            RawWindow& w = m_windows[level[i]];
             xcb_generic_error_t* error = nullptr;
-            auto attributes = checked(xcb_get_window_attributes_reply(m_c, p.attributes, &error), &error);
             auto geometry = checked(xcb_get_geometry_reply(m_c, p.geometry, &error), &error);
             auto wmState = checked(xcb_get_property_reply(m_c, p.wmState, &error), &error);
             auto gtk = checked(xcb_get_property_reply(m_c, p.gtkExtents, &error), &error);
-            if (!attributes || !geometry || attributes->map_state != XCB_MAP_STATE_VIEWABLE
-                || attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY)
-                continue;
+            auto tree = checked(xcb_query_tree_reply(m_c, p.tree, &error), &error);
+            if (!geometry || !tree)
+                continue; // gone meanwhile: an empty rectangle, no children
 
-            RawWindow w;
-            w.id = p.id;
+            const int parent = m_parents[level[i]];
             const int border = geometry->border_width;
             // Geometry is relative to the inside of the parent's border.
-            const QPoint outer = m_windows[p.parent].inner + QPoint(geometry->x, geometry->y);
+            const QPoint outer =
+                parent < 0 ? QPoint(0, 0) : m_windows[parent].inner + QPoint(geometry->x, geometry->y);
             w.rect = QRect(outer, QSize(geometry->width + 2 * border, geometry->height + 2 * border));
             w.inner = outer + QPoint(border, border);
             w.hasWmState = wmState && wmState->type != XCB_ATOM_NONE;
@@ -156,9 +151,36 @@ private:
                 w.hasGtkExtents = true;
                 w.gtkExtents = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
             }
+
+            const xcb_window_t* ids = xcb_query_tree_children(tree.get());
+            // The server lists children bottom-to-top.
+            for (int k = xcb_query_tree_children_length(tree.get()) - 1; k >= 0; --k)
+                children.push_back({level[i], ids[k]});
+        }
+        return children;
+    }
+
+    // The viewable ones among the children, added to the tree: the next level.
+    std::vector<int> viewableChildren(const std::vector<Child>& children)
+    {
+        std::vector<xcb_get_window_attributes_cookie_t> cookies;
+        cookies.reserve(children.size());
+        for (const Child& child : children)
+            cookies.push_back(xcb_get_window_attributes(m_c, child.id));
+
+        std::vector<int> next;
+        for (size_t i = 0; i < children.size(); ++i) {
+            xcb_generic_error_t* error = nullptr;
+            auto attributes = checked(xcb_get_window_attributes_reply(m_c, cookies[i], &error), &error);
+            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE
+                || attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY)
+                continue;
+            RawWindow w;
+            w.id = children[i].id;
             const int index = int(m_windows.size());
             m_windows.push_back(w);
-            m_windows[p.parent].children.push_back(index);
+            m_parents.push_back(children[i].parent);
+            m_windows[children[i].parent].children.push_back(index);
             next.push_back(index);
         }
         return next;
@@ -168,6 +190,7 @@ private:
     xcb_atom_t m_wmState = XCB_ATOM_NONE;
     xcb_atom_t m_gtkExtents = XCB_ATOM_NONE;
     std::vector<RawWindow> m_windows;
+    std::vector<int> m_parents; // index of each window's parent, -1 for the root
 };
 
 // The window's visible pixels: a window drawing its own decorations (GTK)
@@ -176,7 +199,7 @@ QRect ownRect(const RawWindow& w)
 {
     if (w.hasGtkExtents) {
         const QRect shrunk = w.rect.marginsRemoved(w.gtkExtents);
-        if (!shrunk.isEmpty())
+        if (!shrunk.isEmpty() && w.rect.contains(shrunk))
             return shrunk;
     }
     return w.rect;

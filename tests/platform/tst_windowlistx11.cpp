@@ -157,6 +157,7 @@ void TestWindowListX11::gtkFrameExtents_data()
     QTest::newRow("shadow on every side") << "10, 10, 10, 10" << QMargins(10, 10, 10, 10);
     QTest::newRow("different margins per side") << "10, 20, 30, 40" << QMargins(10, 30, 20, 40);
     QTest::newRow("extents wider than the window are ignored") << "200, 200, 0, 0" << QMargins();
+    QTest::newRow("negative extents are ignored") << "4294967286, 0, 0, 0" << QMargins();
 }
 
 void TestWindowListX11::gtkFrameExtents()
