@@ -4,13 +4,15 @@
 
 #include <xcb/xcb.h>
 
-#include <cstring>
+#include <cstdlib>
 #include <vector>
 
 namespace {
 
 constexpr uint8_t kPropertyFormat32 = 32;
 constexpr uint32_t kGtkExtentsCount = 4; // left, right, top, bottom
+constexpr char kWmStateName[] = "WM_STATE";
+constexpr char kGtkExtentsName[] = "_GTK_FRAME_EXTENTS";
 
 // The first window in pre-order (a window before its descendants, siblings
 // front-to-back) whose rectangle contains p.
@@ -40,8 +42,8 @@ bool holdsWindow(const CWindowNode& node, quint32 id)
 struct RawWindow
 {
     xcb_window_t id = 0;
-    QRect rect;        // outer rectangle (border included), root coordinates
-    QPoint inner;      // root coordinates of the inside of the border
+    QRect rect;   // outer rectangle (border included), root coordinates
+    QPoint inner; // root coordinates of the inside of the border
     bool hasWmState = false;
     bool hasGtkExtents = false;
     QMargins gtkExtents;
@@ -58,8 +60,10 @@ class TreeReader
 public:
     explicit TreeReader(xcb_connection_t* c) : m_c(c)
     {
-        const xcb_intern_atom_cookie_t wmState = xcb_intern_atom(m_c, 0, 8, "WM_STATE");
-        const xcb_intern_atom_cookie_t gtk = xcb_intern_atom(m_c, 0, 18, "_GTK_FRAME_EXTENTS");
+        const xcb_intern_atom_cookie_t wmState =
+            xcb_intern_atom(m_c, 0, sizeof(kWmStateName) - 1, kWmStateName);
+        const xcb_intern_atom_cookie_t gtk =
+            xcb_intern_atom(m_c, 0, sizeof(kGtkExtentsName) - 1, kGtkExtentsName);
         m_wmState = atomFrom(xcb_intern_atom_reply(m_c, wmState, nullptr));
         m_gtkExtents = atomFrom(xcb_intern_atom_reply(m_c, gtk, nullptr));
     }
@@ -102,6 +106,7 @@ private:
         return XcbReply<Reply>(reply);
     }
 
+    // Only whether WM_STATE exists matters, and the four values of the extents.
     xcb_get_property_cookie_t propertyRequest(xcb_window_t w, xcb_atom_t atom)
     {
         return xcb_get_property(m_c, 0, w, atom, XCB_ATOM_ANY, 0, kGtkExtentsCount);
@@ -145,8 +150,8 @@ private:
             w.rect = QRect(outer, QSize(geometry->width + 2 * border, geometry->height + 2 * border));
             w.inner = outer + QPoint(border, border);
             w.hasWmState = wmState && wmState->type != XCB_ATOM_NONE;
-            if (gtk && gtk->format == kPropertyFormat32
-                && xcb_get_property_value_length(gtk.get()) == int(kGtkExtentsCount * sizeof(uint32_t))) {
+            if (gtk && gtk->format == kPropertyFormat32 &&
+                xcb_get_property_value_length(gtk.get()) == int(kGtkExtentsCount * sizeof(uint32_t))) {
                 const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(gtk.get()));
                 w.hasGtkExtents = true;
                 w.gtkExtents = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
@@ -172,8 +177,8 @@ private:
         for (size_t i = 0; i < children.size(); ++i) {
             xcb_generic_error_t* error = nullptr;
             auto attributes = checked(xcb_get_window_attributes_reply(m_c, cookies[i], &error), &error);
-            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE
-                || attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY)
+            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
+                attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY)
                 continue;
             RawWindow w;
             w.id = children[i].id;

@@ -33,7 +33,9 @@ public:
     explicit CWindowList(QList<CWindowNode> topLevels);
 
     // Reads the window tree of the X server now; top-levels that are, or hold,
-    // one of the ignored windows are left out. Empty without X11.
+    // one of the ignored windows are left out, and so are those wholly off the
+    // root window. A top-level's rectangle may reach past the screen's edges.
+    // Empty without X11.
     static CWindowList fromX11(const QList<quint32>& ignoredWindows = {});
 
     // Front-to-back.

@@ -25,9 +25,9 @@ public:
         if (!process->waitForStarted())
             return 0;
         const TestSupport::ToolResult r = TestSupport::runTool(
-            QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
-                                        QStringLiteral("--onlyvisible"), QStringLiteral("--classname"),
-                                        QLatin1Char('^') + name + QLatin1Char('$')});
+            QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+             QStringLiteral("--classname"), QLatin1Char('^') + name + QLatin1Char('$')});
         return QString::fromLatin1(r.out).section(QLatin1Char('\n'), 0, 0).toUInt();
     }
 
@@ -48,8 +48,8 @@ private:
 inline QString xwininfo(quint32 id, const QStringList& options = {})
 {
     return QString::fromLatin1(
-        TestSupport::runTool(QStringLiteral("xwininfo"), options + QStringList{QStringLiteral("-id"),
-                                                                               QString::number(id)})
+        TestSupport::runTool(QStringLiteral("xwininfo"),
+                             options + QStringList{QStringLiteral("-id"), QString::number(id)})
             .out);
 }
 

@@ -64,8 +64,8 @@ void TestWindowDescent::windowRectAt_data()
     QTest::newRow("second child of a top-level") << QPoint(260, 120) << 0u << QRect(250, 110, 40, 40);
     QTest::newRow("ignored front window uncovers the back one") << QPoint(350, 270) << 1u << back;
     QTest::newRow("top-level holding the ignored window is skipped") << QPoint(350, 270) << 113u << back;
-    QTest::newRow("ignoring an unrelated window changes nothing") << QPoint(125, 125) << 21u
-                                                                  << QRect(120, 120, 40, 30);
+    QTest::newRow("ignoring an unrelated window changes nothing")
+        << QPoint(125, 125) << 21u << QRect(120, 120, 40, 30);
     QTest::newRow("ignoring everything under the point") << QPoint(5, 5) << 3u << QRect();
     QTest::newRow("no window at all") << QPoint(2000, 5) << 0u << QRect();
     QTest::newRow("negative point") << QPoint(-1, -1) << 0u << QRect();

@@ -42,8 +42,8 @@ void collectIds(const CWindowNode& node, QList<quint32>& ids)
 
 xcb_atom_t internAtom(xcb_connection_t* c, const char* name)
 {
-    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
+    XcbReply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
@@ -195,8 +195,8 @@ quint32 TestWindowListWm::createCsdWindow(const QRect& rect, const QMargins& sha
     }
     const uint32_t extents[4] = {uint32_t(shadow.left()), uint32_t(shadow.right()), uint32_t(shadow.top()),
                                  uint32_t(shadow.bottom())};
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, internAtom(c, "_GTK_FRAME_EXTENTS"),
-                        XCB_ATOM_CARDINAL, 32, 4, extents);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, internAtom(c, "_GTK_FRAME_EXTENTS"), XCB_ATOM_CARDINAL,
+                        32, 4, extents);
     xcb_map_window(c, w);
     xcb_flush(c);
     return w;
