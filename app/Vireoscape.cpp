@@ -3,6 +3,7 @@
 #include "capture/DrawView.h"
 #include "config/AppConfig.h"
 #include "options/KeyText.h"
+#include "options/OptionsDialog.h"
 #include "platform/GlobalShortcut.h"
 #include "platform/ScreenGrab.h"
 #include "platform/WindowList.h"
@@ -150,10 +151,25 @@ void Vireoscape::showMainWnd()
 
 void Vireoscape::OnOption()
 {
+    const bool wasVisible = isVisible();
+    if (!wasVisible)
+        showMinimized(); // the modal dialog gets a parent that exists on screen
+    {
+        COptionsDialog dialog(this);
+        dialog.exec();
+    }
+    if (!wasVisible) {
+        // Hidden first, so that leaving the minimized state does not flash it.
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
 }
 
 void Vireoscape::showAbout()
 {
+    COptionsDialog dialog(this);
+    dialog.showAboutPage();
+    dialog.exec();
 }
 
 void Vireoscape::iconActivated(QSystemTrayIcon::ActivationReason reason)

@@ -9,14 +9,29 @@ CAppConfig AppConfig;
 
 namespace {
 
+// The INI store hands every value back as text. A text that is not a number
+// of the field's range loads as 0 (QVariant would wrap an oversized number).
+int toInt(const QVariant& v)
+{
+    if (v.typeId() == QMetaType::QString)
+        return v.toString().trimmed().toInt();
+    return v.toInt();
+}
+
+quint32 toUInt(const QVariant& v)
+{
+    if (v.typeId() == QMetaType::QString)
+        return v.toString().trimmed().toUInt();
+    return v.toUInt();
+}
+
 struct Loader
 {
     QSettings& store;
 
     void operator()(const char* key, int& field, int def) const
     {
-        const QVariant v = store.value(QLatin1String(key), def);
-        field = v.toInt(); // anything that is not a number loads as 0
+        field = toInt(store.value(QLatin1String(key), def));
     }
     void operator()(const char* key, bool& field, bool def) const
     {
@@ -28,8 +43,7 @@ struct Loader
     }
     void operator()(const char* key, QColor& field, const QColor&) const
     {
-        // The INI store hands numbers back as strings: convert through toUInt.
-        field = colorFromSetting(store.value(QLatin1String(key)).toUInt());
+        field = colorFromSetting(toUInt(store.value(QLatin1String(key))));
     }
 };
 

@@ -15,9 +15,12 @@ struct CWindowNode
     // The viewable windows below this one that the descent may offer, as a
     // tree: direct children front-to-back, each with its own children. The
     // descent walks it in pre-order (a window before its descendants), which is
-    // the front-to-back order of all descendants. Under a reparenting window
-    // manager a frame's only child is the application window; the frame's
-    // decoration windows are left out.
+    // the front-to-back order of all descendants.
+    // Under a reparenting window manager the frame (a top-level) and the
+    // application window inside it count as one window, like a window and its
+    // title bar elsewhere: the frame's children are the application window's
+    // children, followed by the application window itself without children.
+    // The frame's decoration windows are left out.
     QList<CWindowNode> children;
 };
 
@@ -30,7 +33,9 @@ public:
     explicit CWindowList(QList<CWindowNode> topLevels);
 
     // Reads the window tree of the X server now; top-levels that are, or hold,
-    // one of the ignored windows are left out. Empty without X11.
+    // one of the ignored windows are left out, and so are those wholly off the
+    // root window. A top-level's rectangle may reach past the screen's edges.
+    // Empty without X11.
     static CWindowList fromX11(const QList<quint32>& ignoredWindows = {});
 
     // Front-to-back.

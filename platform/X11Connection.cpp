@@ -5,7 +5,8 @@
 
 xcb_connection_t* x11Connection()
 {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     // Under the offscreen platform the interface exists but has no connection.
     return x11 ? x11->connection() : nullptr;
 }

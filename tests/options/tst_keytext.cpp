@@ -53,15 +53,21 @@ void TestKeyText::toStringForms_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("display");
     QTest::addColumn<QString>("compact");
-    QTest::newRow("Alt with S") << int(Qt::AltModifier) << int(Qt::Key_S) << "Alt + S" << "Alt+S";
+    QTest::newRow("Alt with S") << int(Qt::AltModifier) << int(Qt::Key_S) << "Alt + S"
+                                << "Alt+S";
     QTest::newRow("all four in fixed order")
-        << int(Qt::MetaModifier | Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier) << int(Qt::Key_F12)
-        << "Meta + Shift + Ctrl + Alt + F12" << "Meta+Shift+Ctrl+Alt+F12";
+        << int(Qt::MetaModifier | Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)
+        << int(Qt::Key_F12) << "Meta + Shift + Ctrl + Alt + F12"
+        << "Meta+Shift+Ctrl+Alt+F12";
     QTest::newRow("Shift comes before Ctrl")
-        << int(Qt::ControlModifier | Qt::ShiftModifier) << int(Qt::Key_F5) << "Shift + Ctrl + F5" << "Shift+Ctrl+F5";
-    QTest::newRow("modifiers only") << int(Qt::ControlModifier | Qt::AltModifier) << 0 << "Ctrl + Alt" << "Ctrl+Alt";
-    QTest::newRow("nothing") << 0 << 0 << "" << "";
-    QTest::newRow("keypad flag has no text") << int(Qt::KeypadModifier) << int(Qt::Key_1) << "1" << "1";
+        << int(Qt::ControlModifier | Qt::ShiftModifier) << int(Qt::Key_F5) << "Shift + Ctrl + F5"
+        << "Shift+Ctrl+F5";
+    QTest::newRow("modifiers only") << int(Qt::ControlModifier | Qt::AltModifier) << 0 << "Ctrl + Alt"
+                                    << "Ctrl+Alt";
+    QTest::newRow("nothing") << 0 << 0 << ""
+                             << "";
+    QTest::newRow("keypad flag has no text") << int(Qt::KeypadModifier) << int(Qt::Key_1) << "1"
+                                             << "1";
 }
 
 void TestKeyText::toStringForms()
@@ -95,8 +101,8 @@ void TestKeyText::fromString_data()
     QTest::newRow("lone plus") << "+" << false << "";
     QTest::newRow("two keys keep the last") << "A + B" << true << "B";
     QTest::newRow("modifiers only") << "Ctrl + Alt" << false << "Ctrl + Alt";
-    QTest::newRow("order is normalised") << "Alt + Ctrl + Meta + Shift + F1" << true
-                                         << "Meta + Shift + Ctrl + Alt + F1";
+    QTest::newRow("order is normalised")
+        << "Alt + Ctrl + Meta + Shift + F1" << true << "Meta + Shift + Ctrl + Alt + F1";
     QTest::newRow("doubled separators") << "Ctrl++S" << true << "Ctrl + S";
 }
 

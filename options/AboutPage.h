@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QWidget>
+
+// Page "About" of the options dialog: logo, name and version, build time and
+// the maker's notices. Reads and writes no setting.
+class CAboutPage : public QWidget
+{
+public:
+    explicit CAboutPage(QWidget* parent = nullptr);
+
+    // The date and time this program was built ("Jan  5 2013", "21:43:02").
+    static QString buildDate();
+    static QString buildTime();
+};

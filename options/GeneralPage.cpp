@@ -1,0 +1,84 @@
+#include "options/GeneralPage.h"
+
+#include "config/AppConfig.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+CGeneralPage::CGeneralPage(QWidget* parent) : QWidget(parent)
+{
+    autoRunCheckBox = new QCheckBox(tr("Auto run when start up"));
+    autoRunCheckBox->setObjectName(QStringLiteral("autoRunCheckBox"));
+    autoHideCheckBox = new QCheckBox(tr("Hide to tray after run"));
+    autoHideCheckBox->setObjectName(QStringLiteral("autoHideCheckBox"));
+    closeToTrayCheckBox = new QCheckBox(tr("Click \"Close\" to hide to tray"));
+    closeToTrayCheckBox->setObjectName(QStringLiteral("closeToTrayCheckBox"));
+    auto* afterFinishGroup = new QGroupBox(tr("After click \"Finish\""));
+    hideToTrayRadio = new QRadioButton(tr("Hide to tray"));
+    hideToTrayRadio->setObjectName(QStringLiteral("hideToTrayRadio"));
+    showMainWndRadio = new QRadioButton(tr("Show main window"));
+    showMainWndRadio->setObjectName(QStringLiteral("showMainWndRadio"));
+    exitAppRadio = new QRadioButton(tr("Exit application"));
+    exitAppRadio->setObjectName(QStringLiteral("exitAppRadio"));
+
+    auto* groupLayout = new QVBoxLayout;
+    groupLayout->addWidget(hideToTrayRadio);
+    groupLayout->addStretch(1);
+    groupLayout->addWidget(showMainWndRadio);
+    groupLayout->addWidget(exitAppRadio);
+    afterFinishGroup->setLayout(groupLayout);
+
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(autoRunCheckBox);
+    layout->addStretch(1);
+    layout->addWidget(autoHideCheckBox);
+    layout->addStretch(1);
+    layout->addWidget(closeToTrayCheckBox);
+    layout->addStretch(1);
+    layout->addWidget(afterFinishGroup);
+    setLayout(layout);
+
+    loadSettings();
+}
+
+void CGeneralPage::loadSettings()
+{
+    autoRunCheckBox->setChecked(AppConfig.GenAutoRun);
+    autoHideCheckBox->setChecked(AppConfig.GenAutoHide);
+    closeToTrayCheckBox->setChecked(AppConfig.GenCloseToTray);
+    QRadioButton* const radios[] = {hideToTrayRadio, showMainWndRadio, exitAppRadio};
+    // An exclusive group refuses to uncheck its checked button directly.
+    for (QRadioButton* radio : radios)
+        radio->setAutoExclusive(false);
+    for (int i = 0; i < 3; ++i)
+        radios[i]->setChecked(AppConfig.GenActionAfterFinish == i);
+    for (QRadioButton* radio : radios)
+        radio->setAutoExclusive(true);
+}
+
+void CGeneralPage::saveSettings()
+{
+    AppConfig.GenAutoRun = autoRunCheckBox->isChecked();
+    AppConfig.GenAutoHide = autoHideCheckBox->isChecked();
+    AppConfig.GenCloseToTray = closeToTrayCheckBox->isChecked();
+    if (hideToTrayRadio->isChecked())
+        AppConfig.GenActionAfterFinish = 0;
+    else if (showMainWndRadio->isChecked())
+        AppConfig.GenActionAfterFinish = 1;
+    else if (exitAppRadio->isChecked())
+        AppConfig.GenActionAfterFinish = 2;
+    // With none checked (an unknown stored value) the stored value stays, rather
+    // than turning into "Exit application", which the user never chose.
+}
+
+void CGeneralPage::restoreDefaults()
+{
+    autoRunCheckBox->setChecked(true);
+    autoHideCheckBox->setChecked(false);
+    closeToTrayCheckBox->setChecked(true);
+    hideToTrayRadio->setChecked(false);
+    showMainWndRadio->setChecked(true);
+    exitAppRadio->setChecked(false);
+}

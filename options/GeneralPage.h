@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QRadioButton;
+
+// Page "General" of the options dialog: start and tray behaviour and what
+// happens to the main window after a snapshot is finished.
+class CGeneralPage : public QWidget
+{
+public:
+    explicit CGeneralPage(QWidget* parent = nullptr);
+
+    void loadSettings();
+    void saveSettings();
+    void restoreDefaults();
+
+private:
+    QCheckBox* autoRunCheckBox;
+    QCheckBox* autoHideCheckBox;
+    QCheckBox* closeToTrayCheckBox;
+    QRadioButton* hideToTrayRadio;
+    QRadioButton* showMainWndRadio;
+    QRadioButton* exitAppRadio;
+};

@@ -1,0 +1,167 @@
+#include "options/OptionsDialog.h"
+
+#include "app/Vireoscape.h"
+#include "config/AppConfig.h"
+#include "options/AboutPage.h"
+#include "options/GeneralPage.h"
+#include "options/ShortcutList.h"
+#include "options/SnapshotPage.h"
+#include "platform/GlobalShortcut.h"
+#include "platform/X11Connection.h"
+
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+COptionsDialog::COptionsDialog(QWidget* parent, Qt::WindowFlags f) : QDialog(parent, f)
+{
+    contentsWidget = new QListWidget;
+    contentsWidget->setObjectName(QStringLiteral("contentsWidget"));
+    contentsWidget->setViewMode(QListView::IconMode);
+    contentsWidget->setIconSize(QSize(32, 32));
+    contentsWidget->setMovement(QListView::Static);
+    contentsWidget->setMaximumWidth(70);
+    contentsWidget->setSpacing(5);
+
+    pagesWidget = new QStackedWidget;
+    pagesWidget->setObjectName(QStringLiteral("pagesWidget"));
+    generalPage = new CGeneralPage;
+    snapshotPage = new CSnapshotPage;
+    shortcutPage = new CShortcutPage;
+    aboutPage = new CAboutPage;
+    pagesWidget->addWidget(generalPage);
+    pagesWidget->addWidget(snapshotPage);
+    pagesWidget->addWidget(shortcutPage);
+    pagesWidget->addWidget(aboutPage);
+
+    auto* defaultButton = new QPushButton(tr("Default"));
+    defaultButton->setObjectName(QStringLiteral("defaultButton"));
+    auto* cancelButton = new QPushButton(tr("Cancel"));
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    auto* okButton = new QPushButton(tr("OK"));
+    okButton->setObjectName(QStringLiteral("okButton"));
+
+    createIcons();
+    contentsWidget->setCurrentRow(0);
+
+    connect(defaultButton, &QPushButton::clicked, this, &COptionsDialog::OnDefault);
+    connect(cancelButton, &QPushButton::clicked, this, &COptionsDialog::OnCancel);
+    connect(okButton, &QPushButton::clicked, this, &COptionsDialog::OnOK);
+
+    auto* horizontalLayout = new QHBoxLayout;
+    horizontalLayout->addWidget(contentsWidget);
+    horizontalLayout->addWidget(pagesWidget, 1);
+
+    auto* buttonsLayout = new QHBoxLayout;
+    buttonsLayout->addStretch(1);
+    buttonsLayout->addWidget(defaultButton);
+    buttonsLayout->addWidget(cancelButton);
+    buttonsLayout->addWidget(okButton);
+
+    auto* mainLayout = new QVBoxLayout;
+    mainLayout->addLayout(horizontalLayout);
+    mainLayout->addSpacing(12);
+    mainLayout->addLayout(buttonsLayout);
+    setLayout(mainLayout);
+
+    setWindowTitle(tr("Config Dialog"));
+}
+
+COptionsDialog::~COptionsDialog() = default;
+
+QSize COptionsDialog::sizeHint() const
+{
+    return QSize(500, 350);
+}
+
+void COptionsDialog::createIcons()
+{
+    struct Entry
+    {
+        const char* icon;
+        QString text;
+    };
+    const Entry entries[] = {
+        {":/Resources/general.png", tr("General")},
+        {":/Resources/snaps.png", tr("Snapshot")},
+        {":/Resources/shortcut.png", tr("Shortcut")},
+        {":/Resources/about.png", tr("About")},
+    };
+    for (const Entry& entry : entries) {
+        auto* item = new QListWidgetItem(contentsWidget);
+        item->setIcon(QIcon(QLatin1String(entry.icon)));
+        item->setText(entry.text);
+        item->setTextAlignment(Qt::AlignCenter);
+        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    }
+    aboutItem = contentsWidget->item(3);
+    connect(contentsWidget, &QListWidget::currentItemChanged, this, &COptionsDialog::changePage);
+}
+
+void COptionsDialog::changePage(QListWidgetItem* current, QListWidgetItem* previous)
+{
+    QListWidgetItem* item = current ? current : previous;
+    if (!item)
+        return;
+    pagesWidget->setCurrentIndex(contentsWidget->row(item));
+}
+
+void COptionsDialog::showAboutPage()
+{
+    changePage(aboutItem, nullptr);
+}
+
+void COptionsDialog::OnDefault()
+{
+    generalPage->restoreDefaults();
+    snapshotPage->restoreDefaults();
+    shortcutPage->restoreDefaults();
+}
+
+void COptionsDialog::OnOK()
+{
+    generalPage->saveSettings();
+    snapshotPage->saveSettings();
+    shortcutPage->saveSettings();
+    AppConfig.save();
+    if (auto* mainWindow = qobject_cast<Vireoscape*>(parent())) {
+        mainWindow->setupShortcuts();
+        reportUnregisteredShortcuts(*mainWindow);
+    }
+    accept();
+}
+
+void COptionsDialog::OnCancel()
+{
+    reject();
+}
+
+void COptionsDialog::reportUnregisteredShortcuts(const Vireoscape& mainWindow)
+{
+    // Without X11 (offscreen) no hot key can be grabbed at all.
+    if (!x11Connection())
+        return;
+    const struct
+    {
+        const QString& text;
+        const CGlobalShortcut* shortcut;
+    } hotKeys[] = {
+        {AppConfig.ShortcutStartSnapshot, mainWindow.startSnapshotShortcut()},
+        {AppConfig.ShortcutShowMainWnd, mainWindow.showMainWndShortcut()},
+    };
+    QStringList failed;
+    for (const auto& hotKey : hotKeys) {
+        if (!hotKey.text.isEmpty() && (!hotKey.shortcut || !hotKey.shortcut->isRegistered()))
+            failed << hotKey.text;
+    }
+    if (failed.isEmpty())
+        return;
+    QMessageBox::warning(this, tr("Shortcut"),
+                         tr("The settings are saved, but these hot keys could not be registered: %1.\n"
+                            "Another program may be using them; choose other combinations.")
+                             .arg(failed.join(QLatin1String(", "))),
+                         QMessageBox::Ok);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+
+class QListWidget;
+class QListWidgetItem;
+class QStackedWidget;
+class CGeneralPage;
+class CSnapshotPage;
+class CShortcutPage;
+class CAboutPage;
+class Vireoscape;
+
+// The modal settings dialog: an icon list of the pages General, Snapshot,
+// Shortcut and About beside the current page, and "Default", "Cancel", "OK".
+// Nothing reaches the settings before "OK".
+class COptionsDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit COptionsDialog(QWidget* parent = nullptr, Qt::WindowFlags f = Qt::WindowFlags());
+    ~COptionsDialog() override;
+
+    QSize sizeHint() const override;
+
+    // Shows the About page; the list keeps its current entry.
+    void showAboutPage();
+
+public slots:
+    void changePage(QListWidgetItem* current, QListWidgetItem* previous);
+    void OnDefault();
+    void OnOK();
+    void OnCancel();
+
+private:
+    void createIcons();
+    // Tells the user about hot keys that could not be grabbed (another
+    // program holds the combination).
+    void reportUnregisteredShortcuts(const Vireoscape& mainWindow);
+
+    QListWidgetItem* aboutItem = nullptr;
+    QListWidget* contentsWidget;
+    QStackedWidget* pagesWidget;
+    CGeneralPage* generalPage;
+    CSnapshotPage* snapshotPage;
+    CShortcutPage* shortcutPage;
+    CAboutPage* aboutPage;
+};

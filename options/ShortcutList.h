@@ -1,0 +1,55 @@
+#pragma once
+
+#include "options/KeyText.h"
+
+#include <QSet>
+#include <QTableWidget>
+
+class QKeyEvent;
+
+// A two-row table of the global hot keys ("Show Main Window", "Start
+// snapshot"). Pressing keys while a row is current captures a combination
+// into that row; cells are never edited directly. Tab moves the focus on and
+// plain Up and Down choose the row, so the keyboard alone can use the table.
+class CShortcutList : public QTableWidget
+{
+    Q_OBJECT
+public:
+    explicit CShortcutList(QWidget* parent = nullptr);
+    ~CShortcutList() override;
+
+    void loadSettings();
+    void saveSettings();
+    void restoreDefaults();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    static bool isRowNavigation(const QKeyEvent* event);
+    void setShortcutText(int row, const QString& text);
+    QString shortcutText(int row) const;
+
+    // Accumulates over the whole run of the dialog: a press replaces the
+    // modifiers and, for a key of the key set, the key.
+    CShortcut pendingShortcut;
+    // Keys whose press this list captured and that are still down: a release
+    // of any other key (the Tab that moved the focus here) clears nothing.
+    QSet<int> m_heldKeys;
+};
+
+// Page "Shortcut" of the options dialog: holds the shortcut list.
+class CShortcutPage : public QWidget
+{
+public:
+    explicit CShortcutPage(QWidget* parent = nullptr);
+
+    void loadSettings();
+    void saveSettings();
+    void restoreDefaults();
+
+private:
+    CShortcutList* shortcutList;
+};

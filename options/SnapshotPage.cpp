@@ -1,0 +1,161 @@
+#include "options/SnapshotPage.h"
+
+#include "config/AppConfig.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace {
+
+QCheckBox* makeCheckBox(const QString& text, const char* name)
+{
+    auto* box = new QCheckBox(text);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+} // namespace
+
+CSnapshotPage::CSnapshotPage(QWidget* parent) : QWidget(parent)
+{
+    snapshotAfterDblClkCheckBox =
+        makeCheckBox(tr("Start snapshot after double click tray icon"), "snapshotAfterDblClkCheckBox");
+    shadowCheckBox = makeCheckBox(tr("Show shadow for draw item"), "shadowCheckBox");
+    copyToClipboardCheckBox = makeCheckBox(tr("Copy to clipboard after finish"), "copyToClipboardCheckBox");
+    saveToFileCheckBox = makeCheckBox(tr("Save to file after finish"), "saveToFileCheckBox");
+
+    filePathLabel = new QLabel(tr("File path:"));
+    filePathEdit = new QLineEdit;
+    filePathEdit->setObjectName(QStringLiteral("filePathEdit"));
+    filePathLabel->setBuddy(filePathEdit);
+    browseButton = new QPushButton(QStringLiteral("..."));
+    browseButton->setObjectName(QStringLiteral("browseButton"));
+    fileNameLabel = new QLabel(tr("File name:"));
+    fileNameEdit = new QLineEdit;
+    fileNameEdit->setObjectName(QStringLiteral("fileNameEdit"));
+    fileNameLabel->setBuddy(fileNameEdit);
+    fileExtComboBox = new QComboBox;
+    fileExtComboBox->setObjectName(QStringLiteral("fileExtComboBox"));
+    fileExtComboBox->setEditable(false);
+    fileExtComboBox->addItems(
+        {QStringLiteral(".png"), QStringLiteral(".jpg"), QStringLiteral(".bmp"), QStringLiteral(".xbm")});
+
+    auto* qualityLabel = new QLabel(tr("Image quality:"));
+    qualityEdit = new QLineEdit;
+    qualityEdit->setObjectName(QStringLiteral("qualityEdit"));
+    qualitySlider = new QSlider(Qt::Horizontal);
+    qualitySlider->setObjectName(QStringLiteral("qualitySlider"));
+    qualityEdit->setEnabled(false);
+    qualityEdit->setMaximumWidth(30);
+    qualitySlider->setRange(30, 100);
+
+    auto* qualityRow = new QHBoxLayout;
+    qualityRow->addWidget(qualityLabel);
+    qualityRow->addWidget(qualityEdit);
+    qualityRow->addWidget(qualitySlider);
+    connect(qualitySlider, &QSlider::valueChanged, this, &CSnapshotPage::onSliderValueChanged);
+
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(filePathLabel);
+    pathRow->addWidget(filePathEdit, 1);
+    pathRow->addWidget(browseButton);
+
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(fileNameLabel);
+    nameRow->addWidget(fileNameEdit, 1);
+    nameRow->addWidget(fileExtComboBox);
+
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(snapshotAfterDblClkCheckBox);
+    layout->addStretch(1);
+    layout->addWidget(shadowCheckBox);
+    layout->addStretch(1);
+    layout->addWidget(copyToClipboardCheckBox);
+    layout->addStretch(1);
+    layout->addWidget(saveToFileCheckBox);
+    layout->addStretch(1);
+    layout->addLayout(qualityRow);
+    layout->addStretch(1);
+    layout->addLayout(pathRow);
+    layout->addStretch(1);
+    layout->addLayout(nameRow);
+    setLayout(layout);
+
+    // clicked(), not released(): dragging off the button aborts the click.
+    connect(browseButton, &QPushButton::clicked, this, &CSnapshotPage::OnBrowser);
+
+    loadSettings();
+}
+
+void CSnapshotPage::loadRecordedControls()
+{
+    snapshotAfterDblClkCheckBox->setChecked(AppConfig.SnapshotAfterDlbClk);
+    shadowCheckBox->setChecked(AppConfig.SnapshotShadow);
+    copyToClipboardCheckBox->setChecked(AppConfig.CopyToClipboardAfterFinish);
+    saveToFileCheckBox->setChecked(AppConfig.SaveToFileAfterFinish);
+    filePathEdit->setText(AppConfig.SnapshotFilePath);
+    fileNameEdit->setText(AppConfig.SnapshotFileName);
+}
+
+void CSnapshotPage::selectExtension(const QString& ext)
+{
+    // Exact, case-sensitive match; no match leaves no entry current.
+    fileExtComboBox->setCurrentIndex(fileExtComboBox->findText(ext, Qt::MatchCaseSensitive));
+}
+
+void CSnapshotPage::loadSettings()
+{
+    loadRecordedControls();
+    selectExtension(AppConfig.SnapshotFileNameExt);
+    qualitySlider->setValue(AppConfig.ImageQuality);
+    // setValue emits nothing when the value does not change (the first 30).
+    onSliderValueChanged(qualitySlider->value());
+}
+
+void CSnapshotPage::saveSettings()
+{
+    AppConfig.SnapshotAfterDlbClk = snapshotAfterDblClkCheckBox->isChecked();
+    AppConfig.SnapshotShadow = shadowCheckBox->isChecked();
+    AppConfig.CopyToClipboardAfterFinish = copyToClipboardCheckBox->isChecked();
+    AppConfig.SaveToFileAfterFinish = saveToFileCheckBox->isChecked();
+    AppConfig.SnapshotFilePath = filePathEdit->text();
+    AppConfig.SnapshotFileName = fileNameEdit->text();
+    // A stored extension the list does not hold (".JPG", ".jpeg") selects no
+    // entry; it is kept instead of being replaced by an empty one, which would
+    // leave saved pictures without any format.
+    if (fileExtComboBox->currentIndex() >= 0)
+        AppConfig.SnapshotFileNameExt = fileExtComboBox->currentText();
+    AppConfig.ImageQuality = qualityEdit->text().toInt();
+}
+
+void CSnapshotPage::restoreDefaults()
+{
+    loadRecordedControls();
+    selectExtension(QStringLiteral(".png"));
+    qualitySlider->setValue(CAppConfig::kDefaultQuality);
+}
+
+void CSnapshotPage::OnBrowser()
+{
+    const QString dir = chooseDirectory(filePathEdit->text());
+    if (!dir.isEmpty())
+        filePathEdit->setText(dir);
+}
+
+void CSnapshotPage::onSliderValueChanged(int value)
+{
+    qualityEdit->setText(QString::number(value));
+}
+
+QString CSnapshotPage::chooseDirectory(const QString& start)
+{
+    return QFileDialog::getExistingDirectory(this, tr("Select a directory"), start,
+                                             QFileDialog::ShowDirsOnly);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+
+// Page "Snapshot" of the options dialog: the finish actions, the shadow, and
+// the directory, name pattern, extension and quality of saved pictures.
+class CSnapshotPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CSnapshotPage(QWidget* parent = nullptr);
+
+    void loadSettings();
+    void saveSettings();
+    // Check boxes, path and name go back to the record; extension and quality
+    // to ".png" and 80.
+    void restoreDefaults();
+
+protected slots:
+    void OnBrowser();
+    void onSliderValueChanged(int value);
+
+protected:
+    // The directory chooser; empty when the user cancels.
+    virtual QString chooseDirectory(const QString& start);
+
+private:
+    void loadRecordedControls();
+    void selectExtension(const QString& ext);
+
+    QCheckBox* snapshotAfterDblClkCheckBox;
+    QCheckBox* shadowCheckBox;
+    QCheckBox* copyToClipboardCheckBox;
+    QCheckBox* saveToFileCheckBox;
+    QLineEdit* qualityEdit;
+    QSlider* qualitySlider;
+    QLabel* filePathLabel;
+    QLineEdit* filePathEdit;
+    QPushButton* browseButton;
+    QLabel* fileNameLabel;
+    QLineEdit* fileNameEdit;
+    QComboBox* fileExtComboBox;
+};

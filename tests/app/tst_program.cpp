@@ -1,0 +1,252 @@
+// The program as a user runs it, under a private X server: the one-shot
+// capture, the single-instance guard, the hot keys and the settings on exit.
+#include "app/Startup.h"
+#include "config/AppConfig.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QtTest>
+
+#include <csignal>
+#include <unistd.h>
+
+using namespace TestSupport;
+
+class TestProgram : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void oneShotWritesTheScreen_data();
+    void oneShotWritesTheScreen();
+    void oneShotFailures_data();
+    void oneShotFailures();
+    void oneShotsInOneSecondKeepBothPictures();
+    void unreachableDisplayIsReported();
+    void secondStartIsRefused();
+    void killedInstanceDoesNotLockOut();
+    void hotKeysHideAndShow();
+    void terminationSavesSettings();
+
+private:
+    QStringList pictures() const;
+    void writeSetting(const QString& key, const QVariant& value);
+    QProcess* startInteractive();
+    bool waitForMainWindow(bool visible, int timeoutMs = 10000);
+
+    QImage m_screen;
+    QList<QProcess*> m_running;
+};
+
+void TestProgram::initTestCase()
+{
+    setApplicationIdentity();
+    QVERIFY2(QFileInfo(programPath()).isExecutable(), "VIREOSCAPE_BIN must name the program");
+    const QImage pattern = makeTestPattern(QSize(1280, 800), 7);
+    QVERIFY(setRootPicture(pattern));
+    m_screen = referenceScreenshot();
+    QCOMPARE(m_screen.size(), QSize(1280, 800));
+    QCOMPARE(differingPixels(m_screen, pattern), 0);
+}
+
+void TestProgram::init()
+{
+    QFile::remove(QSettings().fileName());
+    for (const QString& name : pictures())
+        QFile::remove(QDir::home().filePath(name));
+}
+
+void TestProgram::cleanup()
+{
+    for (QProcess* p : std::as_const(m_running)) {
+        if (p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+        delete p;
+    }
+    m_running.clear();
+}
+
+QStringList TestProgram::pictures() const
+{
+    return QDir::home().entryList({QStringLiteral("Snapshot_*")}, QDir::Files, QDir::Name);
+}
+
+void TestProgram::writeSetting(const QString& key, const QVariant& value)
+{
+    QSettings store;
+    store.setValue(key, value);
+    store.sync();
+}
+
+QProcess* TestProgram::startInteractive()
+{
+    QProcess* p = startProgram({});
+    m_running << p;
+    return p;
+}
+
+bool TestProgram::waitForMainWindow(bool visible, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (visibleWindows(QStringLiteral("^Vireoscape$")).isEmpty() != visible)
+            return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+void TestProgram::oneShotWritesTheScreen_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("-s") << QStringList{QStringLiteral("-s")};
+    QTest::newRow("-S") << QStringList{QStringLiteral("-S")};
+    QTest::newRow("after other arguments") << QStringList{QStringLiteral("--verbose"), QStringLiteral("-s")};
+}
+
+void TestProgram::oneShotWritesTheScreen()
+{
+    QFETCH(QStringList, arguments);
+    const ToolResult r = runTool(programPath(), arguments);
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.err.isEmpty(), r.err.constData());
+    const QStringList files = pictures();
+    QCOMPARE(files.size(), 1);
+    QVERIFY(QRegularExpression(QStringLiteral("^Snapshot_\\d{4}_\\d{1,2}_\\d{1,2}_\\d{1,2}_\\d{1,2}_\\d{1,2}\\.png$"))
+                .match(files.first())
+                .hasMatch());
+    const QImage written(QDir::home().filePath(files.first()));
+    QCOMPARE(written.size(), m_screen.size());
+    QCOMPARE(differingPixels(written, m_screen), 0);
+    // No window was shown, and a one-shot run saves no settings.
+    QVERIFY(!QFile::exists(QSettings().fileName()));
+}
+
+void TestProgram::oneShotFailures_data()
+{
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing directory") << "missing/dir" << ".png" << "No such file";
+    QTest::newRow("format without a writer") << "" << ".gif" << "unsupported";
+    QTest::newRow("directory is a file") << "afile" << ".png" << "directory";
+}
+
+void TestProgram::oneShotFailures()
+{
+    QFETCH(QString, directory);
+    QFETCH(QString, extension);
+    QFETCH(QString, reason);
+    QFile blocker(QDir::home().filePath(QStringLiteral("afile")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    writeSetting(QStringLiteral("SnapshotFilePath"), QDir::home().filePath(directory));
+    writeSetting(QStringLiteral("SnapshotFileName"), QStringLiteral("fail"));
+    writeSetting(QStringLiteral("SnapshotFileNameExt"), extension);
+
+    const ToolResult r = runTool(programPath(), {QStringLiteral("-s")});
+    QVERIFY(r.exitCode > 0);
+    const QString err = QString::fromLocal8Bit(r.err);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.contains(QStringLiteral("fail") + extension), qPrintable(err));
+    QVERIFY2(err.contains(reason, Qt::CaseInsensitive), qPrintable(err));
+    QCOMPARE(QDir::home().entryList({QStringLiteral("fail*")}, QDir::Files), QStringList());
+    blocker.remove();
+}
+
+void TestProgram::oneShotsInOneSecondKeepBothPictures()
+{
+    writeSetting(QStringLiteral("SnapshotFileName"), QStringLiteral("Snapshot_same"));
+    QCOMPARE(runTool(programPath(), {QStringLiteral("-s")}).exitCode, 0);
+    QCOMPARE(runTool(programPath(), {QStringLiteral("-s")}).exitCode, 0);
+    QCOMPARE(pictures(), (QStringList{QStringLiteral("Snapshot_same.png"), QStringLiteral("Snapshot_same_1.png")}));
+    for (const QString& name : pictures())
+        QCOMPARE(differingPixels(QImage(QDir::home().filePath(name)), m_screen), 0);
+}
+
+void TestProgram::unreachableDisplayIsReported()
+{
+    for (const QByteArray& display : {QByteArray(":4242"), QByteArray()}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        p.setProcessEnvironment(env);
+        p.start(programPath(), {});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit); // no abort, no core
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(p.readAllStandardError().contains("display"));
+    }
+}
+
+void TestProgram::secondStartIsRefused()
+{
+    QProcess* first = startInteractive();
+    QVERIFY(waitForMainWindow(true));
+
+    QProcess* second = startInteractive();
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Error$")).isEmpty(), 10000);
+    QVERIFY(second->state() == QProcess::Running);
+    const QString box = visibleWindows(QStringLiteral("^Error$")).first();
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), box});
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});
+    QVERIFY(second->waitForFinished(10000));
+    QCOMPARE(second->exitCode(), 0);
+
+    // The first instance goes on untouched, and a one-shot run still works.
+    QCOMPARE(first->state(), QProcess::Running);
+    QVERIFY(waitForMainWindow(true));
+    QCOMPARE(runTool(programPath(), {QStringLiteral("-s")}).exitCode, 0);
+}
+
+void TestProgram::killedInstanceDoesNotLockOut()
+{
+    QProcess* first = startInteractive();
+    QVERIFY(waitForMainWindow(true));
+    ::kill(pid_t(first->processId()), SIGKILL);
+    QVERIFY(first->waitForFinished(5000));
+    QVERIFY(waitForMainWindow(false));
+
+    QProcess* next = startInteractive();
+    QVERIFY(waitForMainWindow(true));
+    QTest::qWait(300);
+    QCOMPARE(next->state(), QProcess::Running);
+    QVERIFY(visibleWindows(QStringLiteral("^Error$")).isEmpty());
+}
+
+void TestProgram::hotKeysHideAndShow()
+{
+    startInteractive();
+    QVERIFY(waitForMainWindow(true));
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+s")});
+    QVERIFY(waitForMainWindow(false));
+    // Caps Lock must not matter.
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Caps_Lock")});
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+e")});
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Caps_Lock")});
+    QVERIFY(waitForMainWindow(true));
+}
+
+void TestProgram::terminationSavesSettings()
+{
+    writeSetting(QStringLiteral("IntervalSnap"), 345);
+    QProcess* p = startInteractive();
+    QVERIFY(waitForMainWindow(true));
+    ::kill(pid_t(p->processId()), SIGTERM);
+    QVERIFY(p->waitForFinished(10000));
+    QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p->exitCode(), 0);
+    QSettings store;
+    QCOMPARE(store.allKeys().size(), 25);
+    QCOMPARE(store.value(QStringLiteral("IntervalSnap")).toInt(), 345);
+    QCOMPARE(store.value(QStringLiteral("ShortcutStartSnapshot")).toString(), QStringLiteral("Alt + S"));
+}
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"

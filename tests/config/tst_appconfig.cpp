@@ -1,0 +1,241 @@
+#include "app/Startup.h"
+#include "config/AppConfig.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QtTest>
+
+// Every test works on the INI store of the test's own temporary home.
+class TestAppConfig : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void firstRunGivesDefaults();
+    void saveThenLoadGivesTheSameRecord();
+    void saveWritesEveryKey();
+    void qualityRule_data();
+    void qualityRule();
+    void coloursKeepTheirAlpha_data();
+    void coloursKeepTheirAlpha();
+    void garbageValues_data();
+    void garbageValues();
+
+private:
+    QString storePath() const;
+    void writeRaw(const QString& key, const QString& value);
+};
+
+void TestAppConfig::initTestCase()
+{
+    setApplicationIdentity();
+    QVERIFY2(QDir::homePath() != QDir::rootPath(), "tests need their own home");
+}
+
+void TestAppConfig::init()
+{
+    QFile::remove(storePath());
+    AppConfig = CAppConfig();
+}
+
+QString TestAppConfig::storePath() const
+{
+    return QSettings().fileName();
+}
+
+void TestAppConfig::writeRaw(const QString& key, const QString& value)
+{
+    // Written as text, the way a hand-edited or damaged INI file holds it.
+    QSettings store;
+    store.setValue(key, value);
+    store.sync();
+}
+
+void TestAppConfig::firstRunGivesDefaults()
+{
+    QVERIFY(!QFile::exists(storePath()));
+    AppConfig.load();
+    QCOMPARE(AppConfig.IntervalSnap, 200);
+    QCOMPARE(AppConfig.LastOpenFileName, QString());
+    QCOMPARE(AppConfig.FontFamity, QString());
+    QCOMPARE(AppConfig.FontColor.rgba(), 0u);
+    QCOMPARE(AppConfig.FontSize, 16);
+    QCOMPARE(AppConfig.FrameCheck, false);
+    QCOMPARE(AppConfig.FrameColor.rgba(), 0u);
+    QCOMPARE(AppConfig.FrameWidth, 2);
+    QCOMPARE(AppConfig.FillCheck, true);
+    QCOMPARE(AppConfig.FillColor.rgba(), 0u);
+    QCOMPARE(AppConfig.Transparent, 80);
+    QCOMPARE(AppConfig.GenAutoRun, true);
+    QCOMPARE(AppConfig.GenAutoHide, false);
+    QCOMPARE(AppConfig.GenCloseToTray, true);
+    QCOMPARE(AppConfig.GenActionAfterFinish, 1);
+    QCOMPARE(AppConfig.SnapshotAfterDlbClk, true);
+    QCOMPARE(AppConfig.SnapshotShadow, true);
+    QCOMPARE(AppConfig.CopyToClipboardAfterFinish, true);
+    QCOMPARE(AppConfig.SaveToFileAfterFinish, true);
+    QCOMPARE(AppConfig.SnapshotFilePath, QDir::homePath());
+    QCOMPARE(AppConfig.SnapshotFileName, QStringLiteral("Snapshot_%Y_%M_%D_%h_%m_%s"));
+    QCOMPARE(AppConfig.SnapshotFileNameExt, QStringLiteral(".png"));
+    QCOMPARE(AppConfig.ImageQuality, 80);
+    QCOMPARE(AppConfig.ShortcutStartSnapshot, QStringLiteral("Alt + S"));
+    QCOMPARE(AppConfig.ShortcutShowMainWnd, QStringLiteral("Alt + E"));
+    // Loading reads; it does not create the store.
+    QVERIFY(!QFile::exists(storePath()));
+}
+
+void TestAppConfig::saveThenLoadGivesTheSameRecord()
+{
+    CAppConfig& c = AppConfig;
+    c = CAppConfig::defaults();
+    c.IntervalSnap = 750;
+    c.LastOpenFileName = QStringLiteral("/tmp/ä ö/last.png");
+    c.FontFamity = QStringLiteral("DejaVu Sans");
+    c.FontColor = QColor(1, 2, 3, 4);
+    c.FontSize = 31;
+    c.FrameCheck = true;
+    c.FrameColor = QColor(255, 255, 255, 255);
+    c.FrameWidth = 9;
+    c.FillCheck = false;
+    c.FillColor = QColor(10, 20, 30, 0);
+    c.Transparent = 5;
+    c.GenAutoRun = false;
+    c.GenAutoHide = true;
+    c.GenCloseToTray = false;
+    c.GenActionAfterFinish = 2;
+    c.SnapshotAfterDlbClk = false;
+    c.SnapshotShadow = false;
+    c.CopyToClipboardAfterFinish = false;
+    c.SaveToFileAfterFinish = false;
+    c.SnapshotFilePath = QStringLiteral("/srv/pictures with spaces");
+    c.SnapshotFileName = QStringLiteral("shot=%D;%h,%%");
+    c.SnapshotFileNameExt = QStringLiteral(".jpg");
+    c.ImageQuality = 0;
+    c.ShortcutStartSnapshot = QStringLiteral("Meta + Shift + Ctrl + Alt + F12");
+    c.ShortcutShowMainWnd = QString();
+    const CAppConfig saved = c;
+    c.save();
+
+    AppConfig = CAppConfig();
+    AppConfig.load();
+    int compared = 0;
+    CAppConfig::visit(saved, [&](const char* key, const auto& expected, const auto&) {
+        ++compared;
+        // Find the same field in the loaded record by its key.
+        CAppConfig::visit(AppConfig, [&](const char* otherKey, const auto& actual, const auto&) {
+            if (qstrcmp(key, otherKey) != 0)
+                return;
+            if constexpr (std::is_same_v<std::decay_t<decltype(actual)>, std::decay_t<decltype(expected)>>) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(actual)>, QColor>)
+                    QCOMPARE(actual.rgba(), expected.rgba());
+                else
+                    QCOMPARE(actual, expected);
+            }
+        });
+    });
+    QCOMPARE(compared, 25);
+}
+
+void TestAppConfig::saveWritesEveryKey()
+{
+    AppConfig.load();
+    AppConfig.save();
+    QSettings store;
+    QStringList expected;
+    CAppConfig::visit(AppConfig, [&](const char* key, const auto&, const auto&) {
+        expected << QString::fromLatin1(key);
+    });
+    QStringList keys = store.allKeys();
+    keys.sort();
+    expected.sort();
+    QCOMPARE(keys, expected);
+    // No group: the keys sit at the top level of the store.
+    QVERIFY(store.childGroups().isEmpty());
+    QCOMPARE(store.value(QStringLiteral("FontColor")).toUInt(), 0u);
+}
+
+void TestAppConfig::qualityRule_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("loaded");
+    QTest::newRow("101 is out of range") << "101" << 50;
+    QTest::newRow("negative is out of range") << "-1" << 50;
+    QTest::newRow("most negative") << "-2147483648" << 50;
+    QTest::newRow("0 is kept") << "0" << 0;
+    QTest::newRow("100 is kept") << "100" << 100;
+    QTest::newRow("29 is kept") << "29" << 29;
+    QTest::newRow("not a number loads as 0") << "high" << 0;
+}
+
+void TestAppConfig::qualityRule()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, loaded);
+    writeRaw(QStringLiteral("ImageQuality"), stored);
+    AppConfig.load();
+    QCOMPARE(AppConfig.ImageQuality, loaded);
+}
+
+void TestAppConfig::coloursKeepTheirAlpha_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QColor>("expected");
+    QTest::newRow("opaque red") << QString::number(0xffff0000u) << QColor(255, 0, 0, 255);
+    QTest::newRow("half-transparent red") << QString::number(0x80ff0000u) << QColor(255, 0, 0, 128);
+    QTest::newRow("transparent white") << QString::number(0x00ffffffu) << QColor(255, 255, 255, 0);
+    QTest::newRow("garbage is black with alpha 0") << "blue" << QColor(0, 0, 0, 0);
+}
+
+void TestAppConfig::coloursKeepTheirAlpha()
+{
+    QFETCH(QString, stored);
+    QFETCH(QColor, expected);
+    for (const char* key : {"FontColor", "FrameColor", "FillColor"})
+        writeRaw(QLatin1String(key), stored);
+    AppConfig.load();
+    QCOMPARE(AppConfig.FontColor.rgba(), expected.rgba());
+    QCOMPARE(AppConfig.FrameColor.rgba(), expected.rgba());
+    QCOMPARE(AppConfig.FillColor.rgba(), expected.rgba());
+
+    // And back: the stored number carries alpha in its top byte.
+    AppConfig.save();
+    QCOMPARE(QSettings().value(QStringLiteral("FillColor")).toUInt(), expected.rgba());
+}
+
+void TestAppConfig::garbageValues_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QVariant>("loaded");
+    QTest::newRow("word for an integer") << "IntervalSnap" << "soon" << QVariant(0);
+    QTest::newRow("float for an integer") << "FontSize" << "12.5" << QVariant(0);
+    QTest::newRow("out-of-range number") << "FrameWidth" << "99999999999" << QVariant(0);
+    QTest::newRow("action kept as stored") << "GenActionAfterFinish" << "7" << QVariant(7);
+    QTest::newRow("bool false") << "GenAutoHide" << "false" << QVariant(false);
+    QTest::newRow("bool true") << "GenAutoHide" << "true" << QVariant(true);
+    QTest::newRow("bool zero") << "FillCheck" << "0" << QVariant(false);
+}
+
+void TestAppConfig::garbageValues()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(QVariant, loaded);
+    writeRaw(key, stored);
+    AppConfig.load();
+    bool found = false;
+    CAppConfig::visit(AppConfig, [&](const char* k, const auto& field, const auto&) {
+        if (key != QLatin1String(k))
+            return;
+        found = true;
+        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, int>)
+            QCOMPARE(field, loaded.toInt());
+        else if constexpr (std::is_same_v<std::decay_t<decltype(field)>, bool>)
+            QCOMPARE(field, loaded.toBool());
+    });
+    QVERIFY(found);
+}
+
+QTEST_GUILESS_MAIN(TestAppConfig)
+#include "tst_appconfig.moc"

@@ -1,0 +1,205 @@
+#include "config/AppConfig.h"
+#include "options/ShortcutList.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+// Key events carry the modifier state from before the key, as X11 sends it;
+// QKeyEvent::modifiers() folds a pressed modifier key in itself.
+class TestShortcutList : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { AppConfig = CAppConfig::defaults(); }
+    void loadAndSave_data();
+    void loadAndSave();
+    void captureAccumulates();
+    void noCurrentRowChangesNothing();
+    void cellsAreNotEditable();
+    void releaseOfUncapturedKeyKeepsCell_data();
+    void releaseOfUncapturedKeyKeepsCell();
+    void keyboardNavigation();
+    void restoreDefaultsKeepsPending();
+};
+
+namespace {
+
+QString cell(const QTableWidget& list, int row)
+{
+    return list.item(row, 1)->data(Qt::DisplayRole).toString();
+}
+
+// Lets the test see whether an editor is open.
+class InspectableList : public CShortcutList
+{
+public:
+    bool editing() const { return state() == QAbstractItemView::EditingState; }
+};
+
+} // namespace
+
+void TestShortcutList::loadAndSave_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("compact form shows normalised") << "Alt+S"
+                                                   << "Alt + S";
+    QTest::newRow("modifier order is fixed") << "Alt + Shift + Meta + Ctrl + 9"
+                                             << "Meta + Shift + Ctrl + Alt + 9";
+    QTest::newRow("a key alone") << "S"
+                                 << "S";
+    QTest::newRow("lower case is not a shortcut") << "alt + s"
+                                                  << "";
+    QTest::newRow("modifiers only are not a shortcut") << "Ctrl + Alt"
+                                                       << "";
+    QTest::newRow("unknown key") << "Ctrl + Space"
+                                 << "";
+}
+
+void TestShortcutList::loadAndSave()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    for (int row = 0; row < 2; ++row) {
+        QString& field = row == 0 ? AppConfig.ShortcutShowMainWnd : AppConfig.ShortcutStartSnapshot;
+        QString& other = row == 0 ? AppConfig.ShortcutStartSnapshot : AppConfig.ShortcutShowMainWnd;
+        field = stored;
+        other = QStringLiteral("F1");
+        CShortcutList list;
+        QCOMPARE(cell(list, row), shown);
+        QCOMPARE(cell(list, 1 - row), QStringLiteral("F1"));
+        field = other = QStringLiteral("junk");
+        list.saveSettings();
+        QCOMPARE(field, shown);
+        QCOMPARE(other, QStringLiteral("F1"));
+    }
+}
+
+void TestShortcutList::captureAccumulates()
+{
+    CShortcutList list;
+    list.setCurrentCell(1, 1);
+    QTest::keyPress(&list, Qt::Key_Alt);
+    QCOMPARE(cell(list, 1), QStringLiteral("Alt"));
+    QTest::keyRelease(&list, Qt::Key_Alt, Qt::AltModifier);
+    QCOMPARE(cell(list, 1), QString());
+
+    QTest::keyPress(&list, Qt::Key_Alt);
+    QTest::keyPress(&list, Qt::Key_S, Qt::AltModifier);
+    QCOMPARE(cell(list, 1), QStringLiteral("Alt + S"));
+    QTest::keyRelease(&list, Qt::Key_S, Qt::AltModifier);
+    QTest::keyRelease(&list, Qt::Key_Alt, Qt::AltModifier);
+    QCOMPARE(cell(list, 1), QStringLiteral("Alt + S"));
+
+    // The captured key stays pending across rows.
+    list.setCurrentCell(0, 0);
+    QTest::keyPress(&list, Qt::Key_Control);
+    QTest::keyRelease(&list, Qt::Key_Control, Qt::ControlModifier);
+    QCOMPARE(cell(list, 0), QStringLiteral("Ctrl + S"));
+    // Keys outside the key set keep the last key; function keys replace it.
+    QTest::keyPress(&list, Qt::Key_Escape, Qt::ShiftModifier);
+    QCOMPARE(cell(list, 0), QStringLiteral("Shift + S"));
+    QTest::keyPress(&list, Qt::Key_F12, Qt::MetaModifier | Qt::ControlModifier);
+    list.saveSettings();
+    QCOMPARE(AppConfig.ShortcutShowMainWnd, QStringLiteral("Meta + Ctrl + F12"));
+    QCOMPARE(AppConfig.ShortcutStartSnapshot, QStringLiteral("Alt + S"));
+}
+
+void TestShortcutList::noCurrentRowChangesNothing()
+{
+    CShortcutList list;
+    list.setCurrentItem(nullptr);
+    QTest::keyClick(&list, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(&list, Qt::Key_Alt);
+    QCOMPARE(cell(list, 0), QStringLiteral("Alt + E"));
+    QCOMPARE(cell(list, 1), QStringLiteral("Alt + S"));
+    // Nothing became pending either: a modifier alone is still no shortcut.
+    list.setCurrentCell(0, 1);
+    QTest::keyClick(&list, Qt::Key_Shift);
+    QCOMPARE(cell(list, 0), QString());
+}
+
+void TestShortcutList::cellsAreNotEditable()
+{
+    InspectableList list;
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 2; ++column) {
+            const QRect rect = list.visualItemRect(list.item(row, column));
+            QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+            QTest::keyClick(&list, Qt::Key_F2);
+            QVERIFY(!list.editing());
+        }
+    }
+    QVERIFY(!list.findChild<QLineEdit*>());
+}
+
+void TestShortcutList::releaseOfUncapturedKeyKeepsCell_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Tab that brought the focus") << int(Qt::Key_Tab) << int(Qt::NoModifier);
+    QTest::newRow("Alt held before the row was chosen") << int(Qt::Key_Alt) << int(Qt::AltModifier);
+}
+
+void TestShortcutList::releaseOfUncapturedKeyKeepsCell()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    CShortcutList list;
+    list.setCurrentCell(0, 1);
+    QTest::keyRelease(&list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(cell(list, 0), QStringLiteral("Alt + E"));
+}
+
+void TestShortcutList::keyboardNavigation()
+{
+    QWidget window;
+    auto* before = new QLineEdit(&window);
+    auto* list = new CShortcutList(&window);
+    auto* after = new QLineEdit(&window);
+    list->move(0, 40);
+    after->move(0, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    before->setFocus();
+    // The Tab press moves the focus; its release arrives at the list.
+    QTest::keyPress(before, Qt::Key_Tab);
+    QTRY_VERIFY(list->hasFocus());
+    QTest::keyRelease(list, Qt::Key_Tab);
+    QCOMPARE(list->currentRow(), 0);
+    // Plain Up and Down choose the row; with a modifier they are captured.
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(cell(*list, 1), QStringLiteral("Alt + S"));
+    QTest::keyClick(list, Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(cell(*list, 1), QString());
+    QTest::keyClick(list, Qt::Key_F7, Qt::ControlModifier);
+    // Tab leaves the table and changes no cell.
+    QTest::keyPress(list, Qt::Key_Tab);
+    QTRY_VERIFY(after->hasFocus());
+    QCOMPARE(cell(*list, 0), QStringLiteral("Alt + E"));
+    QCOMPARE(cell(*list, 1), QStringLiteral("Ctrl + F7"));
+}
+
+void TestShortcutList::restoreDefaultsKeepsPending()
+{
+    AppConfig.ShortcutStartSnapshot = QString();
+    CShortcutPage page;
+    auto* list = page.findChild<CShortcutList*>();
+    list->setCurrentCell(1, 1);
+    QTest::keyPress(list, Qt::Key_K, Qt::ShiftModifier);
+    page.restoreDefaults();
+    QCOMPARE(cell(*list, 0), QStringLiteral("Alt + E"));
+    QCOMPARE(cell(*list, 1), QStringLiteral("Alt + S"));
+    QCOMPARE(AppConfig.ShortcutStartSnapshot, QString());
+    QTest::keyPress(list, Qt::Key_Control);
+    QCOMPARE(cell(*list, 1), QStringLiteral("Ctrl + K"));
+    page.saveSettings();
+    QCOMPARE(AppConfig.ShortcutStartSnapshot, QStringLiteral("Ctrl + K"));
+}
+
+QTEST_MAIN(TestShortcutList)
+#include "tst_shortcutlist.moc"
