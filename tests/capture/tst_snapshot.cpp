@@ -1,0 +1,253 @@
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QtTest>
+
+using namespace TestSupport;
+
+// One snapshot as a user takes it: the real program under a window manager,
+// the hot key, the mouse and the keyboard from xdotool, and the results read
+// back from the clipboard and the disk.
+class TestSnapshot : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void viewCoversDesktopAndTakesKeyboard();
+    void dragAndDoubleClickPutsOutTheArea();
+    void clickPicksTheWindowUnderThePointer();
+    void failedSaveIsReportedAndSnapshotStays();
+
+private:
+    void startProgram(const QMap<QString, QVariant>& settings = {});
+    void startSnapshot();
+    QString viewWindow() const;
+    void xdotool(const QStringList& arguments);
+    QStringList picturesWritten() const;
+
+    QProcess* m_program = nullptr;
+    QProcess* m_client = nullptr;
+    QString m_shots;
+    QImage m_screen; // the screen as the user saw it before the snapshot
+};
+
+void TestSnapshot::initTestCase()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs an X server");
+    m_shots = QDir::home().filePath(QStringLiteral("shots"));
+    QVERIFY(setRootPicture(makeTestPattern(QGuiApplication::primaryScreen()->size(), 11)));
+}
+
+void TestSnapshot::cleanup()
+{
+    if (m_program) {
+        m_program->terminate();
+        if (!m_program->waitForFinished(5000))
+            m_program->kill();
+        delete m_program;
+        m_program = nullptr;
+    }
+    if (m_client) {
+        m_client->kill();
+        m_client->waitForFinished(2000);
+        delete m_client;
+        m_client = nullptr;
+    }
+    QDir(m_shots).removeRecursively();
+}
+
+void TestSnapshot::startProgram(const QMap<QString, QVariant>& settings)
+{
+    QDir().mkpath(m_shots);
+    {
+        const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                             QStringLiteral("/Valdo Software/Vireoscape.conf");
+        QFile::remove(file);
+        QSettings store(file, QSettings::IniFormat);
+        store.setValue(QStringLiteral("GenAutoHide"), true);
+        store.setValue(QStringLiteral("GenAutoRun"), false);
+        store.setValue(QStringLiteral("GenActionAfterFinish"), 1);
+        store.setValue(QStringLiteral("CopyToClipboardAfterFinish"), true);
+        store.setValue(QStringLiteral("SaveToFileAfterFinish"), true);
+        store.setValue(QStringLiteral("SnapshotFilePath"), m_shots);
+        for (auto it = settings.begin(); it != settings.end(); ++it)
+            store.setValue(it.key(), it.value());
+    }
+    m_program = TestSupport::startProgram({});
+    QVERIFY(m_program->waitForStarted(5000));
+    // The program's main window stays hidden; its hot key is there once the
+    // program owns the clipboard-keeping selection window.
+    QTRY_VERIFY_WITH_TIMEOUT(!runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                                                  QStringLiteral("^Qt Selection Owner for vireoscape$")})
+                                  .out.isEmpty(),
+                             10000);
+    QTest::qWait(300);
+    QCOMPARE(m_program->state(), QProcess::Running);
+}
+
+void TestSnapshot::xdotool(const QStringList& arguments)
+{
+    const ToolResult r = runTool(QStringLiteral("xdotool"), arguments);
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+}
+
+QString TestSnapshot::viewWindow() const
+{
+    return visibleWindows(QStringLiteral("^Draw View$")).value(0);
+}
+
+void TestSnapshot::startSnapshot()
+{
+    m_screen = referenceScreenshot();
+    QVERIFY(!m_screen.isNull());
+    xdotool({QStringLiteral("key"), QStringLiteral("alt+s")});
+    QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty(), 10000);
+    QTest::qWait(300); // the first paint
+}
+
+QStringList TestSnapshot::picturesWritten() const
+{
+    return QDir(m_shots).entryList(QDir::Files);
+}
+
+void TestSnapshot::viewCoversDesktopAndTakesKeyboard()
+{
+    startProgram();
+    if (QTest::currentTestFailed())
+        return;
+    startSnapshot();
+    if (QTest::currentTestFailed())
+        return;
+    const ToolResult info = runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), viewWindow()});
+    const QString text = QString::fromLatin1(info.out);
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    QVERIFY2(text.contains(QStringLiteral("Absolute upper-left X:  0\n")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Absolute upper-left Y:  0\n")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Width: %1\n").arg(screen.width())), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Height: %1\n").arg(screen.height())), qPrintable(text));
+
+    // Escape ends the snapshot: the main window comes back, the program lives.
+    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Vireoscape$")).isEmpty(), 5000);
+    QTest::qWait(500);
+    QCOMPARE(m_program->state(), QProcess::Running);
+    QVERIFY(picturesWritten().isEmpty());
+
+    // And a second snapshot works as the first.
+    startSnapshot();
+    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
+    QCOMPARE(m_program->state(), QProcess::Running);
+}
+
+void TestSnapshot::dragAndDoubleClickPutsOutTheArea()
+{
+    startProgram();
+    if (QTest::currentTestFailed())
+        return;
+    startSnapshot();
+    if (QTest::currentTestFailed())
+        return;
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("120"), QStringLiteral("mousedown"),
+             QStringLiteral("1"), QStringLiteral("mousemove"), QStringLiteral("250"), QStringLiteral("200"),
+             QStringLiteral("mousemove"), QStringLiteral("400"), QStringLiteral("330"), QStringLiteral("mouseup"),
+             QStringLiteral("1")});
+    QTest::qWait(300);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("250"), QStringLiteral("220"), QStringLiteral("click"),
+             QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"), QStringLiteral("60"),
+             QStringLiteral("1")});
+    QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
+
+    const QImage expected = m_screen.copy(100, 120, 300, 210);
+    const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
+    QCOMPARE(file.size(), expected.size());
+    QCOMPARE(differingPixels(file, expected), qint64(0));
+
+    const ToolResult clip = runTool(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                                             QStringLiteral("-t"), QStringLiteral("image/png"),
+                                                             QStringLiteral("-o")});
+    QCOMPARE(clip.exitCode, 0);
+    const QImage copied = QImage::fromData(clip.out, "PNG");
+    QCOMPARE(copied.size(), expected.size());
+    QCOMPARE(differingPixels(copied, expected), qint64(0));
+    // "Show main window" after finishing.
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Vireoscape$")).isEmpty(), 5000);
+}
+
+void TestSnapshot::clickPicksTheWindowUnderThePointer()
+{
+    m_client = new QProcess;
+    m_client->start(QStringLiteral("xlogo"), {QStringLiteral("-geometry"), QStringLiteral("220x160+300+200")});
+    QVERIFY(m_client->waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^xlogo$")).isEmpty(), 5000);
+    QTest::qWait(300);
+    const QString logo = visibleWindows(QStringLiteral("^xlogo$")).first();
+    const QString info =
+        QString::fromLatin1(runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), logo}).out);
+    auto field = [&info](const char* name) {
+        const QRegularExpression re(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)));
+        return re.match(info).captured(1).toInt();
+    };
+    const QRect window(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                       field("Height"));
+    QVERIFY2(window.width() == 220 && window.height() == 160, qPrintable(info));
+
+    startProgram();
+    if (QTest::currentTestFailed())
+        return;
+    startSnapshot();
+    if (QTest::currentTestFailed())
+        return;
+    const QPoint inside = window.center();
+    xdotool({QStringLiteral("mousemove"), QString::number(inside.x() - 5), QString::number(inside.y() - 5)});
+    xdotool({QStringLiteral("mousemove"), QString::number(inside.x()), QString::number(inside.y())});
+    QTest::qWait(200);
+    xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
+             QStringLiteral("60"), QStringLiteral("1")});
+    QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
+    const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
+    // Exactly the window's pixels: not one wider or higher.
+    QCOMPARE(file.size(), window.size());
+    QCOMPARE(differingPixels(file, m_screen.copy(window)), qint64(0));
+}
+
+void TestSnapshot::failedSaveIsReportedAndSnapshotStays()
+{
+    startProgram({{QStringLiteral("SnapshotFilePath"), QDir::home().filePath(QStringLiteral("no/such/dir"))}});
+    if (QTest::currentTestFailed())
+        return;
+    startSnapshot();
+    if (QTest::currentTestFailed())
+        return;
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("120"), QStringLiteral("mousedown"),
+             QStringLiteral("1"), QStringLiteral("mousemove"), QStringLiteral("300"), QStringLiteral("300"),
+             QStringLiteral("mouseup"), QStringLiteral("1")});
+    QTest::qWait(300);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("200"), QStringLiteral("200"), QStringLiteral("click"),
+             QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"), QStringLiteral("60"),
+             QStringLiteral("1")});
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Error$")).isEmpty(), 5000);
+    QVERIFY(!viewWindow().isEmpty());
+
+    // The box takes the keyboard; after it the snapshot is still there.
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(QStringLiteral("^Error$")).isEmpty(), 5000);
+    QTest::qWait(300);
+    QVERIFY(!viewWindow().isEmpty());
+    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
+    QCOMPARE(m_program->state(), QProcess::Running);
+}
+
+QTEST_MAIN(TestSnapshot)
+#include "tst_snapshot.moc"
