@@ -17,8 +17,9 @@ namespace {
 
 // The file stem of each tool's icons, indexed by DrawMode; none for Curve.
 const char* const kIconStems[] = {
-    "ico_btn_select", "ico_btn_select",  "ico_btn_line",    "ico_btn_line_arrow", "ico_btn_rect", "ico_btn_ellipse",
-    "ico_btn_polygon", nullptr,          "ico_btn_draw",    "ico_btn_text",       "ico_btn_erase",
+    "ico_btn_select", "ico_btn_select",  "ico_btn_line",    "ico_btn_line_arrow",
+    "ico_btn_rect",   "ico_btn_ellipse", "ico_btn_polygon", nullptr,
+    "ico_btn_draw",   "ico_btn_text",    "ico_btn_erase",
 };
 
 QIcon iconFrom(const QString& path)
@@ -64,14 +65,17 @@ CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags) : QDialog(p
         {lineButton, tr("Line"), &CSnapshotEdit::OnBtnLine, iconPath(DrawMode::Line, false)},
         {lineArrowButton, tr("Line with arrow"), &CSnapshotEdit::OnBtnLineArrow,
          iconPath(DrawMode::LineArrow, false)},
-        {rectangleButton, tr("Rectangle"), &CSnapshotEdit::OnBtnRectangle, iconPath(DrawMode::Rectangle, false)},
+        {rectangleButton, tr("Rectangle"), &CSnapshotEdit::OnBtnRectangle,
+         iconPath(DrawMode::Rectangle, false)},
         {polygonButton, tr("Polygon"), &CSnapshotEdit::OnBtnPolygon, iconPath(DrawMode::Polygon, false)},
         {ellipseButton, tr("Ellipse"), &CSnapshotEdit::OnBtnEllipse, iconPath(DrawMode::Ellipse, false)},
         {drawButton, tr("Draw"), &CSnapshotEdit::OnBtnDraw, iconPath(DrawMode::Draw, false)},
         {textButton, tr("Text"), &CSnapshotEdit::OnBtnText, iconPath(DrawMode::Text, false)},
         {eraseButton, tr("Erase"), &CSnapshotEdit::OnBtnErase, iconPath(DrawMode::Erase, false)},
-        {saveButton, tr("Save picture"), &CSnapshotEdit::OnBtnSave, QStringLiteral(":/Resources/ico_save.png")},
-        {cancelButton, tr("Cancel"), &CSnapshotEdit::OnBtnCancel, QStringLiteral(":/Resources/ico_cancel.png")},
+        {saveButton, tr("Save picture"), &CSnapshotEdit::OnBtnSave,
+         QStringLiteral(":/Resources/ico_save.png")},
+        {cancelButton, tr("Cancel"), &CSnapshotEdit::OnBtnCancel,
+         QStringLiteral(":/Resources/ico_cancel.png")},
         {okButton, tr("Ok"), &CSnapshotEdit::OnBtnOk, QStringLiteral(":/Resources/ico_ok.png")},
     };
     for (const Button& b : buttons) {
@@ -102,16 +106,26 @@ QPushButton* CSnapshotEdit::buttonFor(DrawMode mode) const
 {
     switch (mode) {
     case DrawMode::None:
-    case DrawMode::Select: return selectButton;
-    case DrawMode::Line: return lineButton;
-    case DrawMode::LineArrow: return lineArrowButton;
-    case DrawMode::Rectangle: return rectangleButton;
-    case DrawMode::Ellipse: return ellipseButton;
-    case DrawMode::Polygon: return polygonButton;
-    case DrawMode::Draw: return drawButton;
-    case DrawMode::Text: return textButton;
-    case DrawMode::Erase: return eraseButton;
-    default: return nullptr;
+    case DrawMode::Select:
+        return selectButton;
+    case DrawMode::Line:
+        return lineButton;
+    case DrawMode::LineArrow:
+        return lineArrowButton;
+    case DrawMode::Rectangle:
+        return rectangleButton;
+    case DrawMode::Ellipse:
+        return ellipseButton;
+    case DrawMode::Polygon:
+        return polygonButton;
+    case DrawMode::Draw:
+        return drawButton;
+    case DrawMode::Text:
+        return textButton;
+    case DrawMode::Erase:
+        return eraseButton;
+    default:
+        return nullptr;
     }
 }
 
@@ -193,16 +207,46 @@ void CSnapshotEdit::OnBtnSave()
         view->savePicture();
 }
 
-void CSnapshotEdit::OnBtnSelect() { setDrawMode(DrawMode::Select); }
-void CSnapshotEdit::OnBtnLine() { setDrawMode(DrawMode::Line); }
-void CSnapshotEdit::OnBtnLineArrow() { setDrawMode(DrawMode::LineArrow); }
-void CSnapshotEdit::OnBtnRectangle() { setDrawMode(DrawMode::Rectangle); }
-void CSnapshotEdit::OnBtnPolygon() { setDrawMode(DrawMode::Polygon); }
-void CSnapshotEdit::OnBtnEllipse() { setDrawMode(DrawMode::Ellipse); }
-void CSnapshotEdit::OnBtnDraw() { setDrawMode(DrawMode::Draw); }
-void CSnapshotEdit::OnBtnCurve() { setDrawMode(DrawMode::Curve); }
-void CSnapshotEdit::OnBtnText() { setDrawMode(DrawMode::Text); }
-void CSnapshotEdit::OnBtnErase() { setDrawMode(DrawMode::Erase); }
+void CSnapshotEdit::OnBtnSelect()
+{
+    setDrawMode(DrawMode::Select);
+}
+void CSnapshotEdit::OnBtnLine()
+{
+    setDrawMode(DrawMode::Line);
+}
+void CSnapshotEdit::OnBtnLineArrow()
+{
+    setDrawMode(DrawMode::LineArrow);
+}
+void CSnapshotEdit::OnBtnRectangle()
+{
+    setDrawMode(DrawMode::Rectangle);
+}
+void CSnapshotEdit::OnBtnPolygon()
+{
+    setDrawMode(DrawMode::Polygon);
+}
+void CSnapshotEdit::OnBtnEllipse()
+{
+    setDrawMode(DrawMode::Ellipse);
+}
+void CSnapshotEdit::OnBtnDraw()
+{
+    setDrawMode(DrawMode::Draw);
+}
+void CSnapshotEdit::OnBtnCurve()
+{
+    setDrawMode(DrawMode::Curve);
+}
+void CSnapshotEdit::OnBtnText()
+{
+    setDrawMode(DrawMode::Text);
+}
+void CSnapshotEdit::OnBtnErase()
+{
+    setDrawMode(DrawMode::Erase);
+}
 
 void CSnapshotEdit::closeEvent(QCloseEvent* event)
 {

@@ -53,7 +53,8 @@ Qt::WindowFlags CDrawView::floatingWindowFlags()
 void CDrawView::setWindowList(const CWindowList& windows)
 {
     if (CSGraphicsScene* s = snapshotScene())
-        s->setWindowFinder([windows](const QPoint& p, quint32 ignored) { return windows.windowRectAt(p, ignored); });
+        s->setWindowFinder(
+            [windows](const QPoint& p, quint32 ignored) { return windows.windowRectAt(p, ignored); });
 }
 
 CSGraphicsScene* CDrawView::snapshotScene() const

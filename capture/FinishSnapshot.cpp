@@ -21,7 +21,8 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, 
 bool CSGraphicsScene::savePicture()
 {
     CDrawView* view = drawView();
-    QFileDialog dialog(view, tr("Save"), AppConfig.LastOpenFileName, tr("Image file(*.png *.jpg *.bmp *.xbm)"));
+    QFileDialog dialog(view, tr("Save"), AppConfig.LastOpenFileName,
+                       tr("Image file(*.png *.jpg *.bmp *.xbm)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // Our own dialog, so that it can float above the capture view; we ask
     // about replacing a file ourselves for the same reason.
@@ -38,9 +39,10 @@ bool CSGraphicsScene::savePicture()
         return false;
     }
     if (QFileInfo::exists(fileName)) {
-        QMessageBox ask(QMessageBox::Question, tr("Save"),
-                        tr("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(fileName).fileName()),
-                        QMessageBox::Yes | QMessageBox::No, view);
+        QMessageBox ask(
+            QMessageBox::Question, tr("Save"),
+            tr("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(fileName).fileName()),
+            QMessageBox::Yes | QMessageBox::No, view);
         ask.setDefaultButton(QMessageBox::No);
         if (execAboveView(&ask) != QMessageBox::Yes)
             return false;

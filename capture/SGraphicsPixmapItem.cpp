@@ -2,8 +2,8 @@
 
 #include <QFontMetrics>
 #include <QGraphicsScene>
-#include <QPainter>
 #include <QPaintEngine>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
 #include <QStyleOptionGraphicsItem>
@@ -30,7 +30,8 @@ QRect band(qreal v, int from, int length, Qt::Orientation orientation)
 {
     const int start = int(std::floor(v)) - kEdgeMargin;
     const int size = 2 * kEdgeMargin + 1;
-    return orientation == Qt::Horizontal ? QRect(from, start, length, size) : QRect(start, from, size, length);
+    return orientation == Qt::Horizontal ? QRect(from, start, length, size)
+                                         : QRect(start, from, size, length);
 }
 
 } // namespace
@@ -95,11 +96,12 @@ QRegion CSGraphicsPixmapItem::selectionFootprint(const QRectF& selection) const
 {
     if (!hasArea(selection))
         return QRegion();
-    const QRect outer = selection.toAlignedRect().adjusted(-kEdgeMargin, -kEdgeMargin, kEdgeMargin, kEdgeMargin);
+    const QRect outer =
+        selection.toAlignedRect().adjusted(-kEdgeMargin, -kEdgeMargin, kEdgeMargin, kEdgeMargin);
     QRegion area(outer);
     const QFontMetrics metrics(m_labelFont);
-    const QRect text = metrics.boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop,
-                                            sizeLabelText(selection));
+    const QRect text =
+        metrics.boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, sizeLabelText(selection));
     // Measured on the screen here, by the painter in paint(): allow for rounding.
     area += sizeLabelBox(selection, text.size()).adjusted(-3, -3, 3, 3);
     return area;
@@ -183,7 +185,8 @@ void CSGraphicsPixmapItem::paintArea(QPainter* painter, const QRect& area) const
     if (picked) {
         const QString text = sizeLabelText(m_selection);
         painter->setFont(m_labelFont);
-        const QRect measured = painter->boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, text);
+        const QRect measured =
+            painter->boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, text);
         const QRect box = sizeLabelBox(m_selection, measured.size());
         if (box.adjusted(-3, -3, 3, 3).intersects(area)) {
             painter->fillRect(box, kLabelColor);

@@ -191,14 +191,16 @@ void CSGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
     if (m_detectingWindows) {
         const QRect found = detectWindowRect(event->screenPos(), view ? quint32(view->effectiveWinId()) : 0);
         if (found.isValid())
-            m_backgroundItem->setSelectionRect(QRectF(found.left(), found.top(), found.right() - found.left() + 1,
+            m_backgroundItem->setSelectionRect(QRectF(found.left(), found.top(),
+                                                      found.right() - found.left() + 1,
                                                       found.bottom() - found.top() + 1));
     }
     m_backgroundItem->setCursorPos(event->scenePos());
 
     const DrawMode mode = drawMode();
     if (mode == DrawMode::None) {
-        if (m_leftPress && event->buttons().testFlag(Qt::LeftButton) && longEnough(m_pressPoint, event->scenePos()))
+        if (m_leftPress && event->buttons().testFlag(Qt::LeftButton) &&
+            longEnough(m_pressPoint, event->scenePos()))
             m_backgroundItem->setSelectionRect(spannedRect(m_pressPoint, event->scenePos()));
     } else if (isDrawingMode(mode)) {
         toolMove(event, mode);

@@ -8,10 +8,11 @@
 inline void quietOffscreenWarnings()
 {
     static QtMessageHandler previous = nullptr;
-    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-        if (message.startsWith(QLatin1String("This plugin does not support")) ||
-            message.contains(QLatin1String("systemTrayWindowChanged")))
-            return;
-        previous(type, context, message);
-    });
+    previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (message.startsWith(QLatin1String("This plugin does not support")) ||
+                message.contains(QLatin1String("systemTrayWindowChanged")))
+                return;
+            previous(type, context, message);
+        });
 }

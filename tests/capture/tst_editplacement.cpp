@@ -31,7 +31,8 @@ void TestEditPlacement::position_data()
         << QRectF(10, 100, 200, 100) << 1080 << QPoint(10, 205);
     QTest::newRow("nothing selected: top left") << QRectF(0, 0, 0, 0) << 1080 << QPoint(0, 5);
     QTest::newRow("fractions truncate toward zero")
-        << QRectF(600.7, 100.6, 640.2, 480.3) << 1080 << QPoint(int(600.7 + 640.2 - 480), int(100.6 + 480.3 + 5));
+        << QRectF(600.7, 100.6, 640.2, 480.3) << 1080
+        << QPoint(int(600.7 + 640.2 - 480), int(100.6 + 480.3 + 5));
     QTest::newRow("whole desktop selected") << QRectF(0, 0, 1920, 1080) << 1080 << QPoint(1440, 0);
 }
 

@@ -1,3 +1,4 @@
+#include "QuietPlatform.h"
 #include "annotate/DrawTextItem.h"
 #include "annotate/SnapshotEdit.h"
 #include "app/Startup.h"
@@ -6,7 +7,6 @@
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "support/TestSupport.h"
-#include "QuietPlatform.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -124,10 +124,12 @@ void TestRenderSelection::picture_data()
     QTest::addColumn<QRectF>("selection");
     QTest::addColumn<QRect>("expected"); // the part of the desktop, in picture coordinates
     QTest::addColumn<QSize>("size");
-    QTest::newRow("inside the desktop") << QRectF(100, 50, 200, 120) << QRect(0, 0, 200, 120) << QSize(200, 120);
-    QTest::newRow("fractions truncate") << QRectF(100.7, 50.2, 200.9, 120.5) << QRect(0, 0, 200, 120)
-                                        << QSize(200, 120);
-    QTest::newRow("past the top left corner") << QRectF(-10, -5, 50, 40) << QRect(10, 5, 40, 35) << QSize(50, 40);
+    QTest::newRow("inside the desktop")
+        << QRectF(100, 50, 200, 120) << QRect(0, 0, 200, 120) << QSize(200, 120);
+    QTest::newRow("fractions truncate")
+        << QRectF(100.7, 50.2, 200.9, 120.5) << QRect(0, 0, 200, 120) << QSize(200, 120);
+    QTest::newRow("past the top left corner")
+        << QRectF(-10, -5, 50, 40) << QRect(10, 5, 40, 35) << QSize(50, 40);
     QTest::newRow("past the bottom right corner")
         << QRectF(600, 450, 60, 50) << QRect(0, 0, 40, 30) << QSize(60, 50);
     QTest::newRow("nothing selected: the whole desktop")
@@ -157,7 +159,8 @@ void TestRenderSelection::picture()
                 if ((got | 0xff000000) != want || qAlpha(got) != 255)
                     QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs from the desktop").arg(x).arg(y)));
             } else if (qAlpha(got) != 0) {
-                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 outside the desktop is not transparent").arg(x).arg(y)));
+                QFAIL(qPrintable(
+                    QStringLiteral("pixel %1,%2 outside the desktop is not transparent").arg(x).arg(y)));
             }
         }
     }

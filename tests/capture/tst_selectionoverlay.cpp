@@ -1,14 +1,14 @@
+#include "QuietPlatform.h"
 #include "app/Startup.h"
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "support/TestSupport.h"
-#include "QuietPlatform.h"
 
 #include <QApplication>
 #include <QGraphicsScene>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyleOptionGraphicsItem>
@@ -103,7 +103,8 @@ void TestSelectionOverlay::labelText_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("whole pixels") << QRectF(0, 0, 640, 480) << QStringLiteral("(640 * 480)");
     QTest::newRow("fractions shown as such") << QRectF(3, 4, 120.5, 80) << QStringLiteral("(120.5 * 80)");
-    QTest::newRow("six significant digits") << QRectF(0, 0, 1234567, 3) << QStringLiteral("(1.23457e+06 * 3)");
+    QTest::newRow("six significant digits")
+        << QRectF(0, 0, 1234567, 3) << QStringLiteral("(1.23457e+06 * 3)");
 }
 
 void TestSelectionOverlay::labelText()
@@ -230,10 +231,18 @@ void TestSelectionOverlay::noRepaintWithoutChange()
     spy.clear();
 
     switch (change) {
-    case 0: item->setSelectionRect(QRectF(50, 60, 100, 40)); break;
-    case 1: item->setCursorPos(QPointF(10 + 1e-13, 10)); break;
-    case 2: item->setCrosshairVisible(true); break;
-    case 3: item->setCursorPos(QPointF(200, 150)); break;
+    case 0:
+        item->setSelectionRect(QRectF(50, 60, 100, 40));
+        break;
+    case 1:
+        item->setCursorPos(QPointF(10 + 1e-13, 10));
+        break;
+    case 2:
+        item->setCrosshairVisible(true);
+        break;
+    case 3:
+        item->setCursorPos(QPointF(200, 150));
+        break;
     }
     QTest::qWait(50);
     QCOMPARE(spy.count(), 0);

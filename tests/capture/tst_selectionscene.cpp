@@ -1,3 +1,4 @@
+#include "QuietPlatform.h"
 #include "annotate/SnapshotEdit.h"
 #include "annotate/SnapshotProp.h"
 #include "app/Startup.h"
@@ -7,7 +8,6 @@
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "support/TestSupport.h"
-#include "QuietPlatform.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -84,10 +84,11 @@ void TestSnapshot::startProgram(const QMap<QString, QVariant>& settings)
     QVERIFY(m_program->waitForStarted(5000));
     // The program's main window stays hidden; its hot key is there once the
     // program owns the clipboard-keeping selection window.
-    QTRY_VERIFY_WITH_TIMEOUT(!runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
-                                                                  QStringLiteral("^Qt Selection Owner for vireoscape$")})
-                                  .out.isEmpty(),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                             QStringLiteral("^Qt Selection Owner for vireoscape$")})
+             .out.isEmpty(),
+        10000);
     QTest::qWait(300);
     QCOMPARE(m_program->state(), QProcess::Running);
 }
@@ -156,14 +157,14 @@ void TestSnapshot::dragAndDoubleClickPutsOutTheArea()
     startSnapshot();
     if (QTest::currentTestFailed())
         return;
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("120"), QStringLiteral("mousedown"),
-             QStringLiteral("1"), QStringLiteral("mousemove"), QStringLiteral("250"), QStringLiteral("200"),
-             QStringLiteral("mousemove"), QStringLiteral("400"), QStringLiteral("330"), QStringLiteral("mouseup"),
-             QStringLiteral("1")});
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("120"),
+             QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove"),
+             QStringLiteral("250"), QStringLiteral("200"), QStringLiteral("mousemove"), QStringLiteral("400"),
+             QStringLiteral("330"), QStringLiteral("mouseup"), QStringLiteral("1")});
     QTest::qWait(300);
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("250"), QStringLiteral("220"), QStringLiteral("click"),
-             QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"), QStringLiteral("60"),
-             QStringLiteral("1")});
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("250"), QStringLiteral("220"),
+             QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+             QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
 
@@ -172,9 +173,9 @@ void TestSnapshot::dragAndDoubleClickPutsOutTheArea()
     QCOMPARE(file.size(), expected.size());
     QCOMPARE(differingPixels(file, expected), qint64(0));
 
-    const ToolResult clip = runTool(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                                             QStringLiteral("-t"), QStringLiteral("image/png"),
-                                                             QStringLiteral("-o")});
+    const ToolResult clip = runTool(
+        QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                  QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-o")});
     QCOMPARE(clip.exitCode, 0);
     const QImage copied = QImage::fromData(clip.out, "PNG");
     QCOMPARE(copied.size(), expected.size());
@@ -186,7 +187,8 @@ void TestSnapshot::dragAndDoubleClickPutsOutTheArea()
 void TestSnapshot::clickPicksTheWindowUnderThePointer()
 {
     m_client = new QProcess;
-    m_client->start(QStringLiteral("xlogo"), {QStringLiteral("-geometry"), QStringLiteral("220x160+300+200")});
+    m_client->start(QStringLiteral("xlogo"),
+                    {QStringLiteral("-geometry"), QStringLiteral("220x160+300+200")});
     QVERIFY(m_client->waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^xlogo$")).isEmpty(), 5000);
     QTest::qWait(300);
@@ -211,8 +213,8 @@ void TestSnapshot::clickPicksTheWindowUnderThePointer()
     xdotool({QStringLiteral("mousemove"), QString::number(inside.x() - 5), QString::number(inside.y() - 5)});
     xdotool({QStringLiteral("mousemove"), QString::number(inside.x()), QString::number(inside.y())});
     QTest::qWait(200);
-    xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
-             QStringLiteral("60"), QStringLiteral("1")});
+    xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+             QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
     const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
@@ -223,19 +225,20 @@ void TestSnapshot::clickPicksTheWindowUnderThePointer()
 
 void TestSnapshot::failedSaveIsReportedAndSnapshotStays()
 {
-    startProgram({{QStringLiteral("SnapshotFilePath"), QDir::home().filePath(QStringLiteral("no/such/dir"))}});
+    startProgram(
+        {{QStringLiteral("SnapshotFilePath"), QDir::home().filePath(QStringLiteral("no/such/dir"))}});
     if (QTest::currentTestFailed())
         return;
     startSnapshot();
     if (QTest::currentTestFailed())
         return;
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("120"), QStringLiteral("mousedown"),
-             QStringLiteral("1"), QStringLiteral("mousemove"), QStringLiteral("300"), QStringLiteral("300"),
-             QStringLiteral("mouseup"), QStringLiteral("1")});
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("120"),
+             QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove"),
+             QStringLiteral("300"), QStringLiteral("300"), QStringLiteral("mouseup"), QStringLiteral("1")});
     QTest::qWait(300);
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("200"), QStringLiteral("200"), QStringLiteral("click"),
-             QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"), QStringLiteral("60"),
-             QStringLiteral("1")});
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("200"), QStringLiteral("200"),
+             QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+             QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
     QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Error$")).isEmpty(), 5000);
     QVERIFY(!viewWindow().isEmpty());
 

@@ -1,10 +1,10 @@
+#include "QuietPlatform.h"
 #include "annotate/SnapshotEdit.h"
 #include "annotate/SnapshotProp.h"
 #include "app/Startup.h"
 #include "app/Vireoscape.h"
 #include "capture/DrawView.h"
 #include "config/AppConfig.h"
-#include "QuietPlatform.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -12,7 +12,6 @@
 #include <QtTest>
 
 namespace {
-
 
 QImage iconImage(const QIcon& icon)
 {
@@ -125,8 +124,8 @@ void TestSnapshotEdit::buttons()
 {
     QCOMPARE(m_edit->size(), QSize(480, 40));
     const QList<QPushButton*> buttons = buttonsInLayoutOrder(m_edit);
-    const QStringList tips = {"Select", "Line", "Line with arrow", "Rectangle", "Polygon", "Ellipse",
-                              "Draw",   "Text", "Erase",           "Save picture", "Cancel", "Ok"};
+    const QStringList tips = {"Select", "Line", "Line with arrow", "Rectangle",    "Polygon", "Ellipse",
+                              "Draw",   "Text", "Erase",           "Save picture", "Cancel",  "Ok"};
     QCOMPARE(buttons.size(), tips.size());
     for (int i = 0; i < buttons.size(); ++i) {
         QCOMPARE(buttons.at(i)->toolTip(), tips.at(i));
