@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
+#include <QWindow>
 
 CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(parent)
 {
@@ -109,6 +110,8 @@ void CDrawView::focusInEvent(QFocusEvent* event)
 {
     QGraphicsView::focusInEvent(event);
     raiseToolDialogs();
+    // A closing popup gives the focus back and has released the keyboard.
+    takeKeyboard();
 }
 
 void CDrawView::resizeEvent(QResizeEvent* event)
@@ -133,17 +136,26 @@ void CDrawView::contextMenuEvent(QContextMenuEvent* event)
     menu.exec(event->globalPos());
 }
 
+void CDrawView::takeKeyboard()
+{
+    // An X grab of our own window only: a Qt-level grab would also steal the
+    // keys of the drop-down lists and menus that open over the view.
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !isVisible())
+        return;
+    if (QWindow* window = windowHandle())
+        window->setKeyboardGrabEnabled(true);
+}
+
 void CDrawView::showEvent(QShowEvent* event)
 {
     QGraphicsView::showEvent(event);
     // No window manager gives an override-redirect window the keyboard.
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        grabKeyboard();
+    takeKeyboard();
 }
 
 void CDrawView::hideEvent(QHideEvent* event)
 {
     QGraphicsView::hideEvent(event);
-    if (QWidget::keyboardGrabber() == this)
-        releaseKeyboard();
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && windowHandle())
+        windowHandle()->setKeyboardGrabEnabled(false);
 }

@@ -33,6 +33,8 @@ public:
     void raiseToolDialogs();
     // Shows the tool strip beside the selection.
     void placeEditDialog(const QRectF& selection);
+    // Takes the keyboard for the view (again).
+    void takeKeyboard();
     void savePicture();
     bool finishSnapshot();
     // Ends the snapshot without output: the main window comes back first,

@@ -152,13 +152,18 @@ void CSGraphicsScene::focusOutEvent(QFocusEvent* event)
 void CSGraphicsScene::keyPressEvent(QKeyEvent* event)
 {
     QGraphicsScene::keyPressEvent(event);
+    // An Escape that closed a menu, a drop-down list or a message box was
+    // pressed there; only its release reaches us, and must not end the snapshot.
+    if (event->key() == Qt::Key_Escape && !event->isAutoRepeat())
+        m_escapePressed = true;
 }
 
 void CSGraphicsScene::keyReleaseEvent(QKeyEvent* event)
 {
     QGraphicsScene::keyReleaseEvent(event);
-    if (event->isAccepted() || event->key() != Qt::Key_Escape || event->isAutoRepeat())
+    if (event->isAccepted() || event->key() != Qt::Key_Escape || event->isAutoRepeat() || !m_escapePressed)
         return;
+    m_escapePressed = false;
     if (m_currentItem) {
         m_polygonPoints.clear();
         deleteCurrentItem();

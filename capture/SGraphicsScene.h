@@ -86,6 +86,7 @@ private:
     QPolygonF m_polygonPoints;
     bool m_leftPress = false;
     bool m_detectingWindows = true;
+    bool m_escapePressed = false;
     WindowFinder m_windowFinder;
 };
 

@@ -63,10 +63,16 @@ void doubleClick(QGraphicsScene* s, const QPointF& p, Qt::MouseButton b = Qt::Le
     sendMouse(s, QEvent::GraphicsSceneMouseDoubleClick, p, b, b);
 }
 
-void sendKeyRelease(QGraphicsScene* s, int key)
+void sendKey(QGraphicsScene* s, QEvent::Type type, int key)
 {
-    QKeyEvent event(QEvent::KeyRelease, key, Qt::NoModifier);
+    QKeyEvent event(type, key, Qt::NoModifier);
     QApplication::sendEvent(s, &event);
+}
+
+void pressAndRelease(QGraphicsScene* s, int key)
+{
+    sendKey(s, QEvent::KeyPress, key);
+    sendKey(s, QEvent::KeyRelease, key);
 }
 
 } // namespace
@@ -87,6 +93,7 @@ private slots:
     void doubleClickFinishes_data();
     void doubleClickFinishes();
     void escapeWithoutItemEndsSnapshot();
+    void escapeReleasedAfterAPopupIsIgnored();
     void wheelDoesNothing();
     void focusSwitchesCrosshair();
     void reselectClearsEverything();
@@ -262,7 +269,7 @@ void TestSelectionScene::escapeWithoutItemEndsSnapshot()
     QVERIFY(m_view->editDialog()->propDialog()->isVisible());
 
     // Inside the event loop, where closing the last window would end it.
-    QTimer::singleShot(0, this, [this] { sendKeyRelease(m_scene, Qt::Key_Escape); });
+    QTimer::singleShot(0, this, [this] { pressAndRelease(m_scene, Qt::Key_Escape); });
     QTimer::singleShot(300, qApp, [] { QCoreApplication::exit(42); });
     QCOMPARE(QCoreApplication::exec(), 42);
 
@@ -271,6 +278,20 @@ void TestSelectionScene::escapeWithoutItemEndsSnapshot()
     QVERIFY(!m_view->editDialog()->isVisible());
     QVERIFY(!m_view->editDialog()->propDialog()->isVisible());
     m_view = nullptr; // deleted with the main window
+}
+
+// The press closed a drop-down list or a message box; its release alone
+// reaches the scene.
+void TestSelectionScene::escapeReleasedAfterAPopupIsIgnored()
+{
+    sendKey(m_scene, QEvent::KeyRelease, Qt::Key_Escape);
+    QVERIFY(m_view->isVisible());
+    sendKey(m_scene, QEvent::KeyPress, Qt::Key_A);
+    sendKey(m_scene, QEvent::KeyRelease, Qt::Key_Escape);
+    QVERIFY(m_view->isVisible());
+    sendKey(m_scene, QEvent::KeyPress, Qt::Key_Escape);
+    sendKey(m_scene, QEvent::KeyRelease, Qt::Key_Escape);
+    QVERIFY(!m_view->isVisible());
 }
 
 void TestSelectionScene::wheelDoesNothing()
