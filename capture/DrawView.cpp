@@ -24,7 +24,9 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     scene->setItemIndexMethod(QGraphicsScene::NoIndex);
     setScene(scene);
 
-    setCacheMode(QGraphicsView::CacheBackground);
+    // The background is the desktop item itself: a cached copy of an empty
+    // background would cost a desktop-sized pixmap and a pass over it.
+    setCacheMode(QGraphicsView::CacheNone);
     // Only what changed is repainted: the crosshair and the highlight move
     // with every pointer move over a desktop of millions of pixels.
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
