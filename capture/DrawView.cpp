@@ -6,10 +6,13 @@
 #include "capture/EditPlacement.h"
 #include "capture/KeepRunning.h"
 #include "capture/SGraphicsScene.h"
+#include "config/AppConfig.h"
+#include "options/KeyText.h"
 #include "platform/WindowList.h"
 
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTimer>
 #include <QWindow>
@@ -106,6 +109,24 @@ void CDrawView::ReselectSnapshotArea()
     m_editDialog->setDrawMode(DrawMode::None);
     if (CSGraphicsScene* s = snapshotScene())
         s->clearAll();
+}
+
+void CDrawView::keyPressEvent(QKeyEvent* event)
+{
+    // The view's keyboard grab keeps the start-snapshot hot key from the
+    // global shortcut: take it here and start over, as the hot key would.
+    const CShortcut start(AppConfig.ShortcutStartSnapshot);
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (m_mainWindow && start.isValid() && !event->isAutoRepeat() && event->key() == start.key() &&
+        modifiers == start.keyboardModifiers()) {
+        CKeepRunning keep;
+        m_editDialog->close();
+        close(); // hidden now, so that the next grab sees the desktop again
+        m_mainWindow->startSnapshot();
+        return;
+    }
+    QGraphicsView::keyPressEvent(event);
 }
 
 void CDrawView::focusInEvent(QFocusEvent* event)

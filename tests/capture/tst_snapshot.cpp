@@ -23,10 +23,13 @@ private slots:
     void dragAndDoubleClickPutsOutTheArea();
     void clickPicksTheWindowUnderThePointer();
     void failedSaveIsReportedAndSnapshotStays();
+    void menusKeepTheSnapshot();
+    void hotKeyStartsOver();
 
 private:
     void startProgram(const QMap<QString, QVariant>& settings = {});
     void startSnapshot();
+    void drag(const QPoint& from, const QPoint& to);
     QString viewWindow() const;
     void xdotool(const QStringList& arguments);
     QStringList picturesWritten() const;
@@ -111,6 +114,17 @@ void TestSnapshot::startSnapshot()
     xdotool({QStringLiteral("key"), QStringLiteral("alt+s")});
     QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty(), 10000);
     QTest::qWait(300); // the first paint
+}
+
+void TestSnapshot::drag(const QPoint& from, const QPoint& to)
+{
+    const QPoint middle = (from + to) / 2;
+    xdotool({QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
+             QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove"),
+             QString::number(middle.x()), QString::number(middle.y()), QStringLiteral("mousemove"),
+             QString::number(to.x()), QString::number(to.y()), QStringLiteral("mouseup"),
+             QStringLiteral("1")});
+    QTest::qWait(300);
 }
 
 QStringList TestSnapshot::picturesWritten() const
@@ -249,6 +263,65 @@ void TestSnapshot::failedSaveIsReportedAndSnapshotStays()
     QVERIFY(!viewWindow().isEmpty());
     xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
+    QCOMPARE(m_program->state(), QProcess::Running);
+}
+
+// Escape in the context menu closes the menu only; "Reselect snapshot area"
+// drops the pick, and the next drag makes a new one.
+void TestSnapshot::menusKeepTheSnapshot()
+{
+    startProgram();
+    if (QTest::currentTestFailed())
+        return;
+    startSnapshot();
+    if (QTest::currentTestFailed())
+        return;
+    const QString view = viewWindow();
+    drag(QPoint(100, 120), QPoint(400, 330));
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("250"), QStringLiteral("220"),
+             QStringLiteral("click"), QStringLiteral("3")});
+    QTest::qWait(400);
+    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    QTest::qWait(400);
+    QCOMPARE(viewWindow(), view);
+
+    xdotool({QStringLiteral("click"), QStringLiteral("3")});
+    QTest::qWait(400);
+    xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")});
+    QTest::qWait(400);
+    QCOMPARE(viewWindow(), view);
+    drag(QPoint(500, 300), QPoint(560, 350));
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("530"), QStringLiteral("320"),
+             QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+             QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
+    QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
+    const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
+    QCOMPARE(differingPixels(file, m_screen.copy(500, 300, 60, 50)), qint64(0));
+}
+
+// The hot key during a snapshot starts a new one, from a fresh grab.
+void TestSnapshot::hotKeyStartsOver()
+{
+    startProgram();
+    if (QTest::currentTestFailed())
+        return;
+    startSnapshot();
+    if (QTest::currentTestFailed())
+        return;
+    const QString first = viewWindow();
+    drag(QPoint(100, 120), QPoint(400, 330));
+    xdotool({QStringLiteral("key"), QStringLiteral("alt+s")});
+    QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty() && viewWindow() != first, 5000);
+    QTest::qWait(300);
+    // The new snapshot starts from scratch: a drag and a double click.
+    drag(QPoint(50, 60), QPoint(150, 140));
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100"),
+             QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+             QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
+    QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
+    const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
+    QCOMPARE(differingPixels(file, m_screen.copy(50, 60, 100, 80)), qint64(0));
     QCOMPARE(m_program->state(), QProcess::Running);
 }
 
