@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontComboBox>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QSlider>
@@ -39,6 +40,7 @@ private slots:
     void loadSettings_data();
     void loadSettings();
     void gettersReadTheControls();
+    void firstRunFontIsTheDesktopFont();
     void widthsPerTool_data();
     void widthsPerTool();
     void switchingBetweenToolsKeepsTheRightEdge();
@@ -161,6 +163,15 @@ void TestSnapshotProp::gettersReadTheControls()
         QCOMPARE(sizeBox->itemData(i).toInt(), sizes.at(i).toInt());
     }
     QCOMPARE(control<QComboBox>(prop, "frameWidthComboBox")->count(), 5);
+}
+
+void TestSnapshotProp::firstRunFontIsTheDesktopFont()
+{
+    AppConfig.FontFamity.clear();
+    CSnapshotProp prop(nullptr);
+    const QString desktopFamily = QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family();
+    QVERIFY(!desktopFamily.isEmpty());
+    QCOMPARE(QFontInfo(QFont(prop.fontFamily())).family(), desktopFamily);
 }
 
 void TestSnapshotProp::widthsPerTool_data()
