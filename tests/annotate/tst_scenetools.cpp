@@ -12,9 +12,9 @@
 #include "config/AppConfig.h"
 
 #include <QApplication>
-#include <QFontInfo>
 #include <QGraphicsSceneHoverEvent>
 #include <QGraphicsSceneMouseEvent>
+#include <QSlider>
 #include <QtTest>
 
 #include <memory>
@@ -23,11 +23,7 @@ Q_DECLARE_METATYPE(DrawMode)
 
 namespace {
 
-constexpr Qt::MouseButtons kNone = Qt::NoButton;
-constexpr Qt::MouseButtons kLeft = Qt::LeftButton;
-constexpr Qt::MouseButtons kRight = Qt::RightButton;
-
-// One capture in progress: the view with its scene and both strips.
+// One capture in progress, driven by mouse events sent to its scene.
 struct Capture
 {
     std::unique_ptr<CDrawView> view;
@@ -54,42 +50,44 @@ struct Capture
         event.setButton(button);
         event.setButtons(buttons);
         event.setButtonDownScenePos(button, pos);
-        event.setButtonDownScreenPos(button, pos.toPoint());
         event.setAccepted(false);
         QApplication::sendEvent(scene, &event);
     }
-    void press(const QPointF& pos, Qt::MouseButton button = Qt::LeftButton)
+    void press(const QPointF& p, Qt::MouseButton b = Qt::LeftButton)
     {
-        mouse(QEvent::GraphicsSceneMousePress, pos, button, button);
+        mouse(QEvent::GraphicsSceneMousePress, p, b, b);
     }
-    void move(const QPointF& pos, Qt::MouseButtons buttons)
+    void move(const QPointF& p, Qt::MouseButtons held)
     {
-        mouse(QEvent::GraphicsSceneMouseMove, pos, Qt::NoButton, buttons);
+        mouse(QEvent::GraphicsSceneMouseMove, p, Qt::NoButton, held);
     }
-    void release(const QPointF& pos, Qt::MouseButton button = Qt::LeftButton)
+    void release(const QPointF& p, Qt::MouseButton b = Qt::LeftButton)
     {
-        mouse(QEvent::GraphicsSceneMouseRelease, pos, button, Qt::NoButton);
+        mouse(QEvent::GraphicsSceneMouseRelease, p, b, Qt::NoButton);
     }
-    void doubleClick(const QPointF& pos)
+    void click(const QPointF& p, Qt::MouseButton b = Qt::LeftButton)
     {
-        mouse(QEvent::GraphicsSceneMouseDoubleClick, pos, Qt::LeftButton, Qt::LeftButton);
+        press(p, b);
+        release(p, b);
+    }
+    void doubleClick(const QPointF& p)
+    {
+        mouse(QEvent::GraphicsSceneMouseDoubleClick, p, Qt::LeftButton, Qt::LeftButton);
+        release(p);
+    }
+    void drag(const QPointF& from, const QPointF& to)
+    {
+        press(from);
+        move((from + to) / 2, Qt::LeftButton);
+        move(to, Qt::LeftButton);
+        release(to);
     }
     void hover(const QPointF& pos)
     {
         QGraphicsSceneHoverEvent event(QEvent::GraphicsSceneHoverMove);
         event.setScenePos(pos);
-        event.setScreenPos(pos.toPoint());
         QApplication::sendEvent(scene, &event);
     }
-    // Press, drag and release with the left button.
-    void drag(const QPointF& from, const QPointF& to)
-    {
-        press(from);
-        move((from + to) / 2, kLeft);
-        move(to, kLeft);
-        release(to);
-    }
-
     template <class T> QList<T*> marks() const
     {
         QList<T*> found;
@@ -100,9 +98,11 @@ struct Capture
     }
 };
 
-void setColor(CSnapshotProp& prop, const char* box, const QColor& color)
+QRectF boxRect(QGraphicsItem* item)
 {
-    prop.findChild<ColorComboBox*>(QLatin1String(box))->setColor(color);
+    if (auto* rect = dynamic_cast<CDrawRectItem*>(item))
+        return rect->rect();
+    return dynamic_cast<CDrawEllipseItem*>(item)->rect();
 }
 
 } // namespace
@@ -118,20 +118,12 @@ private slots:
     void laterPropertyChangesKeepOldMarks();
     void lineFollowsTheLeftButton_data();
     void lineFollowsTheLeftButton();
-    void otherButtonOnlyForgetsTheCurrentItem_data();
-    void otherButtonOnlyForgetsTheCurrentItem();
-    void lineDoubleClickDropsItsLineAndFinishes();
     void boxSpansFromThePressPoint_data();
     void boxSpansFromThePressPoint();
     void polygonClickedPointByPoint_data();
     void polygonClickedPointByPoint();
-    void polygonDoubleClickEndsWithoutFinishing();
-    void freehandStroke();
-    void freehandStrokeWithoutMovement();
-    void textBoxTakesTheProperties();
-    void textPressDropsAnEmptyBox();
-    void textPressKeepsTypedText();
-    void textDoubleClickFinishesWithoutAStrayBox();
+    void freehandStrokes();
+    void textBoxes();
     void oneEraseReleaseRemovesAllMarksUnderThePointer();
 
 private:
@@ -154,14 +146,10 @@ void TestSceneTools::init()
     AppConfig.FontSize = 24;
     AppConfig.FrameWidth = 3;
     AppConfig.FrameCheck = true;
-    AppConfig.FillCheck = true;
     AppConfig.Transparent = 100;
-    AppConfig.SnapshotShadow = true;
-    // Finishing writes its picture into a directory of the test's own.
+    // A finishing double click writes its picture into the test's own directory.
     AppConfig.CopyToClipboardAfterFinish = false;
-    AppConfig.SaveToFileAfterFinish = true;
     AppConfig.SnapshotFilePath = m_pictures.path();
-    AppConfig.GenActionAfterFinish = 1;
 }
 
 void TestSceneTools::transparencyBecomesAlpha_data()
@@ -171,7 +159,6 @@ void TestSceneTools::transparencyBecomesAlpha_data()
     QTest::newRow("opaque") << 100 << 255;
     QTest::newRow("half, truncated") << 50 << 127;
     QTest::newRow("the smallest the strip allows") << 5 << 12;
-    QTest::newRow("the default") << 80 << 204;
 }
 
 void TestSceneTools::transparencyBecomesAlpha()
@@ -179,32 +166,29 @@ void TestSceneTools::transparencyBecomesAlpha()
     QFETCH(int, transparency);
     QFETCH(int, alpha);
     AppConfig.Transparent = transparency;
-    {
-        Capture capture(DrawMode::Rectangle);
-        capture.drag(QPointF(10, 10), QPointF(50, 50));
-        const auto boxes = capture.marks<CDrawRectItem>();
-        QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes.first()->pen().color(), QColor(255, 0, 0, alpha));
-        QCOMPARE(boxes.first()->brush().color(), QColor(0, 0, 255, alpha));
-        QCOMPARE(boxes.first()->brush().style(), Qt::SolidPattern);
-        QCOMPARE(boxes.first()->pen().width(), 3);
-    }
-    {
-        Capture capture(DrawMode::Text);
-        capture.press(QPointF(20, 20));
-        const auto texts = capture.marks<CDrawTextItem>();
-        QCOMPARE(texts.size(), 1);
-        QCOMPARE(texts.first()->frameColor, QColor(255, 0, 0, alpha));
-        QCOMPARE(texts.first()->fillColor, QColor(0, 0, 255, alpha));
-        QCOMPARE(texts.first()->defaultTextColor(), QColor(0, 0, 0, alpha));
-    }
+    Capture capture(DrawMode::Rectangle);
+    capture.drag(QPointF(10, 10), QPointF(50, 50));
+    CDrawRectItem* box = capture.marks<CDrawRectItem>().value(0);
+    QVERIFY(box);
+    QCOMPARE(box->pen().color(), QColor(255, 0, 0, alpha));
+    QCOMPARE(box->pen().width(), 3);
+    QCOMPARE(box->brush(), QBrush(QColor(0, 0, 255, alpha), Qt::SolidPattern));
+    capture.view->editDialog()->setDrawMode(DrawMode::Text);
+    capture.press(QPointF(200, 200));
+    CDrawTextItem* text = capture.marks<CDrawTextItem>().value(0);
+    QVERIFY(text);
+    QCOMPARE(text->frameColor, QColor(255, 0, 0, alpha));
+    QCOMPARE(text->fillColor, QColor(0, 0, 255, alpha));
+    QCOMPARE(text->defaultTextColor(), QColor(0, 0, 0, alpha));
 }
 
 void TestSceneTools::laterPropertyChangesKeepOldMarks()
 {
     Capture capture(DrawMode::Line);
     capture.drag(QPointF(10, 10), QPointF(100, 10));
-    setColor(capture.prop(), "frameColorComboBox", QColor(Qt::green));
+    capture.prop()
+        .findChild<ColorComboBox*>(QStringLiteral("frameColorComboBox"))
+        ->setColor(QColor(Qt::green));
     capture.prop().findChild<QSlider*>(QStringLiteral("transparentSlider"))->setValue(50);
     capture.drag(QPointF(10, 50), QPointF(100, 50));
     const auto lines = capture.marks<CDrawLineItem>();
@@ -218,8 +202,7 @@ void TestSceneTools::lineFollowsTheLeftButton_data()
     QTest::addColumn<DrawMode>("mode");
     QTest::addColumn<bool>("shadow");
     QTest::newRow("line") << DrawMode::Line << true;
-    QTest::newRow("arrow") << DrawMode::LineArrow << true;
-    QTest::newRow("line without shadow setting") << DrawMode::Line << false;
+    QTest::newRow("arrow without shadow setting") << DrawMode::LineArrow << false;
 }
 
 void TestSceneTools::lineFollowsTheLeftButton()
@@ -229,60 +212,27 @@ void TestSceneTools::lineFollowsTheLeftButton()
     AppConfig.SnapshotShadow = shadow;
     Capture capture(mode);
     capture.press(QPointF(10, 20));
-    const auto lines = capture.marks<CDrawLineItem>();
-    QCOMPARE(lines.size(), 1);
-    CDrawLineItem* line = lines.first();
+    CDrawLineItem* line = capture.marks<CDrawLineItem>().value(0);
+    QVERIFY(line);
     QCOMPARE(line->line(), QLineF(10, 20, 10, 20));
     QCOMPARE(line->arrow, mode == DrawMode::LineArrow);
     QCOMPARE(line->shadow, shadow);
-    QCOMPARE(line->pos(), QPointF(0, 0));
-    capture.move(QPointF(50, 60), kLeft);
+    capture.move(QPointF(50, 60), Qt::LeftButton);
     QCOMPARE(line->line(), QLineF(10, 20, 50, 60));
-    capture.move(QPointF(70, 80), kNone); // without the button the line stays
+    capture.move(QPointF(70, 80), Qt::NoButton);
     QCOMPARE(line->line(), QLineF(10, 20, 50, 60));
     capture.release(QPointF(90, 25));
     QCOMPARE(line->line(), QLineF(10, 20, 90, 25));
-    // Still current until the next press, so that Escape can take it back.
-    QCOMPARE(capture.scene->currentItem(), line);
-    capture.press(QPointF(200, 200));
-    QVERIFY(capture.scene->currentItem() != line);
-    QCOMPARE(capture.marks<CDrawLineItem>().size(), 2);
-}
-
-void TestSceneTools::otherButtonOnlyForgetsTheCurrentItem_data()
-{
-    QTest::addColumn<DrawMode>("mode");
-    QTest::newRow("line") << DrawMode::Line;
-    QTest::newRow("arrow") << DrawMode::LineArrow;
-    QTest::newRow("rectangle") << DrawMode::Rectangle;
-    QTest::newRow("ellipse") << DrawMode::Ellipse;
-}
-
-void TestSceneTools::otherButtonOnlyForgetsTheCurrentItem()
-{
-    QFETCH(DrawMode, mode);
-    Capture capture(mode);
-    capture.press(QPointF(10, 10));
-    capture.move(QPointF(40, 40), kLeft);
-    QVERIFY(capture.scene->currentItem());
-    const int items = capture.scene->items().size();
+    QCOMPARE(capture.scene->currentItem(), line); // Escape can still take it back
+    // Another button forgets the line but leaves it.
     capture.press(QPointF(60, 60), Qt::RightButton);
     QCOMPARE(capture.scene->currentItem(), nullptr);
-    QCOMPARE(capture.scene->items().size(), items);
-    capture.move(QPointF(80, 80), kRight);
-    capture.release(QPointF(80, 80), Qt::RightButton);
-    QCOMPARE(capture.scene->items().size(), items);
-}
-
-void TestSceneTools::lineDoubleClickDropsItsLineAndFinishes()
-{
-    Capture capture(DrawMode::LineArrow);
-    capture.drag(QPointF(10, 10), QPointF(100, 100));
-    capture.press(QPointF(150, 150));
-    capture.release(QPointF(150, 150));
+    QCOMPARE(capture.marks<CDrawLineItem>().size(), 1);
+    // A double click drops the line of its first press, then finishes.
+    capture.click(QPointF(150, 150));
+    QCOMPARE(capture.marks<CDrawLineItem>().size(), 2);
     capture.doubleClick(QPointF(150, 150));
     QCOMPARE(capture.marks<CDrawLineItem>().size(), 1);
-    QCOMPARE(capture.marks<CDrawLineItem>().first()->line(), QLineF(10, 10, 100, 100));
     QVERIFY(capture.finished());
 }
 
@@ -291,8 +241,6 @@ void TestSceneTools::boxSpansFromThePressPoint_data()
     QTest::addColumn<DrawMode>("mode");
     QTest::addColumn<bool>("fill");
     QTest::newRow("filled rectangle") << DrawMode::Rectangle << true;
-    QTest::newRow("outlined rectangle") << DrawMode::Rectangle << false;
-    QTest::newRow("filled ellipse") << DrawMode::Ellipse << true;
     QTest::newRow("outlined ellipse") << DrawMode::Ellipse << false;
 }
 
@@ -304,32 +252,22 @@ void TestSceneTools::boxSpansFromThePressPoint()
     Capture capture(mode);
     capture.press(QPointF(100, 80));
     QGraphicsItem* item = capture.scene->currentItem();
-    QVERIFY(item);
-    auto rectOf = [item]() {
-        if (auto* r = dynamic_cast<CDrawRectItem*>(item))
-            return r->rect();
-        return dynamic_cast<CDrawEllipseItem*>(item)->rect();
-    };
-    auto filledOf = [item]() {
-        if (auto* r = dynamic_cast<CDrawRectItem*>(item))
-            return r->filled;
-        return dynamic_cast<CDrawEllipseItem*>(item)->filled;
-    };
     QCOMPARE(dynamic_cast<CDrawRectItem*>(item) != nullptr, mode == DrawMode::Rectangle);
     QCOMPARE(dynamic_cast<CDrawEllipseItem*>(item) != nullptr, mode == DrawMode::Ellipse);
-    QCOMPARE(rectOf(), QRectF(100, 80, 1, 1));
-    QCOMPARE(filledOf(), fill);
-    // Dragging up and left spans the rectangle the other way; a move with
-    // no button held still reshapes it.
-    capture.move(QPointF(40, 30), kLeft);
-    QCOMPARE(rectOf(), QRectF(40, 30, 60, 50));
-    capture.move(QPointF(130, 90), kNone);
-    QCOMPARE(rectOf(), QRectF(100, 80, 30, 10));
+    QCOMPARE(boxRect(item), QRectF(100, 80, 1, 1));
+    auto* rect = dynamic_cast<CDrawRectItem*>(item);
+    QCOMPARE(rect ? rect->filled : dynamic_cast<CDrawEllipseItem*>(item)->filled, fill);
+    // Up and left spans the other way; a move without a button reshapes too.
+    capture.move(QPointF(40, 30), Qt::LeftButton);
+    QCOMPARE(boxRect(item), QRectF(40, 30, 60, 50));
+    capture.move(QPointF(130, 90), Qt::NoButton);
+    QCOMPARE(boxRect(item), QRectF(100, 80, 30, 10));
     capture.release(QPointF(20, 200));
-    QCOMPARE(rectOf(), QRectF(20, 80, 80, 120));
+    QCOMPARE(boxRect(item), QRectF(20, 80, 80, 120));
     QCOMPARE(capture.scene->currentItem(), nullptr);
-    capture.move(QPointF(300, 300), kNone);
-    QCOMPARE(rectOf(), QRectF(20, 80, 80, 120));
+    // A right press neither draws nor removes anything.
+    capture.click(QPointF(300, 100), Qt::RightButton);
+    QCOMPARE(capture.scene->items().size(), 2);
 }
 
 void TestSceneTools::polygonClickedPointByPoint_data()
@@ -343,152 +281,84 @@ void TestSceneTools::polygonClickedPointByPoint()
 {
     QFETCH(DrawMode, mode);
     Capture capture(mode);
-    capture.press(QPointF(10, 10));
-    capture.release(QPointF(10, 10));
-    const auto polygons = capture.marks<CDrawPolygonItem>();
-    QCOMPARE(polygons.size(), 1);
-    CDrawPolygonItem* polygon = polygons.first();
-    QVERIFY(!polygon->freehand);
-    QVERIFY(polygon->filled);
+    capture.click(QPointF(10, 10));
+    CDrawPolygonItem* polygon = capture.marks<CDrawPolygonItem>().value(0);
+    QVERIFY(polygon && !polygon->freehand);
     QCOMPARE(polygon->polygon(), QPolygonF({QPointF(10, 10), QPointF(10, 10)}));
-    // The rubber band follows the pointer without a button held.
-    capture.move(QPointF(50, 10), kNone);
-    QCOMPARE(polygon->polygon(), QPolygonF({QPointF(10, 10), QPointF(50, 10)}));
-    capture.press(QPointF(50, 10));
-    capture.release(QPointF(50, 10));
-    capture.move(QPointF(50, 50), kNone);
+    capture.move(QPointF(50, 10), Qt::NoButton); // the last edge follows the pointer
+    capture.click(QPointF(50, 10));
+    capture.move(QPointF(50, 50), Qt::NoButton);
     QCOMPARE(polygon->polygon(), QPolygonF({QPointF(10, 10), QPointF(50, 10), QPointF(50, 50)}));
     // A right press ends it without the rubber-band point.
     capture.press(QPointF(50, 50), Qt::RightButton);
     QCOMPARE(polygon->polygon(), QPolygonF({QPointF(10, 10), QPointF(50, 10)}));
     QCOMPARE(capture.scene->currentItem(), nullptr);
     QVERIFY(capture.scene->polygonPoints().isEmpty());
-    capture.move(QPointF(90, 90), kNone);
-    QCOMPARE(polygon->polygon().size(), 2);
-}
 
-void TestSceneTools::polygonDoubleClickEndsWithoutFinishing()
-{
-    Capture capture(DrawMode::Polygon);
-    capture.press(QPointF(10, 10));
-    capture.release(QPointF(10, 10));
-    capture.move(QPointF(60, 10), kNone);
-    capture.press(QPointF(60, 10));
-    capture.release(QPointF(60, 10));
-    capture.doubleClick(QPointF(60, 10));
+    // A double click ends the next one without finishing; the next finishes.
+    capture.click(QPointF(100, 100));
+    capture.move(QPointF(150, 100), Qt::NoButton);
+    capture.click(QPointF(150, 100));
+    capture.doubleClick(QPointF(150, 100));
     QVERIFY(!capture.finished());
     QCOMPARE(capture.scene->currentItem(), nullptr);
-    QCOMPARE(capture.marks<CDrawPolygonItem>().first()->polygon().size(), 3);
-    // With nothing in progress the double click finishes.
-    capture.doubleClick(QPointF(60, 10));
+    QCOMPARE(capture.marks<CDrawPolygonItem>().value(1)->polygon().size(), 3);
+    capture.doubleClick(QPointF(150, 100));
     QVERIFY(capture.finished());
 }
 
-void TestSceneTools::freehandStroke()
+void TestSceneTools::freehandStrokes()
 {
     Capture capture(DrawMode::Draw);
     capture.press(QPointF(10, 10));
-    capture.move(QPointF(20, 15), kLeft);
-    capture.move(QPointF(30, 25), kLeft);
+    capture.move(QPointF(20, 15), Qt::LeftButton);
+    capture.move(QPointF(30, 25), Qt::LeftButton);
     capture.release(QPointF(30, 25));
-    capture.move(QPointF(90, 90), kNone);
+    capture.move(QPointF(90, 90), Qt::NoButton);
+    capture.click(QPointF(33, 44)); // a stroke without movement
     const auto strokes = capture.marks<CDrawPolygonItem>();
-    QCOMPARE(strokes.size(), 1);
-    QVERIFY(strokes.first()->freehand);
-    QCOMPARE(strokes.first()->polygon(),
+    QCOMPARE(strokes.size(), 2);
+    QVERIFY(strokes.at(0)->freehand);
+    QCOMPARE(strokes.at(0)->polygon(),
              QPolygonF({QPointF(10, 10), QPointF(10, 10), QPointF(20, 15), QPointF(30, 25)}));
+    QCOMPARE(strokes.at(1)->polygon(), QPolygonF({QPointF(33, 44), QPointF(33, 44)}));
     QCOMPARE(capture.scene->currentItem(), nullptr);
-    // The next press starts a new stroke.
-    capture.drag(QPointF(100, 100), QPointF(120, 100));
-    QCOMPARE(capture.marks<CDrawPolygonItem>().size(), 2);
-    QVERIFY(!capture.finished());
-    capture.doubleClick(QPointF(120, 100));
+    capture.doubleClick(QPointF(33, 44));
     QVERIFY(capture.finished());
 }
 
-void TestSceneTools::freehandStrokeWithoutMovement()
-{
-    Capture capture(DrawMode::Draw);
-    capture.press(QPointF(33, 44));
-    capture.release(QPointF(33, 44));
-    const auto strokes = capture.marks<CDrawPolygonItem>();
-    QCOMPARE(strokes.size(), 1);
-    QCOMPARE(strokes.first()->polygon(), QPolygonF({QPointF(33, 44), QPointF(33, 44)}));
-}
-
-void TestSceneTools::textBoxTakesTheProperties()
+void TestSceneTools::textBoxes()
 {
     AppConfig.FillCheck = false;
-    AppConfig.FrameCheck = true;
     AppConfig.SnapshotShadow = false;
     Capture capture(DrawMode::Text);
-    QVERIFY(!QFontInfo(QFont(capture.prop().fontFamily())).family().isEmpty());
-    capture.press(QPointF(30, 40));
-    const auto texts = capture.marks<CDrawTextItem>();
-    QCOMPARE(texts.size(), 1);
-    CDrawTextItem* text = texts.first();
-    QCOMPARE(text->pos(), QPointF(30, 40));
-    QCOMPARE(text->font().family(), QStringLiteral("DejaVu Sans"));
-    QCOMPARE(text->font().pointSize(), 24);
-    QVERIFY(!text->font().italic());
-    QVERIFY(text->frame);
-    QVERIFY(!text->filled);
-    QVERIFY(!text->shadow);
-    QCOMPARE(text->frameWidth, 3);
-    QCOMPARE(text->textInteractionFlags(), Qt::TextEditorInteraction);
-    QCOMPARE(capture.scene->focusItem(), text);
-    QCOMPARE(capture.scene->currentItem(), text);
-}
+    capture.click(QPointF(30, 40));
+    CDrawTextItem* first = capture.marks<CDrawTextItem>().value(0);
+    QVERIFY(first);
+    QCOMPARE(first->pos(), QPointF(30, 40));
+    QCOMPARE(first->font(), QFont(QStringLiteral("DejaVu Sans"), 24, -1, false));
+    QVERIFY(first->frame && !first->filled && !first->shadow);
+    QCOMPARE(first->frameWidth, 3);
+    QCOMPARE(first->textInteractionFlags(), Qt::TextEditorInteraction);
+    QCOMPARE(capture.scene->focusItem(), first);
 
-void TestSceneTools::textPressDropsAnEmptyBox()
-{
-    Capture capture(DrawMode::Text);
-    capture.press(QPointF(30, 40));
-    capture.release(QPointF(30, 40));
-    capture.press(QPointF(200, 100));
-    auto texts = capture.marks<CDrawTextItem>();
-    QCOMPARE(texts.size(), 1);
-    QCOMPARE(texts.first()->pos(), QPointF(200, 100));
-    // A right press ends the empty box without starting another.
-    capture.press(QPointF(250, 150), Qt::RightButton);
-    QCOMPARE(capture.marks<CDrawTextItem>().size(), 0);
-}
-
-void TestSceneTools::textPressKeepsTypedText()
-{
-    Capture capture(DrawMode::Text);
-    capture.press(QPointF(30, 40));
-    capture.release(QPointF(30, 40));
-    auto* first = capture.marks<CDrawTextItem>().first();
-    first->setPlainText(QStringLiteral("note"));
-    capture.press(QPointF(200, 200));
-    const auto texts = capture.marks<CDrawTextItem>();
-    QCOMPARE(texts.size(), 2);
-    QCOMPARE(texts.at(0), first);
-    QCOMPARE(first->textInteractionFlags(), Qt::NoTextInteraction);
-    QCOMPARE(texts.at(1)->textInteractionFlags(), Qt::TextEditorInteraction);
-}
-
-void TestSceneTools::textDoubleClickFinishesWithoutAStrayBox()
-{
-    Capture capture(DrawMode::Text);
-    capture.press(QPointF(30, 40));
-    capture.release(QPointF(30, 40));
-    capture.marks<CDrawTextItem>().first()->setPlainText(QStringLiteral("kept"));
-    capture.press(QPointF(200, 200));
-    capture.release(QPointF(200, 200));
-    // On the new box itself the double click is the editor's (word selection).
-    capture.doubleClick(QPointF(200, 200));
-    capture.release(QPointF(200, 200));
-    QVERIFY(!capture.finished());
+    // A press elsewhere drops the empty box and opens a new one there.
+    capture.click(QPointF(200, 100));
+    QCOMPARE(capture.marks<CDrawTextItem>().size(), 1);
+    CDrawTextItem* second = capture.marks<CDrawTextItem>().value(0);
+    QCOMPARE(second->pos(), QPointF(200, 100));
+    // Typed text stays, no longer editable.
+    second->setPlainText(QStringLiteral("kept"));
+    capture.click(QPointF(300, 200));
     QCOMPARE(capture.marks<CDrawTextItem>().size(), 2);
-    // Away from any box it ends the edit, drops the empty box and finishes.
+    QCOMPARE(second->textInteractionFlags(), Qt::NoTextInteraction);
+    // On the new box itself a double click is the editor's (word selection);
+    // away from it, it drops the empty box and finishes.
+    capture.doubleClick(QPointF(300, 200));
+    QVERIFY(!capture.finished());
     capture.doubleClick(QPointF(350, 20));
     QVERIFY(capture.finished());
-    const auto texts = capture.marks<CDrawTextItem>();
-    QCOMPARE(texts.size(), 1);
-    QCOMPARE(texts.first()->toPlainText(), QStringLiteral("kept"));
-    QCOMPARE(texts.first()->textInteractionFlags(), Qt::NoTextInteraction);
+    QCOMPARE(capture.marks<CDrawTextItem>(), QList<CDrawTextItem*>{second});
 }
 
 void TestSceneTools::oneEraseReleaseRemovesAllMarksUnderThePointer()
@@ -499,27 +369,17 @@ void TestSceneTools::oneEraseReleaseRemovesAllMarksUnderThePointer()
     capture.drag(QPointF(200, 200), QPointF(250, 250));
     capture.view->editDialog()->setDrawMode(DrawMode::Line);
     capture.drag(QPointF(60, 20), QPointF(60, 140));
-    QCOMPARE(capture.marks<CDrawObjectItem>().size(), 4);
-
     capture.view->editDialog()->setDrawMode(DrawMode::Erase);
     capture.hover(QPointF(60, 75));
-    const auto marks = capture.marks<CDrawObjectItem>();
-    QVERIFY(marks.last()->hovered); // the topmost one under the pointer
-    capture.press(QPointF(60, 75));
-    capture.release(QPointF(60, 75));
-    const auto left = capture.marks<CDrawRectItem>();
+    QVERIFY(capture.marks<CDrawObjectItem>().value(3)->hovered); // the topmost one
+    capture.click(QPointF(60, 75));
     QCOMPARE(capture.marks<CDrawObjectItem>().size(), 1);
-    QCOMPARE(left.size(), 1);
-    QCOMPARE(left.first()->rect(), QRectF(200, 200, 50, 50));
-    QVERIFY(
-        capture.scene->items().contains(reinterpret_cast<QGraphicsItem*>(capture.scene->backgroundItem())));
-    QVERIFY(!capture.finished());
-
-    // A release over nothing erases nothing.
+    QCOMPARE(capture.marks<CDrawRectItem>().value(0)->rect(), QRectF(200, 200, 50, 50));
+    QCOMPARE(capture.scene->items().size(), 2); // and the background
     capture.hover(QPointF(350, 20));
-    capture.press(QPointF(350, 20));
-    capture.release(QPointF(350, 20));
+    capture.click(QPointF(350, 20));
     QCOMPARE(capture.marks<CDrawObjectItem>().size(), 1);
+    QVERIFY(!capture.finished());
 }
 
 QTEST_MAIN(TestSceneTools)
