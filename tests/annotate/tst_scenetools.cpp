@@ -8,6 +8,7 @@
 #include "annotate/SnapshotProp.h"
 #include "app/Startup.h"
 #include "capture/DrawView.h"
+#include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 
@@ -125,6 +126,7 @@ private slots:
     void freehandStrokes();
     void textBoxes();
     void oneEraseReleaseRemovesAllMarksUnderThePointer();
+    void movedMarksAppearWhereTheyWereMoved();
 
 private:
     QTemporaryDir m_pictures;
@@ -380,6 +382,30 @@ void TestSceneTools::oneEraseReleaseRemovesAllMarksUnderThePointer()
     capture.click(QPointF(350, 20));
     QCOMPARE(capture.marks<CDrawObjectItem>().size(), 1);
     QVERIFY(!capture.finished());
+}
+
+void TestSceneTools::movedMarksAppearWhereTheyWereMoved()
+{
+    AppConfig.FillCheck = true;
+    AppConfig.SnapshotShadow = false;
+    Capture capture(DrawMode::Rectangle);
+    capture.drag(QPointF(10, 10), QPointF(50, 50));
+    capture.view->editDialog()->setDrawMode(DrawMode::Text);
+    capture.click(QPointF(100, 10));
+    capture.marks<CDrawTextItem>().value(0)->setPlainText(QStringLiteral("WWW"));
+    capture.view->editDialog()->setDrawMode(DrawMode::Select);
+    // Dragged with Select: the toolkit moves marks by their position.
+    for (QGraphicsItem* mark : capture.scene->items())
+        if (mark != capture.scene->backgroundItem())
+            mark->moveBy(200, 150);
+    const QImage picture = capture.scene->renderSelection();
+    QCOMPARE(picture.pixelColor(230, 180), QColor(Qt::blue));
+    QCOMPARE(picture.pixelColor(30, 30), QColor(Qt::darkGray));
+    CDrawTextItem* text = capture.marks<CDrawTextItem>().value(0);
+    QCOMPARE(text->pos(), QPointF(300, 160));
+    const QRect box = text->textBox().translated(text->pos()).toRect();
+    QCOMPARE(picture.pixelColor(box.center().x(), box.top()), QColor(Qt::red)); // the frame
+    QCOMPARE(picture.pixelColor(box.center().x(), 10), QColor(Qt::darkGray));
 }
 
 QTEST_MAIN(TestSceneTools)
