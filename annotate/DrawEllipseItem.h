@@ -12,7 +12,11 @@ public:
     ~CDrawEllipseItem() override;
 
     bool filled = false;
-    void setFilled(bool on) { filled = on; }
+    void setFilled(bool on)
+    {
+        filled = on;
+        update();
+    }
 
     QRectF boundingRect() const override;
     // An unfilled ellipse's brush reads Qt::NoBrush after the first paint.

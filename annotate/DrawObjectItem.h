@@ -22,8 +22,8 @@ public:
     bool hovered = false;
 };
 
-#define CDrawObjectItem_iid "Vireoscape.CDrawObjectItem"
-Q_DECLARE_INTERFACE(CDrawObjectItem, CDrawObjectItem_iid)
+// Lets qobject_cast and the text item's meta-cast answer with the mix-in.
+Q_DECLARE_INTERFACE(CDrawObjectItem, "Vireoscape.CDrawObjectItem")
 
 // The paint scheme shared by the marks: a grey pass offset by two pixels,
 // the normal pass, and a dashed green outline while the mouse is over a mark.

@@ -15,7 +15,11 @@ public:
 
     bool filled = false;
     bool freehand = false;
-    void setFilled(bool on) { filled = on; }
+    void setFilled(bool on)
+    {
+        filled = on;
+        update();
+    }
     void setFreehand(bool on);
 
     QRectF boundingRect() const override;

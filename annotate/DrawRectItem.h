@@ -13,7 +13,11 @@ public:
     ~CDrawRectItem() override;
 
     bool filled = false;
-    void setFilled(bool on) { filled = on; }
+    void setFilled(bool on)
+    {
+        filled = on;
+        update();
+    }
 
     QRectF boundingRect() const override;
     // An unfilled rectangle's brush reads Qt::NoBrush after the first paint.

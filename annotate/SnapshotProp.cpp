@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontComboBox>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSlider>
@@ -125,7 +126,11 @@ void CSnapshotProp::setupForm()
 
 void CSnapshotProp::loadSettings()
 {
-    fontComboBox->setCurrentFont(QFont(AppConfig.FontFamity));
+    // Nothing stored yet (first run): the desktop's own font, not whichever
+    // family the font list happens to start with.
+    fontComboBox->setCurrentFont(AppConfig.FontFamity.isEmpty()
+                                     ? QFontDatabase::systemFont(QFontDatabase::GeneralFont)
+                                     : QFont(AppConfig.FontFamity));
     selectColor(fontColorComboBox, AppConfig.FontColor);
     selectByText(fontSizeComboBox, AppConfig.FontSize);
     frameCheckBox->setChecked(AppConfig.FrameCheck);

@@ -1,31 +1,242 @@
+#include "annotate/DrawEllipseItem.h"
+#include "annotate/DrawLineItem.h"
+#include "annotate/DrawPolygonItem.h"
+#include "annotate/DrawRectItem.h"
+#include "annotate/DrawTextItem.h"
+#include "annotate/SnapshotProp.h"
 #include "capture/SGraphicsScene.h"
+#include "config/AppConfig.h"
 
 #include <QGraphicsSceneMouseEvent>
 
 // The drawing tools' handling of presses, moves, releases and double clicks
-// lives here.
+// lives here. A new mark takes its look from the property strip at the press
+// that creates it; later changes in the strip leave it alone.
+
+namespace {
+
+QColor withTransparency(QColor color, int percent)
+{
+    color.setAlpha(percent * 255 / 100);
+    return color;
+}
+
+QPen markPen(const CSnapshotProp& prop)
+{
+    QPen pen(withTransparency(prop.frameColor(), prop.transparentValue()));
+    pen.setWidth(prop.frameWidth());
+    return pen;
+}
+
+QBrush markBrush(const CSnapshotProp& prop)
+{
+    return QBrush(withTransparency(prop.fillColor(), prop.transparentValue()), Qt::SolidPattern);
+}
+
+bool isLineMode(DrawMode mode)
+{
+    return mode == DrawMode::Line || mode == DrawMode::LineArrow;
+}
+
+bool isBoxMode(DrawMode mode)
+{
+    return mode == DrawMode::Rectangle || mode == DrawMode::Ellipse;
+}
+
+bool isPolygonMode(DrawMode mode)
+{
+    return mode == DrawMode::Polygon || mode == DrawMode::Curve || mode == DrawMode::Draw;
+}
+
+void setBoxRect(QGraphicsItem* item, const QRectF& rect)
+{
+    if (auto* box = dynamic_cast<CDrawRectItem*>(item))
+        box->setRect(rect);
+    else if (auto* ellipse = dynamic_cast<CDrawEllipseItem*>(item))
+        ellipse->setRect(rect);
+}
+
+} // namespace
 
 void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
 {
-    Q_UNUSED(event);
-    Q_UNUSED(mode);
+    const CSnapshotProp* prop = propDialog();
+    if (!prop)
+        return;
+    const bool left = event->buttons().testFlag(Qt::LeftButton);
+    const QPointF pos = event->scenePos();
+
+    if (isLineMode(mode) || isBoxMode(mode)) {
+        if (!left) {
+            m_currentItem = nullptr;
+            return;
+        }
+        m_pressPoint = pos;
+        if (isLineMode(mode)) {
+            auto* line = new CDrawLineItem;
+            line->shadow = AppConfig.SnapshotShadow;
+            line->setPen(markPen(*prop));
+            line->setLine(QLineF(pos, pos));
+            addItem(line);
+            line->arrow = mode == DrawMode::LineArrow;
+            m_currentItem = line;
+        } else if (mode == DrawMode::Rectangle) {
+            auto* box = new CDrawRectItem;
+            box->shadow = AppConfig.SnapshotShadow;
+            box->setPen(markPen(*prop));
+            box->setBrush(markBrush(*prop));
+            box->setRect(pos.x(), pos.y(), 1.0, 1.0);
+            box->setFilled(prop->isFillChecked());
+            addItem(box);
+            m_currentItem = box;
+        } else {
+            auto* ellipse = new CDrawEllipseItem;
+            ellipse->shadow = AppConfig.SnapshotShadow;
+            ellipse->setPen(markPen(*prop));
+            ellipse->setBrush(markBrush(*prop));
+            ellipse->setRect(pos.x(), pos.y(), 1.0, 1.0);
+            ellipse->setFilled(prop->isFillChecked());
+            addItem(ellipse);
+            m_currentItem = ellipse;
+        }
+    } else if (isPolygonMode(mode)) {
+        auto* polygon = dynamic_cast<CDrawPolygonItem*>(m_currentItem);
+        if (!left) {
+            // Ends the polygon without the point that followed the pointer.
+            if (polygon && m_polygonPoints.size() > 1) {
+                m_polygonPoints.removeLast();
+                polygon->setPolygon(m_polygonPoints);
+            }
+            m_currentItem = nullptr;
+            m_polygonPoints.clear();
+            return;
+        }
+        if (m_currentItem) {
+            if (!polygon)
+                return;
+            m_polygonPoints.append(pos);
+        } else {
+            polygon = new CDrawPolygonItem;
+            polygon->shadow = AppConfig.SnapshotShadow;
+            addItem(polygon);
+            polygon->setPen(markPen(*prop));
+            polygon->setBrush(markBrush(*prop));
+            polygon->setFilled(prop->isFillChecked());
+            polygon->setFreehand(mode == DrawMode::Draw);
+            m_polygonPoints.clear();
+            m_polygonPoints << pos << pos;
+            m_currentItem = polygon;
+        }
+        polygon->setPolygon(m_polygonPoints);
+    } else if (mode == DrawMode::Text) {
+        if (auto* editing = dynamic_cast<CDrawTextItem*>(m_currentItem)) {
+            editing->setTextInteractionFlags(Qt::NoTextInteraction);
+            if (editing->toPlainText().isEmpty())
+                deleteCurrentItem();
+        }
+        if (!left)
+            return;
+        auto* text = new CDrawTextItem;
+        text->shadow = AppConfig.SnapshotShadow;
+        addItem(text);
+        const int percent = prop->transparentValue();
+        text->setFillColor(withTransparency(prop->fillColor(), percent));
+        text->setFrameColor(withTransparency(prop->frameColor(), percent));
+        text->setFilled(prop->isFillChecked());
+        text->setFrame(prop->isFrameChecked());
+        text->setFrameWidth(prop->frameWidth());
+        text->setDefaultTextColor(withTransparency(prop->fontColor(), percent));
+        text->setFont(QFont(prop->fontFamily(), prop->fontSize(), -1, false));
+        text->setPos(pos);
+        text->setTextInteractionFlags(Qt::TextEditorInteraction);
+        text->setFocus(Qt::OtherFocusReason);
+        m_currentItem = text;
+    }
 }
 
 void CSGraphicsScene::toolMove(QGraphicsSceneMouseEvent* event, DrawMode mode)
 {
-    Q_UNUSED(event);
-    Q_UNUSED(mode);
+    if (!m_currentItem)
+        return;
+    const QPointF pos = event->scenePos();
+    if (isLineMode(mode)) {
+        if (!event->buttons().testFlag(Qt::LeftButton))
+            return;
+        if (auto* line = dynamic_cast<CDrawLineItem*>(m_currentItem))
+            line->setLine(QLineF(m_pressPoint, pos));
+    } else if (isBoxMode(mode)) {
+        setBoxRect(m_currentItem, spannedRect(m_pressPoint, pos));
+    } else if (isPolygonMode(mode)) {
+        auto* polygon = dynamic_cast<CDrawPolygonItem*>(m_currentItem);
+        if (!polygon || m_polygonPoints.isEmpty())
+            return;
+        if (mode == DrawMode::Draw) {
+            if (!event->buttons().testFlag(Qt::LeftButton))
+                return;
+            m_polygonPoints.append(pos);
+        } else {
+            // The last edge follows the pointer, buttons or not.
+            m_polygonPoints.last() = pos;
+        }
+        polygon->setPolygon(m_polygonPoints);
+    }
 }
 
 void CSGraphicsScene::toolRelease(QGraphicsSceneMouseEvent* event, DrawMode mode)
 {
-    Q_UNUSED(event);
-    Q_UNUSED(mode);
+    const QPointF pos = event->scenePos();
+    if (isLineMode(mode)) {
+        // The line stays current, so that Escape can still take it back.
+        if (auto* line = dynamic_cast<CDrawLineItem*>(m_currentItem))
+            line->setLine(QLineF(m_pressPoint, pos));
+    } else if (isBoxMode(mode)) {
+        if (m_currentItem)
+            setBoxRect(m_currentItem, spannedRect(m_pressPoint, pos));
+        m_currentItem = nullptr;
+    } else if (mode == DrawMode::Draw) {
+        m_polygonPoints.clear();
+        m_currentItem = nullptr;
+    } else if (mode == DrawMode::Erase) {
+        // Every mark under the pointer goes. Hover reaches only the topmost
+        // of overlapping marks, so the ones below are found by position.
+        const QList<QGraphicsItem*> under = items(pos);
+        const QList<QGraphicsItem*> all = items();
+        for (QGraphicsItem* item : all) {
+            auto* mark = dynamic_cast<CDrawObjectItem*>(item);
+            if (!mark || !(mark->hovered || under.contains(item)))
+                continue;
+            if (item == m_currentItem)
+                m_currentItem = nullptr;
+            removeItem(item);
+            delete item;
+        }
+    }
 }
 
 bool CSGraphicsScene::toolDoubleClick(QGraphicsSceneMouseEvent* event, DrawMode mode)
 {
     Q_UNUSED(event);
-    Q_UNUSED(mode);
+    if (isLineMode(mode) || isBoxMode(mode)) {
+        // Drops the zero-length line of the double click's first press.
+        deleteCurrentItem();
+        return false;
+    }
+    if (isPolygonMode(mode)) {
+        if (!m_currentItem)
+            return false;
+        m_polygonPoints.clear();
+        m_currentItem = nullptr;
+        return true;
+    }
+    if (mode == DrawMode::Text) {
+        // The double click's first press opened an empty box: it would show
+        // as a stray frame in the picture.
+        if (auto* text = dynamic_cast<CDrawTextItem*>(m_currentItem)) {
+            text->setTextInteractionFlags(Qt::NoTextInteraction);
+            if (text->toPlainText().isEmpty())
+                deleteCurrentItem();
+        }
+        m_currentItem = nullptr;
+    }
     return false;
 }
