@@ -94,6 +94,8 @@ private slots:
     void doubleClickFinishes();
     void escapeWithoutItemEndsSnapshot();
     void escapeReleasedAfterAPopupIsIgnored();
+    void escapeDropsTheItemInProgress_data();
+    void escapeDropsTheItemInProgress();
     void wheelDoesNothing();
     void focusSwitchesCrosshair();
     void reselectClearsEverything();
@@ -291,6 +293,40 @@ void TestSelectionScene::escapeReleasedAfterAPopupIsIgnored()
     QVERIFY(m_view->isVisible());
     sendKey(m_scene, QEvent::KeyPress, Qt::Key_Escape);
     sendKey(m_scene, QEvent::KeyRelease, Qt::Key_Escape);
+    QVERIFY(!m_view->isVisible());
+}
+
+void TestSelectionScene::escapeDropsTheItemInProgress_data()
+{
+    QTest::addColumn<DrawMode>("mode");
+    QTest::newRow("a line just drawn") << DrawMode::Line;
+    QTest::newRow("a polygon being clicked") << DrawMode::Polygon;
+}
+
+// The first Escape removes only the mark in progress; the second ends the snapshot.
+void TestSelectionScene::escapeDropsTheItemInProgress()
+{
+    QFETCH(DrawMode, mode);
+    press(m_scene, QPointF(100, 100));
+    move(m_scene, QPointF(300, 250), Qt::LeftButton);
+    release(m_scene, QPointF(300, 250));
+    m_view->editDialog()->setDrawMode(mode);
+    const QRectF earlier(120, 120, 20, 20);
+    m_scene->addRect(earlier);
+
+    press(m_scene, QPointF(150, 150));
+    move(m_scene, QPointF(200, 180), Qt::LeftButton);
+    release(m_scene, QPointF(200, 180));
+    QVERIFY(m_scene->currentItem());
+    QCOMPARE(m_scene->items().size(), 3);
+
+    pressAndRelease(m_scene, Qt::Key_Escape);
+    QVERIFY(!m_scene->currentItem());
+    QVERIFY(m_scene->polygonPoints().isEmpty());
+    QCOMPARE(m_scene->items().size(), 2);
+    QVERIFY(m_view->isVisible());
+
+    pressAndRelease(m_scene, Qt::Key_Escape);
     QVERIFY(!m_view->isVisible());
 }
 
