@@ -31,7 +31,8 @@ private:
     void startSnapshot();
     void drag(const QPoint& from, const QPoint& to);
     QString viewWindow() const;
-    void xdotool(const QStringList& arguments);
+    // Runs xdotool with the space-separated command line.
+    void xdotool(const QString& command);
     QStringList picturesWritten() const;
 
     QProcess* m_program = nullptr;
@@ -96,9 +97,9 @@ void TestSnapshot::startProgram(const QMap<QString, QVariant>& settings)
     QCOMPARE(m_program->state(), QProcess::Running);
 }
 
-void TestSnapshot::xdotool(const QStringList& arguments)
+void TestSnapshot::xdotool(const QString& command)
 {
-    const ToolResult r = runTool(QStringLiteral("xdotool"), arguments);
+    const ToolResult r = runTool(QStringLiteral("xdotool"), command.split(QLatin1Char(' ')));
     QVERIFY2(r.exitCode == 0, r.err.constData());
 }
 
@@ -111,7 +112,7 @@ void TestSnapshot::startSnapshot()
 {
     m_screen = referenceScreenshot();
     QVERIFY(!m_screen.isNull());
-    xdotool({QStringLiteral("key"), QStringLiteral("alt+s")});
+    xdotool(QStringLiteral("key alt+s"));
     QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty(), 10000);
     QTest::qWait(300); // the first paint
 }
@@ -119,11 +120,13 @@ void TestSnapshot::startSnapshot()
 void TestSnapshot::drag(const QPoint& from, const QPoint& to)
 {
     const QPoint middle = (from + to) / 2;
-    xdotool({QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
-             QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove"),
-             QString::number(middle.x()), QString::number(middle.y()), QStringLiteral("mousemove"),
-             QString::number(to.x()), QString::number(to.y()), QStringLiteral("mouseup"),
-             QStringLiteral("1")});
+    xdotool(QStringLiteral("mousemove %1 %2 mousedown 1 mousemove %3 %4 mousemove %5 %6 mouseup 1")
+                .arg(from.x())
+                .arg(from.y())
+                .arg(middle.x())
+                .arg(middle.y())
+                .arg(to.x())
+                .arg(to.y()));
     QTest::qWait(300);
 }
 
@@ -149,7 +152,7 @@ void TestSnapshot::viewCoversDesktopAndTakesKeyboard()
     QVERIFY2(text.contains(QStringLiteral("Height: %1\n").arg(screen.height())), qPrintable(text));
 
     // Escape ends the snapshot: the main window comes back, the program lives.
-    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    xdotool(QStringLiteral("key Escape"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Vireoscape$")).isEmpty(), 5000);
     QTest::qWait(500);
@@ -158,7 +161,7 @@ void TestSnapshot::viewCoversDesktopAndTakesKeyboard()
 
     // And a second snapshot works as the first.
     startSnapshot();
-    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    xdotool(QStringLiteral("key Escape"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QCOMPARE(m_program->state(), QProcess::Running);
 }
@@ -171,14 +174,8 @@ void TestSnapshot::dragAndDoubleClickPutsOutTheArea()
     startSnapshot();
     if (QTest::currentTestFailed())
         return;
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("120"),
-             QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove"),
-             QStringLiteral("250"), QStringLiteral("200"), QStringLiteral("mousemove"), QStringLiteral("400"),
-             QStringLiteral("330"), QStringLiteral("mouseup"), QStringLiteral("1")});
-    QTest::qWait(300);
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("250"), QStringLiteral("220"),
-             QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-             QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
+    drag(QPoint(100, 120), QPoint(400, 330));
+    xdotool(QStringLiteral("mousemove 250 220 click --repeat 2 --delay 60 1"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
 
@@ -224,11 +221,10 @@ void TestSnapshot::clickPicksTheWindowUnderThePointer()
     if (QTest::currentTestFailed())
         return;
     const QPoint inside = window.center();
-    xdotool({QStringLiteral("mousemove"), QString::number(inside.x() - 5), QString::number(inside.y() - 5)});
-    xdotool({QStringLiteral("mousemove"), QString::number(inside.x()), QString::number(inside.y())});
+    xdotool(QStringLiteral("mousemove %1 %2").arg(inside.x() - 5).arg(inside.y() - 5));
+    xdotool(QStringLiteral("mousemove %1 %2").arg(inside.x()).arg(inside.y()));
     QTest::qWait(200);
-    xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-             QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
+    xdotool(QStringLiteral("click --repeat 2 --delay 60 1"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
     const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
@@ -246,22 +242,17 @@ void TestSnapshot::failedSaveIsReportedAndSnapshotStays()
     startSnapshot();
     if (QTest::currentTestFailed())
         return;
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("120"),
-             QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove"),
-             QStringLiteral("300"), QStringLiteral("300"), QStringLiteral("mouseup"), QStringLiteral("1")});
-    QTest::qWait(300);
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("200"), QStringLiteral("200"),
-             QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-             QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
+    drag(QPoint(100, 120), QPoint(300, 300));
+    xdotool(QStringLiteral("mousemove 200 200 click --repeat 2 --delay 60 1"));
     QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Error$")).isEmpty(), 5000);
     QVERIFY(!viewWindow().isEmpty());
 
     // The box takes the keyboard; after it the snapshot is still there.
-    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    xdotool(QStringLiteral("key Return"));
     QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(QStringLiteral("^Error$")).isEmpty(), 5000);
     QTest::qWait(300);
     QVERIFY(!viewWindow().isEmpty());
-    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    xdotool(QStringLiteral("key Escape"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QCOMPARE(m_program->state(), QProcess::Running);
 }
@@ -278,22 +269,19 @@ void TestSnapshot::menusKeepTheSnapshot()
         return;
     const QString view = viewWindow();
     drag(QPoint(100, 120), QPoint(400, 330));
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("250"), QStringLiteral("220"),
-             QStringLiteral("click"), QStringLiteral("3")});
+    xdotool(QStringLiteral("mousemove 250 220 click 3"));
     QTest::qWait(400);
-    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    xdotool(QStringLiteral("key Escape"));
     QTest::qWait(400);
     QCOMPARE(viewWindow(), view);
 
-    xdotool({QStringLiteral("click"), QStringLiteral("3")});
+    xdotool(QStringLiteral("click 3"));
     QTest::qWait(400);
-    xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")});
+    xdotool(QStringLiteral("key Down Return"));
     QTest::qWait(400);
     QCOMPARE(viewWindow(), view);
     drag(QPoint(500, 300), QPoint(560, 350));
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("530"), QStringLiteral("320"),
-             QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-             QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
+    xdotool(QStringLiteral("mousemove 530 320 click --repeat 2 --delay 60 1"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
     const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
@@ -311,14 +299,12 @@ void TestSnapshot::hotKeyStartsOver()
         return;
     const QString first = viewWindow();
     drag(QPoint(100, 120), QPoint(400, 330));
-    xdotool({QStringLiteral("key"), QStringLiteral("alt+s")});
+    xdotool(QStringLiteral("key alt+s"));
     QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty() && viewWindow() != first, 5000);
     QTest::qWait(300);
     // The new snapshot starts from scratch: a drag and a double click.
     drag(QPoint(50, 60), QPoint(150, 140));
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100"),
-             QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-             QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
+    xdotool(QStringLiteral("mousemove 100 100 click --repeat 2 --delay 60 1"));
     QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
     const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
     QCOMPARE(differingPixels(file, m_screen.copy(50, 60, 100, 80)), qint64(0));
