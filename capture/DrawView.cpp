@@ -14,7 +14,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QTimer>
 #include <QWindow>
 
 CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(parent)
@@ -44,7 +43,6 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     setFrameShape(QFrame::NoFrame);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    setOptimizationFlag(QGraphicsView::DontAdjustForAntialiasing, false);
 
     setGeometry(0, 0, desktop.width(), desktop.height());
 }
