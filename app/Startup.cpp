@@ -41,7 +41,7 @@ bool hasOneShotSwitch(const QStringList& arguments)
 
 int oneShotCapture()
 {
-    const QImage image = grabDesktop().toImage();
+    const QImage image = grabDesktopImage();
     const SaveResult result = saveImageToFile(image);
     if (!result.ok) {
         std::fprintf(stderr, "vireoscape: cannot save %s: %s\n", qUtf8Printable(result.fileName),
