@@ -315,6 +315,7 @@ void TestOptionsDialog::mainWindowOpensDialog()
         bool parentIsWindow = false;
         int page = -1;
         int row = -1;
+        bool hotKeysReleased = false;
     } seen;
     // Runs inside the dialog's modal loop.
     QTimer::singleShot(0, this, [&] {
@@ -326,6 +327,7 @@ void TestOptionsDialog::mainWindowOpensDialog()
         seen.parentIsWindow = dialog->parentWidget() == &window;
         seen.page = dialog->findChild<QStackedWidget*>()->currentIndex();
         seen.row = dialog->findChild<QListWidget*>()->currentRow();
+        seen.hotKeysReleased = !window.startSnapshotShortcut() && !window.showMainWndShortcut();
         QTest::mouseClick(button(*dialog, "cancelButton"), Qt::LeftButton);
     });
     if (about)
@@ -337,6 +339,9 @@ void TestOptionsDialog::mainWindowOpensDialog()
     QVERIFY(seen.parentIsWindow);
     QCOMPARE(seen.page, page);
     QCOMPARE(seen.row, 0);
+    // The table can capture the current combinations; Cancel brings them back.
+    QVERIFY(seen.hotKeysReleased);
+    QVERIFY(window.startSnapshotShortcut() && window.showMainWndShortcut());
     QCOMPARE(window.isVisible(), visibleBefore);
     QVERIFY(!window.isMinimized());
     // The dialog is gone once the slot returns.
