@@ -15,6 +15,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <unistd.h>
 #include <memory>
 
 void initVireoscapeResources()
@@ -84,8 +85,13 @@ int runVireoscape(int argc, char** argv)
     AppConfig.load();
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
 
-    if (hasOneShotSwitch(QCoreApplication::arguments()))
-        return oneShotCapture();
+    if (hasOneShotSwitch(QCoreApplication::arguments())) {
+        // The file is complete and closed: end at once, without tearing down
+        // the toolkit, which would only add to the time of a one-shot run.
+        const int status = oneShotCapture();
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
 
     CSingleInstance guard(QStringLiteral("MutexSnapshot_APP"));
     if (!guard.tryAcquire()) {
