@@ -15,6 +15,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <unistd.h>
 #include <memory>
 
 void initVireoscapeResources()
@@ -41,7 +42,7 @@ bool hasOneShotSwitch(const QStringList& arguments)
 
 int oneShotCapture()
 {
-    const QImage image = grabDesktop().toImage();
+    const QImage image = grabDesktopImage();
     const SaveResult result = saveImageToFile(image);
     if (!result.ok) {
         std::fprintf(stderr, "vireoscape: cannot save %s: %s\n", qUtf8Printable(result.fileName),
@@ -84,8 +85,13 @@ int runVireoscape(int argc, char** argv)
     AppConfig.load();
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
 
-    if (hasOneShotSwitch(QCoreApplication::arguments()))
-        return oneShotCapture();
+    if (hasOneShotSwitch(QCoreApplication::arguments())) {
+        // The file is complete and closed: end at once, without tearing down
+        // the toolkit, which would only add to the time of a one-shot run.
+        const int status = oneShotCapture();
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
 
     CSingleInstance guard(QStringLiteral("MutexSnapshot_APP"));
     if (!guard.tryAcquire()) {

@@ -149,15 +149,32 @@ void Vireoscape::showMainWnd()
     }
 }
 
+void Vireoscape::releaseShortcuts()
+{
+    delete m_startSnapshotShortcut;
+    m_startSnapshotShortcut = nullptr;
+    delete m_showMainWndShortcut;
+    m_showMainWndShortcut = nullptr;
+}
+
+void Vireoscape::runOptionsDialog(bool aboutPage)
+{
+    // While the dialog is open its shortcut table must see every key, the
+    // current hot keys included; OK registers the new ones, Cancel the old.
+    releaseShortcuts();
+    COptionsDialog dialog(this);
+    if (aboutPage)
+        dialog.showAboutPage();
+    if (dialog.exec() != QDialog::Accepted)
+        setupShortcuts();
+}
+
 void Vireoscape::OnOption()
 {
     const bool wasVisible = isVisible();
     if (!wasVisible)
         showMinimized(); // the modal dialog gets a parent that exists on screen
-    {
-        COptionsDialog dialog(this);
-        dialog.exec();
-    }
+    runOptionsDialog(false);
     if (!wasVisible) {
         // Hidden first, so that leaving the minimized state does not flash it.
         hide();
@@ -167,9 +184,7 @@ void Vireoscape::OnOption()
 
 void Vireoscape::showAbout()
 {
-    COptionsDialog dialog(this);
-    dialog.showAboutPage();
-    dialog.exec();
+    runOptionsDialog(true);
 }
 
 void Vireoscape::iconActivated(QSystemTrayIcon::ActivationReason reason)

@@ -45,6 +45,8 @@ private:
     void createButtons();
     void createActions();
     void createTrayIcon();
+    void releaseShortcuts();
+    void runOptionsDialog(bool aboutPage);
     // The tray can take the window only when a tray host shows our icon.
     bool trayUsable() const;
 

@@ -1,7 +1,8 @@
-// Costs of one snapshot at the screen's size (meant for 3840x2160):
-//   VS_TEST_SCREEN=3840x2160x24 tests/run-isolated.sh xvfb <build>/bench/bench_capture
+// Costs of one snapshot on a 3840x2160 screen (a private X server):
 // (1) grab to the capture view's first complete paint, (2) one pointer move
 // over the view, (3) finishing to clipboard and file, (4) peak memory.
+// With --run it measures on the display it is given.
+#include "BenchSupport.h"
 #include "app/PictureFiles.h"
 #include "app/Startup.h"
 #include "capture/DrawView.h"
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 
@@ -72,7 +74,7 @@ void sendMove(QWidget* viewport, const QPoint& p)
 
 } // namespace
 
-int main(int argc, char** argv)
+int measureHere(int argc, char** argv)
 {
     QApplication app(argc, argv);
     initVireoscapeResources();
@@ -165,4 +167,26 @@ int main(int argc, char** argv)
                 peakKiB() / 1024.0, (peakKiB() - baseKiB) / 1024.0);
     delete view;
     return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--run") == 0)
+        return measureHere(argc, argv);
+
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QSize size(3840, 2160);
+    Bench::XServer server(size);
+    if (!server.isRunning() || !Bench::showOnRoot(server.display(), Bench::realisticScreen(size))) {
+        std::printf("%dx%d: no X server\n", size.width(), size.height());
+        return 1;
+    }
+    QTemporaryDir home;
+    QProcess run;
+    run.setProcessChannelMode(QProcess::ForwardedChannels);
+    run.setEnvironment(Bench::isolatedEnvironment(server.display(), home.path()));
+    run.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--run")});
+    run.waitForFinished(120000);
+    return run.exitCode();
 }

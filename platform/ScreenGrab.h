@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 
 // The whole desktop (every monitor, the root window's full area) at full
-// resolution; a null pixmap when there is no screen to grab.
+// resolution; a null image when there is no screen to grab.
+QImage grabDesktopImage();
 QPixmap grabDesktop();

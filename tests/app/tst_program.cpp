@@ -22,6 +22,7 @@ private slots:
     void cleanup();
     void oneShotWritesTheScreen_data();
     void oneShotWritesTheScreen();
+    void oneShotCoversEveryMonitor();
     void oneShotFailures_data();
     void oneShotFailures();
     void oneShotsInOneSecondKeepBothPictures();
@@ -126,6 +127,24 @@ void TestProgram::oneShotWritesTheScreen()
     QCOMPARE(differingPixels(written, m_screen), 0);
     // No window was shown, and a one-shot run saves no settings.
     QVERIFY(!QFile::exists(QSettings().fileName()));
+}
+
+void TestProgram::oneShotCoversEveryMonitor()
+{
+    // Two monitors side by side on the one X screen, as RandR shows them.
+    const auto xrandr = [](const QStringList& args) { return runTool(QStringLiteral("xrandr"), args).exitCode; };
+    QCOMPARE(xrandr({QStringLiteral("--setmonitor"), QStringLiteral("LEFT"), QStringLiteral("800/211x800/211+0+0"),
+                     QStringLiteral("screen")}), 0);
+    QCOMPARE(xrandr({QStringLiteral("--setmonitor"), QStringLiteral("RIGHT"),
+                     QStringLiteral("480/127x600/158+800+0"), QStringLiteral("none")}), 0);
+    const ToolResult r = runTool(programPath(), {QStringLiteral("-s")});
+    xrandr({QStringLiteral("--delmonitor"), QStringLiteral("LEFT")});
+    xrandr({QStringLiteral("--delmonitor"), QStringLiteral("RIGHT")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(pictures().size(), 1);
+    const QImage written(QDir::home().filePath(pictures().first()));
+    QCOMPARE(written.size(), m_screen.size());
+    QCOMPARE(differingPixels(written, m_screen), 0);
 }
 
 void TestProgram::oneShotFailures_data()

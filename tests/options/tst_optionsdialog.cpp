@@ -4,6 +4,7 @@
 #include "options/OptionsDialog.h"
 #include "options/ShortcutList.h"
 #include "platform/GlobalShortcut.h"
+#include "support/TestSupport.h"
 
 #include <QFile>
 #include <QLabel>
@@ -12,6 +13,8 @@
 #include <QSettings>
 #include <QStackedWidget>
 #include <QtTest>
+
+using namespace TestSupport;
 
 namespace {
 
@@ -24,48 +27,6 @@ QByteArray settingsBytes()
 {
     QFile file(settingsFile());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Every field of a record as text, keyed by its settings key.
-QMap<QString, QString> snapshotOf(const CAppConfig& record)
-{
-    QMap<QString, QString> values;
-    CAppConfig::visit(record, [&](const char* key, const auto& field, const auto&) {
-        values.insert(QLatin1String(key), QVariant::fromValue(field).toString());
-    });
-    return values;
-}
-
-// A record in which every field differs from its default.
-CAppConfig unusualRecord()
-{
-    CAppConfig r = CAppConfig::defaults();
-    r.IntervalSnap = 350;
-    r.LastOpenFileName = QStringLiteral("/pictures/last.png");
-    r.FontFamity = QStringLiteral("DejaVu Sans");
-    r.FontColor = QColor(255, 0, 0, 128);
-    r.FontSize = 21;
-    r.FrameCheck = true;
-    r.FrameColor = QColor(0, 255, 0);
-    r.FrameWidth = 5;
-    r.FillCheck = false;
-    r.FillColor = QColor(0, 0, 255, 10);
-    r.Transparent = 40;
-    r.GenAutoRun = false;
-    r.GenAutoHide = true;
-    r.GenCloseToTray = false;
-    r.GenActionAfterFinish = 2;
-    r.SnapshotAfterDlbClk = false;
-    r.SnapshotShadow = false;
-    r.CopyToClipboardAfterFinish = false;
-    r.SaveToFileAfterFinish = false;
-    r.SnapshotFilePath = QStringLiteral("/pictures/shots ");
-    r.SnapshotFileName = QStringLiteral("shot_%h%m%s");
-    r.SnapshotFileNameExt = QStringLiteral(".bmp");
-    r.ImageQuality = 55;
-    r.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + K");
-    r.ShortcutShowMainWnd = QStringLiteral("Shift + F9");
-    return r;
 }
 
 QPushButton* button(const COptionsDialog& dialog, const char* name)
@@ -180,11 +141,11 @@ void TestOptionsDialog::closingWithoutOkChangesNothing()
 {
     QFETCH(bool, pressDefault);
     QFETCH(bool, byEscape);
-    AppConfig = unusualRecord();
+    AppConfig = unusualSettings();
     AppConfig.save();
     const QByteArray before = settingsBytes();
     QVERIFY(!before.isEmpty());
-    const QMap<QString, QString> record = snapshotOf(AppConfig);
+    const QMap<QString, QString> record = settingsAsText(AppConfig);
 
     COptionsDialog dialog;
     dialog.show();
@@ -198,14 +159,14 @@ void TestOptionsDialog::closingWithoutOkChangesNothing()
         QTest::mouseClick(button(dialog, "cancelButton"), Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(snapshotOf(AppConfig), record);
+    QCOMPARE(settingsAsText(AppConfig), record);
     QCOMPARE(settingsBytes(), before);
 }
 
 void TestOptionsDialog::okWritesEveryKey()
 {
-    AppConfig = unusualRecord();
-    const QMap<QString, QString> record = snapshotOf(AppConfig);
+    AppConfig = unusualSettings();
+    const QMap<QString, QString> record = settingsAsText(AppConfig);
     QVERIFY(!QFile::exists(settingsFile()));
     COptionsDialog dialog;
     dialog.show();
@@ -214,19 +175,19 @@ void TestOptionsDialog::okWritesEveryKey()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
     // Unchanged controls give back the same record, and every key is stored.
-    QCOMPARE(snapshotOf(AppConfig), record);
+    QCOMPARE(settingsAsText(AppConfig), record);
     QSettings store;
     QCOMPARE(store.allKeys().size(), record.size());
     for (const QString& key : record.keys())
         QVERIFY2(store.contains(key), qPrintable(key));
     CAppConfig loaded;
     loaded.load();
-    QCOMPARE(snapshotOf(loaded), record);
+    QCOMPARE(settingsAsText(loaded), record);
 }
 
 void TestOptionsDialog::defaultThenOk()
 {
-    AppConfig = unusualRecord();
+    AppConfig = unusualSettings();
     COptionsDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -235,7 +196,7 @@ void TestOptionsDialog::defaultThenOk()
 
     // Fixed defaults for these; every other key (the snapshot check boxes,
     // path and name among them) keeps its value from the record.
-    QMap<QString, QString> expected = snapshotOf(unusualRecord());
+    QMap<QString, QString> expected = settingsAsText(unusualSettings());
     expected[QStringLiteral("GenAutoRun")] = QStringLiteral("true");
     expected[QStringLiteral("GenAutoHide")] = QStringLiteral("false");
     expected[QStringLiteral("GenCloseToTray")] = QStringLiteral("true");
@@ -246,7 +207,7 @@ void TestOptionsDialog::defaultThenOk()
     expected[QStringLiteral("ShortcutStartSnapshot")] = QStringLiteral("Alt + S");
     CAppConfig loaded;
     loaded.load();
-    QCOMPARE(snapshotOf(loaded), expected);
+    QCOMPARE(settingsAsText(loaded), expected);
 }
 
 void TestOptionsDialog::okRegistersHotKeysAgain()
@@ -315,6 +276,7 @@ void TestOptionsDialog::mainWindowOpensDialog()
         bool parentIsWindow = false;
         int page = -1;
         int row = -1;
+        bool hotKeysReleased = false;
     } seen;
     // Runs inside the dialog's modal loop.
     QTimer::singleShot(0, this, [&] {
@@ -326,6 +288,7 @@ void TestOptionsDialog::mainWindowOpensDialog()
         seen.parentIsWindow = dialog->parentWidget() == &window;
         seen.page = dialog->findChild<QStackedWidget*>()->currentIndex();
         seen.row = dialog->findChild<QListWidget*>()->currentRow();
+        seen.hotKeysReleased = !window.startSnapshotShortcut() && !window.showMainWndShortcut();
         QTest::mouseClick(button(*dialog, "cancelButton"), Qt::LeftButton);
     });
     if (about)
@@ -337,6 +300,9 @@ void TestOptionsDialog::mainWindowOpensDialog()
     QVERIFY(seen.parentIsWindow);
     QCOMPARE(seen.page, page);
     QCOMPARE(seen.row, 0);
+    // The table can capture the current combinations; Cancel brings them back.
+    QVERIFY(seen.hotKeysReleased);
+    QVERIFY(window.startSnapshotShortcut() && window.showMainWndShortcut());
     QCOMPARE(window.isVisible(), visibleBefore);
     QVERIFY(!window.isMinimized());
     // The dialog is gone once the slot returns.

@@ -113,4 +113,47 @@ qint64 differingPixels(const QImage& a, const QImage& b)
     return count;
 }
 
+CAppConfig unusualSettings()
+{
+    CAppConfig r = CAppConfig::defaults();
+    r.IntervalSnap = 350;
+    r.LastOpenFileName = QStringLiteral("/pictures/ä ö/last.png");
+    r.FontFamity = QStringLiteral("DejaVu Sans");
+    r.FontColor = QColor(255, 0, 0, 128);
+    r.FontSize = 21;
+    r.FrameCheck = true;
+    r.FrameColor = QColor(0, 255, 0);
+    r.FrameWidth = 5;
+    r.FillCheck = false;
+    r.FillColor = QColor(0, 0, 255, 10);
+    r.Transparent = 40;
+    r.GenAutoRun = false;
+    r.GenAutoHide = true;
+    r.GenCloseToTray = false;
+    r.GenActionAfterFinish = 2;
+    r.SnapshotAfterDlbClk = false;
+    r.SnapshotShadow = false;
+    r.CopyToClipboardAfterFinish = false;
+    r.SaveToFileAfterFinish = false;
+    r.SnapshotFilePath = QStringLiteral("/pictures/shots ");
+    r.SnapshotFileName = QStringLiteral("shot=%D;%h,%%");
+    r.SnapshotFileNameExt = QStringLiteral(".bmp");
+    r.ImageQuality = 55;
+    r.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + K");
+    r.ShortcutShowMainWnd = QStringLiteral("Shift + F9");
+    return r;
+}
+
+QMap<QString, QString> settingsAsText(const CAppConfig& record)
+{
+    QMap<QString, QString> values;
+    CAppConfig::visit(record, [&](const char* key, const auto& field, const auto&) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, QColor>)
+            values.insert(QLatin1String(key), field.name(QColor::HexArgb));
+        else
+            values.insert(QLatin1String(key), QVariant::fromValue(field).toString());
+    });
+    return values;
+}
+
 } // namespace TestSupport

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "config/AppConfig.h"
+
 #include <QImage>
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -44,5 +47,12 @@ QStringList visibleWindows(const QString& namePattern);
 // Number of pixels that differ between two images of the same size (after
 // converting both to RGB32); -1 when the sizes differ.
 qint64 differingPixels(const QImage& a, const QImage& b);
+
+// A settings record in which every field differs from its default.
+CAppConfig unusualSettings();
+
+// Every field of a record as text (colours with alpha), keyed by its
+// settings key: two records are equal when these are.
+QMap<QString, QString> settingsAsText(const CAppConfig& record);
 
 } // namespace TestSupport

@@ -1,0 +1,151 @@
+#include "BenchSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryFile>
+#include <QThread>
+
+#include <csignal>
+#include <fcntl.h>
+#include <cstring>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace Bench {
+
+XServer::XServer(const QSize& size)
+{
+    // Xvfb prints the display it chose on the descriptor given, once ready.
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.start(QStringLiteral("Xvfb"),
+                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                     QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()), QStringLiteral("-nolisten"),
+                     QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 10000 && !m_process.canReadLine() && m_process.state() != QProcess::NotRunning)
+        m_process.waitForReadyRead(100);
+    if (m_process.canReadLine())
+        m_display = QLatin1Char(':') + QString::fromLatin1(m_process.readLine()).trimmed();
+}
+
+XServer::~XServer()
+{
+    m_process.terminate();
+    m_process.waitForFinished(5000);
+}
+
+QImage realisticScreen(const QSize& size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QRandomGenerator random(42);
+    // Left: a photo-like area of smooth colour with grain.
+    const int photoWidth = size.width() / 2;
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < photoWidth; ++x) {
+            const int grain = int(random.bounded(24)) - 12;
+            const double fx = double(x) / photoWidth, fy = double(y) / size.height();
+            const int r = qBound(0, int(90 + 120 * fx * (1 - fy)) + grain, 255);
+            const int g = qBound(0, int(140 + 80 * std::sin(fx * 9 + fy * 4)) + grain, 255);
+            const int b = qBound(0, int(60 + 160 * fy) + grain, 255);
+            line[x] = qRgb(r, g, b);
+        }
+    }
+    // Right: windows full of text on a flat desktop.
+    QPainter p(&image);
+    p.fillRect(photoWidth, 0, size.width() - photoWidth, size.height(), QColor(46, 52, 64));
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPixelSize(14);
+    p.setFont(font);
+    const QStringList words = {QStringLiteral("capture"), QStringLiteral("window"), QStringLiteral("return"),
+                               QStringLiteral("if"), QStringLiteral("pixel"), QStringLiteral("0x1f"),
+                               QStringLiteral("selection"), QStringLiteral("{"), QStringLiteral("}"),
+                               QStringLiteral("const"), QStringLiteral("QRect"), QStringLiteral("= nullptr;")};
+    for (int w = 0; w < 3; ++w) {
+        const QRect win(photoWidth + 40 + w * 60, 40 + w * 80, size.width() - photoWidth - 200,
+                        size.height() - 200);
+        p.fillRect(win, QColor(250, 250, 248));
+        p.fillRect(win.x(), win.y(), win.width(), 28, QColor(60, 110, 190));
+        p.setPen(Qt::black);
+        for (int y = win.y() + 48; y < win.bottom() - 10; y += 18) {
+            QString line;
+            const int count = 3 + int(random.bounded(10));
+            for (int i = 0; i < count; ++i)
+                line += words.at(int(random.bounded(words.size()))) + QLatin1Char(' ');
+            p.drawText(win.x() + 10 + int(random.bounded(40)), y, line);
+        }
+    }
+    p.end();
+    return image;
+}
+
+bool showOnRoot(const QString& display, const QImage& picture)
+{
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/bench-root-XXXXXX.png"));
+    if (!file.open() || !picture.save(&file, "PNG", 100))
+        return false;
+    file.close();
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("display"), {QStringLiteral("-window"), QStringLiteral("root"), file.fileName()});
+    return process.waitForFinished(60000);
+}
+
+ProcessFigures measure(const QString& program, const QStringList& arguments, const QStringList& environment)
+{
+    ProcessFigures figures;
+    QList<QByteArray> args{program.toLocal8Bit()};
+    for (const QString& a : arguments)
+        args << a.toLocal8Bit();
+    QList<QByteArray> envs;
+    for (const QString& e : environment)
+        envs << e.toLocal8Bit();
+    std::vector<char*> argv, envp;
+    for (QByteArray& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (QByteArray& e : envs)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
+        return figures;
+    int status = 0;
+    struct rusage usage = {};
+    ::wait4(pid, &status, 0, &usage);
+    figures.seconds = timer.nsecsElapsed() / 1e9;
+    figures.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+                         usage.ru_stime.tv_usec / 1e6;
+    figures.peakKiB = usage.ru_maxrss;
+    figures.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return figures;
+}
+
+QStringList isolatedEnvironment(const QString& display, const QString& home)
+{
+    QStringList env;
+    for (const char* keep : {"PATH", "LANG", "LC_ALL"}) {
+        if (qEnvironmentVariableIsSet(keep))
+            env << QString::fromLatin1(keep) + QLatin1Char('=') + qEnvironmentVariable(keep);
+    }
+    env << QStringLiteral("DISPLAY=") + display << QStringLiteral("HOME=") + home
+        << QStringLiteral("XDG_CONFIG_HOME=") + home + QStringLiteral("/.config")
+        << QStringLiteral("XDG_RUNTIME_DIR=") + home << QStringLiteral("DBUS_SESSION_BUS_ADDRESS=disabled:");
+    return env;
+}
+
+} // namespace Bench

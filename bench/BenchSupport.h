@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// Shared pieces of the benchmarks: a private X server, a realistic screen,
+// and whole-process measurements of another program.
+namespace Bench {
+
+// A private Xvfb server of the given size; stopped when destroyed.
+class XServer
+{
+public:
+    explicit XServer(const QSize& size);
+    ~XServer();
+    bool isRunning() const { return !m_display.isEmpty(); }
+    QString display() const { return m_display; }
+
+private:
+    QProcess m_process;
+    QString m_display;
+};
+
+// A screen as people have it: a photo-like picture beside windows of text.
+QImage realisticScreen(const QSize& size);
+
+// Puts the picture on the root window of the display.
+bool showOnRoot(const QString& display, const QImage& picture);
+
+struct ProcessFigures
+{
+    double seconds = 0;   // wall-clock time of the whole process
+    double cpuSeconds = 0; // user + system
+    long peakKiB = 0;     // maximum resident set size
+    int exitCode = -1;
+};
+
+// Runs a program to its end with the environment given, measuring it.
+ProcessFigures measure(const QString& program, const QStringList& arguments, const QStringList& environment);
+
+// The environment for running under the display with a private home.
+QStringList isolatedEnvironment(const QString& display, const QString& home);
+
+} // namespace Bench
