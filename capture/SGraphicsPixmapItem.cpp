@@ -25,13 +25,67 @@ bool fuzzyEqual(const QPointF& a, const QPointF& b)
     return std::abs(a.x() - b.x()) <= 1e-12 && std::abs(a.y() - b.y()) <= 1e-12;
 }
 
-// A band of whole pixels around a horizontal or vertical edge at position v.
+// A crosshair line (half a pixel wide, antialiased) touches at most the
+// pixel rows or columns next to the one it lies in.
+constexpr int kLineMargin = 1;
+
+// A band of whole pixels around a horizontal or vertical line at position v.
 QRect band(qreal v, int from, int length, Qt::Orientation orientation)
 {
-    const int start = int(std::floor(v)) - kEdgeMargin;
-    const int size = 2 * kEdgeMargin + 1;
+    const int start = int(std::floor(v)) - kLineMargin;
+    const int size = 2 * kLineMargin + 1;
     return orientation == Qt::Horizontal ? QRect(from, start, length, size)
                                          : QRect(start, from, size, length);
+}
+
+// The part of a rectangle's outline that can touch the pixels of `window`,
+// as open polylines (a closed rectangle when it lies wholly inside). The
+// stroker and rasteriser then work on a few pixels instead of the whole
+// desktop's edges; every corner inside the window keeps its join, and the
+// cut ends lie outside the window, so the pixels inside come out the same.
+void addClippedOutline(QPainterPath& path, const QRectF& rect, const QRectF& window)
+{
+    if (window.contains(rect)) {
+        path.addRect(rect);
+        return;
+    }
+    const QPointF corners[4] = {rect.topLeft(), rect.topRight(), rect.bottomRight(), rect.bottomLeft()};
+    // Start the walk at a corner outside the window, so that no polyline
+    // runs across the start and every inside corner gets its join.
+    int first = 0;
+    while (first < 3 && window.contains(corners[first]))
+        ++first;
+    bool open = false; // a polyline is in progress and ends at the previous corner
+    for (int n = 0; n < 4; ++n) {
+        const int i = (first + n) % 4;
+        const QPointF a = corners[i];
+        const QPointF b = corners[(i + 1) % 4];
+        // Axis-aligned edge: clip its span along the moving coordinate.
+        const bool horizontal = a.y() == b.y();
+        const qreal fixed = horizontal ? a.y() : a.x();
+        const qreal lo = horizontal ? window.top() : window.left();
+        const qreal hi = horizontal ? window.bottom() : window.right();
+        if (fixed < lo || fixed > hi) {
+            open = false;
+            continue;
+        }
+        const qreal from = horizontal ? a.x() : a.y();
+        const qreal to = horizontal ? b.x() : b.y();
+        const qreal wlo = horizontal ? window.left() : window.top();
+        const qreal whi = horizontal ? window.right() : window.bottom();
+        const qreal start = qBound(wlo, from, whi);
+        const qreal end = qBound(wlo, to, whi);
+        if (start == end && (from != start || to != end)) {
+            open = false;
+            continue;
+        }
+        const QPointF p = horizontal ? QPointF(start, fixed) : QPointF(fixed, start);
+        const QPointF q = horizontal ? QPointF(end, fixed) : QPointF(fixed, end);
+        if (!(open && p == a))
+            path.moveTo(p);
+        path.lineTo(q);
+        open = q == b;
+    }
 }
 
 } // namespace
@@ -61,6 +115,7 @@ void CSGraphicsPixmapItem::setSelectionRect(const QRectF& rect)
         return;
     const QRegion dirty = selectionFootprint(m_selection) + selectionFootprint(rect);
     m_selection = rect;
+    m_veiledStale += dirty;
     invalidate(dirty);
 }
 
@@ -136,15 +191,38 @@ void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsIt
     const QTransform toItem = painter->deviceTransform().inverted();
     if (engine && !engine->systemClip().isEmpty() && toItem.type() <= QTransform::TxTranslate)
         area &= toItem.map(engine->systemClip());
+    refreshVeiledLayer(area, painter->renderHints());
     for (const QRect& r : area) {
         painter->save();
         painter->setClipRect(r, Qt::IntersectClip);
-        paintArea(painter, r);
+        painter->drawImage(r.topLeft(), m_veiled, r);
+        paintCrosshair(painter, r);
         painter->restore();
     }
 }
 
-void CSGraphicsPixmapItem::paintArea(QPainter* painter, const QRect& area) const
+void CSGraphicsPixmapItem::refreshVeiledLayer(const QRegion& area, QPainter::RenderHints hints)
+{
+    const QRect bounds = boundingRect().toAlignedRect();
+    if (m_veiled.size() != bounds.size()) {
+        m_veiled = QImage(bounds.size(), QImage::Format_RGB32);
+        m_veiledStale = QRegion(bounds);
+    }
+    const QRegion todo = m_veiledStale & area;
+    if (todo.isEmpty())
+        return;
+    QPainter layer(&m_veiled);
+    layer.setRenderHints(hints);
+    for (const QRect& r : todo) {
+        layer.save();
+        layer.setClipRect(r);
+        paintVeiled(&layer, r);
+        layer.restore();
+    }
+    m_veiledStale -= todo;
+}
+
+void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) const
 {
     const QRectF bounds = boundingRect();
     const QRectF exposed(area);
@@ -152,35 +230,48 @@ void CSGraphicsPixmapItem::paintArea(QPainter* painter, const QRect& area) const
     // The desktop, only where exposed.
     painter->drawPixmap(area.topLeft(), pixmap(), area.translated(-offset().toPoint()));
 
-    // The veil: everything outside the selection, as up to four rectangles.
+    // The veil: everything outside the selection, as one shape, so that no
+    // seam is blended twice where a fractional selection edge cuts a pixel.
+    // Only the part near this area is filled (the cut edges lie outside it),
+    // which gives the same pixels as filling the whole shape. A selection on
+    // whole pixels needs no shape: four rectangles cover exactly the same
+    // pixels, at a fraction of the cost.
     const bool picked = hasArea(m_selection);
-    const QRectF hole = picked ? (m_selection & bounds) : QRectF();
-    QList<QRectF> veil;
-    if (hole.isEmpty()) {
-        veil << bounds;
+    const QRectF window = exposed.adjusted(-kEdgeMargin - 1, -kEdgeMargin - 1, kEdgeMargin + 1, kEdgeMargin + 1);
+    const QRectF outer = bounds & window;
+    const QRectF hole = picked ? (m_selection & outer) : QRectF();
+    if (hole.isEmpty() || QRectF(hole.toRect()) == hole) {
+        QList<QRectF> veil;
+        if (hole.isEmpty()) {
+            veil << outer;
+        } else {
+            veil << QRectF(outer.left(), outer.top(), outer.width(), hole.top() - outer.top())
+                 << QRectF(outer.left(), hole.bottom(), outer.width(), outer.bottom() - hole.bottom())
+                 << QRectF(outer.left(), hole.top(), hole.left() - outer.left(), hole.height())
+                 << QRectF(hole.right(), hole.top(), outer.right() - hole.right(), hole.height());
+        }
+        for (const QRectF& r : std::as_const(veil)) {
+            const QRectF part = r & exposed;
+            if (!part.isEmpty())
+                painter->fillRect(part, kVeilColor);
+        }
     } else {
-        veil << QRectF(bounds.left(), bounds.top(), bounds.width(), hole.top() - bounds.top())
-             << QRectF(bounds.left(), hole.bottom(), bounds.width(), bounds.bottom() - hole.bottom())
-             << QRectF(bounds.left(), hole.top(), hole.left() - bounds.left(), hole.height())
-             << QRectF(hole.right(), hole.top(), bounds.right() - hole.right(), hole.height());
+        QPainterPath veil;
+        veil.setFillRule(Qt::OddEvenFill);
+        veil.addRect(outer);
+        veil.addRect(hole);
+        painter->fillPath(veil, kVeilColor);
     }
-    for (const QRectF& r : std::as_const(veil)) {
-        const QRectF part = r & exposed;
-        if (!part.isEmpty())
-            painter->fillRect(part, kVeilColor);
-    }
-    // Its thin outline along the desktop's edges and the selection's edges.
-    QPainterPath outline;
-    outline.addRect(bounds);
-    if (picked)
-        outline.addRect(m_selection);
-    painter->strokePath(outline, QPen(kVeilColor, kThinPen));
 
-    if (m_crosshairVisible) {
-        painter->setPen(QPen(kCrosshairColor, kThinPen));
-        painter->drawLine(QPointF(bounds.left(), m_cursorPos.y()), QPointF(bounds.right(), m_cursorPos.y()));
-        painter->drawLine(QPointF(m_cursorPos.x(), bounds.top()), QPointF(m_cursorPos.x(), bounds.bottom()));
-    }
+    // Its thin outline along the desktop's edges and the selection's edges;
+    // only the pieces near this area are handed to the painter, since the
+    // painter would walk the whole outline however small the clip.
+    QPainterPath outline;
+    addClippedOutline(outline, bounds, window);
+    if (picked)
+        addClippedOutline(outline, m_selection, window);
+    if (!outline.isEmpty())
+        painter->strokePath(outline, QPen(kVeilColor, kThinPen));
 
     if (picked) {
         const QString text = sizeLabelText(m_selection);
@@ -193,5 +284,30 @@ void CSGraphicsPixmapItem::paintArea(QPainter* painter, const QRect& area) const
             painter->setPen(Qt::white);
             painter->drawText(QPoint(int(m_selection.x() + 5), int(m_selection.y() - 10)), text);
         }
+    }
+}
+
+void CSGraphicsPixmapItem::paintCrosshair(QPainter* painter, const QRect& area) const
+{
+    if (!m_crosshairVisible)
+        return;
+    const QRectF bounds = boundingRect();
+    const QRectF exposed(area);
+    const QRectF window = exposed.adjusted(-kEdgeMargin - 1, -kEdgeMargin - 1, kEdgeMargin + 1, kEdgeMargin + 1);
+    // Each line only across this area: the painter would rasterise the
+    // whole line however small the clip.
+    painter->setPen(QPen(kCrosshairColor, kThinPen));
+    const qreal y = m_cursorPos.y();
+    const qreal x = m_cursorPos.x();
+    // A line touches the pixels within half its width (and one more for
+    // antialiasing) of its position; elsewhere it would be clipped away.
+    const qreal reach = kThinPen / 2 + 1;
+    if (y + reach >= exposed.top() && y - reach <= exposed.bottom()) {
+        painter->drawLine(QPointF(qMax(bounds.left(), window.left()), y),
+                          QPointF(qMin(bounds.right(), window.right()), y));
+    }
+    if (x + reach >= exposed.left() && x - reach <= exposed.right()) {
+        painter->drawLine(QPointF(x, qMax(bounds.top(), window.top())),
+                          QPointF(x, qMin(bounds.bottom(), window.bottom())));
     }
 }

@@ -2,8 +2,9 @@
 
 #include <QFont>
 #include <QGraphicsPixmapItem>
-
-class QRegion;
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
 
 // The background of the selection scene: the frozen desktop under a grey
 // veil with a hole for the selection, a crosshair through the pointer and a
@@ -30,7 +31,11 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
 private:
-    void paintArea(QPainter* painter, const QRect& area) const;
+    // The desktop with the veil, its outline and the size label: everything
+    // but the crosshair, which alone follows the pointer.
+    void paintVeiled(QPainter* painter, const QRect& area) const;
+    void paintCrosshair(QPainter* painter, const QRect& area) const;
+    void refreshVeiledLayer(const QRegion& area, QPainter::RenderHints hints);
     void invalidate(const QRegion& area);
     QRegion selectionFootprint(const QRectF& selection) const;
     QRegion crosshairFootprint(const QPointF& pos) const;
@@ -39,4 +44,9 @@ private:
     QPointF m_cursorPos;
     bool m_crosshairVisible = false;
     QFont m_labelFont;
+    // The veiled desktop, kept between paints: a pointer move then only
+    // copies pixels and draws the crosshair. Parts a selection change
+    // touched are painted afresh before they are used.
+    QImage m_veiled;
+    QRegion m_veiledStale;
 };

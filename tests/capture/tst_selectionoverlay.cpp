@@ -274,6 +274,16 @@ void TestSelectionOverlay::partialRepaintMatchesFullRepaint()
         {QPointF(140, 133), QRectF(200, 150, 120, 80)},
         {QPointF(141, 134), QRectF(210, 160, 300, 200)},
         {QPointF(141.5, 134.25), QRectF(10, 10, 30, 30)},
+        // Corners and edges of the desktop, and a selection touching them.
+        {QPointF(0, 0), QRectF(0, 0, 64, 48)},
+        {QPointF(size.width() - 1, size.height() - 1), QRectF(0, 0, 64, 48)},
+        {QPointF(2, size.height() - 2), QRectF(size.width() - 50, size.height() - 40, 50, 40)},
+        {QPointF(size.width() / 2.0, 3.5), QRectF(1, 1, size.width() - 2, 20.5)},
+        // The crosshair running along the selection's edges; then fractional
+        // edges, where the veil must not be blended twice along its seams.
+        {QPointF(300, 240), QRectF(300, 240, 100, 100)},
+        {QPointF(400, 340), QRectF(300, 240, 100, 100)},
+        {QPointF(399, 339), QRectF(300.5, 240.5, 99, 99)},
     };
     for (const auto& step : steps) {
         log.painted = QRegion();
