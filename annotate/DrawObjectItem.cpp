@@ -1,7 +1,9 @@
 #include "annotate/DrawObjectItem.h"
 
 #include <QBrush>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QRegion>
 #include <QPen>
 #include <QStyleOptionGraphicsItem>
 
@@ -34,6 +36,19 @@ QRectF paintBounds(const QRectF& shapeBounds, qreal outlineWidth)
     // Half the highlight pen (or of the outline), plus a pixel of antialiasing.
     const qreal m = qMax(outlineWidth / 2, highlightPen().widthF() / 2) + 1.0;
     return shapeBounds.adjusted(-m, -m, m + kShadowOffset, m + kShadowOffset);
+}
+
+QRegion exposedRegion(const QPainter* painter, const QStyleOptionGraphicsItem* option, const QRectF& bounds)
+{
+    QRectF exposed = bounds;
+    if (option && !option->exposedRect.isEmpty())
+        exposed &= option->exposedRect;
+    QRegion area(exposed.toAlignedRect());
+    const QPaintEngine* engine = painter->paintEngine();
+    const QTransform toDevice = painter->deviceTransform();
+    if (engine && !engine->systemClip().isEmpty() && toDevice.type() <= QTransform::TxTranslate)
+        area &= toDevice.inverted().map(engine->systemClip());
+    return area;
 }
 
 void paintShape(QPainter* painter, const QStyleOptionGraphicsItem* option, bool shadow, const QPen& pen,

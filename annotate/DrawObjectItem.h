@@ -9,6 +9,7 @@ class QBrush;
 class QColor;
 class QPainter;
 class QPen;
+class QRegion;
 class QStyleOptionGraphicsItem;
 
 // What every annotation mark shares, as the second base of its graphics item
@@ -41,6 +42,11 @@ QPen highlightPen();
 // Grows the bounds of a shape drawn with an outline of the given width by
 // what the shadow pass and the highlight paint beyond it.
 QRectF paintBounds(const QRectF& shapeBounds, qreal outlineWidth = 0.0);
+
+// The part of an item that a paint call really exposes, in item coordinates:
+// the view repaints a region of small pieces, the style option carries only
+// its bounding rectangle.
+QRegion exposedRegion(const QPainter* painter, const QStyleOptionGraphicsItem* option, const QRectF& bounds);
 
 // Paints a shape in the shared scheme. `draw` draws the shape with the
 // painter's current pen and brush; `fill` is Qt::NoBrush for an outline only.

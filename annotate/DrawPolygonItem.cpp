@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <QStyle>
+#include <QStyleOptionGraphicsItem>
 
 CDrawPolygonItem::CDrawPolygonItem(QGraphicsItem* parent) : QGraphicsPolygonItem(parent) {}
 
@@ -15,8 +17,92 @@ void CDrawPolygonItem::setFreehand(bool on)
     freehand = on;
 }
 
+namespace {
+
+// A growing stroke reserves this much room around its points at a time, so
+// that its bounds (and with them the whole stroke's area) change rarely.
+constexpr qreal kReserveStep = 256;
+
+// How far a stroke's pixels reach beyond its points: half the pen with its
+// square caps, the shadow's offset and a pixel of antialiasing.
+qreal strokeReach(const QPen& pen)
+{
+    return qMax<qreal>(pen.widthF(), 1.0) + DrawPaint::kShadowOffset + 2;
+}
+
+// The segments of an open polyline that can touch one of `windows`, as one
+// path: every vertex inside keeps its join, and the cut ends lie outside by
+// more than the pen reaches, so the pixels inside come out as for the whole
+// line.
+QPainterPath polylineNear(const QPolygonF& points, const QList<QRectF>& windows)
+{
+    const auto near = [&windows](const QRectF& segment) {
+        for (const QRectF& w : windows) {
+            if (segment.intersects(w))
+                return true;
+        }
+        return false;
+    };
+    QPainterPath path;
+    bool open = false;
+    for (int i = 1; i < points.size(); ++i) {
+        const QRectF segment = QRectF(points[i - 1], points[i]).normalized();
+        if (!near(segment.adjusted(-0.5, -0.5, 0.5, 0.5))) {
+            open = false;
+            continue;
+        }
+        if (!open)
+            path.moveTo(points[i - 1]);
+        path.lineTo(points[i]);
+        open = true;
+    }
+    return path;
+}
+
+} // namespace
+
+void CDrawPolygonItem::setPolygon(const QPolygonF& points)
+{
+    const QPolygonF copy = points; // may be our own stroke, cleared below
+    if (m_growing) {
+        prepareGeometryChange();
+        m_growing = false;
+        m_stroke.clear();
+        update();
+    }
+    QGraphicsPolygonItem::setPolygon(copy);
+}
+
+void CDrawPolygonItem::appendStrokePoint(const QPointF& point)
+{
+    if (!m_growing) {
+        prepareGeometryChange();
+        m_stroke = QGraphicsPolygonItem::polygon();
+        m_reserve = m_stroke.boundingRect();
+        m_growing = true;
+    }
+    const QPointF previous = m_stroke.isEmpty() ? point : m_stroke.last();
+    m_stroke << point;
+    if (!m_reserve.contains(point)) {
+        prepareGeometryChange();
+        m_reserve = m_reserve.united(QRectF(point, QSizeF(0, 0)))
+                        .adjusted(-kReserveStep, -kReserveStep, kReserveStep, kReserveStep);
+    }
+    // The new segment, and the join that replaces the old end's cap.
+    const qreal reach = strokeReach(pen());
+    update(QRectF(previous, point).normalized().adjusted(-reach, -reach, reach, reach));
+}
+
+void CDrawPolygonItem::endStroke()
+{
+    if (m_growing)
+        setPolygon(m_stroke);
+}
+
 QRectF CDrawPolygonItem::boundingRect() const
 {
+    if (m_growing)
+        return DrawPaint::paintBounds(m_reserve, pen().widthF());
     return DrawPaint::paintBounds(QGraphicsPolygonItem::boundingRect());
 }
 
@@ -39,8 +125,21 @@ void CDrawPolygonItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* 
         setBrush(Qt::NoBrush);
     const QPolygonF points = polygon();
     if (freehand) {
+        // Only the part of a long stroke near the exposed area is stroked,
+        // except under the dashed highlight, whose dashes run from the start,
+        // and for pens of one pixel, which Qt draws with a stroker whose
+        // pixels depend on where each piece of the line starts.
+        QList<QRectF> windows{boundingRect()};
+        const bool highlighted = option && (option->state & QStyle::State_MouseOver);
+        if (!highlighted && pen().widthF() > 1) {
+            const qreal reach = strokeReach(pen());
+            windows.clear();
+            for (const QRect& r : DrawPaint::exposedRegion(painter, option, boundingRect()))
+                windows << QRectF(r).adjusted(-reach, -reach, reach, reach);
+        }
+        const QPainterPath path = polylineNear(points, windows);
         DrawPaint::paintShape(painter, option, shadow, pen(), Qt::NoBrush,
-                              [&points](QPainter* p) { p->drawPolyline(points); });
+                              [&path](QPainter* p) { p->drawPath(path); });
     } else {
         const Qt::FillRule rule = fillRule();
         DrawPaint::paintShape(painter, option, shadow, pen(), fills ? brush() : QBrush(Qt::NoBrush),

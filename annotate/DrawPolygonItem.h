@@ -22,6 +22,16 @@ public:
     }
     void setFreehand(bool on);
 
+    // The points, also while a stroke grows.
+    QPolygonF polygon() const { return m_growing ? m_stroke : QGraphicsPolygonItem::polygon(); }
+    void setPolygon(const QPolygonF& points);
+    // Adds one point to a growing free-hand stroke and repaints only the new
+    // piece: setting the whole polygon would repaint the whole stroke on
+    // every pointer move.
+    void appendStrokePoint(const QPointF& point);
+    // The stroke is complete: its bounds shrink to its points again.
+    void endStroke();
+
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
     // The brush of a free-hand or unfilled item reads Qt::NoBrush after the
@@ -31,4 +41,9 @@ public:
 protected:
     void hoverEnterEvent(QGraphicsSceneHoverEvent* event) override;
     void hoverLeaveEvent(QGraphicsSceneHoverEvent* event) override;
+
+private:
+    bool m_growing = false;
+    QPolygonF m_stroke;   // the points while growing
+    QRectF m_reserve;     // bounds reserved ahead of a growing stroke
 };

@@ -1,5 +1,7 @@
 #include "capture/SGraphicsPixmapItem.h"
 
+#include "annotate/DrawObjectItem.h"
+
 #include <QFontMetrics>
 #include <QGraphicsScene>
 #include <QPaintEngine>
@@ -178,19 +180,10 @@ void CSGraphicsPixmapItem::invalidate(const QRegion& area)
 
 void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*)
 {
-    QRectF exposed = boundingRect();
-    if (option && !option->exposedRect.isEmpty())
-        exposed &= option->exposedRect;
-    QRegion area(exposed.toAlignedRect());
-    // The view repaints a region of thin bands; the option only carries its
-    // bounding rectangle. Painting band by band keeps every clip a plain
-    // rectangle: under a clip region the raster engine blends antialiased
-    // edges one level darker, and a partial repaint would then differ from a
-    // full one.
-    const QPaintEngine* engine = painter->paintEngine();
-    const QTransform toItem = painter->deviceTransform().inverted();
-    if (engine && !engine->systemClip().isEmpty() && toItem.type() <= QTransform::TxTranslate)
-        area &= toItem.map(engine->systemClip());
+    // Painting band by band keeps every clip a plain rectangle: under a clip
+    // region the raster engine blends antialiased edges one level darker,
+    // and a partial repaint would then differ from a full one.
+    const QRegion area = DrawPaint::exposedRegion(painter, option, boundingRect());
     refreshVeiledLayer(area, painter->renderHints());
     for (const QRect& r : area) {
         painter->save();

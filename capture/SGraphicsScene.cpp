@@ -1,5 +1,6 @@
 #include "capture/SGraphicsScene.h"
 
+#include "annotate/DrawPolygonItem.h"
 #include "annotate/SnapshotEdit.h"
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
@@ -108,6 +109,8 @@ void CSGraphicsScene::applyDrawMode()
         if (text->toPlainText().isEmpty())
             deleteCurrentItem();
     }
+    if (auto* stroke = dynamic_cast<CDrawPolygonItem*>(m_currentItem))
+        stroke->endStroke();
     m_polygonPoints.clear();
     m_currentItem = nullptr;
 

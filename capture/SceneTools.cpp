@@ -174,10 +174,11 @@ void CSGraphicsScene::toolMove(QGraphicsSceneMouseEvent* event, DrawMode mode)
             if (!event->buttons().testFlag(Qt::LeftButton))
                 return;
             m_polygonPoints.append(pos);
-        } else {
-            // The last edge follows the pointer, buttons or not.
-            m_polygonPoints.last() = pos;
+            polygon->appendStrokePoint(pos);
+            return;
         }
+        // The last edge follows the pointer, buttons or not.
+        m_polygonPoints.last() = pos;
         polygon->setPolygon(m_polygonPoints);
     }
 }
@@ -194,6 +195,8 @@ void CSGraphicsScene::toolRelease(QGraphicsSceneMouseEvent* event, DrawMode mode
             setBoxRect(m_currentItem, spannedRect(m_pressPoint, pos));
         m_currentItem = nullptr;
     } else if (mode == DrawMode::Draw) {
+        if (auto* stroke = dynamic_cast<CDrawPolygonItem*>(m_currentItem))
+            stroke->endStroke();
         m_polygonPoints.clear();
         m_currentItem = nullptr;
     } else if (mode == DrawMode::Erase) {
@@ -224,6 +227,8 @@ bool CSGraphicsScene::toolDoubleClick(QGraphicsSceneMouseEvent* event, DrawMode 
     if (isPolygonMode(mode)) {
         if (!m_currentItem)
             return false;
+        if (auto* stroke = dynamic_cast<CDrawPolygonItem*>(m_currentItem))
+            stroke->endStroke();
         m_polygonPoints.clear();
         m_currentItem = nullptr;
         return true;
