@@ -4,7 +4,8 @@
 // process that set it: if this process still owns the clipboard and no
 // clipboard manager runs to take it over, keep serving it (no windows, no
 // hot keys) until another program takes the clipboard or a termination
-// signal arrives. With a manager, Qt hands the content over on exit.
+// signal arrives. With a manager, Qt hands the content over on exit. Not
+// called when a termination signal (log-out, kill) ended the program.
 void serveClipboardUntilTaken();
 
 // Whether a clipboard manager owns the CLIPBOARD_MANAGER selection.

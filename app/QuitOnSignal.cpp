@@ -10,15 +10,22 @@
 namespace {
 
 int s_pipe[2] = {-1, -1};
+volatile sig_atomic_t s_terminated = 0;
 
 void onSignal(int)
 {
     // Only async-signal-safe work here: wake the event loop through the pipe.
+    s_terminated = 1;
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(s_pipe[0], &byte, 1);
 }
 
 } // namespace
+
+bool terminationRequested()
+{
+    return s_terminated != 0;
+}
 
 void quitOnTerminationSignals()
 {

@@ -112,6 +112,7 @@ int runVireoscape(int argc, char** argv)
     } // the window's destructor saves the settings and releases the hot keys
 
     guard.release();
-    serveClipboardUntilTaken();
+    if (!terminationRequested())
+        serveClipboardUntilTaken();
     return result;
 }

@@ -186,7 +186,6 @@ void TestMarks::initTestCase()
 void TestMarks::cleanup()
 {
     if (m_program) {
-        // Killed: after a finish it would stay on to serve the clipboard.
         m_program->kill();
         m_program->waitForFinished(5000);
         delete m_program;
@@ -379,6 +378,11 @@ void TestMarks::drawMoveEraseAndFinish()
     // line was and everywhere else the desktop, pixel for pixel.
     const QString fault = compareWithMarks(picture, desktop, area, {moved});
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
+
+    // A log-out or kill ends the program even while it holds the clipboard.
+    m_program->terminate();
+    QVERIFY(m_program->waitForFinished(5000));
+    QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
 }
 
 QTEST_MAIN(TestMarks)
