@@ -1,6 +1,9 @@
 #include "BenchSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTemporaryDir>
+#include <cstdio>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
@@ -146,6 +149,22 @@ QStringList isolatedEnvironment(const QString& display, const QString& home)
         << QStringLiteral("XDG_CONFIG_HOME=") + home + QStringLiteral("/.config")
         << QStringLiteral("XDG_RUNTIME_DIR=") + home << QStringLiteral("DBUS_SESSION_BUS_ADDRESS=disabled:");
     return env;
+}
+
+int runSelfOnPrivateServer(const QSize& size)
+{
+    XServer server(size);
+    if (!server.isRunning() || !showOnRoot(server.display(), realisticScreen(size))) {
+        std::printf("%dx%d: no X server\n", size.width(), size.height());
+        return 1;
+    }
+    QTemporaryDir home;
+    QProcess run;
+    run.setProcessChannelMode(QProcess::ForwardedChannels);
+    run.setEnvironment(isolatedEnvironment(server.display(), home.path()));
+    run.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--run")});
+    run.waitForFinished(-1);
+    return run.exitCode();
 }
 
 } // namespace Bench

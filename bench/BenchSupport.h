@@ -43,4 +43,9 @@ ProcessFigures measure(const QString& program, const QStringList& arguments, con
 // The environment for running under the display with a private home.
 QStringList isolatedEnvironment(const QString& display, const QString& home);
 
+// Starts a private X server of the given size showing a realistic screen
+// and runs this program on it with the argument "--run", in a temporary
+// home; returns that run's exit status.
+int runSelfOnPrivateServer(const QSize& size);
+
 } // namespace Bench

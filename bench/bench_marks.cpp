@@ -198,17 +198,5 @@ int main(int argc, char** argv)
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QSize size(3840, 2160);
-    Bench::XServer server(size);
-    if (!server.isRunning() || !Bench::showOnRoot(server.display(), Bench::realisticScreen(size))) {
-        std::printf("%dx%d: no X server\n", size.width(), size.height());
-        return 1;
-    }
-    QTemporaryDir home;
-    QProcess run;
-    run.setProcessChannelMode(QProcess::ForwardedChannels);
-    run.setEnvironment(Bench::isolatedEnvironment(server.display(), home.path()));
-    run.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--run")});
-    run.waitForFinished(600000);
-    return run.exitCode();
+    return Bench::runSelfOnPrivateServer(QSize(3840, 2160));
 }

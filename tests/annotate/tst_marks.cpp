@@ -164,8 +164,6 @@ private slots:
 
 private:
     void startProgram();
-    void xdotool(const QString& command);
-    void drag(const QPoint& from, const QPoint& to);
     void parkPointer();
     QRect toolStrip() const;
     void click(Button button);
@@ -214,41 +212,16 @@ void TestMarks::startProgram()
         store.setValue(QStringLiteral("Transparent"), 100);
     }
     m_program = TestSupport::startProgram({});
-    QVERIFY(m_program->waitForStarted(5000));
-    // The hot key is there once the program owns its clipboard window.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        !runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
-                                             QStringLiteral("^Qt Selection Owner for vireoscape$")})
-             .out.isEmpty(),
-        10000);
-    QTest::qWait(300);
-    QCOMPARE(m_program->state(), QProcess::Running);
+    QVERIFY(waitUntilResident(m_program));
 }
 
-void TestMarks::xdotool(const QString& command)
-{
-    const ToolResult r = runTool(QStringLiteral("xdotool"), command.split(QLatin1Char(' ')));
-    QVERIFY2(r.exitCode == 0, r.err.constData());
-}
 
-void TestMarks::drag(const QPoint& from, const QPoint& to)
-{
-    const QPoint middle = (from + to) / 2;
-    xdotool(QStringLiteral("mousemove %1 %2 mousedown 1 mousemove %3 %4 mousemove %5 %6 mouseup 1")
-                .arg(from.x())
-                .arg(from.y())
-                .arg(middle.x())
-                .arg(middle.y())
-                .arg(to.x())
-                .arg(to.y()));
-    QTest::qWait(300);
-}
 
 // Off every mark, so that the crosshair and any hover highlight stay clear
 // of them.
 void TestMarks::parkPointer()
 {
-    xdotool(QStringLiteral("mousemove 110 110"));
+    runXdotool(QStringLiteral("mousemove 110 110"));
     QTest::qWait(300);
 }
 
@@ -293,7 +266,7 @@ void TestMarks::click(Button button)
 {
     const double pitch = (m_strip.width() - 1) / double(ButtonCount);
     const QPoint at(m_strip.x() + 1 + int(pitch * (int(button) + 0.5)), m_strip.y() + m_strip.height() / 2);
-    xdotool(QStringLiteral("mousemove %1 %2 click 1").arg(at.x()).arg(at.y()));
+    runXdotool(QStringLiteral("mousemove %1 %2 click 1").arg(at.x()).arg(at.y()));
     QTest::qWait(300);
 }
 
@@ -304,12 +277,12 @@ void TestMarks::drawMoveEraseAndFinish()
         return;
     const QImage desktop = referenceScreenshot();
     QVERIFY(!desktop.isNull());
-    xdotool(QStringLiteral("key alt+s"));
+    runXdotool(QStringLiteral("key alt+s"));
     QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty(), 10000);
     QTest::qWait(300);
 
     const QRect area(100, 100, 700, 400);
-    drag(area.topLeft(), area.topLeft() + QPoint(area.width(), area.height()));
+    dragWithMouse(area.topLeft(), area.topLeft() + QPoint(area.width(), area.height()));
     QTRY_VERIFY_WITH_TIMEOUT(toolStrip().isValid(), 5000);
     m_strip = toolStrip();
     // Right-aligned under the area: clear of everything drawn below.
@@ -321,14 +294,14 @@ void TestMarks::drawMoveEraseAndFinish()
     QTRY_VERIFY_WITH_TIMEOUT(propertyStripShown(), 5000);
     const QPoint pressed(150, 150);
     const QRect drawn(pressed, QSize(200, 150));
-    drag(pressed, pressed + QPoint(drawn.width(), drawn.height()));
+    dragWithMouse(pressed, pressed + QPoint(drawn.width(), drawn.height()));
 
     // A horizontal line with the same pen; its square caps reach half the
     // pen's width past both ends.
     click(LineButton);
     const QPoint lineFrom(450, 420);
     const QPoint lineTo(700, 420);
-    drag(lineFrom, lineTo);
+    dragWithMouse(lineFrom, lineTo);
     const QRect lineCover(lineFrom.x() - kHalfPen, lineFrom.y() - kHalfPen,
                           lineTo.x() - lineFrom.x() + kPenWidth, kPenWidth);
 
@@ -345,7 +318,7 @@ void TestMarks::drawMoveEraseAndFinish()
     QTRY_VERIFY_WITH_TIMEOUT(!propertyStripShown(), 5000);
     const QPoint grip = drawn.center();
     const QPoint by(300, 60);
-    drag(grip, grip + by);
+    dragWithMouse(grip, grip + by);
     const QRect moved = drawn.translated(by);
     const QRect drawnCover = drawn.adjusted(-kHalfPen, -kHalfPen, kHalfPen, kHalfPen);
 
@@ -353,8 +326,8 @@ void TestMarks::drawMoveEraseAndFinish()
     click(EraseButton);
     QVERIFY(!propertyStripShown());
     const QPoint onLine(560, lineFrom.y());
-    xdotool(QStringLiteral("mousemove %1 %2").arg(onLine.x() - 3).arg(onLine.y()));
-    xdotool(QStringLiteral("mousemove %1 %2 click 1").arg(onLine.x()).arg(onLine.y()));
+    runXdotool(QStringLiteral("mousemove %1 %2").arg(onLine.x() - 3).arg(onLine.y()));
+    runXdotool(QStringLiteral("mousemove %1 %2 click 1").arg(onLine.x()).arg(onLine.y()));
     QTest::qWait(300);
 
     parkPointer();

@@ -29,10 +29,7 @@ private slots:
 private:
     void startProgram(const QMap<QString, QVariant>& settings = {});
     void startSnapshot();
-    void drag(const QPoint& from, const QPoint& to);
     QString viewWindow() const;
-    // Runs xdotool with the space-separated command line.
-    void xdotool(const QString& command);
     QStringList picturesWritten() const;
 
     QProcess* m_program = nullptr;
@@ -85,23 +82,10 @@ void TestSnapshot::startProgram(const QMap<QString, QVariant>& settings)
             store.setValue(it.key(), it.value());
     }
     m_program = TestSupport::startProgram({});
-    QVERIFY(m_program->waitForStarted(5000));
-    // The program's main window stays hidden; its hot key is there once the
-    // program owns the clipboard-keeping selection window.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        !runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
-                                             QStringLiteral("^Qt Selection Owner for vireoscape$")})
-             .out.isEmpty(),
-        10000);
-    QTest::qWait(300);
-    QCOMPARE(m_program->state(), QProcess::Running);
+    // The main window stays hidden; the program is ready once resident.
+    QVERIFY(waitUntilResident(m_program));
 }
 
-void TestSnapshot::xdotool(const QString& command)
-{
-    const ToolResult r = runTool(QStringLiteral("xdotool"), command.split(QLatin1Char(' ')));
-    QVERIFY2(r.exitCode == 0, r.err.constData());
-}
 
 QString TestSnapshot::viewWindow() const
 {
@@ -112,23 +96,11 @@ void TestSnapshot::startSnapshot()
 {
     m_screen = referenceScreenshot();
     QVERIFY(!m_screen.isNull());
-    xdotool(QStringLiteral("key alt+s"));
+    runXdotool(QStringLiteral("key alt+s"));
     QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty(), 10000);
     QTest::qWait(300); // the first paint
 }
 
-void TestSnapshot::drag(const QPoint& from, const QPoint& to)
-{
-    const QPoint middle = (from + to) / 2;
-    xdotool(QStringLiteral("mousemove %1 %2 mousedown 1 mousemove %3 %4 mousemove %5 %6 mouseup 1")
-                .arg(from.x())
-                .arg(from.y())
-                .arg(middle.x())
-                .arg(middle.y())
-                .arg(to.x())
-                .arg(to.y()));
-    QTest::qWait(300);
-}
 
 QStringList TestSnapshot::picturesWritten() const
 {
@@ -152,7 +124,7 @@ void TestSnapshot::viewCoversDesktopAndTakesKeyboard()
     QVERIFY2(text.contains(QStringLiteral("Height: %1\n").arg(screen.height())), qPrintable(text));
 
     // Escape ends the snapshot: the main window comes back, the program lives.
-    xdotool(QStringLiteral("key Escape"));
+    runXdotool(QStringLiteral("key Escape"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Vireoscape$")).isEmpty(), 5000);
     QTest::qWait(500);
@@ -161,7 +133,7 @@ void TestSnapshot::viewCoversDesktopAndTakesKeyboard()
 
     // And a second snapshot works as the first.
     startSnapshot();
-    xdotool(QStringLiteral("key Escape"));
+    runXdotool(QStringLiteral("key Escape"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QCOMPARE(m_program->state(), QProcess::Running);
 }
@@ -174,8 +146,8 @@ void TestSnapshot::dragAndDoubleClickPutsOutTheArea()
     startSnapshot();
     if (QTest::currentTestFailed())
         return;
-    drag(QPoint(100, 120), QPoint(400, 330));
-    xdotool(QStringLiteral("mousemove 250 220 click --repeat 2 --delay 60 1"));
+    dragWithMouse(QPoint(100, 120), QPoint(400, 330));
+    runXdotool(QStringLiteral("mousemove 250 220 click --repeat 2 --delay 60 1"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
 
@@ -221,10 +193,10 @@ void TestSnapshot::clickPicksTheWindowUnderThePointer()
     if (QTest::currentTestFailed())
         return;
     const QPoint inside = window.center();
-    xdotool(QStringLiteral("mousemove %1 %2").arg(inside.x() - 5).arg(inside.y() - 5));
-    xdotool(QStringLiteral("mousemove %1 %2").arg(inside.x()).arg(inside.y()));
+    runXdotool(QStringLiteral("mousemove %1 %2").arg(inside.x() - 5).arg(inside.y() - 5));
+    runXdotool(QStringLiteral("mousemove %1 %2").arg(inside.x()).arg(inside.y()));
     QTest::qWait(200);
-    xdotool(QStringLiteral("click --repeat 2 --delay 60 1"));
+    runXdotool(QStringLiteral("click --repeat 2 --delay 60 1"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
     const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
@@ -242,17 +214,17 @@ void TestSnapshot::failedSaveIsReportedAndSnapshotStays()
     startSnapshot();
     if (QTest::currentTestFailed())
         return;
-    drag(QPoint(100, 120), QPoint(300, 300));
-    xdotool(QStringLiteral("mousemove 200 200 click --repeat 2 --delay 60 1"));
+    dragWithMouse(QPoint(100, 120), QPoint(300, 300));
+    runXdotool(QStringLiteral("mousemove 200 200 click --repeat 2 --delay 60 1"));
     QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Error$")).isEmpty(), 5000);
     QVERIFY(!viewWindow().isEmpty());
 
     // The box takes the keyboard; after it the snapshot is still there.
-    xdotool(QStringLiteral("key Return"));
+    runXdotool(QStringLiteral("key Return"));
     QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(QStringLiteral("^Error$")).isEmpty(), 5000);
     QTest::qWait(300);
     QVERIFY(!viewWindow().isEmpty());
-    xdotool(QStringLiteral("key Escape"));
+    runXdotool(QStringLiteral("key Escape"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QCOMPARE(m_program->state(), QProcess::Running);
 }
@@ -268,20 +240,20 @@ void TestSnapshot::menusKeepTheSnapshot()
     if (QTest::currentTestFailed())
         return;
     const QString view = viewWindow();
-    drag(QPoint(100, 120), QPoint(400, 330));
-    xdotool(QStringLiteral("mousemove 250 220 click 3"));
+    dragWithMouse(QPoint(100, 120), QPoint(400, 330));
+    runXdotool(QStringLiteral("mousemove 250 220 click 3"));
     QTest::qWait(400);
-    xdotool(QStringLiteral("key Escape"));
+    runXdotool(QStringLiteral("key Escape"));
     QTest::qWait(400);
     QCOMPARE(viewWindow(), view);
 
-    xdotool(QStringLiteral("click 3"));
+    runXdotool(QStringLiteral("click 3"));
     QTest::qWait(400);
-    xdotool(QStringLiteral("key Down Return"));
+    runXdotool(QStringLiteral("key Down Return"));
     QTest::qWait(400);
     QCOMPARE(viewWindow(), view);
-    drag(QPoint(500, 300), QPoint(560, 350));
-    xdotool(QStringLiteral("mousemove 530 320 click --repeat 2 --delay 60 1"));
+    dragWithMouse(QPoint(500, 300), QPoint(560, 350));
+    runXdotool(QStringLiteral("mousemove 530 320 click --repeat 2 --delay 60 1"));
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
     const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
@@ -298,13 +270,13 @@ void TestSnapshot::hotKeyStartsOver()
     if (QTest::currentTestFailed())
         return;
     const QString first = viewWindow();
-    drag(QPoint(100, 120), QPoint(400, 330));
-    xdotool(QStringLiteral("key alt+s"));
+    dragWithMouse(QPoint(100, 120), QPoint(400, 330));
+    runXdotool(QStringLiteral("key alt+s"));
     QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty() && viewWindow() != first, 5000);
     QTest::qWait(300);
     // The new snapshot starts from scratch: a drag and a double click.
-    drag(QPoint(50, 60), QPoint(150, 140));
-    xdotool(QStringLiteral("mousemove 100 100 click --repeat 2 --delay 60 1"));
+    dragWithMouse(QPoint(50, 60), QPoint(150, 140));
+    runXdotool(QStringLiteral("mousemove 100 100 click --repeat 2 --delay 60 1"));
     QTRY_COMPARE_WITH_TIMEOUT(picturesWritten().size(), 1, 5000);
     const QImage file(QDir(m_shots).filePath(picturesWritten().first()));
     QCOMPARE(differingPixels(file, m_screen.copy(50, 60, 100, 80)), qint64(0));

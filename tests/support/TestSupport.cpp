@@ -113,6 +113,42 @@ qint64 differingPixels(const QImage& a, const QImage& b)
     return count;
 }
 
+void runXdotool(const QString& commandLine)
+{
+    const ToolResult r = runTool(QStringLiteral("xdotool"), commandLine.split(QLatin1Char(' ')));
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+}
+
+void dragWithMouse(const QPoint& from, const QPoint& to)
+{
+    const QPoint middle = (from + to) / 2;
+    runXdotool(QStringLiteral("mousemove %1 %2 mousedown 1 mousemove %3 %4 mousemove %5 %6 mouseup 1")
+                   .arg(from.x())
+                   .arg(from.y())
+                   .arg(middle.x())
+                   .arg(middle.y())
+                   .arg(to.x())
+                   .arg(to.y()));
+    QTest::qWait(300);
+}
+
+bool waitUntilResident(QProcess* program)
+{
+    if (!program->waitForStarted(5000))
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    while (runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                               QStringLiteral("^Qt Selection Owner for vireoscape$")})
+               .out.isEmpty()) {
+        if (timer.elapsed() > 10000)
+            return false;
+        QTest::qWait(50);
+    }
+    QTest::qWait(300);
+    return program->state() == QProcess::Running;
+}
+
 CAppConfig unusualSettings()
 {
     CAppConfig r = CAppConfig::defaults();

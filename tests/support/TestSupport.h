@@ -48,6 +48,16 @@ QStringList visibleWindows(const QString& namePattern);
 // converting both to RGB32); -1 when the sizes differ.
 qint64 differingPixels(const QImage& a, const QImage& b);
 
+// Runs xdotool with a space-separated command line; a failure fails the test.
+void runXdotool(const QString& commandLine);
+
+// A left-button drag from one screen point to another, through the middle.
+void dragWithMouse(const QPoint& from, const QPoint& to);
+
+// Waits until a started vireoscape is resident (its clipboard selection
+// window exists, and with it the hot keys) and still running.
+bool waitUntilResident(QProcess* program);
+
 // A settings record in which every field differs from its default.
 CAppConfig unusualSettings();
 
