@@ -30,24 +30,16 @@ qreal strokeReach(const QPen& pen)
     return qMax<qreal>(pen.widthF(), 1.0) + DrawPaint::kShadowOffset + 2;
 }
 
-// The segments of an open polyline that can touch one of `windows`, as one
-// path: every vertex inside keeps its join, and the cut ends lie outside by
-// more than the pen reaches, so the pixels inside come out as for the whole
-// line.
-QPainterPath polylineNear(const QPolygonF& points, const QList<QRectF>& windows)
+// The segments of an open polyline that can touch `window`, as one path:
+// every vertex inside keeps its join, and the cut ends lie outside by more
+// than the pen reaches, so the pixels inside come out as for the whole line.
+QPainterPath polylineNear(const QPolygonF& points, const QRectF& window)
 {
-    const auto near = [&windows](const QRectF& segment) {
-        for (const QRectF& w : windows) {
-            if (segment.intersects(w))
-                return true;
-        }
-        return false;
-    };
     QPainterPath path;
     bool open = false;
     for (int i = 1; i < points.size(); ++i) {
         const QRectF segment = QRectF(points[i - 1], points[i]).normalized();
-        if (!near(segment.adjusted(-0.5, -0.5, 0.5, 0.5))) {
+        if (!segment.adjusted(-0.5, -0.5, 0.5, 0.5).intersects(window)) {
             open = false;
             continue;
         }
@@ -125,21 +117,30 @@ void CDrawPolygonItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* 
         setBrush(Qt::NoBrush);
     const QPolygonF points = polygon();
     if (freehand) {
-        // Only the part of a long stroke near the exposed area is stroked,
-        // except under the dashed highlight, whose dashes run from the start,
-        // and for pens of one pixel, which Qt draws with a stroker whose
-        // pixels depend on where each piece of the line starts.
-        QList<QRectF> windows{boundingRect()};
+        // A long stroke is painted piece by piece of the exposed area, each
+        // piece with only the segments near it and clipped to it: the
+        // painter's work then follows the small repainted area, not the
+        // whole stroke. Not under the dashed highlight, whose dashes run from
+        // the start, nor for pens of one pixel, which Qt draws with a stroker
+        // whose pixels depend on where each piece of the line starts.
         const bool highlighted = option && (option->state & QStyle::State_MouseOver);
-        if (!highlighted && pen().widthF() > 1) {
-            const qreal reach = strokeReach(pen());
-            windows.clear();
-            for (const QRect& r : DrawPaint::exposedRegion(painter, option, boundingRect()))
-                windows << QRectF(r).adjusted(-reach, -reach, reach, reach);
+        const qreal reach = strokeReach(pen());
+        if (highlighted || pen().widthF() <= 1) {
+            const QPainterPath path = polylineNear(points, boundingRect().adjusted(-reach, -reach, reach, reach));
+            DrawPaint::paintShape(painter, option, shadow, pen(), Qt::NoBrush,
+                                  [&path](QPainter* p) { p->drawPath(path); });
+            return;
         }
-        const QPainterPath path = polylineNear(points, windows);
-        DrawPaint::paintShape(painter, option, shadow, pen(), Qt::NoBrush,
-                              [&path](QPainter* p) { p->drawPath(path); });
+        for (const QRect& r : DrawPaint::exposedRegion(painter, option, boundingRect())) {
+            const QPainterPath path = polylineNear(points, QRectF(r).adjusted(-reach, -reach, reach, reach));
+            if (path.isEmpty())
+                continue;
+            painter->save();
+            painter->setClipRect(r, Qt::IntersectClip);
+            DrawPaint::paintShape(painter, option, shadow, pen(), Qt::NoBrush,
+                                  [&path](QPainter* p) { p->drawPath(path); });
+            painter->restore();
+        }
     } else {
         const Qt::FillRule rule = fillRule();
         DrawPaint::paintShape(painter, option, shadow, pen(), fills ? brush() : QBrush(Qt::NoBrush),
