@@ -55,6 +55,7 @@ QPainterPath polylineNear(const QPolygonF& points, const QRectF& window)
 
 void CDrawPolygonItem::setPolygon(const QPolygonF& points)
 {
+    m_shapeCache = QPainterPath();
     const QPolygonF copy = points; // may be our own stroke, cleared below
     if (m_growing) {
         prepareGeometryChange();
@@ -102,12 +103,23 @@ QPainterPath CDrawPolygonItem::shape() const
 {
     if (!freehand)
         return QGraphicsPolygonItem::shape();
-    // An open stroke is hit along its line only, not over the area it encloses.
-    QPainterPath path;
-    path.addPolygon(polygon());
-    QPainterPathStroker stroker(pen());
-    stroker.setWidth(qMax<qreal>(pen().widthF(), 1.0));
-    return stroker.createStroke(path);
+    if (m_growing) {
+        // Nothing is hit while the stroke is being drawn; its exact shape
+        // would have to be made anew on every pointer move.
+        QPainterPath area;
+        area.addRect(boundingRect());
+        return area;
+    }
+    if (m_shapeCache.isEmpty() || m_shapePen != pen()) {
+        // An open stroke is hit along its line only, not over the area it encloses.
+        QPainterPath path;
+        path.addPolygon(polygon());
+        QPainterPathStroker stroker(pen());
+        stroker.setWidth(qMax<qreal>(pen().widthF(), 1.0));
+        m_shapeCache = stroker.createStroke(path);
+        m_shapePen = pen();
+    }
+    return m_shapeCache;
 }
 
 void CDrawPolygonItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*)

@@ -3,6 +3,8 @@
 #include "annotate/DrawObjectItem.h"
 
 #include <QGraphicsPolygonItem>
+#include <QPainterPath>
+#include <QPen>
 
 // A closed polygon mark (Polygon and Curve tools) or, with `freehand`, an
 // open free-hand stroke that is never filled. Points are in scene
@@ -46,4 +48,8 @@ private:
     bool m_growing = false;
     QPolygonF m_stroke;   // the points while growing
     QRectF m_reserve;     // bounds reserved ahead of a growing stroke
+    // The hit area of a finished stroke, made once: hit tests run on every
+    // pointer move and stroking a long line each time is costly.
+    mutable QPainterPath m_shapeCache;
+    mutable QPen m_shapePen;
 };
