@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <ctime>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <QElapsedTimer>
@@ -149,6 +151,29 @@ QStringList isolatedEnvironment(const QString& display, const QString& home)
         << QStringLiteral("XDG_CONFIG_HOME=") + home + QStringLiteral("/.config")
         << QStringLiteral("XDG_RUNTIME_DIR=") + home << QStringLiteral("DBUS_SESSION_BUS_ADDRESS=disabled:");
     return env;
+}
+
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+long peakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int benchMain(int argc, char** argv, int (*measure)(int, char**))
+{
+    if (argc > 1 && qstrcmp(argv[1], "--run") == 0)
+        return measure(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    return runSelfOnPrivateServer(QSize(3840, 2160));
 }
 
 int runSelfOnPrivateServer(const QSize& size)

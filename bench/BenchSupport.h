@@ -43,6 +43,15 @@ ProcessFigures measure(const QString& program, const QStringList& arguments, con
 // The environment for running under the display with a private home.
 QStringList isolatedEnvironment(const QString& display, const QString& home);
 
+// CPU time of this process so far, and its peak resident memory.
+double cpuSeconds();
+long peakKiB();
+
+// The entry of a benchmark that measures on a private 3840x2160 server:
+// with "--run" it calls `measure` on the display it was started on,
+// otherwise it starts the server and itself on it.
+int benchMain(int argc, char** argv, int (*measure)(int, char**));
+
 // Starts a private X server of the given size showing a realistic screen
 // and runs this program on it with the argument "--run", in a temporary
 // home; returns that run's exit status.

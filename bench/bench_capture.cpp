@@ -16,29 +16,12 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPaintEvent>
-#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <ctime>
-#include <sys/resource.h>
 
 namespace {
-
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-long peakKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 // The real view, noting when its viewport was first painted whole.
 class TimedView : public CDrawView
@@ -87,7 +70,7 @@ int measureHere(int argc, char** argv)
 
     // The first grab at a size is slow; a resident program pays it at start.
     grabDesktop();
-    const long baseKiB = peakKiB();
+    const long baseKiB = Bench::peakKiB();
 
     // (1) As the delay timer's end does it.
     QElapsedTimer clock;
@@ -130,7 +113,7 @@ int measureHere(int argc, char** argv)
         QCoreApplication::processEvents();
     }
     view->paintedArea = 0;
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = Bench::cpuSeconds();
     QElapsedTimer wall;
     wall.start();
     for (int i = 0; i < moves; ++i) {
@@ -140,7 +123,7 @@ int measureHere(int argc, char** argv)
         QCoreApplication::processEvents();
     }
     const double wallMs = wall.nsecsElapsed() / 1e6;
-    const double cpu = cpuSeconds() - cpu0;
+    const double cpu = Bench::cpuSeconds() - cpu0;
     const qint64 area = view->paintedArea;
     std::printf("(2) pointer move: %.3f ms each (repaint and flush included); CPU %.2f s per 1000 moves; "
                 "%.0f pixels repainted per move of %lld\n",
@@ -164,17 +147,12 @@ int measureHere(int argc, char** argv)
 
     // (4)
     std::printf("(4) peak memory: %.1f MiB for the process, %.1f MiB above the state before the snapshot\n",
-                peakKiB() / 1024.0, (peakKiB() - baseKiB) / 1024.0);
+                Bench::peakKiB() / 1024.0, (Bench::peakKiB() - baseKiB) / 1024.0);
     delete view;
     return 0;
 }
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && qstrcmp(argv[1], "--run") == 0)
-        return measureHere(argc, argv);
-
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    return Bench::runSelfOnPrivateServer(QSize(3840, 2160));
+    return Bench::benchMain(argc, argv, measureHere);
 }

@@ -20,23 +20,14 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPen>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTemporaryDir>
 
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace {
-
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
 
 void sendMouse(QWidget* viewport, QEvent::Type type, const QPointF& p, Qt::MouseButtons buttons)
 {
@@ -176,14 +167,14 @@ int measureHere(int argc, char** argv)
     QElapsedTimer wall;
     for (int i = 1; i < points; ++i) {
         if (i % window == 1) {
-            cpuStart = cpuSeconds();
+            cpuStart = Bench::cpuSeconds();
             wall.start();
         }
         sendMouse(viewport, QEvent::MouseMove, scribble(i), Qt::LeftButton);
         QCoreApplication::processEvents();
         if (i % window == 0 || i == points - 1) {
             std::printf("(2) pointer move while drawing, points %d to %d: %.3f ms each, CPU %.3f ms each\n",
-                        i - (i - 1) % window, i, wall.nsecsElapsed() / 1e6 / window, (cpuSeconds() - cpuStart) * 1000 / window);
+                        i - (i - 1) % window, i, wall.nsecsElapsed() / 1e6 / window, (Bench::cpuSeconds() - cpuStart) * 1000 / window);
         }
     }
     sendMouse(viewport, QEvent::MouseButtonRelease, scribble(points - 1), Qt::NoButton);
@@ -193,10 +184,5 @@ int measureHere(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && qstrcmp(argv[1], "--run") == 0)
-        return measureHere(argc, argv);
-
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    return Bench::runSelfOnPrivateServer(QSize(3840, 2160));
+    return Bench::benchMain(argc, argv, measureHere);
 }

@@ -199,9 +199,7 @@ void CSGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
     if (m_detectingWindows) {
         const QRect found = detectWindowRect(event->screenPos(), view ? quint32(view->effectiveWinId()) : 0);
         if (found.isValid())
-            m_backgroundItem->setSelectionRect(QRectF(found.left(), found.top(),
-                                                      found.right() - found.left() + 1,
-                                                      found.bottom() - found.top() + 1));
+            m_backgroundItem->setSelectionRect(QRectF(found));
     }
     m_backgroundItem->setCursorPos(event->scenePos());
 

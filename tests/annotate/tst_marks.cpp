@@ -4,8 +4,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -183,39 +181,23 @@ void TestMarks::initTestCase()
 
 void TestMarks::cleanup()
 {
-    if (m_program) {
-        m_program->kill();
-        m_program->waitForFinished(5000);
-        delete m_program;
-        m_program = nullptr;
-    }
+    stopProgram(m_program);
 }
 
 void TestMarks::startProgram()
 {
-    {
-        const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                             QStringLiteral("/Valdo Software/Vireoscape.conf");
-        QFile::remove(file);
-        QSettings store(file, QSettings::IniFormat);
-        store.setValue(QStringLiteral("GenAutoHide"), true);
-        store.setValue(QStringLiteral("GenAutoRun"), false);
-        store.setValue(QStringLiteral("GenActionAfterFinish"), 1);
-        store.setValue(QStringLiteral("CopyToClipboardAfterFinish"), true);
-        store.setValue(QStringLiteral("SaveToFileAfterFinish"), false);
-        store.setValue(QStringLiteral("SnapshotShadow"), false);
-        store.setValue(QStringLiteral("FrameCheck"), true);
-        store.setValue(QStringLiteral("FrameColor"), quint32(kFrame));
-        store.setValue(QStringLiteral("FrameWidth"), kPenWidth);
-        store.setValue(QStringLiteral("FillCheck"), true);
-        store.setValue(QStringLiteral("FillColor"), quint32(kFill));
-        store.setValue(QStringLiteral("Transparent"), 100);
-    }
-    m_program = TestSupport::startProgram({});
-    QVERIFY(waitUntilResident(m_program));
+    m_program = startResidentProgram({{QStringLiteral("GenActionAfterFinish"), 1},
+                                      {QStringLiteral("CopyToClipboardAfterFinish"), true},
+                                      {QStringLiteral("SaveToFileAfterFinish"), false},
+                                      {QStringLiteral("SnapshotShadow"), false},
+                                      {QStringLiteral("FrameCheck"), true},
+                                      {QStringLiteral("FrameColor"), quint32(kFrame)},
+                                      {QStringLiteral("FrameWidth"), kPenWidth},
+                                      {QStringLiteral("FillCheck"), true},
+                                      {QStringLiteral("FillColor"), quint32(kFill)},
+                                      {QStringLiteral("Transparent"), 100}});
+    QVERIFY(m_program);
 }
-
-
 
 // Off every mark, so that the crosshair and any hover highlight stay clear
 // of them.

@@ -4,8 +4,6 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -48,13 +46,7 @@ void TestSnapshot::initTestCase()
 
 void TestSnapshot::cleanup()
 {
-    if (m_program) {
-        m_program->terminate();
-        if (!m_program->waitForFinished(5000))
-            m_program->kill();
-        delete m_program;
-        m_program = nullptr;
-    }
+    stopProgram(m_program);
     if (m_client) {
         m_client->kill();
         m_client->waitForFinished(2000);
@@ -67,23 +59,14 @@ void TestSnapshot::cleanup()
 void TestSnapshot::startProgram(const QMap<QString, QVariant>& settings)
 {
     QDir().mkpath(m_shots);
-    {
-        const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                             QStringLiteral("/Valdo Software/Vireoscape.conf");
-        QFile::remove(file);
-        QSettings store(file, QSettings::IniFormat);
-        store.setValue(QStringLiteral("GenAutoHide"), true);
-        store.setValue(QStringLiteral("GenAutoRun"), false);
-        store.setValue(QStringLiteral("GenActionAfterFinish"), 1);
-        store.setValue(QStringLiteral("CopyToClipboardAfterFinish"), true);
-        store.setValue(QStringLiteral("SaveToFileAfterFinish"), true);
-        store.setValue(QStringLiteral("SnapshotFilePath"), m_shots);
-        for (auto it = settings.begin(); it != settings.end(); ++it)
-            store.setValue(it.key(), it.value());
-    }
-    m_program = TestSupport::startProgram({});
+    QVariantMap all{{QStringLiteral("GenActionAfterFinish"), 1},
+                    {QStringLiteral("CopyToClipboardAfterFinish"), true},
+                    {QStringLiteral("SaveToFileAfterFinish"), true},
+                    {QStringLiteral("SnapshotFilePath"), m_shots}};
+    all.insert(settings);
     // The main window stays hidden; the program is ready once resident.
-    QVERIFY(waitUntilResident(m_program));
+    m_program = startResidentProgram(all);
+    QVERIFY(m_program);
 }
 
 

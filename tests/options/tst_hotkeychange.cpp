@@ -91,13 +91,7 @@ void TestHotKeyChange::initTestCase()
 
 void TestHotKeyChange::cleanup()
 {
-    if (m_program) {
-        m_program->terminate();
-        if (!m_program->waitForFinished(5000))
-            m_program->kill();
-        delete m_program;
-        m_program = nullptr;
-    }
+    stopProgram(m_program);
 }
 
 void TestHotKeyChange::newStartSnapshotKeyWorksAtOnce()

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QtTest>
 
@@ -147,6 +149,39 @@ bool waitUntilResident(QProcess* program)
     }
     QTest::qWait(300);
     return program->state() == QProcess::Running;
+}
+
+QProcess* startResidentProgram(const QVariantMap& settings)
+{
+    {
+        const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                             QStringLiteral("/Valdo Software/Vireoscape.conf");
+        QFile::remove(file);
+        QSettings store(file, QSettings::IniFormat);
+        store.setValue(QStringLiteral("GenAutoHide"), true);
+        store.setValue(QStringLiteral("GenAutoRun"), false);
+        for (auto it = settings.begin(); it != settings.end(); ++it)
+            store.setValue(it.key(), it.value());
+    }
+    QProcess* program = startProgram({});
+    if (!waitUntilResident(program)) {
+        stopProgram(program);
+        return nullptr;
+    }
+    return program;
+}
+
+void stopProgram(QProcess*& program)
+{
+    if (!program)
+        return;
+    program->terminate();
+    if (!program->waitForFinished(5000)) {
+        program->kill();
+        program->waitForFinished(2000);
+    }
+    delete program;
+    program = nullptr;
 }
 
 CAppConfig unusualSettings()

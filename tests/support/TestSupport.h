@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QMap>
+#include <QVariantMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -53,6 +54,14 @@ void runXdotool(const QString& commandLine);
 
 // A left-button drag from one screen point to another, through the middle.
 void dragWithMouse(const QPoint& from, const QPoint& to);
+
+// Starts vireoscape hidden in the tray with a fresh settings file holding
+// these values (beside GenAutoHide on and GenAutoRun off), and waits until it
+// is resident; null when it did not get there.
+QProcess* startResidentProgram(const QVariantMap& settings);
+
+// Ends a started program (SIGTERM, then SIGKILL) and deletes it.
+void stopProgram(QProcess*& program);
 
 // Waits until a started vireoscape is resident (its clipboard selection
 // window exists, and with it the hot keys) and still running.
