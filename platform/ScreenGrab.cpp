@@ -50,7 +50,14 @@ QImage grabRootWithXcb()
         std::free(reply);
         return QImage();
     }
-    return QImage(xcb_get_image_data(reply), width, height, width * 4, QImage::Format_RGB32,
+    // The server leaves the fourth byte of each pixel undefined (Xvfb sends
+    // 0), while Format_RGB32 promises 0xff there: painted into a picture with
+    // alpha, a 0 would make the desktop invisible. Set it in place.
+    auto* pixels = reinterpret_cast<quint32*>(xcb_get_image_data(reply));
+    const qsizetype count = qsizetype(width) * height;
+    for (qsizetype i = 0; i < count; ++i)
+        pixels[i] |= 0xff000000u;
+    return QImage(reinterpret_cast<uchar*>(pixels), width, height, width * 4, QImage::Format_RGB32,
                   [](void* r) { std::free(r); }, reply);
 }
 

@@ -2,6 +2,7 @@
 // capture, the single-instance guard, the hot keys and the settings on exit.
 #include "app/Startup.h"
 #include "config/AppConfig.h"
+#include "platform/ScreenGrab.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -23,6 +24,7 @@ private slots:
     void oneShotWritesTheScreen_data();
     void oneShotWritesTheScreen();
     void oneShotCoversEveryMonitor();
+    void grabIsOpaque();
     void oneShotFailures_data();
     void oneShotFailures();
     void oneShotsInOneSecondKeepBothPictures();
@@ -147,6 +149,22 @@ void TestProgram::oneShotCoversEveryMonitor()
     QCOMPARE(differingPixels(written, m_screen), 0);
 }
 
+// Xvfb sends 0 in the fourth byte of every 32-bit pixel; the grab must
+// still be opaque, or every picture made from it is invisible.
+void TestProgram::grabIsOpaque()
+{
+    const QImage grabbed = grabDesktopImage();
+    QCOMPARE(grabbed.size(), m_screen.size());
+    qint64 transparent = 0;
+    for (int y = 0; y < grabbed.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(grabbed.constScanLine(y));
+        for (int x = 0; x < grabbed.width(); ++x)
+            transparent += qAlpha(line[x]) != 255;
+    }
+    QCOMPARE(transparent, qint64(0));
+    QCOMPARE(differingPixels(grabbed, m_screen), 0);
+}
+
 void TestProgram::oneShotFailures_data()
 {
     QTest::addColumn<QString>("directory");
@@ -267,5 +285,5 @@ void TestProgram::terminationSavesSettings()
     QCOMPARE(store.value(QStringLiteral("ShortcutStartSnapshot")).toString(), QStringLiteral("Alt + S"));
 }
 
-QTEST_GUILESS_MAIN(TestProgram)
+QTEST_MAIN(TestProgram)
 #include "tst_program.moc"

@@ -52,7 +52,7 @@ QImage referenceScreenshot()
     QImage image;
     if (r.exitCode == 0)
         image.loadFromData(r.out, "PNG");
-    return image.convertToFormat(QImage::Format_RGB32);
+    return image;
 }
 
 bool setRootPicture(const QImage& picture)
@@ -103,14 +103,15 @@ qint64 differingPixels(const QImage& a, const QImage& b)
 {
     if (a.size() != b.size())
         return -1;
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    // All four channels: a picture whose alpha is 0 shows as blank anywhere.
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32);
+    const QImage y = b.convertToFormat(QImage::Format_ARGB32);
     qint64 count = 0;
     for (int row = 0; row < x.height(); ++row) {
         const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
         const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
         for (int col = 0; col < x.width(); ++col)
-            count += (p[col] & 0xffffff) != (q[col] & 0xffffff);
+            count += p[col] != q[col];
     }
     return count;
 }

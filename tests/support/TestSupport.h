@@ -45,8 +45,8 @@ QImage makeTestPattern(const QSize& size, int seed = 1);
 // Ids of the visible windows whose name matches (xdotool search).
 QStringList visibleWindows(const QString& namePattern);
 
-// Number of pixels that differ between two images of the same size (after
-// converting both to RGB32); -1 when the sizes differ.
+// Number of pixels that differ in any of the four channels (alpha included)
+// between two images of the same size; -1 when the sizes differ.
 qint64 differingPixels(const QImage& a, const QImage& b);
 
 // Runs xdotool with a space-separated command line; a failure fails the test.
