@@ -7,13 +7,6 @@ ColorComboBox::ColorComboBox(QWidget* parent) : QComboBox(parent)
     populateColors();
 }
 
-QStringList ColorComboBox::listedColorNames()
-{
-    QStringList names = QColor::colorNames();
-    names.removeAll(QStringLiteral("transparent"));
-    return names;
-}
-
 QColor ColorComboBox::color() const
 {
     const QVariant data = itemData(currentIndex(), Qt::UserRole);
@@ -29,7 +22,9 @@ void ColorComboBox::setColor(const QColor& color)
 
 void ColorComboBox::populateColors()
 {
-    const QStringList names = listedColorNames();
+    // "transparent" too: it is what a first run's colours (0) select, and a
+    // new mark takes its alpha from the transparency setting, not from here.
+    const QStringList names = QColor::colorNames();
     // One swatch of the icon size: a pixmap of the box's own size would be
     // shrunk to a sliver in the list (and be huge for a top-level box).
     QPixmap swatch(iconSize());

@@ -17,11 +17,6 @@ public:
     // entry is current when the colour is not in the list.
     void setColor(const QColor& color);
 
-    // The names listed, in the order of QColor::colorNames() without
-    // "transparent": a colour of alpha 0 would make a mark invisible, and the
-    // transparency has a control of its own.
-    static QStringList listedColorNames();
-
 private:
     void populateColors();
 };

@@ -20,6 +20,7 @@ QPen shadowPen(const QPen& pen)
 {
     QPen shadow(shadowColor());
     shadow.setWidth(pen.width());
+    shadow.setStyle(pen.style() == Qt::NoPen ? Qt::NoPen : Qt::SolidLine);
     return shadow;
 }
 

@@ -28,6 +28,16 @@ QPen markPen(const CSnapshotProp& prop)
     return pen;
 }
 
+// Rectangles, ellipses and polygons get an outline only when the strip's
+// frame box says so; lines and strokes are all outline.
+QPen shapePen(const CSnapshotProp& prop)
+{
+    QPen pen = markPen(prop);
+    if (!prop.isFrameChecked())
+        pen.setStyle(Qt::NoPen);
+    return pen;
+}
+
 QBrush markBrush(const CSnapshotProp& prop)
 {
     return QBrush(withTransparency(prop.fillColor(), prop.transparentValue()), Qt::SolidPattern);
@@ -83,7 +93,7 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
         } else if (mode == DrawMode::Rectangle) {
             auto* box = new CDrawRectItem;
             box->shadow = AppConfig.SnapshotShadow;
-            box->setPen(markPen(*prop));
+            box->setPen(shapePen(*prop));
             box->setBrush(markBrush(*prop));
             box->setRect(pos.x(), pos.y(), 1.0, 1.0);
             box->setFilled(prop->isFillChecked());
@@ -92,7 +102,7 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
         } else {
             auto* ellipse = new CDrawEllipseItem;
             ellipse->shadow = AppConfig.SnapshotShadow;
-            ellipse->setPen(markPen(*prop));
+            ellipse->setPen(shapePen(*prop));
             ellipse->setBrush(markBrush(*prop));
             ellipse->setRect(pos.x(), pos.y(), 1.0, 1.0);
             ellipse->setFilled(prop->isFillChecked());
@@ -119,7 +129,7 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
             polygon = new CDrawPolygonItem;
             polygon->shadow = AppConfig.SnapshotShadow;
             addItem(polygon);
-            polygon->setPen(markPen(*prop));
+            polygon->setPen(mode == DrawMode::Draw ? markPen(*prop) : shapePen(*prop));
             polygon->setBrush(markBrush(*prop));
             polygon->setFilled(prop->isFillChecked());
             polygon->setFreehand(mode == DrawMode::Draw);

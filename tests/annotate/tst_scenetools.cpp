@@ -117,6 +117,8 @@ private slots:
     void transparencyBecomesAlpha_data();
     void transparencyBecomesAlpha();
     void laterPropertyChangesKeepOldMarks();
+    void shapesLookAsTheStripShows_data();
+    void shapesLookAsTheStripShows();
     void lineFollowsTheLeftButton_data();
     void lineFollowsTheLeftButton();
     void boxSpansFromThePressPoint_data();
@@ -197,6 +199,42 @@ void TestSceneTools::laterPropertyChangesKeepOldMarks()
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines.at(0)->pen().color(), QColor(255, 0, 0, 255));
     QCOMPARE(lines.at(1)->pen().color(), QColor(0, 255, 0, 127));
+}
+
+void TestSceneTools::shapesLookAsTheStripShows_data()
+{
+    QTest::addColumn<bool>("firstRun");
+    QTest::addColumn<bool>("frame");
+    QTest::addColumn<QColor>("outline");
+    QTest::addColumn<QColor>("fill");
+    // A first run's colours (0) select "transparent"; the mark's alpha comes
+    // from the transparency (80 %): black, not invisible.
+    QTest::newRow("first run: black fill, no frame") << true << false << QColor() << QColor(0, 0, 0, 204);
+    QTest::newRow("frame and fill") << false << true << QColor(Qt::red) << QColor(Qt::blue);
+    QTest::newRow("fill only: no outline") << false << false << QColor() << QColor(Qt::blue);
+}
+
+void TestSceneTools::shapesLookAsTheStripShows()
+{
+    QFETCH(bool, firstRun);
+    QFETCH(bool, frame);
+    QFETCH(QColor, outline);
+    QFETCH(QColor, fill);
+    if (firstRun)
+        AppConfig = CAppConfig::defaults();
+    AppConfig.FrameCheck = frame;
+    for (DrawMode mode : {DrawMode::Rectangle, DrawMode::Ellipse}) {
+        Capture capture(mode);
+        QCOMPARE(capture.prop().isFrameChecked(), frame);
+        QVERIFY(capture.prop().isFillChecked());
+        capture.drag(QPointF(10, 10), QPointF(50, 50));
+        QAbstractGraphicsShapeItem* shape = capture.marks<QAbstractGraphicsShapeItem>().value(0);
+        QVERIFY(shape);
+        QCOMPARE(shape->pen().style() != Qt::NoPen, outline.isValid());
+        if (outline.isValid())
+            QCOMPARE(shape->pen().color(), outline);
+        QCOMPARE(shape->brush().color(), fill);
+    }
 }
 
 void TestSceneTools::lineFollowsTheLeftButton_data()
