@@ -1,6 +1,7 @@
 #include "annotate/SnapshotEdit.h"
 
 #include "annotate/SnapshotProp.h"
+#include "annotate/StripGeometry.h"
 #include "app/Vireoscape.h"
 #include "capture/DrawView.h"
 #include "capture/KeepRunning.h"
@@ -155,6 +156,14 @@ void CSnapshotEdit::setDrawMode(DrawMode newMode)
     const QSize size = m_propDialog->size();
     m_propDialog->setGeometry(frame.right() - size.width(), frame.bottom() + 5, size.width(), size.height());
     m_propDialog->setDrawMode(newMode);
+    // Its width follows the tool; wider than this strip (text), it would
+    // hang off the monitor's left edge beside a pick near that edge.
+    if (m_placementArea.isValid()) {
+        const QRect prop = m_propDialog->geometry();
+        const QRect kept = keptInside(prop, m_placementArea);
+        if (kept != prop)
+            m_propDialog->setGeometry(kept);
+    }
 
     if (auto* view = qobject_cast<CDrawView*>(parentWidget())) {
         if (CSGraphicsScene* scene = view->snapshotScene())

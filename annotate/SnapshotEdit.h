@@ -22,6 +22,9 @@ public:
     // The button that shows this mode (None shares Select's); null for Curve.
     QPushButton* buttonFor(DrawMode mode) const;
 
+    // The monitor the strips must stay on (global coordinates); none: anywhere.
+    void setPlacementArea(const QRect& area) { m_placementArea = area; }
+
     // Ends the capture and treats the main window as GenActionAfterFinish says.
     void closeSnapshot();
 
@@ -65,6 +68,7 @@ private:
     QPushButton* cancelButton = nullptr;
     QPushButton* okButton = nullptr;
     CSnapshotProp* m_propDialog = nullptr;
+    QRect m_placementArea;
     // No tool until the constructor's first setDrawMode.
     DrawMode m_drawMode = static_cast<DrawMode>(-1);
 };

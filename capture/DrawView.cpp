@@ -5,16 +5,22 @@
 #include "app/Vireoscape.h"
 #include "capture/EditPlacement.h"
 #include "capture/KeepRunning.h"
+#include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "options/KeyText.h"
+#include "platform/PointerTracker.h"
 #include "platform/WindowList.h"
 
 #include <QContextMenuEvent>
+#include <QGraphicsSceneMouseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScreen>
 #include <QWindow>
+
+#include <cmath>
 
 CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(parent)
 {
@@ -44,8 +50,19 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
 
-    setGeometry(0, 0, desktop.width(), desktop.height());
+    // One scene unit is one desktop pixel, shown on one device pixel: on a
+    // scaled display the view's logical pixels are larger, so the view
+    // shrinks the scene by the same ratio.
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        m_ratio = s->devicePixelRatio();
+    setTransform(QTransform::fromScale(1 / m_ratio, 1 / m_ratio));
+    scene->backgroundItem()->setInterfaceScale(m_ratio);
+    m_pointer = std::make_unique<CPointerTracker>();
+
+    setGeometry(0, 0, int(std::ceil(desktop.width() / m_ratio)), int(std::ceil(desktop.height() / m_ratio)));
 }
+
+CDrawView::~CDrawView() = default;
 
 Qt::WindowFlags CDrawView::floatingWindowFlags()
 {
@@ -74,8 +91,17 @@ void CDrawView::raiseToolDialogs()
 
 void CDrawView::placeEditDialog(const QRectF& selection)
 {
+    // The strips are ordinary widgets in logical pixels.
+    const QRectF logical(selection.topLeft() / m_ratio, selection.size() / m_ratio);
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    const QRectF global = logical.translated(origin);
+    QScreen* monitor = QGuiApplication::screenAt(global.center().toPoint());
+    if (!monitor)
+        monitor = screen();
+    const QRect area = monitor ? monitor->geometry() : geometry();
     const QSize size = m_editDialog->size();
-    const QPoint at = editDialogPosition(selection, size, geometry().top() + height());
+    const QPoint at = editDialogPosition(global, size, area);
+    m_editDialog->setPlacementArea(area);
     m_editDialog->setGeometry(QRect(at, size));
     m_editDialog->showNormal();
     raiseToolDialogs();
@@ -138,10 +164,75 @@ void CDrawView::focusInEvent(QFocusEvent* event)
 void CDrawView::resizeEvent(QResizeEvent* event)
 {
     QGraphicsView::resizeEvent(event);
-    // Exactly the view's area: a larger scene would let the view scroll (a
-    // text item being typed near an edge asks for that) and shift the desktop.
-    if (scene())
-        scene()->setSceneRect(QRectF(0, 0, width(), height()));
+    // Exactly the desktop: a larger scene would let the view scroll (a text
+    // item being typed near an edge asks for that) and shift the desktop.
+    if (CSGraphicsScene* s = snapshotScene())
+        s->setSceneRect(s->backgroundItem()->boundingRect());
+}
+
+QPointF CDrawView::scenePosition(const QMouseEvent* event) const
+{
+    if (m_ratio != 1.0 && m_pointer) {
+        // The view lies at the desktop's origin: its scene is root pixels.
+        const QPointF origin = QPointF(viewport()->mapToGlobal(QPoint(0, 0))) * m_ratio;
+        if (const auto root = m_pointer->devicePosition(event->timestamp(), event->globalPosition(), m_ratio))
+            return QPointF(*root) - origin;
+    }
+    return viewportTransform().inverted().map(event->position());
+}
+
+void CDrawView::sendToScene(QEvent::Type type, QMouseEvent* event)
+{
+    QGraphicsScene* s = scene();
+    if (!s)
+        return;
+    const QPointF scenePos = scenePosition(event);
+    const QPoint screenPos = event->globalPosition().toPoint();
+    if (type == QEvent::GraphicsSceneMousePress || type == QEvent::GraphicsSceneMouseDoubleClick) {
+        m_buttonDownScenePos[event->button()] = scenePos;
+        m_buttonDownScreenPos[event->button()] = screenPos;
+    }
+    QGraphicsSceneMouseEvent sceneEvent(type);
+    sceneEvent.setWidget(viewport());
+    for (auto it = m_buttonDownScenePos.cbegin(); it != m_buttonDownScenePos.cend(); ++it) {
+        sceneEvent.setButtonDownScenePos(Qt::MouseButton(it.key()), it.value());
+        sceneEvent.setButtonDownScreenPos(Qt::MouseButton(it.key()), m_buttonDownScreenPos.value(it.key()));
+    }
+    sceneEvent.setScenePos(scenePos);
+    sceneEvent.setScreenPos(screenPos);
+    sceneEvent.setLastScenePos(m_lastScenePos);
+    sceneEvent.setLastScreenPos(m_lastScreenPos);
+    sceneEvent.setButtons(event->buttons());
+    sceneEvent.setButton(event->button());
+    sceneEvent.setModifiers(event->modifiers());
+    sceneEvent.setSource(event->source());
+    sceneEvent.setFlags(event->flags());
+    sceneEvent.setTimestamp(event->timestamp());
+    sceneEvent.setAccepted(false);
+    m_lastScenePos = scenePos;
+    m_lastScreenPos = screenPos;
+    QCoreApplication::sendEvent(s, &sceneEvent);
+    event->setAccepted(sceneEvent.isAccepted());
+}
+
+void CDrawView::mousePressEvent(QMouseEvent* event)
+{
+    sendToScene(QEvent::GraphicsSceneMousePress, event);
+}
+
+void CDrawView::mouseMoveEvent(QMouseEvent* event)
+{
+    sendToScene(QEvent::GraphicsSceneMouseMove, event);
+}
+
+void CDrawView::mouseReleaseEvent(QMouseEvent* event)
+{
+    sendToScene(QEvent::GraphicsSceneMouseRelease, event);
+}
+
+void CDrawView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    sendToScene(QEvent::GraphicsSceneMouseDoubleClick, event);
 }
 
 void CDrawView::closeEvent(QCloseEvent*)

@@ -121,6 +121,13 @@ void CSGraphicsPixmapItem::setSelectionRect(const QRectF& rect)
     invalidate(dirty);
 }
 
+void CSGraphicsPixmapItem::setInterfaceScale(qreal scale)
+{
+    m_labelFont.setPointSizeF(8 * scale);
+    m_veiledStale = boundingRect().toAlignedRect();
+    update();
+}
+
 void CSGraphicsPixmapItem::setCursorPos(const QPointF& pos)
 {
     if (fuzzyEqual(pos, m_cursorPos))

@@ -19,6 +19,9 @@ public:
     void setCursorPos(const QPointF& pos);
     QPointF cursorPos() const { return m_cursorPos; }
     void setCrosshairVisible(bool visible);
+    // The size label grows with the interface's scale factor, like the rest
+    // of the interface, while the desktop stays at one pixel per pixel.
+    void setInterfaceScale(qreal scale);
     bool crosshairVisible() const { return m_crosshairVisible; }
 
     // "(640 * 480)" for a 640 by 480 selection.

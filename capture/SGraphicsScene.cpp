@@ -197,7 +197,10 @@ void CSGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
     QGraphicsScene::mouseMoveEvent(event);
     CDrawView* view = drawView();
     if (m_detectingWindows) {
-        const QRect found = detectWindowRect(event->screenPos(), view ? quint32(view->effectiveWinId()) : 0);
+        // Scene positions are root-window pixels, exact also on a scaled
+        // display (the screen position is in rounded logical pixels).
+        const QPoint at(int(std::floor(event->scenePos().x())), int(std::floor(event->scenePos().y())));
+        const QRect found = detectWindowRect(at, view ? quint32(view->effectiveWinId()) : 0);
         if (found.isValid())
             m_backgroundItem->setSelectionRect(QRectF(found));
     }

@@ -199,7 +199,7 @@ void TestSelectionScene::drag()
     QVERIFY(edit->isVisible());
     const QRectF s = selection;
     const int x = s.x() + s.width() - edit->width() < 0 ? int(s.x()) : int(s.x() + s.width() - edit->width());
-    QCOMPARE(edit->pos(), QPoint(x, int(s.y() + s.height() + 5)));
+    QCOMPARE(edit->pos() - m_view->mapToGlobal(QPoint(0, 0)), QPoint(x, int(s.y() + s.height() + 5)));
 }
 
 void TestSelectionScene::laterDragReplacesSelection()

@@ -255,7 +255,7 @@ void TestSnapshot::hotKeyStartsOver()
     const QString first = viewWindow();
     dragWithMouse(QPoint(100, 120), QPoint(400, 330));
     runXdotool(QStringLiteral("key alt+s"));
-    QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty() && viewWindow() != first, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty() && viewWindow() != first, 10000);
     QTest::qWait(300);
     // The new snapshot starts from scratch: a drag and a double click.
     dragWithMouse(QPoint(50, 60), QPoint(150, 140));

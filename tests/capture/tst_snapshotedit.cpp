@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 namespace {
@@ -198,6 +199,16 @@ void TestSnapshotEdit::propertyStripHangsUnderneath()
     const QRect props = m_edit->propDialog()->geometry();
     QCOMPARE(props.top(), strip.bottom() + 5);
     QCOMPARE(props.right(), strip.right() - 1);
+
+    // Beside a pick at the monitor's left edge the text strip, wider than
+    // the tool strip, still lies wholly on the monitor.
+    const QRect monitor = m_view->screen()->geometry();
+    m_view->placeEditDialog(QRectF(10, 100, 200, 100));
+    m_edit->setDrawMode(DrawMode::Text);
+    QVERIFY(m_edit->propDialog()->width() > m_edit->width());
+    QVERIFY(monitor.contains(m_edit->frameGeometry()));
+    QVERIFY2(monitor.contains(m_edit->propDialog()->geometry()),
+             qPrintable(QStringLiteral("%1 %2").arg(m_edit->propDialog()->geometry().x()).arg(monitor.x())));
 }
 
 void TestSnapshotEdit::closeSnapshot_data()

@@ -37,10 +37,12 @@ QString programPath()
     return QString::fromLocal8Bit(qgetenv("VIREOSCAPE_BIN"));
 }
 
-QProcess* startProgram(const QStringList& arguments, QObject* parent)
+QProcess* startProgram(const QStringList& arguments, QObject* parent, const QStringList& environment)
 {
     auto* process = new QProcess(parent);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (!environment.isEmpty())
+        process->setEnvironment(QProcess::systemEnvironment() + environment);
     process->start(programPath(), arguments);
     return process;
 }
@@ -152,7 +154,7 @@ bool waitUntilResident(QProcess* program)
     return program->state() == QProcess::Running;
 }
 
-QProcess* startResidentProgram(const QVariantMap& settings)
+QProcess* startResidentProgram(const QVariantMap& settings, const QStringList& environment)
 {
     {
         const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -164,7 +166,7 @@ QProcess* startResidentProgram(const QVariantMap& settings)
         for (auto it = settings.begin(); it != settings.end(); ++it)
             store.setValue(it.key(), it.value());
     }
-    QProcess* program = startProgram({});
+    QProcess* program = startProgram({}, nullptr, environment);
     if (!waitUntilResident(program)) {
         stopProgram(program);
         return nullptr;

@@ -28,8 +28,10 @@ ToolResult runTool(const QString& program, const QStringList& arguments, int tim
 // The path of the vireoscape program (from VIREOSCAPE_BIN).
 QString programPath();
 
-// Starts vireoscape with the arguments; the process is owned by the caller.
-QProcess* startProgram(const QStringList& arguments, QObject* parent = nullptr);
+// Starts vireoscape with the arguments and extra environment ("NAME=value");
+// the process is owned by the caller.
+QProcess* startProgram(const QStringList& arguments, QObject* parent = nullptr,
+                       const QStringList& environment = {});
 
 // The whole X screen as another program sees it (ImageMagick's import).
 QImage referenceScreenshot();
@@ -58,7 +60,7 @@ void dragWithMouse(const QPoint& from, const QPoint& to);
 // Starts vireoscape hidden in the tray with a fresh settings file holding
 // these values (beside GenAutoHide on and GenAutoRun off), and waits until it
 // is resident; null when it did not get there.
-QProcess* startResidentProgram(const QVariantMap& settings);
+QProcess* startResidentProgram(const QVariantMap& settings, const QStringList& environment = {});
 
 // Ends a started program (SIGTERM, then SIGKILL) and deletes it.
 void stopProgram(QProcess*& program);
