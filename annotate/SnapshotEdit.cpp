@@ -2,11 +2,6 @@
 
 #include "annotate/SnapshotProp.h"
 #include "annotate/StripGeometry.h"
-#include "app/Vireoscape.h"
-#include "capture/DrawView.h"
-#include "capture/KeepRunning.h"
-#include "capture/SGraphicsScene.h"
-#include "config/AppConfig.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -89,7 +84,7 @@ CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags) : QDialog(p
     }
 
     m_propDialog = new CSnapshotProp(this);
-    m_propDialog->setWindowFlags(CDrawView::floatingWindowFlags());
+    m_propDialog->setWindowFlags(floatingWindowFlags());
     setDrawMode(DrawMode::None);
     resize(480, 40);
 }
@@ -165,55 +160,28 @@ void CSnapshotEdit::setDrawMode(DrawMode newMode)
             m_propDialog->setGeometry(kept);
     }
 
-    if (auto* view = qobject_cast<CDrawView*>(parentWidget())) {
-        if (CSGraphicsScene* scene = view->snapshotScene())
-            scene->applyDrawMode();
-    }
+    emit drawModeChanged(newMode);
 }
 
 void CSnapshotEdit::closeSnapshot()
 {
-    auto* view = qobject_cast<CDrawView*>(parentWidget());
-    QWidget* mainWindow = view ? view->parentWidget() : nullptr;
-    const int action = AppConfig.GenActionAfterFinish;
-    {
-        // The snapshot's windows close while the main window may be hidden.
-        CKeepRunning keep;
-        if (mainWindow && action == 1)
-            mainWindow->showNormal();
-        else if (mainWindow && action != 2)
-            mainWindow->showMinimized();
-        m_propDialog->close();
-        if (view)
-            view->close();
-        close();
-        if (mainWindow && action != 1 && action != 2)
-            mainWindow->hide();
-    }
-    // "Exit application" closes the snapshot too: a main window that goes to
-    // the tray instead must not leave the frozen desktop on the screen.
-    if (mainWindow && action == 2)
-        mainWindow->close();
+    m_propDialog->close();
+    close();
 }
 
 void CSnapshotEdit::OnBtnOk()
 {
-    auto* view = qobject_cast<CDrawView*>(parentWidget());
-    // A picture that could not be put out keeps the snapshot open.
-    if (view && !view->finishSnapshot())
-        return;
-    closeSnapshot();
+    emit finishRequested();
 }
 
 void CSnapshotEdit::OnBtnCancel()
 {
-    closeSnapshot();
+    emit cancelRequested();
 }
 
 void CSnapshotEdit::OnBtnSave()
 {
-    if (auto* view = qobject_cast<CDrawView*>(parentWidget()))
-        view->savePicture();
+    emit saveRequested();
 }
 
 void CSnapshotEdit::OnBtnSelect()
@@ -278,7 +246,7 @@ void CSnapshotEdit::focusInEvent(QFocusEvent* event)
 void CSnapshotEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
-        closeSnapshot();
+        emit cancelRequested();
         event->ignore();
     }
     // Other keys: no default button, no reject.

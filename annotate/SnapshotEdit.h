@@ -9,7 +9,8 @@ class QPushButton;
 
 // The floating strip of tool buttons beside the picked area: nine tools and
 // Save picture, Cancel, OK. It holds the current tool, shows it by the
-// buttons' icons, keeps the property strip under itself and ends the capture.
+// buttons' icons and keeps the property strip under itself; what the buttons
+// ask for (a new tool, finish, save, cancel) it tells through its signals.
 class CSnapshotEdit : public QDialog
 {
     Q_OBJECT
@@ -25,7 +26,7 @@ public:
     // The monitor the strips must stay on (global coordinates); none: anywhere.
     void setPlacementArea(const QRect& area) { m_placementArea = area; }
 
-    // Ends the capture and treats the main window as GenActionAfterFinish says.
+    // Closes the property strip and this strip.
     void closeSnapshot();
 
     // The resource icons of a tool's button, unselected and selected.
@@ -45,6 +46,12 @@ public slots:
     void OnBtnText();
     void OnBtnErase();
     void OnBtnSave();
+
+signals:
+    void drawModeChanged(DrawMode mode);
+    void finishRequested();
+    void saveRequested();
+    void cancelRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

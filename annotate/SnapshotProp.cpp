@@ -141,6 +141,30 @@ void CSnapshotProp::loadSettings()
 
     connect(frameCheckBox, &QCheckBox::stateChanged, this, &CSnapshotProp::OnCheckStateChangedFrame);
     connect(fillCheckBox, &QCheckBox::stateChanged, this, &CSnapshotProp::OnCheckStateChangedFilled);
+
+    const auto changed = [this] { emit propertiesChanged(properties()); };
+    for (QComboBox* box : {static_cast<QComboBox*>(fontComboBox), static_cast<QComboBox*>(fontColorComboBox),
+                           fontSizeComboBox, static_cast<QComboBox*>(frameColorComboBox), frameWidthComboBox,
+                           static_cast<QComboBox*>(fillColorComboBox)})
+        connect(box, &QComboBox::currentIndexChanged, this, changed);
+    connect(frameCheckBox, &QCheckBox::toggled, this, changed);
+    connect(fillCheckBox, &QCheckBox::toggled, this, changed);
+    connect(transparentSlider, &QSlider::valueChanged, this, changed);
+}
+
+DrawProperties CSnapshotProp::properties() const
+{
+    DrawProperties p;
+    p.frameColor = frameColor();
+    p.fillColor = fillColor();
+    p.fontColor = fontColor();
+    p.frame = isFrameChecked();
+    p.fill = isFillChecked();
+    p.frameWidth = frameWidth();
+    p.transparency = transparentValue();
+    p.fontFamily = fontFamily();
+    p.fontSize = fontSize();
+    return p;
 }
 
 bool CSnapshotProp::isShapeMode() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "annotate/DrawMode.h"
+#include "annotate/DrawProperties.h"
 
 #include <QColor>
 #include <QDialog>
@@ -17,7 +18,7 @@ class QSlider;
 
 // The one-row strip under the tool dialog where the user picks how new marks
 // look. It shows only the controls of the current tool, keeping its right
-// edge; the scene reads the getters when it creates a mark. The values go
+// edge, and tells every change as a whole set of properties. The values go
 // into AppConfig when the strip closes, the transparency at every change.
 class CSnapshotProp : public QDialog
 {
@@ -36,6 +37,11 @@ public:
     int frameWidth() const;
     int fontSize() const;
     QString fontFamily() const;
+    // All of the above at once.
+    DrawProperties properties() const;
+
+signals:
+    void propertiesChanged(const DrawProperties& properties);
 
 public slots:
     void OnTransparentValueChanged(int value);

@@ -1,5 +1,12 @@
 #include "annotate/StripGeometry.h"
 
+Qt::WindowFlags floatingWindowFlags()
+{
+    // Override-redirect: no window manager moves, resizes, decorates or
+    // restacks these windows; the view takes the keyboard itself.
+    return Qt::Dialog | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint;
+}
+
 QRect keptInside(const QRect& rect, const QRect& area)
 {
     QRect r = rect;

@@ -1,6 +1,11 @@
 #pragma once
 
 #include <QRect>
+#include <Qt>
+
+// The flags that keep the capture view and the strips above it exactly
+// where they are put, undecorated, under any window manager.
+Qt::WindowFlags floatingWindowFlags();
 
 // The rectangle moved (not resized) as little as it takes to lie inside the
 // area, as far as it fits; the floating strips use it to stay on the monitor.

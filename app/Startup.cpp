@@ -2,7 +2,7 @@
 
 #include "app/ClipboardKeeper.h"
 #include "app/MyCleanlooksStyle.h"
-#include "app/PictureFiles.h"
+#include "output/PictureFiles.h"
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
 #include "app/Vireoscape.h"
@@ -102,6 +102,11 @@ int runVireoscape(int argc, char** argv)
     }
 
     QApplication::setStyle(new CMyCleanlooksStyle);
+    // The program ends through "Exit", a termination signal or a close of the
+    // main window that does not go to the tray, never because the last
+    // visible window closed: the main window is often hidden when a
+    // snapshot's windows close.
+    QApplication::setQuitOnLastWindowClosed(false);
     quitOnTerminationSignals();
 
     int result = 0;

@@ -3,10 +3,12 @@
 #include "capture/DrawView.h"
 #include "config/AppConfig.h"
 #include "options/KeyText.h"
+#include "annotate/StripGeometry.h"
 #include "options/OptionsDialog.h"
 #include "platform/GlobalShortcut.h"
 #include "platform/ScreenGrab.h"
 #include "platform/WindowList.h"
+#include "platform/X11Connection.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 
 Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
@@ -128,11 +131,34 @@ void Vireoscape::OnTimeOut()
     m_captureView = new CDrawView(desktop, this);
     desktop = QPixmap();
     m_captureView->setWindowList(windows);
-    m_captureView->setMainWindow(this);
-    m_captureView->setWindowFlags(CDrawView::floatingWindowFlags());
+    m_captureView->setRestartKey(QKeySequence(CShortcut(AppConfig.ShortcutStartSnapshot).toString(true)));
+    connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
+    connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
+    connect(m_captureView, &CDrawView::restartRequested, this, &Vireoscape::startSnapshot);
+    m_captureView->setWindowFlags(floatingWindowFlags());
     m_captureView->show();
     m_captureView->raise();
     m_captureView->activateWindow();
+}
+
+void Vireoscape::snapshotFinished(int action)
+{
+    switch (action) {
+    case 1: // show the main window
+        showNormal();
+        break;
+    case 2: // exit: the close handling decides between the tray and the end
+        close();
+        break;
+    default: // hide to the tray
+        hide();
+        break;
+    }
+}
+
+void Vireoscape::snapshotAbandoned()
+{
+    showNormal();
 }
 
 void Vireoscape::showMainWnd()
@@ -165,8 +191,37 @@ void Vireoscape::runOptionsDialog(bool aboutPage)
     COptionsDialog dialog(this);
     if (aboutPage)
         dialog.showAboutPage();
-    if (dialog.exec() != QDialog::Accepted)
-        setupShortcuts();
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    setupShortcuts();
+    if (accepted)
+        reportUnregisteredShortcuts();
+}
+
+void Vireoscape::reportUnregisteredShortcuts()
+{
+    // Without X11 (offscreen) no hot key can be grabbed at all.
+    if (!x11Connection())
+        return;
+    const struct
+    {
+        const QString& text;
+        const CGlobalShortcut* shortcut;
+    } hotKeys[] = {
+        {AppConfig.ShortcutStartSnapshot, m_startSnapshotShortcut},
+        {AppConfig.ShortcutShowMainWnd, m_showMainWndShortcut},
+    };
+    QStringList failed;
+    for (const auto& hotKey : hotKeys) {
+        if (!hotKey.text.isEmpty() && (!hotKey.shortcut || !hotKey.shortcut->isRegistered()))
+            failed << hotKey.text;
+    }
+    if (failed.isEmpty())
+        return;
+    QMessageBox::warning(this, tr("Shortcut"),
+                         tr("The settings are saved, but these hot keys could not be registered: %1.\n"
+                            "Another program may be using them; choose other combinations.")
+                             .arg(failed.join(QLatin1String(", "))),
+                         QMessageBox::Ok);
 }
 
 void Vireoscape::OnOption()
@@ -213,4 +268,5 @@ void Vireoscape::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    QCoreApplication::exit(0);
 }

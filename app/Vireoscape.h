@@ -37,6 +37,9 @@ public slots:
     void showAbout();
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
     void OnTimeOut();
+    // What happens to this window when a snapshot ends.
+    void snapshotFinished(int action);
+    void snapshotAbandoned();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -47,6 +50,8 @@ private:
     void createTrayIcon();
     void releaseShortcuts();
     void runOptionsDialog(bool aboutPage);
+    // Names the hot keys that could not be grabbed (another program holds them).
+    void reportUnregisteredShortcuts();
     // The tray can take the window only when a tray host shows our icon.
     bool trayUsable() const;
 

@@ -3,8 +3,9 @@
 // over the view, (3) finishing to clipboard and file, (4) peak memory.
 // With --run it measures on the display it is given.
 #include "BenchSupport.h"
-#include "app/PictureFiles.h"
+#include "output/PictureFiles.h"
 #include "app/Startup.h"
+#include "annotate/StripGeometry.h"
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -82,7 +83,7 @@ int measureHere(int argc, char** argv)
     view->clock = &clock;
     desktop = QPixmap();
     view->setWindowList(windows);
-    view->setWindowFlags(CDrawView::floatingWindowFlags());
+    view->setWindowFlags(floatingWindowFlags());
     const qint64 built = clock.nsecsElapsed();
     view->show();
     const qint64 shown = clock.nsecsElapsed();

@@ -10,6 +10,7 @@
 #include "annotate/DrawTextItem.h"
 #include "annotate/SnapshotEdit.h"
 #include "app/Startup.h"
+#include "annotate/StripGeometry.h"
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -132,7 +133,7 @@ int measureHere(int argc, char** argv)
     std::printf("screen %dx%d\n", screen.width(), screen.height());
 
     auto* view = new CDrawView(grabDesktop(), nullptr);
-    view->setWindowFlags(CDrawView::floatingWindowFlags());
+    view->setWindowFlags(floatingWindowFlags());
     view->show();
     view->activateWindow();
     QCoreApplication::processEvents();

@@ -5,7 +5,7 @@
 // scrot on the same screen for comparison.
 #include "BenchSupport.h"
 
-#include "app/PictureFiles.h"
+#include "output/PictureFiles.h"
 #include "app/Startup.h"
 #include "config/AppConfig.h"
 #include "platform/ScreenGrab.h"

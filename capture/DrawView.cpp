@@ -2,13 +2,11 @@
 
 #include "annotate/SnapshotEdit.h"
 #include "annotate/SnapshotProp.h"
-#include "app/Vireoscape.h"
+#include "annotate/StripGeometry.h"
 #include "capture/EditPlacement.h"
-#include "capture/KeepRunning.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
-#include "options/KeyText.h"
 #include "platform/PointerTracker.h"
 #include "platform/WindowList.h"
 
@@ -60,16 +58,21 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     m_pointer = std::make_unique<CPointerTracker>();
 
     setGeometry(0, 0, int(std::ceil(desktop.width() / m_ratio)), int(std::ceil(desktop.height() / m_ratio)));
+
+    // The strips and the scene speak to the view; the view speaks upward.
+    CSnapshotProp* prop = m_editDialog->propDialog();
+    scene->setDrawProperties(prop->properties());
+    connect(prop, &CSnapshotProp::propertiesChanged, scene, &CSGraphicsScene::setDrawProperties);
+    connect(m_editDialog, &CSnapshotEdit::drawModeChanged, scene, &CSGraphicsScene::applyDrawMode);
+    connect(m_editDialog, &CSnapshotEdit::finishRequested, this, &CDrawView::finishSnapshot);
+    connect(m_editDialog, &CSnapshotEdit::saveRequested, this, &CDrawView::savePicture);
+    connect(m_editDialog, &CSnapshotEdit::cancelRequested, this, &CDrawView::cancelSnapshot);
+    connect(scene, &CSGraphicsScene::finishRequested, this, &CDrawView::finishSnapshot);
+    connect(scene, &CSGraphicsScene::abandonRequested, this, &CDrawView::abandonSnapshot);
+    connect(scene, &CSGraphicsScene::picked, this, &CDrawView::placeEditDialog);
 }
 
 CDrawView::~CDrawView() = default;
-
-Qt::WindowFlags CDrawView::floatingWindowFlags()
-{
-    // Override-redirect: no window manager moves, resizes, decorates or
-    // restacks these windows; the view takes the keyboard itself.
-    return Qt::Dialog | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint;
-}
 
 void CDrawView::setWindowList(const CWindowList& windows)
 {
@@ -113,19 +116,30 @@ void CDrawView::savePicture()
         s->savePicture();
 }
 
-bool CDrawView::finishSnapshot()
+void CDrawView::finishSnapshot()
 {
+    // A picture that could not be put out keeps the snapshot open.
     CSGraphicsScene* s = snapshotScene();
-    return s && s->finishSnapshot();
+    if (s && s->finishSnapshot())
+        cancelSnapshot();
+}
+
+void CDrawView::cancelSnapshot()
+{
+    endSnapshot();
+    emit finished(AppConfig.GenActionAfterFinish);
 }
 
 void CDrawView::abandonSnapshot()
 {
-    CKeepRunning keep;
-    if (m_mainWindow)
-        m_mainWindow->showNormal();
-    m_editDialog->close();
-    close();
+    endSnapshot();
+    emit abandoned();
+}
+
+void CDrawView::endSnapshot()
+{
+    m_editDialog->closeSnapshot();
+    close(); // hidden now, so that a next grab sees the desktop again
 }
 
 void CDrawView::ReselectSnapshotArea()
@@ -139,15 +153,12 @@ void CDrawView::keyPressEvent(QKeyEvent* event)
 {
     // The view's keyboard grab keeps the start-snapshot hot key from the
     // global shortcut: take it here and start over, as the hot key would.
-    const CShortcut start(AppConfig.ShortcutStartSnapshot);
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (m_mainWindow && start.isValid() && !event->isAutoRepeat() && event->key() == start.key() &&
-        modifiers == start.keyboardModifiers()) {
-        CKeepRunning keep;
-        m_editDialog->close();
-        close(); // hidden now, so that the next grab sees the desktop again
-        m_mainWindow->startSnapshot();
+    if (!m_restartKey.isEmpty() && !event->isAutoRepeat() &&
+        QKeyCombination(modifiers, Qt::Key(event->key())) == m_restartKey[0]) {
+        endSnapshot();
+        emit restartRequested();
         return;
     }
     QGraphicsView::keyPressEvent(event);
@@ -228,6 +239,8 @@ void CDrawView::mouseMoveEvent(QMouseEvent* event)
 void CDrawView::mouseReleaseEvent(QMouseEvent* event)
 {
     sendToScene(QEvent::GraphicsSceneMouseRelease, event);
+    if (isVisible())
+        raiseToolDialogs();
 }
 
 void CDrawView::mouseDoubleClickEvent(QMouseEvent* event)

@@ -3,6 +3,7 @@
 #include <QGraphicsView>
 #include <QEvent>
 #include <QHash>
+#include <QKeySequence>
 
 #include <memory>
 
@@ -10,11 +11,12 @@ class CPointerTracker;
 class CSGraphicsScene;
 class CWindowList;
 class CSnapshotEdit;
-class Vireoscape;
 
-// The full-desktop window of one snapshot: shows the frozen desktop through
-// the selection scene, owns the floating tool strip and forwards its buttons
-// to the scene.
+// One snapshot: the full-desktop window that shows the frozen desktop through
+// the selection scene, with the floating tool strip and its property strip.
+// It joins the strips to the scene and tells its owner how the snapshot
+// ended: finished (with the after-finish action), abandoned, or to be
+// started over.
 class CDrawView : public QGraphicsView
 {
     Q_OBJECT
@@ -22,16 +24,13 @@ public:
     CDrawView(const QPixmap& desktop, QWidget* parent);
     ~CDrawView() override;
 
-    // The flags that keep the view (and the strips above it) exactly where
-    // we put them, undecorated, under any window manager.
-    static Qt::WindowFlags floatingWindowFlags();
-
     // The windows as they were when the desktop was grabbed; the pick before
     // the first press highlights the one under the pointer.
     void setWindowList(const CWindowList& windows);
 
-    void setMainWindow(Vireoscape* window) { m_mainWindow = window; }
-    Vireoscape* mainWindow() const { return m_mainWindow; }
+    // The start-snapshot hot key, which the view's keyboard grab keeps from
+    // the global shortcut: pressed here, it starts the snapshot over.
+    void setRestartKey(const QKeySequence& key) { m_restartKey = key; }
     CSnapshotEdit* editDialog() const { return m_editDialog; }
     CSGraphicsScene* snapshotScene() const;
 
@@ -46,14 +45,27 @@ public:
     void placeEditDialog(const QRectF& selection);
     // Takes the keyboard for the view (again).
     void takeKeyboard();
+    // Asks for a file name and saves the picture; the snapshot goes on.
     void savePicture();
-    bool finishSnapshot();
-    // Ends the snapshot without output: the main window comes back first,
-    // then the strips and the view close.
+    // Puts the picture out as the settings say and ends the snapshot, unless
+    // that failed.
+    void finishSnapshot();
+    // Ends the snapshot without output, as Cancel.
+    void cancelSnapshot();
+    // Ends the snapshot without output, as Escape on the desktop.
     void abandonSnapshot();
 
 public slots:
     void ReselectSnapshotArea();
+
+signals:
+    // The snapshot ended through OK or Cancel; `action` is what the settings
+    // say happens to the main window now.
+    void finished(int action);
+    // The snapshot was dropped with Escape.
+    void abandoned();
+    // The start-snapshot key was pressed during the snapshot.
+    void restartRequested();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -75,8 +87,11 @@ private:
     // view's own translation works in whole logical pixels.
     void sendToScene(QEvent::Type type, QMouseEvent* event);
 
-    Vireoscape* m_mainWindow = nullptr;
+    // Closes the strips and the view.
+    void endSnapshot();
+
     CSnapshotEdit* m_editDialog = nullptr;
+    QKeySequence m_restartKey;
     qreal m_ratio = 1.0;
     std::unique_ptr<CPointerTracker> m_pointer;
     QHash<int, QPointF> m_buttonDownScenePos;

@@ -1,10 +1,10 @@
-#include "app/PictureFiles.h"
+#include "output/PictureFiles.h"
 #include "capture/AboveView.h"
-#include "capture/DrawView.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 
 #include <QFileDialog>
+#include <QGraphicsView>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -20,7 +20,7 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, 
 
 bool CSGraphicsScene::savePicture()
 {
-    CDrawView* view = drawView();
+    QGraphicsView* view = drawView();
     QFileDialog dialog(view, tr("Save"), AppConfig.LastOpenFileName,
                        tr("Image file(*.png *.jpg *.bmp *.xbm)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -1,13 +1,12 @@
 #include "capture/SGraphicsScene.h"
 
 #include "annotate/DrawPolygonItem.h"
-#include "annotate/SnapshotEdit.h"
-#include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
 
 #include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSceneWheelEvent>
 #include <QGraphicsTextItem>
+#include <QGraphicsView>
 #include <QKeyEvent>
 
 #include <cmath>
@@ -43,33 +42,15 @@ CSGraphicsScene::CSGraphicsScene(const QPixmap& desktop, QObject* parent) : QGra
     addItem(m_backgroundItem);
 }
 
-CDrawView* CSGraphicsScene::drawView() const
+QGraphicsView* CSGraphicsScene::drawView() const
 {
     const QList<QGraphicsView*> all = views();
-    return all.isEmpty() ? nullptr : qobject_cast<CDrawView*>(all.first());
-}
-
-CSnapshotEdit* CSGraphicsScene::editDialog() const
-{
-    CDrawView* view = drawView();
-    return view ? view->editDialog() : nullptr;
-}
-
-CSnapshotProp* CSGraphicsScene::propDialog() const
-{
-    CSnapshotEdit* edit = editDialog();
-    return edit ? edit->propDialog() : nullptr;
-}
-
-DrawMode CSGraphicsScene::drawMode() const
-{
-    CSnapshotEdit* edit = editDialog();
-    return edit ? edit->drawMode() : DrawMode::None;
+    return all.isEmpty() ? nullptr : all.first();
 }
 
 bool CSGraphicsScene::snapshotShown() const
 {
-    CDrawView* view = drawView();
+    QGraphicsView* view = drawView();
     return view && view->isVisible();
 }
 
@@ -102,8 +83,9 @@ void CSGraphicsScene::clearAll()
     m_polygonPoints.clear();
 }
 
-void CSGraphicsScene::applyDrawMode()
+void CSGraphicsScene::applyDrawMode(DrawMode mode)
 {
+    m_drawMode = mode;
     if (auto* text = dynamic_cast<QGraphicsTextItem*>(m_currentItem)) {
         text->setTextInteractionFlags(Qt::NoTextInteraction);
         if (text->toPlainText().isEmpty())
@@ -114,7 +96,6 @@ void CSGraphicsScene::applyDrawMode()
     m_polygonPoints.clear();
     m_currentItem = nullptr;
 
-    const DrawMode mode = drawMode();
     const QList<QGraphicsItem*> all = items();
     for (QGraphicsItem* item : all) {
         if (item == m_backgroundItem)
@@ -172,8 +153,7 @@ void CSGraphicsScene::keyReleaseEvent(QKeyEvent* event)
         deleteCurrentItem();
         return;
     }
-    if (CDrawView* view = drawView())
-        view->abandonSnapshot();
+    emit abandonRequested();
 }
 
 void CSGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)
@@ -195,7 +175,7 @@ void CSGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)
 void CSGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsScene::mouseMoveEvent(event);
-    CDrawView* view = drawView();
+    QGraphicsView* view = drawView();
     if (m_detectingWindows) {
         // Scene positions are root-window pixels, exact also on a scaled
         // display (the screen position is in rounded logical pixels).
@@ -223,19 +203,17 @@ void CSGraphicsScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
     // tool strip back.
     if (!snapshotShown())
         return;
-    CDrawView* view = drawView();
     const DrawMode mode = drawMode();
     if (mode == DrawMode::None) {
         if (m_leftPress) {
             m_leftPress = false;
             if (longEnough(m_pressPoint, event->scenePos()))
                 m_backgroundItem->setSelectionRect(spannedRect(m_pressPoint, event->scenePos()));
-            view->placeEditDialog(m_backgroundItem->selectionRect());
+            emit picked(m_backgroundItem->selectionRect());
         }
     } else if (isDrawingMode(mode)) {
         toolRelease(event, mode);
     }
-    view->raiseToolDialogs();
 }
 
 void CSGraphicsScene::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
@@ -246,10 +224,8 @@ void CSGraphicsScene::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
     const DrawMode mode = drawMode();
     if (isDrawingMode(mode) && toolDoubleClick(event, mode))
         return;
-    if (event->buttons().testFlag(Qt::LeftButton)) {
-        if (CSnapshotEdit* edit = editDialog())
-            edit->OnBtnOk();
-    }
+    if (event->buttons().testFlag(Qt::LeftButton))
+        emit finishRequested();
 }
 
 void CSGraphicsScene::wheelEvent(QGraphicsSceneWheelEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "annotate/DrawMode.h"
+#include "annotate/DrawProperties.h"
 
 #include <QGraphicsScene>
 #include <QImage>
@@ -8,15 +9,15 @@
 
 #include <functional>
 
-class CDrawView;
 class CSGraphicsPixmapItem;
-class CSnapshotEdit;
-class CSnapshotProp;
 class QGraphicsItem;
+class QGraphicsView;
 
 // The scene behind the capture view: the frozen desktop as background, the
 // picking of the area while no tool is chosen, the window under the pointer
-// before the first press, and the drawing tools once one is chosen.
+// before the first press, and the drawing tools once one is chosen. It knows
+// nothing of the windows around it: the tool and the look of new marks are
+// handed in, and picks, finishing and abandoning go out as signals.
 class CSGraphicsScene : public QGraphicsScene
 {
     Q_OBJECT
@@ -29,9 +30,12 @@ public:
 
     // Removes and deletes every mark and empties the selection.
     void clearAll();
-    // Ends the item in progress and sets the marks' flags for the tool
-    // dialog's current mode.
-    void applyDrawMode();
+    // Takes the tool: ends the item in progress and sets the marks' flags.
+    void applyDrawMode(DrawMode mode);
+    DrawMode drawMode() const { return m_drawMode; }
+    // The look of the marks created from now on.
+    void setDrawProperties(const DrawProperties& properties) { m_properties = properties; }
+    const DrawProperties& drawProperties() const { return m_properties; }
     // The selection with its marks, exactly as the user sees it but without
     // veil, label or crosshair; the whole desktop when nothing is selected.
     QImage renderSelection();
@@ -50,11 +54,16 @@ public:
     QPolygonF polygonPoints() const { return m_polygonPoints; }
     bool isDetectingWindows() const { return m_detectingWindows; }
 
-    CDrawView* drawView() const;
-    CSnapshotEdit* editDialog() const;
-    CSnapshotProp* propDialog() const;
-    // The tool dialog's mode; None while the scene is not shown by a view.
-    DrawMode drawMode() const;
+    // The view that shows the scene, if any.
+    QGraphicsView* drawView() const;
+
+signals:
+    // A pick ended with this selection (a click or a drag).
+    void picked(const QRectF& selection);
+    // A left double click outside any item in progress: the user is done.
+    void finishRequested();
+    // Escape with nothing in progress: the user drops the snapshot.
+    void abandonRequested();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -80,6 +89,8 @@ private:
     // Whether mouse input still belongs to a running snapshot.
     bool snapshotShown() const;
 
+    DrawMode m_drawMode = DrawMode::None;
+    DrawProperties m_properties;
     QGraphicsItem* m_currentItem = nullptr;
     CSGraphicsPixmapItem* m_backgroundItem = nullptr;
     QPointF m_pressPoint;

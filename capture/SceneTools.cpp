@@ -3,44 +3,37 @@
 #include "annotate/DrawPolygonItem.h"
 #include "annotate/DrawRectItem.h"
 #include "annotate/DrawTextItem.h"
-#include "annotate/SnapshotProp.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 
 #include <QGraphicsSceneMouseEvent>
 
 // The drawing tools' handling of presses, moves, releases and double clicks
-// lives here. A new mark takes its look from the property strip at the press
-// that creates it; later changes in the strip leave it alone.
+// lives here. A new mark takes its look from the drawing properties at the
+// press that creates it; later changes leave it alone.
 
 namespace {
 
-QColor withTransparency(QColor color, int percent)
+QPen markPen(const DrawProperties& look)
 {
-    color.setAlpha(percent * 255 / 100);
-    return color;
-}
-
-QPen markPen(const CSnapshotProp& prop)
-{
-    QPen pen(withTransparency(prop.frameColor(), prop.transparentValue()));
-    pen.setWidth(prop.frameWidth());
+    QPen pen(look.withTransparency(look.frameColor));
+    pen.setWidth(look.frameWidth);
     return pen;
 }
 
 // Rectangles, ellipses and polygons get an outline only when the strip's
 // frame box says so; lines and strokes are all outline.
-QPen shapePen(const CSnapshotProp& prop)
+QPen shapePen(const DrawProperties& look)
 {
-    QPen pen = markPen(prop);
-    if (!prop.isFrameChecked())
+    QPen pen = markPen(look);
+    if (!look.frame)
         pen.setStyle(Qt::NoPen);
     return pen;
 }
 
-QBrush markBrush(const CSnapshotProp& prop)
+QBrush markBrush(const DrawProperties& look)
 {
-    return QBrush(withTransparency(prop.fillColor(), prop.transparentValue()), Qt::SolidPattern);
+    return QBrush(look.withTransparency(look.fillColor), Qt::SolidPattern);
 }
 
 bool isLineMode(DrawMode mode)
@@ -70,9 +63,7 @@ void setBoxRect(QGraphicsItem* item, const QRectF& rect)
 
 void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
 {
-    const CSnapshotProp* prop = propDialog();
-    if (!prop)
-        return;
+    const DrawProperties& look = m_properties;
     const bool left = event->buttons().testFlag(Qt::LeftButton);
     const QPointF pos = event->scenePos();
 
@@ -85,7 +76,7 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
         if (isLineMode(mode)) {
             auto* line = new CDrawLineItem;
             line->shadow = AppConfig.SnapshotShadow;
-            line->setPen(markPen(*prop));
+            line->setPen(markPen(look));
             line->setLine(QLineF(pos, pos));
             addItem(line);
             line->arrow = mode == DrawMode::LineArrow;
@@ -93,19 +84,19 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
         } else if (mode == DrawMode::Rectangle) {
             auto* box = new CDrawRectItem;
             box->shadow = AppConfig.SnapshotShadow;
-            box->setPen(shapePen(*prop));
-            box->setBrush(markBrush(*prop));
+            box->setPen(shapePen(look));
+            box->setBrush(markBrush(look));
             box->setRect(pos.x(), pos.y(), 1.0, 1.0);
-            box->setFilled(prop->isFillChecked());
+            box->setFilled(look.fill);
             addItem(box);
             m_currentItem = box;
         } else {
             auto* ellipse = new CDrawEllipseItem;
             ellipse->shadow = AppConfig.SnapshotShadow;
-            ellipse->setPen(shapePen(*prop));
-            ellipse->setBrush(markBrush(*prop));
+            ellipse->setPen(shapePen(look));
+            ellipse->setBrush(markBrush(look));
             ellipse->setRect(pos.x(), pos.y(), 1.0, 1.0);
-            ellipse->setFilled(prop->isFillChecked());
+            ellipse->setFilled(look.fill);
             addItem(ellipse);
             m_currentItem = ellipse;
         }
@@ -129,9 +120,9 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
             polygon = new CDrawPolygonItem;
             polygon->shadow = AppConfig.SnapshotShadow;
             addItem(polygon);
-            polygon->setPen(mode == DrawMode::Draw ? markPen(*prop) : shapePen(*prop));
-            polygon->setBrush(markBrush(*prop));
-            polygon->setFilled(prop->isFillChecked());
+            polygon->setPen(mode == DrawMode::Draw ? markPen(look) : shapePen(look));
+            polygon->setBrush(markBrush(look));
+            polygon->setFilled(look.fill);
             polygon->setFreehand(mode == DrawMode::Draw);
             m_polygonPoints.clear();
             m_polygonPoints << pos << pos;
@@ -149,14 +140,13 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
         auto* text = new CDrawTextItem;
         text->shadow = AppConfig.SnapshotShadow;
         addItem(text);
-        const int percent = prop->transparentValue();
-        text->setFillColor(withTransparency(prop->fillColor(), percent));
-        text->setFrameColor(withTransparency(prop->frameColor(), percent));
-        text->setFilled(prop->isFillChecked());
-        text->setFrame(prop->isFrameChecked());
-        text->setFrameWidth(prop->frameWidth());
-        text->setDefaultTextColor(withTransparency(prop->fontColor(), percent));
-        text->setFont(QFont(prop->fontFamily(), prop->fontSize(), -1, false));
+        text->setFillColor(look.withTransparency(look.fillColor));
+        text->setFrameColor(look.withTransparency(look.frameColor));
+        text->setFilled(look.fill);
+        text->setFrame(look.frame);
+        text->setFrameWidth(look.frameWidth);
+        text->setDefaultTextColor(look.withTransparency(look.fontColor));
+        text->setFont(QFont(look.fontFamily, look.fontSize, -1, false));
         text->setPos(pos);
         text->setTextInteractionFlags(Qt::TextEditorInteraction);
         text->setFocus(Qt::OtherFocusReason);

@@ -1,17 +1,13 @@
 #include "options/OptionsDialog.h"
 
-#include "app/Vireoscape.h"
 #include "config/AppConfig.h"
 #include "options/AboutPage.h"
 #include "options/GeneralPage.h"
 #include "options/ShortcutList.h"
 #include "options/SnapshotPage.h"
-#include "platform/GlobalShortcut.h"
-#include "platform/X11Connection.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -127,41 +123,11 @@ void COptionsDialog::OnOK()
     snapshotPage->saveSettings();
     shortcutPage->saveSettings();
     AppConfig.save();
-    if (auto* mainWindow = qobject_cast<Vireoscape*>(parent())) {
-        mainWindow->setupShortcuts();
-        reportUnregisteredShortcuts(*mainWindow);
-    }
+    // The owner registers the hot keys anew once the dialog is accepted.
     accept();
 }
 
 void COptionsDialog::OnCancel()
 {
     reject();
-}
-
-void COptionsDialog::reportUnregisteredShortcuts(const Vireoscape& mainWindow)
-{
-    // Without X11 (offscreen) no hot key can be grabbed at all.
-    if (!x11Connection())
-        return;
-    const struct
-    {
-        const QString& text;
-        const CGlobalShortcut* shortcut;
-    } hotKeys[] = {
-        {AppConfig.ShortcutStartSnapshot, mainWindow.startSnapshotShortcut()},
-        {AppConfig.ShortcutShowMainWnd, mainWindow.showMainWndShortcut()},
-    };
-    QStringList failed;
-    for (const auto& hotKey : hotKeys) {
-        if (!hotKey.text.isEmpty() && (!hotKey.shortcut || !hotKey.shortcut->isRegistered()))
-            failed << hotKey.text;
-    }
-    if (failed.isEmpty())
-        return;
-    QMessageBox::warning(this, tr("Shortcut"),
-                         tr("The settings are saved, but these hot keys could not be registered: %1.\n"
-                            "Another program may be using them; choose other combinations.")
-                             .arg(failed.join(QLatin1String(", "))),
-                         QMessageBox::Ok);
 }

@@ -9,11 +9,11 @@ class CGeneralPage;
 class CSnapshotPage;
 class CShortcutPage;
 class CAboutPage;
-class Vireoscape;
 
 // The modal settings dialog: an icon list of the pages General, Snapshot,
 // Shortcut and About beside the current page, and "Default", "Cancel", "OK".
-// Nothing reaches the settings before "OK".
+// Nothing reaches the settings before "OK", which stores and saves them and
+// accepts the dialog; the owner then registers the hot keys anew.
 class COptionsDialog : public QDialog
 {
     Q_OBJECT
@@ -34,9 +34,6 @@ public slots:
 
 private:
     void createIcons();
-    // Tells the user about hot keys that could not be grabbed (another
-    // program holds the combination).
-    void reportUnregisteredShortcuts(const Vireoscape& mainWindow);
 
     QListWidgetItem* aboutItem = nullptr;
     QListWidget* contentsWidget;

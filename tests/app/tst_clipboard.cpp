@@ -1,6 +1,6 @@
 // The clipboard as other programs see it, under a private X server.
 #include "app/ClipboardKeeper.h"
-#include "app/PictureFiles.h"
+#include "output/PictureFiles.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/PictureFiles.h"
+#include "output/PictureFiles.h"
 #include "app/Startup.h"
 #include "config/AppConfig.h"
 

@@ -3,6 +3,7 @@
 #include "annotate/SnapshotProp.h"
 #include "app/Startup.h"
 #include "app/Vireoscape.h"
+#include "annotate/StripGeometry.h"
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -259,8 +260,9 @@ void TestSelectionScene::escapeWithoutItemEndsSnapshot()
     delete m_view;
     Vireoscape mainWindow;
     m_view = new CDrawView(m_desktop, &mainWindow);
-    m_view->setMainWindow(&mainWindow);
-    m_view->setWindowFlags(CDrawView::floatingWindowFlags());
+    QObject::connect(m_view, &CDrawView::finished, &mainWindow, &Vireoscape::snapshotFinished);
+    QObject::connect(m_view, &CDrawView::abandoned, &mainWindow, &Vireoscape::snapshotAbandoned);
+    m_view->setWindowFlags(floatingWindowFlags());
     m_scene = m_view->snapshotScene();
     m_view->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_view));

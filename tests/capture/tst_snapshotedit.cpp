@@ -3,6 +3,7 @@
 #include "annotate/SnapshotProp.h"
 #include "app/Startup.h"
 #include "app/Vireoscape.h"
+#include "annotate/StripGeometry.h"
 #include "capture/DrawView.h"
 #include "config/AppConfig.h"
 
@@ -108,8 +109,9 @@ void TestSnapshotEdit::init()
     QPixmap desktop(800, 600);
     desktop.fill(Qt::darkCyan);
     m_view = new CDrawView(desktop, m_main);
-    m_view->setMainWindow(m_main);
-    m_view->setWindowFlags(CDrawView::floatingWindowFlags());
+    QObject::connect(m_view, &CDrawView::finished, m_main, &Vireoscape::snapshotFinished);
+    QObject::connect(m_view, &CDrawView::abandoned, m_main, &Vireoscape::snapshotAbandoned);
+    m_view->setWindowFlags(floatingWindowFlags());
     m_view->show();
     QVERIFY(m_view->isVisible());
     m_edit = m_view->editDialog();

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+// How new marks look, as the property strip shows it: the scene's tools take
+// a copy at every change and read it at the press that creates a mark.
+struct DrawProperties
+{
+    QColor frameColor; // the outline of shapes, the line of line tools
+    QColor fillColor;
+    QColor fontColor;
+    bool frame = false;
+    bool fill = true;
+    int frameWidth = 2;
+    int transparency = 100; // percent of opacity, 5..100
+    QString fontFamily;
+    int fontSize = 16;
+
+    // A colour with the alpha of the transparency: percent * 255 / 100.
+    QColor withTransparency(QColor color) const
+    {
+        color.setAlpha(transparency * 255 / 100);
+        return color;
+    }
+};
