@@ -1,6 +1,7 @@
 #include "options/ShortcutList.h"
 
 #include "config/AppConfig.h"
+#include "platform/PhysicalKey.h"
 
 #include <QKeyEvent>
 #include <QVBoxLayout>
@@ -87,9 +88,11 @@ void CShortcutList::keyPressEvent(QKeyEvent* event)
         QTableWidget::keyPressEvent(event);
         return;
     }
-    m_heldKeys.insert(event->key());
+    // The key itself, not what Shift makes of it: Shift+7 is 7, not "&".
+    const int key = physicalKey(*event);
+    m_heldKeys.insert(key);
     pendingShortcut.setModifiers(event->modifiers());
-    pendingShortcut.setKey(event->key());
+    pendingShortcut.setKey(key);
     setShortcutText(currentRow(), pendingShortcut.toString(false));
     event->accept();
 }
@@ -98,7 +101,7 @@ void CShortcutList::keyReleaseEvent(QKeyEvent* event)
 {
     if (currentRow() < 0)
         return;
-    if (m_heldKeys.remove(event->key()) && !pendingShortcut.isValid())
+    if (m_heldKeys.remove(physicalKey(*event)) && !pendingShortcut.isValid())
         setShortcutText(currentRow(), QString());
     event->accept();
 }

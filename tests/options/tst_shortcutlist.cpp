@@ -1,7 +1,9 @@
 #include "config/AppConfig.h"
 #include "options/ShortcutList.h"
+#include "support/TestSupport.h"
 
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QtTest>
 
 // Key events carry the modifier state from before the key, as X11 sends it;
@@ -14,6 +16,10 @@ private slots:
     void loadAndSave_data();
     void loadAndSave();
     void captureAccumulates();
+    void onePress_data();
+    void onePress();
+    void keyboardPress_data();
+    void keyboardPress();
     void noCurrentRowChangesNothing();
     void cellsAreNotEditable();
     void releaseOfUncapturedKeyKeepsCell_data();
@@ -105,6 +111,98 @@ void TestShortcutList::captureAccumulates()
     QCOMPARE(AppConfig.ShortcutStartSnapshot, QStringLiteral("Alt + S"));
 }
 
+void TestShortcutList::onePress_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("fresh");     // the cell after the press and release in a new list
+    QTest::addColumn<QString>("afterAltS"); // the same after Alt + S was captured first
+    const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    // Shifted digits arrive as the characters of a US keyboard.
+    QTest::newRow("Ctrl+Shift+7 arrives as &") << int(Qt::Key_Ampersand) << ctrlShift << "Shift + Ctrl + 7"
+                                               << "Shift + Ctrl + 7";
+    QTest::newRow("Alt+Shift+0 arrives as )")
+        << int(Qt::Key_ParenRight) << int(Qt::AltModifier | Qt::ShiftModifier) << "Shift + Alt + 0"
+        << "Shift + Alt + 0";
+    QTest::newRow("Meta+Shift+2 arrives as @")
+        << int(Qt::Key_At) << int(Qt::MetaModifier | Qt::ShiftModifier) << "Meta + Shift + 2"
+        << "Meta + Shift + 2";
+    QTest::newRow("Ctrl with a key outside the key set")
+        << int(Qt::Key_Space) << int(Qt::ControlModifier) << ""
+        << "Ctrl + S";
+}
+
+void TestShortcutList::onePress()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, fresh);
+    QFETCH(QString, afterAltS);
+    AppConfig.ShortcutStartSnapshot = QStringLiteral("Ctrl + F2");
+    CShortcutPage page;
+    auto* list = page.findChild<CShortcutList*>();
+    list->setCurrentCell(1, 1);
+    // QTest presses and releases the modifier keys too.
+    QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::keyRelease(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(cell(*list, 1), fresh);
+
+    QTest::keyPress(list, Qt::Key_S, Qt::AltModifier);
+    QTest::keyRelease(list, Qt::Key_S, Qt::AltModifier);
+    QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::keyRelease(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(cell(*list, 1), afterAltS);
+    page.saveSettings();
+    QCOMPARE(AppConfig.ShortcutStartSnapshot, afterAltS);
+    QCOMPARE(AppConfig.ShortcutShowMainWnd, QStringLiteral("Alt + E"));
+}
+
+void TestShortcutList::keyboardPress_data()
+{
+    QTest::addColumn<QString>("keymap"); // an xmodmap expression; empty: the server's US keyboard
+    QTest::addColumn<QString>("keys");   // as xdotool presses them
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Shift+7 types & (US)") << ""
+                                          << "ctrl+shift+7"
+                                          << "Shift + Ctrl + 7";
+    QTest::newRow("Shift+7 types / (German)") << "keysym 7 = 7 slash"
+                                              << "ctrl+shift+7"
+                                              << "Shift + Ctrl + 7";
+    QTest::newRow("Shift+0 types = (German)") << "keysym 0 = 0 equal"
+                                              << "alt+shift+0"
+                                              << "Shift + Alt + 0";
+    QTest::newRow("Shift with a letter") << ""
+                                         << "super+shift+q"
+                                         << "Meta + Shift + Q";
+    QTest::newRow("Shift with a function key") << ""
+                                               << "shift+ctrl+F9"
+                                               << "Shift + Ctrl + F9";
+}
+
+void TestShortcutList::keyboardPress()
+{
+    QFETCH(QString, keymap);
+    QFETCH(QString, keys);
+    QFETCH(QString, shown);
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs an X server");
+    using TestSupport::runTool;
+    const QByteArray savedKeymap = runTool(QStringLiteral("xmodmap"), {QStringLiteral("-pke")}).out;
+    QVERIFY(!savedKeymap.isEmpty());
+    const auto restore =
+        qScopeGuard([&] { runTool(QStringLiteral("xmodmap"), {QStringLiteral("-")}, 20000, savedKeymap); });
+    if (!keymap.isEmpty())
+        QCOMPARE(runTool(QStringLiteral("xmodmap"), {QStringLiteral("-e"), keymap}).exitCode, 0);
+
+    CShortcutList list;
+    list.show();
+    list.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&list));
+    list.setCurrentCell(1, 1);
+    QCOMPARE(runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}).exitCode, 0);
+    QTRY_COMPARE(cell(list, 1), shown);
+}
+
 void TestShortcutList::noCurrentRowChangesNothing()
 {
     CShortcutList list;
@@ -162,6 +260,7 @@ void TestShortcutList::keyboardNavigation()
     list->move(0, 40);
     after->move(0, 300);
     window.show();
+    window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     before->setFocus();
     // The Tab press moves the focus; its release arrives at the list.
