@@ -2,6 +2,7 @@
 #include "options/ShortcutList.h"
 #include "support/TestSupport.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QtTest>
@@ -52,8 +53,12 @@ void TestShortcutList::loadAndSave_data()
                                                    << "Alt + S";
     QTest::newRow("modifier order is fixed") << "Alt + Shift + Meta + Ctrl + 9"
                                              << "Meta + Shift + Ctrl + Alt + 9";
-    QTest::newRow("a key alone") << "S"
-                                 << "S";
+    QTest::newRow("a letter alone types text") << "S"
+                                               << "";
+    QTest::newRow("Shift with a digit types text") << "Shift + 7"
+                                                   << "";
+    QTest::newRow("a function key alone") << "F4"
+                                          << "F4";
     QTest::newRow("lower case is not a shortcut") << "alt + s"
                                                   << "";
     QTest::newRow("modifiers only are not a shortcut") << "Ctrl + Alt"
@@ -103,8 +108,8 @@ void TestShortcutList::captureAccumulates()
     QTest::keyRelease(&list, Qt::Key_Control, Qt::ControlModifier);
     QCOMPARE(cell(list, 0), QStringLiteral("Ctrl + S"));
     // Keys outside the key set keep the last key; function keys replace it.
-    QTest::keyPress(&list, Qt::Key_Escape, Qt::ShiftModifier);
-    QCOMPARE(cell(list, 0), QStringLiteral("Shift + S"));
+    QTest::keyPress(&list, Qt::Key_Escape, Qt::ShiftModifier | Qt::ControlModifier);
+    QCOMPARE(cell(list, 0), QStringLiteral("Shift + Ctrl + S"));
     QTest::keyPress(&list, Qt::Key_F12, Qt::MetaModifier | Qt::ControlModifier);
     list.saveSettings();
     QCOMPARE(AppConfig.ShortcutShowMainWnd, QStringLiteral("Meta + Ctrl + F12"));
@@ -117,19 +122,60 @@ void TestShortcutList::onePress_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("fresh");     // the cell after the press and release in a new list
     QTest::addColumn<QString>("afterAltS"); // the same after Alt + S was captured first
+    QTest::addColumn<QString>("refused");   // the combination the page's note names; empty: none
+    const int shift = Qt::ShiftModifier;
     const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
     // Shifted digits arrive as the characters of a US keyboard.
     QTest::newRow("Ctrl+Shift+7 arrives as &") << int(Qt::Key_Ampersand) << ctrlShift << "Shift + Ctrl + 7"
-                                               << "Shift + Ctrl + 7";
+                                               << "Shift + Ctrl + 7"
+                                               << "";
     QTest::newRow("Alt+Shift+0 arrives as )")
         << int(Qt::Key_ParenRight) << int(Qt::AltModifier | Qt::ShiftModifier) << "Shift + Alt + 0"
-        << "Shift + Alt + 0";
+        << "Shift + Alt + 0"
+        << "";
     QTest::newRow("Meta+Shift+2 arrives as @")
         << int(Qt::Key_At) << int(Qt::MetaModifier | Qt::ShiftModifier) << "Meta + Shift + 2"
-        << "Meta + Shift + 2";
+        << "Meta + Shift + 2"
+        << "";
+    QTest::newRow("a function key alone") << int(Qt::Key_F5) << 0 << "F5"
+                                          << "F5"
+                                          << "";
+    QTest::newRow("Shift with a function key") << int(Qt::Key_F5) << shift << "Shift + F5"
+                                               << "Shift + F5"
+                                               << "";
     QTest::newRow("Ctrl with a key outside the key set")
         << int(Qt::Key_Space) << int(Qt::ControlModifier) << ""
-        << "Ctrl + S";
+        << "Ctrl + S"
+        << "";
+    // Combinations that only type text leave the row as it was.
+    QTest::newRow("a letter alone") << int(Qt::Key_S) << 0 << "Ctrl + F2"
+                                    << "Alt + S"
+                                    << "S";
+    QTest::newRow("Shift+7 arrives as &") << int(Qt::Key_Ampersand) << shift << "Ctrl + F2"
+                                          << "Alt + S"
+                                          << "Shift + 7";
+    QTest::newRow("Shift with punctuation") << int(Qt::Key_Question) << shift << "Ctrl + F2"
+                                            << "Alt + S"
+                                            << "Shift + ?";
+    QTest::newRow("keypad digit") << int(Qt::Key_5) << int(Qt::KeypadModifier) << "Ctrl + F2"
+                                  << "Alt + S"
+                                  << "5";
+    QTest::newRow("Space") << int(Qt::Key_Space) << 0 << "Ctrl + F2"
+                           << "Alt + S"
+                           << "Space";
+    QTest::newRow("Return") << int(Qt::Key_Return) << 0 << "Ctrl + F2"
+                            << "Alt + S"
+                            << "Return";
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << 0 << "Ctrl + F2"
+                               << "Alt + S"
+                               << "Backspace";
+    QTest::newRow("Escape with Shift") << int(Qt::Key_Escape) << shift << "Ctrl + F2"
+                                       << "Alt + S"
+                                       << "Shift + Esc";
+    // Shift alone is no modifier: with the pending S it would type "S".
+    QTest::newRow("Shift after a key") << int(Qt::Key_Shift) << 0 << ""
+                                       << "Alt + S"
+                                       << "Shift + S";
 }
 
 void TestShortcutList::onePress()
@@ -138,9 +184,12 @@ void TestShortcutList::onePress()
     QFETCH(int, modifiers);
     QFETCH(QString, fresh);
     QFETCH(QString, afterAltS);
+    QFETCH(QString, refused);
     AppConfig.ShortcutStartSnapshot = QStringLiteral("Ctrl + F2");
     CShortcutPage page;
     auto* list = page.findChild<CShortcutList*>();
+    auto* note = page.findChild<QLabel*>(QStringLiteral("shortcutNote"));
+    QVERIFY(note && note->isHidden());
     list->setCurrentCell(1, 1);
     // QTest presses and releases the modifier keys too.
     QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -149,7 +198,12 @@ void TestShortcutList::onePress()
 
     QTest::keyPress(list, Qt::Key_S, Qt::AltModifier);
     QTest::keyRelease(list, Qt::Key_S, Qt::AltModifier);
+    QVERIFY(note->isHidden());
     QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(note->isHidden(), refused.isEmpty());
+    if (!refused.isEmpty())
+        QVERIFY2(note->text().contains(QLatin1Char('"') + refused + QLatin1Char('"')),
+                 qPrintable(note->text()));
     QTest::keyRelease(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(cell(*list, 1), afterAltS);
     page.saveSettings();
@@ -177,6 +231,9 @@ void TestShortcutList::keyboardPress_data()
     QTest::newRow("Shift with a function key") << ""
                                                << "shift+ctrl+F9"
                                                << "Shift + Ctrl + F9";
+    QTest::newRow("Shift+7 alone types text") << "keysym 7 = 7 slash"
+                                              << "shift+7"
+                                              << "Alt + S";
 }
 
 void TestShortcutList::keyboardPress()
@@ -199,8 +256,10 @@ void TestShortcutList::keyboardPress()
     list.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&list));
     list.setCurrentCell(1, 1);
+    QSignalSpy presses(&list, &CShortcutList::noteChanged);
     QCOMPARE(runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}).exitCode, 0);
-    QTRY_COMPARE(cell(list, 1), shown);
+    QTRY_COMPARE(presses.count(), int(keys.count(QLatin1Char('+'))) + 1);
+    QCOMPARE(cell(list, 1), shown);
 }
 
 void TestShortcutList::noCurrentRowChangesNothing()
@@ -289,7 +348,7 @@ void TestShortcutList::restoreDefaultsKeepsPending()
     CShortcutPage page;
     auto* list = page.findChild<CShortcutList*>();
     list->setCurrentCell(1, 1);
-    QTest::keyPress(list, Qt::Key_K, Qt::ShiftModifier);
+    QTest::keyPress(list, Qt::Key_K, Qt::ShiftModifier | Qt::AltModifier);
     page.restoreDefaults();
     QCOMPARE(cell(*list, 0), QStringLiteral("Alt + E"));
     QCOMPARE(cell(*list, 1), QStringLiteral("Alt + S"));
