@@ -1,8 +1,12 @@
 #include "options/ShortcutList.h"
 
 #include "config/AppConfig.h"
+#include "platform/GlobalShortcut.h"
+#include "platform/PhysicalKey.h"
 
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
 #include <QVBoxLayout>
 
 namespace {
@@ -11,12 +15,31 @@ constexpr int kShowMainWndRow = 0;
 constexpr int kStartSnapshotRow = 1;
 constexpr int kShortcutColumn = 1;
 
+bool onlyTypesText(int key, Qt::KeyboardModifiers modifiers)
+{
+    return CGlobalShortcut::onlyTypesText(QKeyCombination(modifiers, Qt::Key(key)));
+}
+
 // The display form of a stored text, or the empty text when it names no
-// complete combination.
+// combination that can be a hot key.
 QString normalised(const QString& text)
 {
     const CShortcut shortcut(text);
-    return shortcut.isValid() ? shortcut.toString(false) : QString();
+    const bool usable = shortcut.isValid() && !onlyTypesText(shortcut.key(), shortcut.keyboardModifiers());
+    return usable ? shortcut.toString(false) : QString();
+}
+
+// A pressed key with its modifiers in display form, also for keys that have
+// no name of their own in the key text ("Shift + /", "Space").
+QString pressedName(int key, Qt::KeyboardModifiers modifiers)
+{
+    CShortcut shortcut;
+    shortcut.setModifiers(modifiers);
+    QString name = keyName(key);
+    if (name.isEmpty())
+        name = QKeySequence(key).toString(QKeySequence::NativeText);
+    const QString prefix = shortcut.toString(false);
+    return prefix.isEmpty() ? name : prefix + QStringLiteral(" + ") + name;
 }
 
 } // namespace
@@ -57,6 +80,7 @@ void CShortcutList::loadSettings()
 {
     setShortcutText(kShowMainWndRow, normalised(AppConfig.ShortcutShowMainWnd));
     setShortcutText(kStartSnapshotRow, normalised(AppConfig.ShortcutStartSnapshot));
+    emit noteChanged(QString());
 }
 
 void CShortcutList::saveSettings()
@@ -69,6 +93,14 @@ void CShortcutList::restoreDefaults()
 {
     setShortcutText(kShowMainWndRow, QStringLiteral("Alt + E"));
     setShortcutText(kStartSnapshotRow, QStringLiteral("Alt + S"));
+    emit noteChanged(QString());
+}
+
+QString CShortcutList::refusalNote(const QString& combination)
+{
+    return tr("\"%1\" only types text. A hot key without Ctrl, Alt or Meta would take that key from every "
+              "program.")
+        .arg(combination);
 }
 
 bool CShortcutList::isRowNavigation(const QKeyEvent* event)
@@ -87,10 +119,31 @@ void CShortcutList::keyPressEvent(QKeyEvent* event)
         QTableWidget::keyPressEvent(event);
         return;
     }
-    m_heldKeys.insert(event->key());
-    pendingShortcut.setModifiers(event->modifiers());
-    pendingShortcut.setKey(event->key());
+    if (m_heldKeys.isEmpty()) {
+        m_rowBeforeKeys = currentRow();
+        m_textBeforeKeys = shortcutText(currentRow());
+    }
+    // The key itself, not what Shift makes of it: Shift+7 is 7, not "&".
+    const int key = physicalKey(*event);
+    CShortcut candidate = pendingShortcut;
+    candidate.setModifiers(event->modifiers());
+    candidate.setKey(key);
+    // Neither the pressed key nor the combination it makes may only type text.
+    const bool typedText = onlyTypesText(key, event->modifiers());
+    if (typedText || (candidate.isValid() && onlyTypesText(candidate.key(), candidate.keyboardModifiers()))) {
+        // The row keeps what it showed before these keys; their releases change nothing.
+        if (m_rowBeforeKeys == currentRow())
+            setShortcutText(currentRow(), m_textBeforeKeys);
+        m_heldKeys.clear();
+        emit noteChanged(
+            refusalNote(typedText ? pressedName(key, event->modifiers()) : candidate.toString(false)));
+        event->accept();
+        return;
+    }
+    m_heldKeys.insert(key);
+    pendingShortcut = candidate;
     setShortcutText(currentRow(), pendingShortcut.toString(false));
+    emit noteChanged(QString());
     event->accept();
 }
 
@@ -98,7 +151,7 @@ void CShortcutList::keyReleaseEvent(QKeyEvent* event)
 {
     if (currentRow() < 0)
         return;
-    if (m_heldKeys.remove(event->key()) && !pendingShortcut.isValid())
+    if (m_heldKeys.remove(physicalKey(*event)) && !pendingShortcut.isValid())
         setShortcutText(currentRow(), QString());
     event->accept();
 }
@@ -113,8 +166,17 @@ CShortcutPage::CShortcutPage(QWidget* parent) : QWidget(parent)
 {
     shortcutList = new CShortcutList;
     shortcutList->setObjectName(QStringLiteral("shortcutList"));
+    note = new QLabel;
+    note->setObjectName(QStringLiteral("shortcutNote"));
+    note->setWordWrap(true);
+    note->hide();
+    connect(shortcutList, &CShortcutList::noteChanged, note, [this](const QString& text) {
+        note->setText(text);
+        note->setVisible(!text.isEmpty());
+    });
     auto* layout = new QVBoxLayout;
     layout->addWidget(shortcutList);
+    layout->addWidget(note);
     setLayout(layout);
     shortcutList->loadSettings();
 }

@@ -6,11 +6,13 @@
 #include <QTableWidget>
 
 class QKeyEvent;
+class QLabel;
 
 // A two-row table of the global hot keys ("Show Main Window", "Start
 // snapshot"). Pressing keys while a row is current captures a combination
 // into that row; cells are never edited directly. Tab moves the focus on and
 // plain Up and Down choose the row, so the keyboard alone can use the table.
+// A combination that only types text is refused: the row keeps its value.
 class CShortcutList : public QTableWidget
 {
     Q_OBJECT
@@ -22,6 +24,10 @@ public:
     void saveSettings();
     void restoreDefaults();
 
+signals:
+    // Why the last key press was refused; empty once a press is taken.
+    void noteChanged(const QString& note);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -29,6 +35,7 @@ protected:
 
 private:
     static bool isRowNavigation(const QKeyEvent* event);
+    static QString refusalNote(const QString& combination);
     void setShortcutText(int row, const QString& text);
     QString shortcutText(int row) const;
 
@@ -38,6 +45,10 @@ private:
     // Keys whose press this list captured and that are still down: a release
     // of any other key (the Tab that moved the focus here) clears nothing.
     QSet<int> m_heldKeys;
+    // The row and its text when the first of the held keys went down: a
+    // refused press puts that text back ("Shift" shown on the way to Shift+7).
+    int m_rowBeforeKeys = -1;
+    QString m_textBeforeKeys;
 };
 
 // Page "Shortcut" of the options dialog: holds the shortcut list.
@@ -52,4 +63,5 @@ public:
 
 private:
     CShortcutList* shortcutList;
+    QLabel* note;
 };

@@ -68,6 +68,18 @@ unsigned int numLockMask(xcb_connection_t* c, xcb_key_symbols_t* symbols)
 
 } // namespace
 
+bool CGlobalShortcut::onlyTypesText(QKeyCombination combination)
+{
+    if (combination.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const int key = combination.key();
+    // Qt's codes below its special keys are the characters themselves.
+    constexpr int kFirstSpecialKey = Qt::Key_Escape;
+    return (key >= Qt::Key_Space && key < kFirstSpecialKey) || key == Qt::Key_Escape || key == Qt::Key_Tab ||
+           key == Qt::Key_Backtab || key == Qt::Key_Backspace || key == Qt::Key_Return ||
+           key == Qt::Key_Enter;
+}
+
 QList<unsigned int> CGlobalShortcut::lockVariants() const
 {
     return {0u, XCB_MOD_MASK_LOCK, m_numLock, m_numLock | XCB_MOD_MASK_LOCK};
@@ -95,6 +107,11 @@ bool CGlobalShortcut::grab()
     if (!c || m_shortcut.isEmpty())
         return false;
     const QKeyCombination combination = m_shortcut[0];
+    if (onlyTypesText(combination)) {
+        qWarning("Vireoscape: the hot key %s only types text and is not registered",
+                 qPrintable(m_shortcut.toString()));
+        return false;
+    }
     const xcb_keysym_t keysym = keysymFor(combination.key());
     if (!keysym) {
         qWarning("Vireoscape: the hot key %s has no X11 key and is not registered",

@@ -16,8 +16,15 @@ public:
 
     QKeySequence shortcut() const { return m_shortcut; }
     // Whether the combination is grabbed (false without X11, for keys that
-    // have no key code, or when another program holds the combination).
+    // have no key code, for combinations that only type text, or when
+    // another program holds the combination).
     bool isRegistered() const { return m_registered; }
+
+    // Whether pressing the combination only types text: a character key
+    // (letter, digit, punctuation, Space), Return, Tab, Backspace or Escape
+    // without Ctrl, Alt or Meta (Shift alone still types). Grabbing it would
+    // take that key from every program, so it is never a hot key.
+    static bool onlyTypesText(QKeyCombination combination);
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 

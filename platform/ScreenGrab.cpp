@@ -18,10 +18,8 @@ constexpr uint32_t kAllPlanes = ~0u;
 QImage grabRootWithXcb()
 {
     xcb_connection_t* c = x11Connection();
-    if (!c)
-        return QImage();
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    if (!screen || screen->root_depth != 24)
+    const xcb_screen_t* screen = x11Screen();
+    if (!c || !screen || screen->root_depth != 24)
         return QImage();
     // Only the usual 24-bit TrueColor visual in 32-bit pixels maps directly
     // onto QImage::Format_RGB32.

@@ -11,13 +11,32 @@ xcb_connection_t* x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
-unsigned int x11RootWindow()
+const xcb_screen_t* x11Screen()
 {
     xcb_connection_t* c = x11Connection();
     if (!c)
-        return 0;
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    return xcb_setup_roots_iterator(setup).data->root;
+        return nullptr;
+    // Qt's xcb platform connects to DISPLAY and takes its screen number as
+    // the default screen; xcb_parse_display reads it the same way.
+    int screenNumber = 0;
+    char* host = nullptr;
+    int display = 0;
+    if (!xcb_parse_display(qgetenv("DISPLAY").constData(), &host, &display, &screenNumber))
+        screenNumber = 0;
+    std::free(host);
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+    const xcb_screen_t* first = it.data;
+    for (; it.rem; --screenNumber, xcb_screen_next(&it)) {
+        if (screenNumber == 0)
+            return it.data;
+    }
+    return first; // a number the server does not have
+}
+
+unsigned int x11RootWindow()
+{
+    const xcb_screen_t* screen = x11Screen();
+    return screen ? screen->root : 0;
 }
 
 bool x11DisplayReachable(const char* displayName)

@@ -4,11 +4,15 @@
 #include <memory>
 
 struct xcb_connection_t;
+struct xcb_screen_t;
 
 // The X connection of the running Qt application, or null when the program
 // does not run on X11 (offscreen tests, Wayland).
 xcb_connection_t* x11Connection();
-// The root window of the default screen, or 0 without X11.
+// The X screen DISPLAY names (":0.1" is screen 1), where Qt puts its windows;
+// null without X11.
+const xcb_screen_t* x11Screen();
+// The root window of that screen, or 0 without X11.
 unsigned int x11RootWindow();
 
 // Whether an X server can be reached at all (checked before any Qt GUI object

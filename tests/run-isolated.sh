@@ -2,7 +2,9 @@
 # run-isolated.sh MODE PROGRAM [ARGS...]
 # Runs a test with its own HOME, XDG directories and TMPDIR (removed
 # afterwards). MODE: offscreen (QT_QPA_PLATFORM=offscreen), xvfb (a private
-# Xvfb server), xvfb-wm (Xvfb with the openbox window manager).
+# Xvfb server), xvfb-wm (Xvfb with the openbox window manager), xvfb-screen1
+# (an Xvfb with two X screens, the test on the second: DISPLAY=:N.1, with the
+# pointer there).
 set -u
 mode=$1; shift
 
@@ -29,11 +31,13 @@ case "$mode" in
     export QT_QPA_PLATFORM=offscreen
     unset DISPLAY
     ;;
-  xvfb|xvfb-wm)
+  xvfb|xvfb-wm|xvfb-screen1)
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+    screens=(-screen 0 "${VS_TEST_SCREEN:-1280x800x24}")
+    # Screen 0 differs in size, so that a picture of the wrong screen shows.
+    [ "$mode" = xvfb-screen1 ] && screens=(-screen 0 1024x768x24 -screen 1 "${VS_TEST_SCREEN:-1280x800x24}")
     exec 5> "$sandbox/displayfd"
-    Xvfb -displayfd 5 -screen 0 ${VS_TEST_SCREEN:-1280x800x24} -nolisten tcp -noreset \
-         >"$sandbox/xvfb.log" 2>&1 &
+    Xvfb -displayfd 5 "${screens[@]}" -nolisten tcp -noreset >"$sandbox/xvfb.log" 2>&1 &
     server_pid=$!
     exec 5>&-
     for _ in $(seq 100); do
@@ -43,6 +47,10 @@ case "$mode" in
     display=$(head -n1 "$sandbox/displayfd")
     if [ -z "$display" ]; then echo "Xvfb did not start"; cat "$sandbox/xvfb.log"; exit 1; fi
     export DISPLAY=":$display"
+    if [ "$mode" = xvfb-screen1 ]; then
+      export DISPLAY=":$display.1"
+      xdotool mousemove --screen 1 0 0
+    fi
     if [ "$mode" = xvfb-wm ]; then
       openbox --sm-disable >"$sandbox/wm.log" 2>&1 &
       wm_pid=$!
