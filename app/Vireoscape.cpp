@@ -60,7 +60,8 @@ void Vireoscape::createActions()
     m_optionAction = new QAction(tr("Option..."), this);
     connect(m_optionAction, &QAction::triggered, this, &Vireoscape::OnOption);
     m_exitAction = new QAction(tr("Exit"), this);
-    connect(m_exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    // Ends the program even where closing would only hide to the tray.
+    connect(m_exitAction, &QAction::triggered, qApp, [] { QCoreApplication::exit(0); });
     setupShortcuts();
 }
 
@@ -213,4 +214,7 @@ void Vireoscape::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    // Closing a hidden window ("Exit application" after a snapshot) does not
+    // trigger Qt's last-window rule: end the program here in every case.
+    QCoreApplication::exit(0);
 }

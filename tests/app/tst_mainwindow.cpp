@@ -24,7 +24,8 @@ private slots:
     void trayDoubleClick();
     void showMainWndReturnsToRememberedPlace();
     void shortcutsFollowTheSettings();
-    void closeWithoutTrayHostEndsTheWindow();
+    void closeWithoutTrayHostEndsTheProgram_data();
+    void closeWithoutTrayHostEndsTheProgram();
     void destructorSavesTheSettings();
     void exitEndsTheEventLoop();
 };
@@ -160,15 +161,32 @@ void TestMainWindow::shortcutsFollowTheSettings()
     QVERIFY(!window.showMainWndShortcut());
 }
 
-void TestMainWindow::closeWithoutTrayHostEndsTheWindow()
+void TestMainWindow::closeWithoutTrayHostEndsTheProgram_data()
 {
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("shown window") << true;
+    QTest::newRow("hidden window, as after a snapshot") << false;
+}
+
+void TestMainWindow::closeWithoutTrayHostEndsTheProgram()
+{
+    QFETCH(bool, shown);
     // Offscreen there is no tray host: hiding to a tray nobody shows would
-    // leave the user without a way back, so the close goes through.
+    // leave the user without a way back, so the close ends the program.
     QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
     AppConfig.GenCloseToTray = true;
     Vireoscape window;
-    window.show();
-    QVERIFY(window.close());
+    window.setVisible(shown);
+    bool closed = false;
+    QTimer::singleShot(0, &window, [&] { closed = window.close(); });
+    bool watchdog = false;
+    QTimer::singleShot(5000, &window, [&] {
+        watchdog = true;
+        QCoreApplication::exit(99);
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!watchdog);
+    QVERIFY(closed);
     QVERIFY(!window.isVisible());
 }
 
