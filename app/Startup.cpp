@@ -109,7 +109,9 @@ int runVireoscape(int argc, char** argv)
         Vireoscape window;
         window.setVisible(!AppConfig.GenAutoHide);
         result = QApplication::exec();
-    } // the window's destructor saves the settings and releases the hot keys
+        if (!window.saveSettings())
+            result = 1;
+    } // the window's destructor releases the hot keys
 
     guard.release();
     if (!terminationRequested())

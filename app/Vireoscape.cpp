@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <cstdio>
+
 Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
 {
     createButtons();
@@ -27,7 +29,19 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
 
 Vireoscape::~Vireoscape()
 {
-    AppConfig.save();
+    if (!m_settingsSaved)
+        saveSettings();
+}
+
+bool Vireoscape::saveSettings()
+{
+    m_settingsSaved = true;
+    const ConfigSaveResult result = AppConfig.save();
+    if (!result.ok)
+        std::fprintf(
+            stderr, "vireoscape: %s\n",
+            qUtf8Printable(tr("cannot save the settings to %1: %2").arg(result.fileName, result.error)));
+    return result.ok;
 }
 
 void Vireoscape::createButtons()

@@ -18,7 +18,12 @@ class Vireoscape : public QWidget
     Q_OBJECT
 public:
     explicit Vireoscape(QWidget* parent = nullptr);
+    // Saves the settings unless saveSettings() already has.
     ~Vireoscape() override;
+
+    // Saves the settings at the end of the program; a failure is told on
+    // standard error. Returns whether they were stored.
+    bool saveSettings();
 
     // (Re)registers both global hot keys from the settings.
     void setupShortcuts();
@@ -62,4 +67,5 @@ private:
     QTimer m_delayTimer;
     QRect m_rememberedGeometry;
     bool m_firstShow = true;
+    bool m_settingsSaved = false;
 };

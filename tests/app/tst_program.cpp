@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <csignal>
@@ -33,13 +34,23 @@ private slots:
     void killedInstanceDoesNotLockOut();
     void hotKeysHideAndShow();
     void terminationSavesSettings();
+    void settingsThatCannotBeSavedAtExit_data();
+    void settingsThatCannotBeSavedAtExit();
 
 private:
     QStringList pictures() const;
     void writeSetting(const QString& key, const QVariant& value);
     QProcess* startInteractive();
     bool waitForMainWindow(bool visible, int timeoutMs = 10000);
+    // Starts the program with `folder` on an 8 KiB tmpfs of a private mount
+    // namespace, "small" (empty), "full" or "read-only": a full or read-only
+    // disk without root privileges. With `list`, what the folder held when
+    // the program had ended follows on standard output. With no disk it runs
+    // as it is.
+    QProcess* startOnDisk(const QString& disk, const QString& folder, const QStringList& arguments,
+                          bool list);
 
+    bool m_privateMounts = false;
     QImage m_screen;
     QList<QProcess*> m_running;
 };
@@ -53,6 +64,11 @@ void TestProgram::initTestCase()
     m_screen = referenceScreenshot();
     QCOMPARE(m_screen.size(), QSize(1280, 800));
     QCOMPARE(differingPixels(m_screen, pattern), 0);
+    const ToolResult mount =
+        runTool(QStringLiteral("unshare"),
+                {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
+                 QStringLiteral("mount -t tmpfs none \"$1\""), QStringLiteral("sh"), QDir::tempPath()});
+    m_privateMounts = mount.exitCode == 0;
 }
 
 void TestProgram::init()
@@ -90,6 +106,29 @@ QProcess* TestProgram::startInteractive()
 {
     QProcess* p = startProgram({});
     m_running << p;
+    return p;
+}
+
+QProcess* TestProgram::startOnDisk(const QString& disk, const QString& folder, const QStringList& arguments,
+                                   bool list)
+{
+    auto* p = new QProcess;
+    m_running << p;
+    if (disk.isEmpty()) {
+        p->start(programPath(), arguments);
+        return p;
+    }
+    const QString script = QStringLiteral(R"(d=$1; disk=$2; list=$3; shift 3
+case $disk in read-only) o=ro,size=8k ;; *) o=size=8k ;; esac
+mount -t tmpfs -o $o none "$d" || exit 97
+[ "$disk" = full ] && cat /dev/zero >"$d/filler" 2>/dev/null
+[ -z "$list" ] && exec "$@"
+"$@"; s=$?; ls -A "$d"; exit $s)");
+    p->start(QStringLiteral("unshare"),
+             QStringList{QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                         QStringLiteral("sh"), folder, disk, list ? QStringLiteral("1") : QString(),
+                         programPath()} +
+                 arguments);
     return p;
 }
 
@@ -283,6 +322,41 @@ void TestProgram::terminationSavesSettings()
     QCOMPARE(store.allKeys().size(), 25);
     QCOMPARE(store.value(QStringLiteral("IntervalSnap")).toInt(), 345);
     QCOMPARE(store.value(QStringLiteral("ShortcutStartSnapshot")).toString(), QStringLiteral("Alt + S"));
+}
+
+// The settings store cannot take the settings at the end: one line on
+// standard error names the file and the reason, and the status is not 0.
+void TestProgram::settingsThatCannotBeSavedAtExit_data()
+{
+    QTest::addColumn<QString>("disk");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a folder in the file's place") << "" << "Is a directory";
+    QTest::newRow("full disk") << "full" << "No space left on device";
+    QTest::newRow("read-only file system") << "read-only" << "Read-only file system";
+}
+
+void TestProgram::settingsThatCannotBeSavedAtExit()
+{
+    QFETCH(QString, disk);
+    QFETCH(QString, reason);
+    if (!disk.isEmpty() && !m_privateMounts)
+        QSKIP("unshare -rm cannot mount here: no way to make a full or read-only disk");
+    const QString file = QSettings().fileName();
+    if (disk.isEmpty())
+        QVERIFY(QDir().mkpath(file));
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QProcess* p = startOnDisk(disk, config, {}, false);
+    const bool shown = waitForMainWindow(true);
+    ::kill(pid_t(p->processId()), SIGTERM);
+    const bool finished = p->waitForFinished(10000);
+    QDir(file).removeRecursively();
+    QVERIFY(shown && finished);
+    QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p->exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(p->readAllStandardError());
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.contains(QStringLiteral("cannot save the settings to ") + file) && err.contains(reason),
+             qPrintable(err));
 }
 
 QTEST_MAIN(TestProgram)
