@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cstdio>
 
 Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
@@ -123,7 +124,9 @@ void Vireoscape::setupShortcuts()
 void Vireoscape::startSnapshot()
 {
     hide();
-    m_delayTimer.start(AppConfig.IntervalSnap);
+    // A negative delay would not start the timer at all, leaving the user
+    // with no window and no snapshot; an absurd one would look the same.
+    m_delayTimer.start(std::clamp(AppConfig.IntervalSnap, 0, kLongestSnapshotDelay));
 }
 
 void Vireoscape::OnTimeOut()

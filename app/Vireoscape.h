@@ -28,6 +28,9 @@ public:
     // (Re)registers both global hot keys from the settings.
     void setupShortcuts();
 
+    // The longest delay between "start snapshot" and the grab, in ms.
+    static constexpr int kLongestSnapshotDelay = 60000;
+
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
     QMenu* trayMenu() const { return m_trayMenu; }
     CDrawView* captureView() const { return m_captureView; }
