@@ -208,17 +208,22 @@ void TestProgram::oneShotFailures_data()
 {
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("disk");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing directory") << "missing/dir" << ".png" << "No such file";
-    QTest::newRow("format without a writer") << "" << ".gif" << "unsupported";
-    QTest::newRow("directory is a file") << "afile" << ".png" << "directory";
+    QTest::newRow("missing directory") << "missing/dir" << ".png" << "" << "No such file";
+    QTest::newRow("format without a writer") << "" << ".gif" << "" << "unsupported";
+    QTest::newRow("directory is a file") << "afile" << ".png" << "" << "directory";
+    QTest::newRow("disk full in mid-write") << "tiny" << ".png" << "small" << "No space left on device";
 }
 
 void TestProgram::oneShotFailures()
 {
     QFETCH(QString, directory);
     QFETCH(QString, extension);
+    QFETCH(QString, disk);
     QFETCH(QString, reason);
+    if (!disk.isEmpty() && !m_privateMounts)
+        QSKIP("unshare -rm cannot mount here: no way to make a small disk");
     QFile blocker(QDir::home().filePath(QStringLiteral("afile")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
@@ -226,14 +231,19 @@ void TestProgram::oneShotFailures()
     writeSetting(QStringLiteral("SnapshotFileName"), QStringLiteral("fail"));
     writeSetting(QStringLiteral("SnapshotFileNameExt"), extension);
 
-    const ToolResult r = runTool(programPath(), {QStringLiteral("-s")});
-    QVERIFY(r.exitCode > 0);
-    const QString err = QString::fromLocal8Bit(r.err);
+    QVERIFY(QDir::home().mkpath(QStringLiteral("tiny")));
+    QProcess* p = startOnDisk(disk, QDir::home().filePath(directory), {QStringLiteral("-s")}, true);
+    QVERIFY(p->waitForFinished(20000));
+    QVERIFY(p->exitCode() > 0 && p->exitCode() != 97);
+    const QString err = QString::fromLocal8Bit(p->readAllStandardError());
+    // Nothing half-written stays on the disk.
+    QVERIFY2(!p->readAllStandardOutput().contains("fail"), "a partial picture was left");
     QCOMPARE(err.count(QLatin1Char('\n')), 1);
     QVERIFY2(err.contains(QStringLiteral("fail") + extension), qPrintable(err));
     QVERIFY2(err.contains(reason, Qt::CaseInsensitive), qPrintable(err));
     QCOMPARE(QDir::home().entryList({QStringLiteral("fail*")}, QDir::Files), QStringList());
     blocker.remove();
+    QDir::home().rmdir(QStringLiteral("tiny"));
 }
 
 void TestProgram::oneShotsInOneSecondKeepBothPictures()
