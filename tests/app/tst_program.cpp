@@ -29,7 +29,8 @@ private slots:
     void oneShotFailures_data();
     void oneShotFailures();
     void oneShotsInOneSecondKeepBothPictures();
-    void unreachableDisplayIsReported();
+    void startupFailuresAreReported_data();
+    void startupFailuresAreReported();
     void secondStartIsRefused();
     void killedInstanceDoesNotLockOut();
     void hotKeysHideAndShow();
@@ -256,19 +257,48 @@ void TestProgram::oneShotsInOneSecondKeepBothPictures()
         QCOMPARE(differingPixels(QImage(QDir::home().filePath(name)), m_screen), 0);
 }
 
-void TestProgram::unreachableDisplayIsReported()
+void TestProgram::startupFailuresAreReported_data()
 {
-    for (const QByteArray& display : {QByteArray(":4242"), QByteArray()}) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
-        p.setProcessEnvironment(env);
-        p.start(programPath(), {});
-        QVERIFY(p.waitForFinished(10000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit); // no abort, no core
-        QCOMPARE(p.exitCode(), 1);
-        QVERIFY(p.readAllStandardError().contains("display"));
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message"); // empty: the program works
+    const QStringList oneShot{QStringLiteral("-s")};
+    QTest::newRow("DISPLAY names no server") << "DISPLAY" << ":4242" << QStringList() << "display";
+    QTest::newRow("DISPLAY not set") << "DISPLAY" << "" << QStringList() << "display";
+    QTest::newRow("platform plugin not installed")
+        << "QT_QPA_PLATFORM" << "nosuch" << QStringList() << "\"nosuch\"";
+    QTest::newRow("fallback list of missing plugins, with options")
+        << "QT_QPA_PLATFORM" << "nosuch:size=2;NoneEither" << QStringList() << "\"noneeither\"";
+    QTest::newRow("missing plugin, then X11") << "QT_QPA_PLATFORM" << "nosuch;xcb" << oneShot << "";
+    QTest::newRow("-s where the screen cannot be read")
+        << "QT_QPA_PLATFORM" << "offscreen" << oneShot << "cannot read the screen";
+}
+
+// A clean message and status 1, never an abort with a core dump.
+void TestProgram::startupFailuresAreReported()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, value);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(variable, value);
+    p.setProcessEnvironment(env);
+    p.start(programPath(), arguments);
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    if (message.isEmpty()) {
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(pictures().size(), 1);
+        return;
     }
+    QCOMPARE(p.exitCode(), 1);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.startsWith(QStringLiteral("vireoscape: ")) && err.contains(message), qPrintable(err));
+    QVERIFY(pictures().isEmpty());
 }
 
 void TestProgram::secondStartIsRefused()
