@@ -120,6 +120,13 @@ void TestOptionsDialog::aboutPageLeavesListOnGeneral()
     list->setCurrentRow(0);
     QCOMPARE(stack->currentIndex(), 0);
 
+    // The system it runs on; the pictures are not the maker's.
+    const auto label = [&](const char* name) {
+        return dialog.findChild<QLabel*>(QLatin1String(name))->text();
+    };
+    QCOMPARE(label("titleLabel"), QStringLiteral("Vireoscape 2.1 (Linux)"));
+    QVERIFY(!label("noticeLabel").contains(QStringLiteral("picture")));
+
     // The build label holds this build's date and time in their compiler form.
     auto* build = dialog.findChild<QLabel*>(QStringLiteral("buildLabel"));
     const QRegularExpressionMatch m =
