@@ -35,7 +35,9 @@ void quitOnTerminationSignals()
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char byte;
         [[maybe_unused]] const ssize_t n = ::read(s_pipe[1], &byte, 1);
-        QCoreApplication::quit();
+        // Not quit(): Qt 6 first asks every window to close, and a main window
+        // that hides to the tray would cancel the quit.
+        QCoreApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;

@@ -11,8 +11,14 @@
 #include "platform/X11Connection.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPluginLoader>
 
 #include <cstdio>
 #include <unistd.h>
@@ -40,13 +46,31 @@ bool hasOneShotSwitch(const QStringList& arguments)
     return false;
 }
 
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("Startup", text);
+}
+
+void printError(const QString& message)
+{
+    std::fprintf(stderr, "vireoscape: %s\n", qUtf8Printable(message));
+}
+
+} // namespace
+
 int oneShotCapture()
 {
     const QImage image = grabDesktopImage();
+    if (image.isNull()) {
+        printError(
+            tr("cannot read the screen on the Qt platform \"%1\"").arg(QGuiApplication::platformName()));
+        return 1;
+    }
     const SaveResult result = saveImageToFile(image);
     if (!result.ok) {
-        std::fprintf(stderr, "vireoscape: cannot save %s: %s\n", qUtf8Printable(result.fileName),
-                     qUtf8Printable(result.error));
+        printError(tr("cannot save %1: %2").arg(result.fileName, result.error));
         return 1;
     }
     return 0;
@@ -54,29 +78,94 @@ int oneShotCapture()
 
 namespace {
 
-// Qt aborts when its X11 platform finds no display; say so plainly instead.
-bool checkDisplay()
+// Where Qt looks for platform plugins.
+QStringList platformPluginFolders()
 {
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && !platform.startsWith("xcb"))
-        return true;
+    QStringList folders;
+    const QByteArray own = qgetenv("QT_QPA_PLATFORM_PLUGIN_PATH");
+    if (!own.isEmpty())
+        folders << QFile::decodeName(own);
+    for (const QByteArray& path : qgetenv("QT_PLUGIN_PATH").split(':')) {
+        if (!path.isEmpty())
+            folders << QFile::decodeName(path) + QLatin1String("/platforms");
+    }
+    folders << QLibraryInfo::path(QLibraryInfo::PluginsPath) + QLatin1String("/platforms");
+    folders << QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() + QLatin1String("/platforms");
+    return folders;
+}
+
+// A plugin's platform names are in its metadata, not in its file name
+// ("wayland" is libqwayland-generic.so); reading them loads no library.
+bool platformPluginInstalled(const QString& name, const QStringList& folders)
+{
+    for (const QString& folder : folders) {
+        for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files)) {
+            const QJsonObject meta = QPluginLoader(file.absoluteFilePath()).metaData();
+            const QJsonArray keys =
+                meta.value(QLatin1String("MetaData")).toObject().value(QLatin1String("Keys")).toArray();
+            for (const QJsonValue& key : keys) {
+                if (key.toString().compare(name, Qt::CaseInsensitive) == 0)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Why the X11 platform cannot start, or an empty string when it can.
+QString x11Problem()
+{
     const QByteArray display = qgetenv("DISPLAY");
-    if (display.isEmpty()) {
-        std::fprintf(stderr, "vireoscape: no X display: DISPLAY is not set\n");
-        return false;
+    if (display.isEmpty())
+        return tr("no X display: DISPLAY is not set");
+    if (!x11DisplayReachable(display.constData()))
+        return tr("cannot connect to the X display \"%1\"").arg(QString::fromLocal8Bit(display));
+    return QString();
+}
+
+// Qt aborts with a core dump when none of the platforms it is told to use
+// can start (no display, a plugin that is not installed); say why plainly
+// instead. QT_QPA_PLATFORM is a ';'-separated fallback list of names, each
+// possibly followed by ':'-separated options.
+bool checkPlatform()
+{
+    const QByteArray setting = qgetenv("QT_QPA_PLATFORM");
+    QStringList problems;
+    if (setting.isEmpty()) {
+        problems << x11Problem();
+        if (problems.last().isEmpty())
+            return true;
+    } else {
+        const QStringList folders = platformPluginFolders();
+        QStringList missing;
+        for (const QString& entry :
+             QString::fromLocal8Bit(setting).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString name = entry.section(QLatin1Char(':'), 0, 0).toLower();
+            if (!platformPluginInstalled(name, folders)) {
+                missing << QLatin1Char('"') + name + QLatin1Char('"');
+                continue;
+            }
+            // Qt goes on to the next entry when the X11 one finds no display.
+            const QString problem = name == QLatin1String("xcb") ? x11Problem() : QString();
+            if (problem.isEmpty())
+                return true;
+            problems << problem;
+        }
+        if (!missing.isEmpty())
+            problems << tr("no Qt platform plugin %1 is installed (looked in %2)")
+                            .arg(missing.join(QLatin1String(", ")), folders.join(QLatin1String(", ")));
+        if (problems.isEmpty())
+            problems << tr("QT_QPA_PLATFORM names no platform");
     }
-    if (!x11DisplayReachable(display.constData())) {
-        std::fprintf(stderr, "vireoscape: cannot connect to the X display \"%s\"\n", display.constData());
-        return false;
-    }
-    return true;
+    printError(problems.join(QLatin1String("; ")));
+    return false;
 }
 
 } // namespace
 
 int runVireoscape(int argc, char** argv)
 {
-    if (!checkDisplay())
+    if (!checkPlatform())
         return 1;
 
     QApplication app(argc, argv);
@@ -114,7 +203,9 @@ int runVireoscape(int argc, char** argv)
         Vireoscape window;
         window.setVisible(!AppConfig.GenAutoHide);
         result = QApplication::exec();
-    } // the window's destructor saves the settings and releases the hot keys
+        if (!window.saveSettings())
+            result = 1;
+    } // the window's destructor releases the hot keys
 
     guard.release();
     if (!terminationRequested())

@@ -19,6 +19,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+#include <cstdio>
+
 Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
 {
     createButtons();
@@ -30,7 +33,19 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
 
 Vireoscape::~Vireoscape()
 {
-    AppConfig.save();
+    if (!m_settingsSaved)
+        saveSettings();
+}
+
+bool Vireoscape::saveSettings()
+{
+    m_settingsSaved = true;
+    const ConfigSaveResult result = AppConfig.save();
+    if (!result.ok)
+        std::fprintf(
+            stderr, "vireoscape: %s\n",
+            qUtf8Printable(tr("cannot save the settings to %1: %2").arg(result.fileName, result.error)));
+    return result.ok;
 }
 
 void Vireoscape::createButtons()
@@ -63,7 +78,8 @@ void Vireoscape::createActions()
     m_optionAction = new QAction(tr("Option..."), this);
     connect(m_optionAction, &QAction::triggered, this, &Vireoscape::OnOption);
     m_exitAction = new QAction(tr("Exit"), this);
-    connect(m_exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    // Ends the program even where closing would only hide to the tray.
+    connect(m_exitAction, &QAction::triggered, qApp, [] { QCoreApplication::exit(0); });
     setupShortcuts();
 }
 
@@ -111,7 +127,9 @@ void Vireoscape::setupShortcuts()
 void Vireoscape::startSnapshot()
 {
     hide();
-    m_delayTimer.start(AppConfig.IntervalSnap);
+    // A negative delay would not start the timer at all, leaving the user
+    // with no window and no snapshot; an absurd one would look the same.
+    m_delayTimer.start(std::clamp(AppConfig.IntervalSnap, 0, kLongestSnapshotDelay));
 }
 
 void Vireoscape::OnTimeOut()
@@ -268,5 +286,7 @@ void Vireoscape::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    // Closing a hidden window ("Exit application" after a snapshot) does not
+    // trigger Qt's last-window rule: end the program here in every case.
     QCoreApplication::exit(0);
 }

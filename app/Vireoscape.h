@@ -18,10 +18,18 @@ class Vireoscape : public QWidget
     Q_OBJECT
 public:
     explicit Vireoscape(QWidget* parent = nullptr);
+    // Saves the settings unless saveSettings() already has.
     ~Vireoscape() override;
+
+    // Saves the settings at the end of the program; a failure is told on
+    // standard error. Returns whether they were stored.
+    bool saveSettings();
 
     // (Re)registers both global hot keys from the settings.
     void setupShortcuts();
+
+    // The longest delay between "start snapshot" and the grab, in ms.
+    static constexpr int kLongestSnapshotDelay = 60000;
 
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
     QMenu* trayMenu() const { return m_trayMenu; }
@@ -67,4 +75,5 @@ private:
     QTimer m_delayTimer;
     QRect m_rememberedGeometry;
     bool m_firstShow = true;
+    bool m_settingsSaved = false;
 };

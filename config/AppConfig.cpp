@@ -2,8 +2,16 @@
 
 #include "config/AutoRun.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
 
 CAppConfig AppConfig;
 
@@ -63,6 +71,43 @@ struct Saver
     }
 };
 
+// Writes a page to a new file in the folder and removes it again: the errno
+// of the step that fails, or 0.
+int probeWrite(const QString& folder)
+{
+    QByteArray probe = QFile::encodeName(folder + QLatin1String("/.settings-probe-XXXXXX"));
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return errno;
+    const QByteArray page(4096, '\n'); // a full disk has no page to give
+    errno = 0;
+    int error = 0;
+    if (::write(fd, page.constData(), page.size()) != page.size())
+        error = errno ? errno : ENOSPC;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    ::unlink(probe.constData());
+    return error;
+}
+
+// QSettings tells only that the write failed. Repeat its steps (make the
+// folder, write a file in it) to learn the system's reason.
+QString writeFailureReason(const QString& fileName)
+{
+    const QFileInfo target(fileName);
+    int error = EISDIR;
+    if (!target.isDir()) {
+        errno = 0;
+        if (QDir().mkpath(target.absolutePath()))
+            error = probeWrite(target.absolutePath());
+        else
+            error = errno ? errno : ENOTDIR;
+    }
+    if (error)
+        return QString::fromLocal8Bit(std::strerror(error));
+    return QCoreApplication::translate("CAppConfig", "the settings store could not be written");
+}
+
 struct Defaulter
 {
     template <class T, class D> void operator()(const char*, T& field, const D& def) const { field = def; }
@@ -100,10 +145,18 @@ void CAppConfig::load()
     applyAutoRun(GenAutoRun);
 }
 
-void CAppConfig::save() const
+ConfigSaveResult CAppConfig::save() const
 {
+    ConfigSaveResult result;
     QSettings store;
+    result.fileName = store.fileName();
     visit(*this, Saver{store});
     store.sync();
+    if (store.status() != QSettings::NoError) {
+        result.error = writeFailureReason(result.fileName);
+        return result;
+    }
     applyAutoRun(GenAutoRun);
+    result.ok = true;
+    return result;
 }

@@ -3,6 +3,14 @@
 #include <QColor>
 #include <QString>
 
+// The outcome of writing the settings store.
+struct ConfigSaveResult
+{
+    bool ok = false;
+    QString fileName; // the settings file
+    QString error;    // why it could not be written
+};
+
 // The settings of the program: one global record, loaded once at start-up and
 // saved when the options are confirmed and when the program ends. Every field
 // bears the name of its settings key.
@@ -40,8 +48,10 @@ public:
     // Reads every key from the settings store (defaults for missing ones),
     // then brings the log-on start entry in line with GenAutoRun.
     void load();
-    // Writes every key, then brings the log-on start entry in line.
-    void save() const;
+    // Writes every key and checks that the store really took them; only then
+    // brings the log-on start entry in line, so that it always matches what
+    // is stored.
+    ConfigSaveResult save() const;
 
     // The record as a first run sees it.
     static CAppConfig defaults();

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QVBoxLayout>
 
 QString CAboutPage::buildDate()
@@ -16,9 +17,18 @@ QString CAboutPage::buildTime()
     return QStringLiteral(__TIME__);
 }
 
+QString CAboutPage::platformName()
+{
+#ifdef Q_OS_LINUX
+    return QStringLiteral("Linux");
+#else
+    return QSysInfo::kernelType();
+#endif
+}
+
 CAboutPage::CAboutPage(QWidget* parent) : QWidget(parent)
 {
-    auto* titleLabel = new QLabel(QStringLiteral("Vireoscape 2.1 (Windows)"));
+    auto* titleLabel = new QLabel(QStringLiteral("Vireoscape 2.1 (%1)").arg(platformName()));
     titleLabel->setObjectName(QStringLiteral("titleLabel"));
     auto* buildLabel = new QLabel(tr("Build Time: %1, %2").arg(buildDate(), buildTime()));
     buildLabel->setObjectName(QStringLiteral("buildLabel"));
@@ -43,7 +53,7 @@ CAboutPage::CAboutPage(QWidget* parent) : QWidget(parent)
     topRow->addLayout(textColumn);
     topRow->addStretch(1);
 
-    auto* noticeLabel = new QLabel(tr("Vireoscape and its pictures are the property of"));
+    auto* noticeLabel = new QLabel(tr("Vireoscape is the property of"));
     noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
     noticeLabel->setTextFormat(Qt::RichText);
     auto* linkLabel = new QLabel(tr("<a href=\"https://valdo-software.org/vireoscape\">Valdo Software</a>"));

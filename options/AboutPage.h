@@ -12,4 +12,6 @@ public:
     // The date and time this program was built ("Jan  5 2013", "21:43:02").
     static QString buildDate();
     static QString buildTime();
+    // The system this build runs on, as the title names it ("Linux").
+    static QString platformName();
 };

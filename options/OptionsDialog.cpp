@@ -8,6 +8,7 @@
 
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -119,10 +120,21 @@ void COptionsDialog::OnDefault()
 
 void COptionsDialog::OnOK()
 {
+    const CAppConfig before = AppConfig;
     generalPage->saveSettings();
     snapshotPage->saveSettings();
     shortcutPage->saveSettings();
-    AppConfig.save();
+    const ConfigSaveResult saved = AppConfig.save();
+    if (!saved.ok) {
+        // Nothing was stored: the record goes back to what is in effect, and
+        // the dialog stays open with everything the user entered.
+        AppConfig = before;
+        QMessageBox::warning(
+            this, tr("Config Dialog"),
+            tr("The settings could not be saved to %1:\n%2").arg(saved.fileName, saved.error),
+            QMessageBox::Ok);
+        return;
+    }
     // The owner registers the hot keys anew once the dialog is accepted.
     accept();
 }

@@ -13,6 +13,11 @@
 #include <QImageWriter>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
 QString expandFileName(const QString& pattern, const QDateTime& now)
 {
     const QDate date = now.date();
@@ -78,10 +83,48 @@ bool encode(const QImage& image, const QByteArray& format, int quality, QByteArr
     return true;
 }
 
-} // namespace
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
-SaveResult writeImageFile(const QImage& image, const QString& fileName, const QByteArray& format, int quality,
-                          bool replace)
+// Qt records no error for a short write (a full disk): the system's reason
+// is then only in errno.
+QString fileError(const QFileDevice& file, int error)
+{
+    if (error != 0 && file.errorString() == QFile().errorString())
+        return systemError(error);
+    return file.errorString();
+}
+
+// Creates the file, failing with EEXIST when the name is taken in any way (a
+// dangling symbolic link too, which is never written through). Returns 0 or
+// the errno of the step that failed; a partly written file is removed.
+int writeNewFile(const QString& fileName, const QByteArray& data)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    for (qsizetype done = 0; done < data.size() && !error;) {
+        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n == 0)
+            error = ENOSPC;
+        else if (errno != EINTR)
+            error = errno;
+    }
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (error)
+        ::unlink(path.constData()); // a truncated picture is worse than none
+    return error;
+}
+
+SaveResult writeImage(const QImage& image, const QString& fileName, const QByteArray& format, int quality,
+                      bool replace, int* systemErrorCode)
 {
     SaveResult result;
     result.fileName = fileName;
@@ -105,53 +148,57 @@ SaveResult writeImageFile(const QImage& image, const QString& fileName, const QB
 
     if (replace) {
         QSaveFile file(fileName);
+        errno = 0;
         if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-            result.error = file.errorString();
+            result.error = fileError(file, errno);
             return result;
         }
-    } else {
-        QFile file(fileName);
-        // NewOnly fails when the name is taken, even by a racing process.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            result.error = file.errorString();
-            return result;
-        }
-        const bool written = file.write(data) == data.size() && file.flush();
-        if (!written) {
-            result.error = file.errorString();
-            file.close();
-            file.remove(); // a truncated picture is worse than none
-            return result;
-        }
-        file.close();
-        if (file.error() != QFileDevice::NoError) {
-            result.error = file.errorString();
-            file.remove();
-            return result;
-        }
+    } else if (const int error = writeNewFile(fileName, data)) {
+        *systemErrorCode = error;
+        result.error = systemError(error);
+        return result;
     }
     result.ok = true;
     return result;
+}
+
+} // namespace
+
+SaveResult writeImageFile(const QImage& image, const QString& fileName, const QByteArray& format, int quality,
+                          bool replace)
+{
+    int error = 0;
+    return writeImage(image, fileName, format, quality, replace, &error);
 }
 
 SaveResult saveImageToFile(const QImage& image)
 {
     const QString base = expandFileName(AppConfig.SnapshotFileName);
     const QString ext = AppConfig.SnapshotFileNameExt;
-    const QDir dir(AppConfig.SnapshotFilePath);
+    // An empty folder setting means the default one, not the current folder.
+    const QDir dir(AppConfig.SnapshotFilePath.isEmpty() ? CAppConfig::defaultSnapshotDir()
+                                                        : AppConfig.SnapshotFilePath);
     const QByteArray format = formatForSuffix(QFileInfo(base + ext).suffix());
+    const auto nameWith = [&](int n) {
+        return n == 0 ? base + ext : base + QLatin1Char('_') + QString::number(n) + ext;
+    };
 
-    SaveResult result;
-    for (int n = 0; n < 10000; ++n) {
-        const QString name = n == 0 ? base + ext : base + QLatin1Char('_') + QString::number(n) + ext;
-        const QString target = dir.filePath(name);
-        if (QFileInfo::exists(target))
+    for (int n = 0; n <= kLastNameSuffix; ++n) {
+        const QString target = dir.filePath(nameWith(n));
+        const QFileInfo taken(target);
+        // Taken by anything, a dangling symbolic link included.
+        if (taken.exists() || taken.isSymLink())
             continue;
-        result = writeImageFile(image, target, format, AppConfig.ImageQuality, false);
+        int error = 0;
+        const SaveResult result = writeImage(image, target, format, AppConfig.ImageQuality, false, &error);
         // Lost a race for this name to another writer: take the next one.
-        if (result.ok || QFileInfo::exists(target) == false)
+        if (error != EEXIST)
             return result;
     }
+    SaveResult result;
+    result.fileName = dir.filePath(base + ext);
+    result.error = tr("every name from %1 to %2 is taken (name pattern \"%3\")")
+                       .arg(nameWith(0), nameWith(kLastNameSuffix), AppConfig.SnapshotFileName + ext);
     return result;
 }
 

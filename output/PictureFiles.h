@@ -28,8 +28,12 @@ struct SaveResult
 SaveResult writeImageFile(const QImage& image, const QString& fileName, const QByteArray& format, int quality,
                           bool replace);
 
-// Saves into the snapshot directory under the expanded name pattern plus the
-// extension. An existing file is never replaced: "_1", "_2", ... are appended
+// The last suffix saveImageToFile tries before it gives up.
+constexpr int kLastNameSuffix = 9999;
+
+// Saves into the snapshot directory (the home directory when the setting is
+// empty) under the expanded name pattern plus the extension. An existing
+// file is never replaced: "_1", "_2", ... up to kLastNameSuffix are appended
 // to the name until it is free.
 SaveResult saveImageToFile(const QImage& image);
 

@@ -79,6 +79,10 @@ QImage grabWithQt()
 
 QImage grabDesktopImage()
 {
+    // Elsewhere (offscreen, minimal, Wayland) Qt's grab gives a black or null
+    // picture, which must not pass for the screen.
+    if (!x11Connection())
+        return QImage();
     QImage image = grabRootWithXcb();
     return image.isNull() ? grabWithQt() : image;
 }

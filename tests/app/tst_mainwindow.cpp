@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QtTest>
 
+#include <limits>
+
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -19,12 +21,14 @@ private slots:
     void init();
     void styleColours();
     void buttonsAndTrayMenu();
+    void startSnapshotHidesAndWaits_data();
     void startSnapshotHidesAndWaits();
     void trayDoubleClick_data();
     void trayDoubleClick();
     void showMainWndReturnsToRememberedPlace();
     void shortcutsFollowTheSettings();
-    void closeWithoutTrayHostEndsTheWindow();
+    void closeWithoutTrayHostEndsTheProgram_data();
+    void closeWithoutTrayHostEndsTheProgram();
     void destructorSavesTheSettings();
     void exitEndsTheEventLoop();
 };
@@ -82,16 +86,30 @@ void TestMainWindow::buttonsAndTrayMenu()
     QVERIFY(window.trayIcon()->isVisible());
 }
 
+void TestMainWindow::startSnapshotHidesAndWaits_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("delay");
+    QTest::newRow("as stored") << 1234 << 1234;
+    QTest::newRow("negative: at once") << -5 << 0;
+    QTest::newRow("most negative: at once") << std::numeric_limits<int>::min() << 0;
+    QTest::newRow("one minute") << 60000 << 60000;
+    QTest::newRow("an hour: capped at a minute") << 3600000 << 60000;
+}
+
 void TestMainWindow::startSnapshotHidesAndWaits()
 {
-    AppConfig.IntervalSnap = 1234;
+    QFETCH(int, stored);
+    QFETCH(int, delay);
+    AppConfig.IntervalSnap = stored;
     Vireoscape window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTest::mouseClick(window.findChildren<QPushButton*>().first(), Qt::LeftButton);
     QVERIFY(!window.isVisible());
     QVERIFY(window.delayTimer().isActive());
-    QCOMPARE(window.delayTimer().interval(), 1234);
+    QCOMPARE(window.delayTimer().interval(), delay);
+    QCOMPARE(AppConfig.IntervalSnap, stored); // the setting itself is left alone
 
     // The timer fires once per start.
     AppConfig.IntervalSnap = 0;
@@ -160,15 +178,32 @@ void TestMainWindow::shortcutsFollowTheSettings()
     QVERIFY(!window.showMainWndShortcut());
 }
 
-void TestMainWindow::closeWithoutTrayHostEndsTheWindow()
+void TestMainWindow::closeWithoutTrayHostEndsTheProgram_data()
 {
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("shown window") << true;
+    QTest::newRow("hidden window, as after a snapshot") << false;
+}
+
+void TestMainWindow::closeWithoutTrayHostEndsTheProgram()
+{
+    QFETCH(bool, shown);
     // Offscreen there is no tray host: hiding to a tray nobody shows would
-    // leave the user without a way back, so the close goes through.
+    // leave the user without a way back, so the close ends the program.
     QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
     AppConfig.GenCloseToTray = true;
     Vireoscape window;
-    window.show();
-    QVERIFY(window.close());
+    window.setVisible(shown);
+    bool closed = false;
+    QTimer::singleShot(0, &window, [&] { closed = window.close(); });
+    bool watchdog = false;
+    QTimer::singleShot(5000, &window, [&] {
+        watchdog = true;
+        QCoreApplication::exit(99);
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!watchdog);
+    QVERIFY(closed);
     QVERIFY(!window.isVisible());
 }
 

@@ -20,8 +20,10 @@ private slots:
     void expandFileName();
     void formatForSuffix_data();
     void formatForSuffix();
+    void savesUnderThePatternName_data();
     void savesUnderThePatternName();
-    void neverReplacesAnExistingFile();
+    void takenNamesAreSkipped_data();
+    void takenNamesAreSkipped();
     void extensionChoosesTheFormat_data();
     void extensionChoosesTheFormat();
     void failuresAreReported_data();
@@ -105,33 +107,72 @@ void TestPictureFiles::formatForSuffix()
     QCOMPARE(::formatForSuffix(suffix), format);
 }
 
+void TestPictureFiles::savesUnderThePatternName_data()
+{
+    QTest::addColumn<bool>("emptyFolderSetting");
+    QTest::newRow("in the snapshot folder") << false;
+    QTest::newRow("empty folder setting: the home folder") << true;
+}
+
 void TestPictureFiles::savesUnderThePatternName()
 {
+    QFETCH(bool, emptyFolderSetting);
+    const QDir folder = emptyFolderSetting ? QDir::home() : QDir(m_dir->path());
+    if (emptyFolderSetting)
+        AppConfig.SnapshotFilePath.clear();
     AppConfig.SnapshotFileName = QStringLiteral("shot_%Y");
     const SaveResult result = saveImageToFile(picture());
     QVERIFY2(result.ok, qPrintable(result.error));
-    const QString expected = m_dir->filePath(QStringLiteral("shot_%1.png").arg(QDate::currentDate().year()));
+    const QString expected = folder.filePath(QStringLiteral("shot_%1.png").arg(QDate::currentDate().year()));
     QCOMPARE(result.fileName, expected);
     const QImage back(expected);
+    QFile::remove(expected);
     QCOMPARE(back.convertToFormat(QImage::Format_RGB32), picture());
 }
 
-void TestPictureFiles::neverReplacesAnExistingFile()
+void TestPictureFiles::takenNamesAreSkipped_data()
 {
-    AppConfig.SnapshotFileName = QStringLiteral("same");
-    QFile existing(m_dir->filePath(QStringLiteral("same.png")));
-    QVERIFY(existing.open(QIODevice::WriteOnly));
-    existing.write("precious");
-    existing.close();
+    QTest::addColumn<bool>("links");    // dangling symbolic links take the names instead of files
+    QTest::addColumn<int>("taken");     // how many of same.png, same_1.png, ... are taken
+    QTest::addColumn<QString>("saved"); // empty when the save must fail
+    QTest::newRow("existing file") << false << 1 << "same_1.png";
+    QTest::newRow("dangling symbolic links, never written through") << true << 2 << "same_2.png";
+    QTest::newRow("every suffix taken") << false << kLastNameSuffix + 1 << "";
+}
 
-    const SaveResult first = saveImageToFile(picture());
-    const SaveResult second = saveImageToFile(picture());
-    QVERIFY(first.ok && second.ok);
-    QCOMPARE(QFileInfo(first.fileName).fileName(), QStringLiteral("same_1.png"));
-    QCOMPARE(QFileInfo(second.fileName).fileName(), QStringLiteral("same_2.png"));
-    QVERIFY(existing.open(QIODevice::ReadOnly));
-    QCOMPARE(existing.readAll(), QByteArray("precious"));
-    QVERIFY(!QImage(second.fileName).isNull());
+void TestPictureFiles::takenNamesAreSkipped()
+{
+    QFETCH(bool, links);
+    QFETCH(int, taken);
+    QFETCH(QString, saved);
+    AppConfig.SnapshotFileName = QStringLiteral("same");
+    const QDir dir(m_dir->path());
+    const auto name = [](int n) {
+        return n ? QStringLiteral("same_%1.png").arg(n) : QStringLiteral("same.png");
+    };
+    for (int n = 0; n < taken; ++n) {
+        QFile file(dir.filePath(name(n)));
+        if (links)
+            QVERIFY(file.link(dir.filePath(QStringLiteral("gone/") + name(n)), file.fileName()));
+        else
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("precious") == 8);
+    }
+
+    const SaveResult result = saveImageToFile(picture());
+    if (saved.isEmpty()) {
+        QVERIFY(!result.ok);
+        for (const QString& part : {name(0), name(kLastNameSuffix), QStringLiteral("taken")})
+            QVERIFY2(result.error.contains(part), qPrintable(result.error));
+    } else {
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(result.fileName, dir.filePath(saved));
+        QVERIFY(!QImage(result.fileName).isNull());
+    }
+    // What took the names is as it was.
+    QVERIFY(!dir.exists(QStringLiteral("gone")));
+    QFile first(dir.filePath(name(0)));
+    QCOMPARE(first.open(QIODevice::ReadOnly) ? first.readAll() : QByteArray(),
+             links ? QByteArray() : "precious");
 }
 
 void TestPictureFiles::extensionChoosesTheFormat_data()

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <csignal>
@@ -28,18 +29,29 @@ private slots:
     void oneShotFailures_data();
     void oneShotFailures();
     void oneShotsInOneSecondKeepBothPictures();
-    void unreachableDisplayIsReported();
+    void startupFailuresAreReported_data();
+    void startupFailuresAreReported();
     void secondStartIsRefused();
     void killedInstanceDoesNotLockOut();
     void hotKeysHideAndShow();
     void terminationSavesSettings();
+    void settingsThatCannotBeSavedAtExit_data();
+    void settingsThatCannotBeSavedAtExit();
 
 private:
     QStringList pictures() const;
     void writeSetting(const QString& key, const QVariant& value);
     QProcess* startInteractive();
     bool waitForMainWindow(bool visible, int timeoutMs = 10000);
+    // Starts the program with `folder` on an 8 KiB tmpfs of a private mount
+    // namespace, "small" (empty), "full" or "read-only": a full or read-only
+    // disk without root privileges. With `list`, what the folder held when
+    // the program had ended follows on standard output. With no disk it runs
+    // as it is.
+    QProcess* startOnDisk(const QString& disk, const QString& folder, const QStringList& arguments,
+                          bool list);
 
+    bool m_privateMounts = false;
     QImage m_screen;
     QList<QProcess*> m_running;
 };
@@ -53,6 +65,11 @@ void TestProgram::initTestCase()
     m_screen = referenceScreenshot();
     QCOMPARE(m_screen.size(), QSize(1280, 800));
     QCOMPARE(differingPixels(m_screen, pattern), 0);
+    const ToolResult mount =
+        runTool(QStringLiteral("unshare"),
+                {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
+                 QStringLiteral("mount -t tmpfs none \"$1\""), QStringLiteral("sh"), QDir::tempPath()});
+    m_privateMounts = mount.exitCode == 0;
 }
 
 void TestProgram::init()
@@ -90,6 +107,29 @@ QProcess* TestProgram::startInteractive()
 {
     QProcess* p = startProgram({});
     m_running << p;
+    return p;
+}
+
+QProcess* TestProgram::startOnDisk(const QString& disk, const QString& folder, const QStringList& arguments,
+                                   bool list)
+{
+    auto* p = new QProcess;
+    m_running << p;
+    if (disk.isEmpty()) {
+        p->start(programPath(), arguments);
+        return p;
+    }
+    const QString script = QStringLiteral(R"(d=$1; disk=$2; list=$3; shift 3
+case $disk in read-only) o=ro,size=8k ;; *) o=size=8k ;; esac
+mount -t tmpfs -o $o none "$d" || exit 97
+[ "$disk" = full ] && cat /dev/zero >"$d/filler" 2>/dev/null
+[ -z "$list" ] && exec "$@"
+"$@"; s=$?; ls -A "$d"; exit $s)");
+    p->start(QStringLiteral("unshare"),
+             QStringList{QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                         QStringLiteral("sh"), folder, disk, list ? QStringLiteral("1") : QString(),
+                         programPath()} +
+                 arguments);
     return p;
 }
 
@@ -169,17 +209,22 @@ void TestProgram::oneShotFailures_data()
 {
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("disk");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing directory") << "missing/dir" << ".png" << "No such file";
-    QTest::newRow("format without a writer") << "" << ".gif" << "unsupported";
-    QTest::newRow("directory is a file") << "afile" << ".png" << "directory";
+    QTest::newRow("missing directory") << "missing/dir" << ".png" << "" << "No such file";
+    QTest::newRow("format without a writer") << "" << ".gif" << "" << "unsupported";
+    QTest::newRow("directory is a file") << "afile" << ".png" << "" << "directory";
+    QTest::newRow("disk full in mid-write") << "tiny" << ".png" << "small" << "No space left on device";
 }
 
 void TestProgram::oneShotFailures()
 {
     QFETCH(QString, directory);
     QFETCH(QString, extension);
+    QFETCH(QString, disk);
     QFETCH(QString, reason);
+    if (!disk.isEmpty() && !m_privateMounts)
+        QSKIP("unshare -rm cannot mount here: no way to make a small disk");
     QFile blocker(QDir::home().filePath(QStringLiteral("afile")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
@@ -187,14 +232,19 @@ void TestProgram::oneShotFailures()
     writeSetting(QStringLiteral("SnapshotFileName"), QStringLiteral("fail"));
     writeSetting(QStringLiteral("SnapshotFileNameExt"), extension);
 
-    const ToolResult r = runTool(programPath(), {QStringLiteral("-s")});
-    QVERIFY(r.exitCode > 0);
-    const QString err = QString::fromLocal8Bit(r.err);
+    QVERIFY(QDir::home().mkpath(QStringLiteral("tiny")));
+    QProcess* p = startOnDisk(disk, QDir::home().filePath(directory), {QStringLiteral("-s")}, true);
+    QVERIFY(p->waitForFinished(20000));
+    QVERIFY(p->exitCode() > 0 && p->exitCode() != 97);
+    const QString err = QString::fromLocal8Bit(p->readAllStandardError());
+    // Nothing half-written stays on the disk.
+    QVERIFY2(!p->readAllStandardOutput().contains("fail"), "a partial picture was left");
     QCOMPARE(err.count(QLatin1Char('\n')), 1);
     QVERIFY2(err.contains(QStringLiteral("fail") + extension), qPrintable(err));
     QVERIFY2(err.contains(reason, Qt::CaseInsensitive), qPrintable(err));
     QCOMPARE(QDir::home().entryList({QStringLiteral("fail*")}, QDir::Files), QStringList());
     blocker.remove();
+    QDir::home().rmdir(QStringLiteral("tiny"));
 }
 
 void TestProgram::oneShotsInOneSecondKeepBothPictures()
@@ -207,19 +257,48 @@ void TestProgram::oneShotsInOneSecondKeepBothPictures()
         QCOMPARE(differingPixels(QImage(QDir::home().filePath(name)), m_screen), 0);
 }
 
-void TestProgram::unreachableDisplayIsReported()
+void TestProgram::startupFailuresAreReported_data()
 {
-    for (const QByteArray& display : {QByteArray(":4242"), QByteArray()}) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
-        p.setProcessEnvironment(env);
-        p.start(programPath(), {});
-        QVERIFY(p.waitForFinished(10000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit); // no abort, no core
-        QCOMPARE(p.exitCode(), 1);
-        QVERIFY(p.readAllStandardError().contains("display"));
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message"); // empty: the program works
+    const QStringList oneShot{QStringLiteral("-s")};
+    QTest::newRow("DISPLAY names no server") << "DISPLAY" << ":4242" << QStringList() << "display";
+    QTest::newRow("DISPLAY not set") << "DISPLAY" << "" << QStringList() << "display";
+    QTest::newRow("platform plugin not installed")
+        << "QT_QPA_PLATFORM" << "nosuch" << QStringList() << "\"nosuch\"";
+    QTest::newRow("fallback list of missing plugins, with options")
+        << "QT_QPA_PLATFORM" << "nosuch:size=2;NoneEither" << QStringList() << "\"noneeither\"";
+    QTest::newRow("missing plugin, then X11") << "QT_QPA_PLATFORM" << "nosuch;xcb" << oneShot << "";
+    QTest::newRow("-s where the screen cannot be read")
+        << "QT_QPA_PLATFORM" << "offscreen" << oneShot << "cannot read the screen";
+}
+
+// A clean message and status 1, never an abort with a core dump.
+void TestProgram::startupFailuresAreReported()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, value);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(variable, value);
+    p.setProcessEnvironment(env);
+    p.start(programPath(), arguments);
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    if (message.isEmpty()) {
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(pictures().size(), 1);
+        return;
     }
+    QCOMPARE(p.exitCode(), 1);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.startsWith(QStringLiteral("vireoscape: ")) && err.contains(message), qPrintable(err));
+    QVERIFY(pictures().isEmpty());
 }
 
 void TestProgram::secondStartIsRefused()
@@ -283,6 +362,41 @@ void TestProgram::terminationSavesSettings()
     QCOMPARE(store.allKeys().size(), 25);
     QCOMPARE(store.value(QStringLiteral("IntervalSnap")).toInt(), 345);
     QCOMPARE(store.value(QStringLiteral("ShortcutStartSnapshot")).toString(), QStringLiteral("Alt + S"));
+}
+
+// The settings store cannot take the settings at the end: one line on
+// standard error names the file and the reason, and the status is not 0.
+void TestProgram::settingsThatCannotBeSavedAtExit_data()
+{
+    QTest::addColumn<QString>("disk");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a folder in the file's place") << "" << "Is a directory";
+    QTest::newRow("full disk") << "full" << "No space left on device";
+    QTest::newRow("read-only file system") << "read-only" << "Read-only file system";
+}
+
+void TestProgram::settingsThatCannotBeSavedAtExit()
+{
+    QFETCH(QString, disk);
+    QFETCH(QString, reason);
+    if (!disk.isEmpty() && !m_privateMounts)
+        QSKIP("unshare -rm cannot mount here: no way to make a full or read-only disk");
+    const QString file = QSettings().fileName();
+    if (disk.isEmpty())
+        QVERIFY(QDir().mkpath(file));
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QProcess* p = startOnDisk(disk, config, {}, false);
+    const bool shown = waitForMainWindow(true);
+    ::kill(pid_t(p->processId()), SIGTERM);
+    const bool finished = p->waitForFinished(10000);
+    QDir(file).removeRecursively();
+    QVERIFY(shown && finished);
+    QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p->exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(p->readAllStandardError());
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.contains(QStringLiteral("cannot save the settings to ") + file) && err.contains(reason),
+             qPrintable(err));
 }
 
 QTEST_MAIN(TestProgram)

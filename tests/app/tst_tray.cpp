@@ -3,9 +3,11 @@
 #include "app/Startup.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QSettings>
 #include <QtTest>
 
+#include <csignal>
 #include <functional>
 
 using namespace TestSupport;
@@ -47,10 +49,17 @@ private slots:
     void doubleClickOnTheIcon_data();
     void doubleClickOnTheIcon();
     void rightClickOpensTheMenu();
+    void endingTheProgram_data();
+    void endingTheProgram();
+    void exitApplicationAfterFinishing_data();
+    void exitApplicationAfterFinishing();
     void withoutTrayHostCloseEnds();
 
 private:
+    void setTrayHost(bool running);
     void start(const QVariantMap& settings = {});
+    // Opens the tray icon's menu with a right click; returns its window.
+    QString openTrayMenu();
     QString trayIcon() const;
     QStringList ourWindows() const;
     QString newWindow(const QStringList& before) const;
@@ -68,6 +77,18 @@ private:
 void TestTray::initTestCase()
 {
     setApplicationIdentity();
+    setTrayHost(true);
+}
+
+void TestTray::setTrayHost(bool running)
+{
+    if (!running) {
+        m_trayer.kill();
+        m_trayer.waitForFinished(3000);
+        return;
+    }
+    if (m_trayer.state() != QProcess::NotRunning)
+        return;
     m_trayer.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"),
                                               QStringLiteral("--align"), QStringLiteral("left"),
                                               QStringLiteral("--widthtype"), QStringLiteral("pixel"),
@@ -80,8 +101,7 @@ void TestTray::initTestCase()
 
 void TestTray::cleanupTestCase()
 {
-    m_trayer.kill();
-    m_trayer.waitForFinished(3000);
+    setTrayHost(false);
 }
 
 void TestTray::init()
@@ -210,10 +230,8 @@ void TestTray::doubleClickOnTheIcon()
     }
 }
 
-void TestTray::rightClickOpensTheMenu()
+QString TestTray::openTrayMenu()
 {
-    start();
-    QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
     xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), trayIcon(), QStringLiteral("5"),
              QStringLiteral("5")});
     QTest::qWait(300);
@@ -226,6 +244,14 @@ void TestTray::rightClickOpensTheMenu()
         QTest::qWait(500);
         menu = newWindow(before);
     }
+    return menu;
+}
+
+void TestTray::rightClickOpensTheMenu()
+{
+    start();
+    QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
+    const QString menu = openTrayMenu();
     QVERIFY(!menu.isEmpty());
     // Four entries and two separators, next to the icon.
     const QRect r = windowRect(menu);
@@ -234,10 +260,119 @@ void TestTray::rightClickOpensTheMenu()
     QCOMPARE(m_program->state(), QProcess::Running);
 }
 
+// A log-out (SIGTERM, SIGHUP), Ctrl+C and the tray's "Exit" end the program
+// at once, also when closing its window would only hide it to the tray.
+void TestTray::endingTheProgram_data()
+{
+    QTest::addColumn<int>("signal"); // 0: the tray menu's "Exit"
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("SIGTERM, window shown") << int(SIGTERM) << true;
+    QTest::newRow("SIGINT, window shown") << int(SIGINT) << true;
+    QTest::newRow("SIGHUP, window in the tray") << int(SIGHUP) << false;
+    QTest::newRow("tray menu Exit, window shown") << 0 << true;
+}
+
+void TestTray::endingTheProgram()
+{
+    QFETCH(int, signal);
+    QFETCH(bool, shown);
+    // Qt asks the windows to close in an order that changes from run to run;
+    // a quit that a hiding window can cancel fails in about half the runs.
+    for (int run = 0; run < 3; ++run) {
+        cleanup();
+        init();
+        start({{QStringLiteral("GenAutoHide"), !shown},
+               {QStringLiteral("GenCloseToTray"), true},
+               {QStringLiteral("IntervalSnap"), 345}});
+        QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
+        QVERIFY(waitUntilResident(m_program));
+        if (signal) {
+            ::kill(pid_t(m_program->processId()), signal);
+        } else {
+            QVERIFY(!openTrayMenu().isEmpty());
+            xdotool(
+                {QStringLiteral("key"), QStringLiteral("Up"), QStringLiteral("Return")}); // the last entry
+        }
+        QVERIFY2(m_program->waitForFinished(5000), qPrintable(QStringLiteral("run %1").arg(run)));
+        QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program->exitCode(), 0);
+        QSettings store;
+        QCOMPARE(store.allKeys().size(), 25); // written by the program
+        QCOMPARE(store.value(QStringLiteral("IntervalSnap")).toInt(), 345);
+    }
+}
+
+// "Exit application" after a snapshot ends the program wherever closing the
+// main window would: the window is hidden then, so Qt's last-window rule
+// never fires.
+void TestTray::exitApplicationAfterFinishing_data()
+{
+    QTest::addColumn<bool>("trayHost");
+    QTest::addColumn<bool>("closeToTray");
+    QTest::addColumn<bool>("clipboard");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("close-to-tray off: ends") << true << false << false << true;
+    QTest::newRow("no tray host: ends") << false << true << false << true;
+    QTest::newRow("clipboard held: ends once another program takes it") << true << false << true << true;
+    QTest::newRow("close-to-tray on: goes to the tray") << true << true << false << false;
+}
+
+void TestTray::exitApplicationAfterFinishing()
+{
+    QFETCH(bool, trayHost);
+    QFETCH(bool, closeToTray);
+    QFETCH(bool, clipboard);
+    QFETCH(bool, ends);
+    setTrayHost(trayHost);
+    const QString shots = QDir::home().filePath(QStringLiteral("shots"));
+    QDir(shots).removeRecursively();
+    QVERIFY(QDir().mkpath(shots));
+    start({{QStringLiteral("GenAutoHide"), true},
+           {QStringLiteral("GenActionAfterFinish"), 2},
+           {QStringLiteral("GenCloseToTray"), closeToTray},
+           {QStringLiteral("CopyToClipboardAfterFinish"), clipboard},
+           {QStringLiteral("SaveToFileAfterFinish"), true},
+           {QStringLiteral("SnapshotFilePath"), shots}});
+    QVERIFY(waitUntilResident(m_program));
+
+    runXdotool(QStringLiteral("key alt+s"));
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Draw View$")).isEmpty(), 10000);
+    QTest::qWait(300);
+    dragWithMouse(QPoint(100, 120), QPoint(300, 250));
+    runXdotool(QStringLiteral("mousemove 200 200 click --repeat 2 --delay 60 1"));
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(shots).entryList(QDir::Files).size(), 1, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(QStringLiteral("^Draw View$")).isEmpty(), 5000);
+
+    QProcess taker;
+    if (clipboard) {
+        // Still serving the picture, with the hot keys and the guard gone.
+        QTest::qWait(500);
+        QCOMPARE(m_program->state(), QProcess::Running);
+        QVERIFY(visibleWindows(QStringLiteral("^Vireoscape$")).isEmpty());
+        taker.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                              QStringLiteral("-i"), QStringLiteral("-quiet")});
+        QVERIFY(taker.waitForStarted(5000));
+        taker.write("taken");
+        QVERIFY(taker.waitForBytesWritten(5000));
+        taker.closeWriteChannel();
+    }
+    if (ends) {
+        QVERIFY(m_program->waitForFinished(5000));
+        QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program->exitCode(), 0);
+    } else {
+        QTest::qWait(1000);
+        QCOMPARE(m_program->state(), QProcess::Running);
+        QVERIFY(!trayIcon().isEmpty());
+        QVERIFY(mainWindow().isEmpty());
+    }
+    taker.kill();
+    taker.waitForFinished(2000);
+}
+
 void TestTray::withoutTrayHostCloseEnds()
 {
-    m_trayer.kill();
-    m_trayer.waitForFinished(3000);
+    setTrayHost(false);
     start();
     QVERIFY(!mainWindow().isEmpty());
     // With nowhere to hide, closing the window ends the program.

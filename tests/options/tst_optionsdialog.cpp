@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 #include "app/Vireoscape.h"
 #include "config/AppConfig.h"
+#include "config/AutoRun.h"
 #include "options/OptionsDialog.h"
 #include "options/ShortcutList.h"
 #include "platform/GlobalShortcut.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -48,6 +50,7 @@ private slots:
     void closingWithoutOkChangesNothing_data();
     void closingWithoutOkChangesNothing();
     void okWritesEveryKey();
+    void okThatCannotSaveKeepsTheDialog();
     void defaultThenOk();
     void okRegistersHotKeysAgain();
     void mainWindowOpensDialog_data();
@@ -117,6 +120,13 @@ void TestOptionsDialog::aboutPageLeavesListOnGeneral()
     list->setCurrentRow(0);
     QCOMPARE(stack->currentIndex(), 0);
 
+    // The system it runs on; the pictures are not the maker's.
+    const auto label = [&](const char* name) {
+        return dialog.findChild<QLabel*>(QLatin1String(name))->text();
+    };
+    QCOMPARE(label("titleLabel"), QStringLiteral("Vireoscape 2.1 (Linux)"));
+    QVERIFY(!label("noticeLabel").contains(QStringLiteral("picture")));
+
     // The build label holds this build's date and time in their compiler form.
     auto* build = dialog.findChild<QLabel*>(QStringLiteral("buildLabel"));
     const QRegularExpressionMatch m =
@@ -183,6 +193,44 @@ void TestOptionsDialog::okWritesEveryKey()
     CAppConfig loaded;
     loaded.load();
     QCOMPARE(settingsAsText(loaded), record);
+}
+
+// A store that cannot be written: the user is told which file and why, the
+// dialog stays with everything entered, and nothing changes meanwhile.
+void TestOptionsDialog::okThatCannotSaveKeepsTheDialog()
+{
+    AppConfig = unusualSettings(); // start with the system: off
+    const QMap<QString, QString> record = settingsAsText(AppConfig);
+    QFile::remove(autoRunEntryPath());
+    QVERIFY(QDir().mkpath(settingsFile())); // a folder in the file's place
+
+    COptionsDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::mouseClick(button(dialog, "defaultButton"), Qt::LeftButton); // start with the system: on
+    QString warning;
+    QTimer::singleShot(0, this, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            warning = box->text();
+            box->accept();
+        }
+    });
+    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+    QVERIFY2(warning.contains(settingsFile()) && warning.contains(QStringLiteral("Is a directory")),
+             qPrintable(warning));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(settingsAsText(AppConfig), record);
+    QVERIFY(!QFile::exists(autoRunEntryPath()));
+
+    // Once the store can be written, the same OK stores what was entered.
+    QVERIFY(QDir(settingsFile()).removeRecursively());
+    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    CAppConfig loaded;
+    loaded.load();
+    QCOMPARE(loaded.GenAutoRun, true);
+    QCOMPARE(loaded.ShortcutStartSnapshot, QStringLiteral("Alt + S"));
+    QVERIFY(QFile::exists(autoRunEntryPath()));
 }
 
 void TestOptionsDialog::defaultThenOk()
