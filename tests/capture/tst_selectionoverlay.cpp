@@ -83,10 +83,6 @@ private slots:
     void labelText();
     void veilAndHole_data();
     void veilAndHole();
-    void label();
-    void crosshairOnlyWhenVisible();
-    void noRepaintWithoutChange_data();
-    void noRepaintWithoutChange();
     void partialRepaintMatchesFullRepaint();
 };
 
@@ -145,107 +141,6 @@ void TestSelectionOverlay::veilAndHole()
         // No label anywhere above the would-be selection.
         QCOMPARE(image.pixelColor(55, 50), grey);
     }
-}
-
-void TestSelectionOverlay::label()
-{
-    CSGraphicsPixmapItem item(uniformDesktop(QSize(300, 200)));
-    const QRectF selection(40, 60, 120, 50);
-    item.setSelectionRect(selection);
-    const QImage image = paintItem(item);
-
-    QFont font(QStringLiteral("Arial"), 8, QFont::ExtraLight);
-    QVERIFY2(!QFontInfo(font).family().isEmpty(), "no font for the size label");
-    QImage probe(1, 1, QImage::Format_RGB32);
-    QPainter measure(&probe);
-    measure.setFont(font);
-    const QRect text = measure.boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop,
-                                            QStringLiteral("(120 * 50)"));
-    measure.end();
-    const QRect box(40, 60 - 10 - text.height(), text.width() + 10, text.height() + 5);
-    QCOMPARE(CSGraphicsPixmapItem::sizeLabelBox(selection, text.size()), box);
-
-    // The box: dark grey over the veil; its left margin carries no text.
-    QImage expected(1, 1, QImage::Format_RGB32);
-    expected.fill(veiled(kDesktop));
-    QPainter p(&expected);
-    p.fillRect(expected.rect(), QColor(100, 100, 100, 180));
-    p.end();
-    QCOMPARE(image.pixelColor(box.left() + 1, box.top() + 1), expected.pixelColor(0, 0));
-    QCOMPARE(image.pixelColor(box.right() - 1, box.bottom() - 1), expected.pixelColor(0, 0));
-    // White text inside the box, starting 5 pixels in.
-    int white = 0;
-    for (int y = box.top(); y <= box.bottom(); ++y)
-        for (int x = box.left(); x <= box.right(); ++x)
-            white += image.pixelColor(x, y).lightness() > 200;
-    QVERIFY2(white > 10, qPrintable(QString::number(white)));
-    for (int y = box.top(); y <= box.bottom(); ++y)
-        QVERIFY(image.pixelColor(box.left() + 2, y).lightness() < 200);
-    // Nothing of the label left of or below its box.
-    QCOMPARE(image.pixelColor(box.left() - 3, box.center().y()), veiled(kDesktop));
-    QCOMPARE(image.pixelColor(box.center().x(), box.bottom() + 2), veiled(kDesktop));
-}
-
-void TestSelectionOverlay::crosshairOnlyWhenVisible()
-{
-    CSGraphicsPixmapItem item(uniformDesktop(QSize(300, 200)));
-    item.setSelectionRect(QRectF(50, 60, 100, 40));
-    item.setCursorPos(QPointF(120, 150));
-    const QImage hidden = paintItem(item);
-    item.setCrosshairVisible(true);
-    const QImage shown = paintItem(item);
-
-    // Off: the pointer's row and column look like the rest.
-    QCOMPARE(hidden.pixelColor(10, 150), veiled(kDesktop));
-    QCOMPARE(hidden.pixelColor(120, 10), veiled(kDesktop));
-    // On: a line through the whole desktop in both directions, inside the
-    // selection too; neighbouring rows stay untouched.
-    for (int x : {0, 10, 100, 299})
-        QVERIFY(shown.pixelColor(x, 150) != hidden.pixelColor(x, 150));
-    for (int y : {0, 10, 80, 199})
-        QVERIFY(shown.pixelColor(120, y) != hidden.pixelColor(120, y));
-    QCOMPARE(shown.pixelColor(10, 152), hidden.pixelColor(10, 152));
-    QCOMPARE(shown.pixelColor(123, 10), hidden.pixelColor(123, 10));
-}
-
-void TestSelectionOverlay::noRepaintWithoutChange_data()
-{
-    QTest::addColumn<int>("change");
-    QTest::newRow("same selection again") << 0;
-    QTest::newRow("pointer moved by less than 1e-12") << 1;
-    QTest::newRow("crosshair switched on again") << 2;
-    QTest::newRow("pointer moved while the crosshair is off") << 3;
-}
-
-void TestSelectionOverlay::noRepaintWithoutChange()
-{
-    QFETCH(int, change);
-    QGraphicsScene scene;
-    auto* item = new CSGraphicsPixmapItem(uniformDesktop(QSize(300, 200)));
-    scene.addItem(item);
-    item->setSelectionRect(QRectF(50, 60, 100, 40));
-    item->setCursorPos(QPointF(10, 10));
-    item->setCrosshairVisible(change != 3);
-    QSignalSpy spy(&scene, &QGraphicsScene::changed);
-    QTRY_VERIFY(spy.count() >= 1);
-    spy.clear();
-
-    switch (change) {
-    case 0:
-        item->setSelectionRect(QRectF(50, 60, 100, 40));
-        break;
-    case 1:
-        item->setCursorPos(QPointF(10 + 1e-13, 10));
-        break;
-    case 2:
-        item->setCrosshairVisible(true);
-        break;
-    case 3:
-        item->setCursorPos(QPointF(200, 150));
-        break;
-    }
-    QTest::qWait(50);
-    QCOMPARE(spy.count(), 0);
 }
 
 // On the real view: moving the pointer and the highlight repaints only a

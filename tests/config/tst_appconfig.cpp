@@ -13,9 +13,7 @@ class TestAppConfig : public QObject
 private slots:
     void initTestCase();
     void init();
-    void firstRunGivesDefaults();
     void saveThenLoadGivesTheSameRecord();
-    void saveWritesEveryKey();
     void qualityRule_data();
     void qualityRule();
     void coloursKeepTheirAlpha_data();
@@ -53,39 +51,6 @@ void TestAppConfig::writeRaw(const QString& key, const QString& value)
     store.sync();
 }
 
-void TestAppConfig::firstRunGivesDefaults()
-{
-    QVERIFY(!QFile::exists(storePath()));
-    AppConfig.load();
-    QCOMPARE(AppConfig.IntervalSnap, 200);
-    QCOMPARE(AppConfig.LastOpenFileName, QString());
-    QCOMPARE(AppConfig.FontFamity, QString());
-    QCOMPARE(AppConfig.FontColor.rgba(), 0u);
-    QCOMPARE(AppConfig.FontSize, 16);
-    QCOMPARE(AppConfig.FrameCheck, false);
-    QCOMPARE(AppConfig.FrameColor.rgba(), 0u);
-    QCOMPARE(AppConfig.FrameWidth, 2);
-    QCOMPARE(AppConfig.FillCheck, true);
-    QCOMPARE(AppConfig.FillColor.rgba(), 0u);
-    QCOMPARE(AppConfig.Transparent, 80);
-    QCOMPARE(AppConfig.GenAutoRun, true);
-    QCOMPARE(AppConfig.GenAutoHide, false);
-    QCOMPARE(AppConfig.GenCloseToTray, true);
-    QCOMPARE(AppConfig.GenActionAfterFinish, 1);
-    QCOMPARE(AppConfig.SnapshotAfterDlbClk, true);
-    QCOMPARE(AppConfig.SnapshotShadow, true);
-    QCOMPARE(AppConfig.CopyToClipboardAfterFinish, true);
-    QCOMPARE(AppConfig.SaveToFileAfterFinish, true);
-    QCOMPARE(AppConfig.SnapshotFilePath, QDir::homePath());
-    QCOMPARE(AppConfig.SnapshotFileName, QStringLiteral("Snapshot_%Y_%M_%D_%h_%m_%s"));
-    QCOMPARE(AppConfig.SnapshotFileNameExt, QStringLiteral(".png"));
-    QCOMPARE(AppConfig.ImageQuality, 80);
-    QCOMPARE(AppConfig.ShortcutStartSnapshot, QStringLiteral("Alt + S"));
-    QCOMPARE(AppConfig.ShortcutShowMainWnd, QStringLiteral("Alt + E"));
-    // Loading reads; it does not create the store.
-    QVERIFY(!QFile::exists(storePath()));
-}
-
 void TestAppConfig::saveThenLoadGivesTheSameRecord()
 {
     AppConfig = TestSupport::unusualSettings();
@@ -98,24 +63,6 @@ void TestAppConfig::saveThenLoadGivesTheSameRecord()
     AppConfig.load();
     QCOMPARE(TestSupport::settingsAsText(AppConfig), saved);
     QCOMPARE(saved.size(), 25);
-}
-
-void TestAppConfig::saveWritesEveryKey()
-{
-    AppConfig.load();
-    AppConfig.save();
-    QSettings store;
-    QStringList expected;
-    CAppConfig::visit(AppConfig, [&](const char* key, const auto&, const auto&) {
-        expected << QString::fromLatin1(key);
-    });
-    QStringList keys = store.allKeys();
-    keys.sort();
-    expected.sort();
-    QCOMPARE(keys, expected);
-    // No group: the keys sit at the top level of the store.
-    QVERIFY(store.childGroups().isEmpty());
-    QCOMPARE(store.value(QStringLiteral("FontColor")).toUInt(), 0u);
 }
 
 void TestAppConfig::qualityRule_data()

@@ -1,14 +1,18 @@
-// Whole journeys as a user makes them: the real program under a window
-// manager, driven by xdotool, its pictures read back from the clipboard and
-// the disk and compared in all four channels with what the screen showed.
-// Each journey is a row of data: environment, settings, steps.
+// Whole journeys as a user makes them: the real program under openbox with
+// trayer as tray host, driven by xdotool, its pictures read back from the
+// clipboard and the disk and compared in all four channels with what the
+// screen showed. Each journey is a row: environment and a few steps.
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QtTest>
+
+#include <csignal>
 
 using namespace TestSupport;
 
@@ -16,8 +20,8 @@ namespace {
 
 // Every mark of these journeys: opaque named colours and an even pen width,
 // so that a pen centred on whole pixels covers whole pixels.
-const QRgb kFrame = qRgb(255, 0, 0); // "red"
-const QRgb kFill = qRgb(255, 255, 0); // "yellow"
+const QRgb kFrame = qRgb(255, 0, 0);
+const QRgb kFill = qRgb(255, 255, 0);
 constexpr int kPen = 4;
 
 const QStringList kButtons = {"Select", "Line", "LineArrow", "Rectangle", "Polygon", "Ellipse",
@@ -33,6 +37,20 @@ QRect rect(const QString& text)
 {
     const QStringList v = text.split(QLatin1Char(','));
     return QRect(v.value(0).toInt(), v.value(1).toInt(), v.value(2).toInt(), v.value(3).toInt());
+}
+
+QString xdotool(const QStringList& args)
+{
+    return QString::fromLatin1(runTool(QStringLiteral("xdotool"), args).out).trimmed();
+}
+
+QRect windowRect(const QString& id)
+{
+    const QString info = QString::fromLatin1(runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}).out);
+    auto field = [&info](const char* name) {
+        return QRegularExpression(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name))).match(info).captured(1).toInt();
+    };
+    return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"));
 }
 
 // What a framed, filled rectangle mark (in desktop pixels) does to a pixel:
@@ -68,9 +86,7 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
             Paint paint = Paint::Desktop;
             for (const QRect& mark : marks)
                 paint = qMax(paint, markAt(mark, at));
-            const QRgb want = paint == Paint::Frame ? kFrame
-                              : paint == Paint::Fill ? kFill
-                                                     : desktop.pixel(at);
+            const QRgb want = paint == Paint::Frame ? kFrame : paint == Paint::Fill ? kFill : desktop.pixel(at);
             if (paint == Paint::Corner || got.pixel(x, y) == want)
                 continue;
             if (count++ == 0)
@@ -91,21 +107,36 @@ class TestJourneys : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void init();
     void cleanup();
     void journey_data();
     void journey();
 
 private:
     void run(const QString& step);
+    void expect(const QStringList& words);
     void expectPicture(const QStringList& words);
+    static QString settingsFile();
+    void writeSettings(bool shown);
+    void start(bool shown);
+    void setTrayHost(bool running);
+    QStringList ourWindows() const;
+    QString mainWindow() const;
+    QString trayIcon() const;
     QString viewWindow() const { return visibleWindows(QStringLiteral("^Draw View$")).value(0); }
     QRect toolStrip() const;
+    QStringList shots() const { return QDir(m_shots).entryList(QDir::Files, QDir::Name); }
 
+    QStringList m_environment;
+    QVariantMap m_settings;
     QProcess* m_program = nullptr;
     QProcess* m_logo = nullptr;
+    QProcess m_trayer;
     QRect m_logoRect;
     QImage m_screen; // what the user saw when the snapshot started
     QString m_shots;
+    int m_status = -1; // of the last program run to its end
+    QString m_errors;  // its standard error
 };
 
 void TestJourneys::initTestCase()
@@ -116,22 +147,16 @@ void TestJourneys::initTestCase()
     // A window at odd device pixels: a scaled view must still find it exactly.
     m_logo = new QProcess;
     m_logo->start(QStringLiteral("xlogo"), {QStringLiteral("-geometry"), QStringLiteral("221x161+801+403")});
-    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^xlogo$")).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^xlogo$")).isEmpty(), 15000);
     QTest::qWait(300);
-    const QString info = QString::fromLatin1(
-        runTool(QStringLiteral("xwininfo"), {QStringLiteral("-name"), QStringLiteral("xlogo")}).out);
-    auto field = [&info](const char* name) {
-        return QRegularExpression(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)))
-            .match(info).captured(1).toInt();
-    };
-    m_logoRect = QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                       field("Height"));
+    m_logoRect = windowRect(visibleWindows(QStringLiteral("^xlogo$")).first());
     QCOMPARE(m_logoRect.size(), QSize(221, 161));
     m_shots = QDir::home().filePath(QStringLiteral("shots"));
 }
 
 void TestJourneys::cleanupTestCase()
 {
+    setTrayHost(false);
     if (m_logo) {
         m_logo->kill();
         m_logo->waitForFinished(2000);
@@ -139,78 +164,197 @@ void TestJourneys::cleanupTestCase()
     }
 }
 
+void TestJourneys::init()
+{
+    setTrayHost(true);
+    QDir(m_shots).removeRecursively();
+    QDir().mkpath(m_shots);
+    m_status = -1;
+    m_errors.clear();
+    // Journeys draw red, yellow-filled rectangles 4 pixels wide and keep the
+    // main window out of the way unless a step says otherwise.
+    m_settings = {{QStringLiteral("GenAutoRun"), false},
+                  {QStringLiteral("GenAutoHide"), true},
+                  {QStringLiteral("GenActionAfterFinish"), 0},
+                  {QStringLiteral("SnapshotFilePath"), m_shots},
+                  {QStringLiteral("SnapshotShadow"), false},
+                  {QStringLiteral("FrameCheck"), true},
+                  {QStringLiteral("FrameColor"), quint32(kFrame)},
+                  {QStringLiteral("FrameWidth"), kPen},
+                  {QStringLiteral("FillCheck"), true},
+                  {QStringLiteral("FillColor"), quint32(kFill)},
+                  {QStringLiteral("Transparent"), 100}};
+}
+
 void TestJourneys::cleanup()
 {
     stopProgram(m_program);
     runTool(QStringLiteral("xrdb"), {QStringLiteral("-remove")});
-    QDir(m_shots).removeRecursively();
 }
 
+void TestJourneys::setTrayHost(bool running)
+{
+    if (!running) {
+        m_trayer.kill();
+        m_trayer.waitForFinished(3000);
+        return;
+    }
+    if (m_trayer.state() != QProcess::NotRunning)
+        return;
+    m_trayer.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                                              QStringLiteral("left"), QStringLiteral("--widthtype"),
+                                              QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("300"),
+                                              QStringLiteral("--height"), QStringLiteral("32")});
+    QTRY_VERIFY_WITH_TIMEOUT(!xdotool({QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("trayer")}).isEmpty(),
+                             10000);
+}
+
+// Rows: the environment of the program and its steps, separated by ";".
+// Steps: set KEY=VALUE (a setting before the start) · start [shown] · run
+// ARGS (the program to its end) · snapshot (Alt+S) · key KEYS · pick-window
+// · tool NAME · drag X,Y X,Y · click X,Y · dblclick X,Y · close (Alt+F4 on
+// the main window) · signal TERM|KILL · second-start · tray-host off · tray
+// dblclick · take-clipboard · xrdb RESOURCE · expect ...
 void TestJourneys::journey_data()
 {
     QTest::addColumn<QStringList>("environment");
-    QTest::addColumn<QString>("resources");
-    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("steps");
+    // VS_JOURNEYS names one group of rows to run (all when unset).
+    const QString only = qEnvironmentVariable("VS_JOURNEYS");
+    QString group;
+    auto row = [&](const char* name, const QStringList& environment, const QString& steps) {
+        if (only.isEmpty() || only == group)
+            QTest::newRow(name) << environment << steps;
+    };
 
     // A window picked with a click and marked with a rectangle, then an area
     // dragged between odd device pixels: the pictures are exactly what the
     // screen showed, at one picture pixel per device pixel.
-    const QStringList scaled = {
-        "snapshot", "pick-window", "tool Rectangle", "drag 851,441 951,521", "tool Ok",
-        "expect clipboard window mark 851,441,100,80", "expect file window mark 851,441,100,80",
-        "snapshot", "drag 301,201 751,491", "dblclick 500,300", "expect clipboard 301,201,450,290"};
-    QTest::newRow("scale 1") << QStringList() << QString() << scaled;
-    QTest::newRow("QT_SCALE_FACTOR=2") << QStringList{"QT_SCALE_FACTOR=2"} << QString() << scaled;
-    QTest::newRow("QT_SCALE_FACTOR=1.5") << QStringList{"QT_SCALE_FACTOR=1.5"} << QString() << scaled;
-    QTest::newRow("Xft.dpi 192") << QStringList() << QStringLiteral("Xft.dpi: 192") << scaled;
+    group = QStringLiteral("scaled");
+    const QString scaled = QStringLiteral(
+        "start; snapshot; pick-window; tool Rectangle; drag 851,441 951,521; tool Ok;"
+        "expect clipboard window mark 851,441,100,80; expect file window mark 851,441,100,80;"
+        "snapshot; drag 301,201 751,491; dblclick 500,300; expect clipboard 301,201,450,290");
+    row("scale 1", {}, scaled);
+    row("QT_SCALE_FACTOR=2", {"QT_SCALE_FACTOR=2"}, scaled);
+    row("QT_SCALE_FACTOR=1.5", {"QT_SCALE_FACTOR=1.5"}, scaled);
+    row("Xft.dpi 192", {}, "xrdb Xft.dpi:192; " + scaled);
+
+    group = QStringLiteral("snapshot");
+    row("draw, move and erase marks", {},
+        "start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 231,211; drag 301,251 381,311;"
+        "tool Select; drag 191,181 221,201; tool Erase; click 341,281; tool Ok;"
+        "expect clipboard 101,101,400,300 mark 181,171,80,60");
+    row("after finishing: show the main window", {},
+        "set GenActionAfterFinish=1; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
+        "expect file 100,120,200,130; expect main shown");
+    row("after finishing: exit, no tray host", {},
+        "tray-host off; set GenActionAfterFinish=2; set CopyToClipboardAfterFinish=false; start; snapshot;"
+        "drag 100,120 300,250; dblclick 200,200; expect file 100,120,200,130; expect ended 0");
+    row("after finishing: exit, the clipboard served until taken", {},
+        "set GenActionAfterFinish=2; set GenCloseToTray=false; start; snapshot; drag 100,120 300,250;"
+        "dblclick 200,200; expect clipboard 100,120,200,130; expect running; second-start allowed;"
+        "take-clipboard; expect ended 0");
+    row("after finishing: exit goes to the tray with close-to-tray", {},
+        "set GenActionAfterFinish=2; set GenCloseToTray=true; start; snapshot; drag 100,120 300,250;"
+        "dblclick 200,200; expect file 100,120,200,130; expect running; expect tray icon");
+    row("hot keys with Caps Lock; Escape shows the main window", {},
+        "start; key Caps_Lock; key alt+e; expect main shown; snapshot; expect main hidden; key Escape;"
+        "expect view hidden; expect main shown; key Caps_Lock");
+    row("a changed start key", {},
+        "set ShortcutStartSnapshot=Ctrl + Shift + F9; start; key alt+s; expect view hidden;"
+        "key ctrl+shift+F9; expect view shown");
+
+    group = QStringLiteral("program");
+    row("close hides to the tray; a double click on the icon brings it back", {},
+        "set SnapshotAfterDlbClk=false; set GenCloseToTray=true; start shown; close; expect main hidden;"
+        "expect running; tray dblclick; expect main shown");
+    row("close without a tray host ends", {}, "tray-host off; set GenCloseToTray=true; start shown; close; expect ended 0");
+    row("termination saves the settings", {},
+        "set IntervalSnap=345; start shown; signal TERM; expect ended 0; expect setting IntervalSnap=345");
+    row("a second start is refused; a killed one does not lock out", {},
+        "start shown; second-start refused; expect main shown; signal KILL; start shown");
+    row("-s writes the screen, twice in a second", {},
+        "set SnapshotFileName=same; run -s; expect status 0; run -s; expect status 0;"
+        "expect files same.png same_1.png; expect file screen; expect file screen");
+    row("-s into a missing folder", {},
+        "set SnapshotFilePath=/nonexistent/dir; run -s; expect status 1 No such file; expect files");
+    row("no X server", {"DISPLAY=:4242"}, "run; expect status 1 display");
 }
 
 void TestJourneys::journey()
 {
     QFETCH(QStringList, environment);
-    QFETCH(QString, resources);
-    QFETCH(QStringList, steps);
-    if (!resources.isEmpty())
-        QCOMPARE(runTool(QStringLiteral("xrdb"), {QStringLiteral("-merge")}, 5000, resources.toUtf8()).exitCode, 0);
-    QDir().mkpath(m_shots);
-    m_program = startResidentProgram({{QStringLiteral("GenActionAfterFinish"), 0},
-                                      {QStringLiteral("SnapshotFilePath"), m_shots},
-                                      {QStringLiteral("SnapshotShadow"), false},
-                                      {QStringLiteral("FrameCheck"), true},
-                                      {QStringLiteral("FrameColor"), quint32(kFrame)},
-                                      {QStringLiteral("FrameWidth"), kPen},
-                                      {QStringLiteral("FillCheck"), true},
-                                      {QStringLiteral("FillColor"), quint32(kFill)},
-                                      {QStringLiteral("Transparent"), 100}},
-                                     environment);
-    QVERIFY(m_program);
-    for (const QString& step : steps) {
+    QFETCH(QString, steps);
+    m_environment = environment;
+    for (QString step : steps.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        step = step.trimmed();
         run(step);
         if (QTest::currentTestFailed()) {
             qWarning("at step \"%s\"", qPrintable(step));
             return;
         }
     }
-    QCOMPARE(m_program->state(), QProcess::Running);
+}
+
+QString TestJourneys::settingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Valdo Software/Vireoscape.conf");
+}
+
+void TestJourneys::writeSettings(bool shown)
+{
+    QFile::remove(settingsFile());
+    QSettings store(settingsFile(), QSettings::IniFormat);
+    for (auto it = m_settings.begin(); it != m_settings.end(); ++it)
+        store.setValue(it.key(), it.value());
+    if (shown)
+        store.setValue(QStringLiteral("GenAutoHide"), false);
+}
+
+void TestJourneys::start(bool shown)
+{
+    writeSettings(shown);
+    stopProgram(m_program);
+    m_program = startProgram({}, nullptr, m_environment);
+    QVERIFY(waitUntilResident(m_program));
+    if (shown)
+        QTRY_VERIFY_WITH_TIMEOUT(!mainWindow().isEmpty(), 20000);
+}
+
+QStringList TestJourneys::ourWindows() const
+{
+    return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+                    QStringLiteral("^vireoscape$")})
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString TestJourneys::mainWindow() const
+{
+    for (const QString& id : visibleWindows(QStringLiteral("^Vireoscape$"))) {
+        if (windowRect(id).width() > 40)
+            return id;
+    }
+    return QString();
+}
+
+QString TestJourneys::trayIcon() const
+{
+    // A small window of ours embedded in the tray host.
+    for (const QString& id : ourWindows()) {
+        const QSize size = windowRect(id).size();
+        if (size.isValid() && size.width() <= 40 && size.height() <= 40)
+            return id;
+    }
+    return QString();
 }
 
 QRect TestJourneys::toolStrip() const
 {
     // The program's visible window twelve times as wide as high, at any scale.
-    const QStringList ids = QString::fromLatin1(runTool(QStringLiteral("xdotool"),
-                                                        {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                         QStringLiteral("--class"), QStringLiteral("^vireoscape$")})
-                                                    .out)
-                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString& id : ids) {
-        const QString info =
-            QString::fromLatin1(runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}).out);
-        auto field = [&info](const char* name) {
-            return QRegularExpression(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)))
-                .match(info).captured(1).toInt();
-        };
-        const QRect r(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                      field("Height"));
+    for (const QString& id : ourWindows()) {
+        const QRect r = windowRect(id);
         if (r.height() > 0 && r.width() == 12 * r.height())
             return r;
     }
@@ -219,13 +363,31 @@ QRect TestJourneys::toolStrip() const
 
 void TestJourneys::run(const QString& step)
 {
-    const QStringList words = step.split(QLatin1Char(' '));
+    const QStringList words = step.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QString verb = words.first();
-    if (verb == QLatin1String("snapshot")) {
-        QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
+    const QString arg = words.value(1);
+    if (verb == QLatin1String("set")) {
+        m_settings.insert(arg.section(QLatin1Char('='), 0, 0), step.section(QLatin1Char('='), 1));
+    } else if (verb == QLatin1String("start")) {
+        start(arg == QLatin1String("shown"));
+    } else if (verb == QLatin1String("run")) {
+        writeSettings(false);
+        QProcess p;
+        p.setEnvironment(QProcess::systemEnvironment() + m_environment);
+        p.start(programPath(), words.mid(1));
+        QVERIFY(p.waitForFinished(20000));
+        m_status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        m_errors = QString::fromLocal8Bit(p.readAllStandardError());
+    } else if (verb == QLatin1String("xrdb")) {
+        QCOMPARE(runTool(QStringLiteral("xrdb"), {QStringLiteral("-merge")}, 5000, arg.toUtf8()).exitCode, 0);
+    } else if (verb == QLatin1String("snapshot")) {
+        QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 15000);
         m_screen = referenceScreenshot();
         runXdotool(QStringLiteral("key alt+s"));
-        QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty(), 20000);
+        QTest::qWait(300);
+    } else if (verb == QLatin1String("key")) {
+        runXdotool(QStringLiteral("key ") + arg);
         QTest::qWait(300);
     } else if (verb == QLatin1String("pick-window")) {
         const QPoint c = m_logoRect.center();
@@ -234,49 +396,145 @@ void TestJourneys::run(const QString& step)
         QTest::qWait(300);
     } else if (verb == QLatin1String("tool")) {
         QRect strip;
-        QTRY_VERIFY_WITH_TIMEOUT((strip = toolStrip()).isValid(), 5000);
-        // Twelve buttons share the strip's width less its margins.
+        QTRY_VERIFY_WITH_TIMEOUT((strip = toolStrip()).isValid(), 15000);
         const double pitch = strip.width() / double(kButtons.size());
-        const int index = kButtons.indexOf(words.value(1));
+        const int index = kButtons.indexOf(arg);
         QVERIFY(index >= 0);
         runXdotool(QStringLiteral("mousemove %1 %2 click 1")
-                       .arg(strip.x() + int(pitch * (index + 0.5)))
-                       .arg(strip.center().y()));
+                       .arg(strip.x() + int(pitch * (index + 0.5))).arg(strip.center().y()));
         QTest::qWait(300);
     } else if (verb == QLatin1String("drag")) {
-        dragWithMouse(point(words.value(1)), point(words.value(2)));
-    } else if (verb == QLatin1String("dblclick")) {
-        const QPoint p = point(words.value(1));
-        runXdotool(QStringLiteral("mousemove %1 %2 click --repeat 2 --delay 60 1").arg(p.x()).arg(p.y()));
+        dragWithMouse(point(arg), point(words.value(2)));
+    } else if (verb == QLatin1String("click") || verb == QLatin1String("dblclick")) {
+        const QPoint p = point(arg);
+        runXdotool(QStringLiteral("mousemove %1 %2 click %3 1")
+                       .arg(p.x()).arg(p.y())
+                       .arg(verb == QLatin1String("dblclick") ? QStringLiteral("--repeat 2 --delay 60") : QString()));
+        QTest::qWait(300);
+    } else if (verb == QLatin1String("close")) {
+        // Alt+F4 through openbox; a key pressed before the focus has moved is
+        // lost, so it is pressed again until the window is gone.
+        for (int attempt = 0; attempt < 3 && !mainWindow().isEmpty(); ++attempt) {
+            xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), mainWindow()});
+            xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
+            for (int i = 0; i < 30 && !mainWindow().isEmpty(); ++i)
+                QTest::qWait(100);
+        }
+    } else if (verb == QLatin1String("signal")) {
+        ::kill(pid_t(m_program->processId()), arg == QLatin1String("KILL") ? SIGKILL : SIGTERM);
+    } else if (verb == QLatin1String("second-start")) {
+        QProcess second;
+        second.start(programPath(), {});
+        if (arg == QLatin1String("refused")) {
+            // The "Error" box, closed with Return; the first instance goes on.
+            QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Error$")).isEmpty(), 10000);
+            const QString box = visibleWindows(QStringLiteral("^Error$")).first();
+            xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), box});
+            xdotool({QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});
+            QVERIFY(second.waitForFinished(10000));
+            QCOMPARE(second.exitCode(), 0);
+            QCOMPARE(m_program->state(), QProcess::Running);
+        } else {
+            QVERIFY(waitUntilResident(&second));
+            QVERIFY(visibleWindows(QStringLiteral("^Error$")).isEmpty());
+            second.terminate();
+            QVERIFY(second.waitForFinished(5000));
+        }
+    } else if (verb == QLatin1String("tray-host")) {
+        setTrayHost(arg != QLatin1String("off"));
+    } else if (verb == QLatin1String("tray")) {
+        QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), trayIcon(), QStringLiteral("5"), QStringLiteral("5")});
+        xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
+                 QStringLiteral("80"), QStringLiteral("1")});
+    } else if (verb == QLatin1String("take-clipboard")) {
+        QCOMPARE(runTool(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                                   QStringLiteral("-l"), QStringLiteral("1")},
+                         5000, "taken")
+                     .exitCode,
+                 0);
     } else if (verb == QLatin1String("expect")) {
-        expectPicture(words.mid(1));
+        expect(words.mid(1));
     } else {
         QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
     }
 }
 
-// "expect clipboard|file AREA [mark X,Y,W,H ...]": AREA is "window" (the
-// picked window) or X,Y,W,H in desktop pixels.
+// expect clipboard|file AREA [mark X,Y,W,H ...] · expect main|view
+// shown|hidden · expect running · expect ended STATUS · expect status STATUS
+// [TEXT] · expect files NAMES... · expect setting KEY=VALUE · expect tray icon
+void TestJourneys::expect(const QStringList& words)
+{
+    const QString what = words.value(0);
+    const QString arg = words.value(1);
+    if (what == QLatin1String("clipboard") || what == QLatin1String("file")) {
+        expectPicture(words);
+    } else if (what == QLatin1String("main") || what == QLatin1String("view")) {
+        const bool shown = arg == QLatin1String("shown");
+        auto visible = [&] { return !(what == QLatin1String("main") ? mainWindow() : viewWindow()).isEmpty(); };
+        QTRY_COMPARE_WITH_TIMEOUT(visible(), shown, 10000);
+        QTest::qWait(300);
+        QCOMPARE(visible(), shown);
+    } else if (what == QLatin1String("running")) {
+        QTest::qWait(500);
+        QCOMPARE(m_program->state(), QProcess::Running);
+    } else if (what == QLatin1String("ended")) {
+        // waitForFinished() is false for a process that has already ended.
+        QVERIFY(m_program->state() == QProcess::NotRunning || m_program->waitForFinished(10000));
+        QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program->exitCode(), arg.toInt());
+    } else if (what == QLatin1String("status")) {
+        QCOMPARE(m_status, arg.toInt());
+        const QString text = words.mid(2).join(QLatin1Char(' '));
+        if (text.isEmpty())
+            QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors));
+        else // one line that names the cause
+            QVERIFY2(m_errors.count(QLatin1Char('\n')) == 1 && m_errors.contains(text, Qt::CaseInsensitive),
+                     qPrintable(m_errors));
+    } else if (what == QLatin1String("files")) {
+        QCOMPARE(shots().join(QLatin1Char(' ')), words.mid(1).join(QLatin1Char(' ')));
+    } else if (what == QLatin1String("setting")) {
+        QSettings store(settingsFile(), QSettings::IniFormat);
+        QCOMPARE(store.value(arg.section(QLatin1Char('='), 0, 0)).toString(), arg.section(QLatin1Char('='), 1));
+        QCOMPARE(store.allKeys().size(), 25); // every key written by the program
+    } else if (what == QLatin1String("tray")) {
+        QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown expectation ") + words.join(QLatin1Char(' '))));
+    }
+}
+
+// AREA is "window" (the picked window), "screen" (the whole screen) or
+// X,Y,W,H in desktop pixels; a file is taken (and removed) from the shots.
 void TestJourneys::expectPicture(const QStringList& words)
 {
-    QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
-    const QRect area = words.value(1) == QLatin1String("window") ? m_logoRect : rect(words.value(1));
+    QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 15000);
+    QRect area = rect(words.value(1));
+    if (words.value(1) == QLatin1String("window"))
+        area = m_logoRect;
     QList<QRect> marks;
     for (int i = 2; i + 1 < words.size(); i += 2)
         marks << rect(words.at(i + 1));
     QImage picture;
     if (words.first() == QLatin1String("clipboard")) {
-        const ToolResult clip = runTool(QStringLiteral("xclip"),
-                                        {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                         QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-o")});
-        QCOMPARE(clip.exitCode, 0);
+        // The picture may reach the clipboard a moment after the view closes.
+        ToolResult clip;
+        auto read = [&] {
+            clip = runTool(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                                     QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-o")});
+            return clip.exitCode == 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(read(), 15000);
         picture = QImage::fromData(clip.out, "PNG");
     } else {
-        QStringList files;
-        QTRY_VERIFY_WITH_TIMEOUT(!(files = QDir(m_shots).entryList(QDir::Files)).isEmpty(), 5000);
-        QCOMPARE(files.size(), 1);
-        picture = QImage(QDir(m_shots).filePath(files.first()));
-        QFile::remove(QDir(m_shots).filePath(files.first()));
+        QTRY_VERIFY_WITH_TIMEOUT(!shots().isEmpty(), 15000);
+        const QString file = QDir(m_shots).filePath(shots().first());
+        picture = QImage(file);
+        QFile::remove(file);
+    }
+    if (words.value(1) == QLatin1String("screen")) {
+        m_screen = referenceScreenshot();
+        area = m_screen.rect();
     }
     const QString fault = compare(picture, m_screen, area, marks);
     QVERIFY2(fault.isEmpty(), qPrintable(words.first() + QStringLiteral(": ") + fault));

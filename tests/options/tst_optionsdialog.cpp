@@ -44,17 +44,11 @@ class TestOptionsDialog : public QObject
 private slots:
     void initTestCase();
     void init();
-    void pageFollowsList_data();
-    void pageFollowsList();
-    void aboutPageLeavesListOnGeneral();
     void closingWithoutOkChangesNothing_data();
     void closingWithoutOkChangesNothing();
     void okWritesEveryKey();
     void okThatCannotSaveKeepsTheDialog();
-    void defaultThenOk();
     void okRegistersHotKeysAgain();
-    void mainWindowOpensDialog_data();
-    void mainWindowOpensDialog();
 };
 
 void TestOptionsDialog::initTestCase()
@@ -67,75 +61,6 @@ void TestOptionsDialog::init()
 {
     QFile::remove(settingsFile());
     AppConfig = CAppConfig::defaults();
-}
-
-void TestOptionsDialog::pageFollowsList_data()
-{
-    QTest::addColumn<QList<int>>("clicks");
-    QTest::addColumn<int>("page");
-    QTest::newRow("starts on General") << QList<int>{} << 0;
-    QTest::newRow("Snapshot") << QList<int>{1} << 1;
-    QTest::newRow("Shortcut") << QList<int>{2} << 2;
-    QTest::newRow("About") << QList<int>{3} << 3;
-    QTest::newRow("About and back to General") << QList<int>{3, 0} << 0;
-    QTest::newRow("Shortcut then Snapshot") << QList<int>{2, 1} << 1;
-}
-
-void TestOptionsDialog::pageFollowsList()
-{
-    QFETCH(QList<int>, clicks);
-    QFETCH(int, page);
-    COptionsDialog dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto* list = dialog.findChild<QListWidget*>();
-    auto* stack = dialog.findChild<QStackedWidget*>();
-    for (int row : clicks) {
-        const QRect rect = list->visualItemRect(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
-    }
-    QCOMPARE(list->currentRow(), page);
-    QCOMPARE(stack->currentIndex(), page);
-    // A drag does not move entries about.
-    const QRect first = list->visualItemRect(list->item(0));
-    QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
-    QTest::mouseMove(list->viewport(), first.center() + QPoint(0, 150));
-    QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, first.center() + QPoint(0, 150));
-    QCOMPARE(list->item(0)->text(), QStringLiteral("General"));
-    QCOMPARE(list->item(3)->text(), QStringLiteral("About"));
-}
-
-void TestOptionsDialog::aboutPageLeavesListOnGeneral()
-{
-    COptionsDialog dialog;
-    auto* list = dialog.findChild<QListWidget*>();
-    auto* stack = dialog.findChild<QStackedWidget*>();
-    dialog.showAboutPage();
-    QCOMPARE(stack->currentIndex(), 3);
-    QCOMPARE(list->currentRow(), 0);
-    list->setCurrentRow(0); // already current: no switch back
-    QCOMPARE(stack->currentIndex(), 3);
-    list->setCurrentRow(2);
-    QCOMPARE(stack->currentIndex(), 2);
-    list->setCurrentRow(0);
-    QCOMPARE(stack->currentIndex(), 0);
-
-    // The system it runs on; the pictures are not the maker's.
-    const auto label = [&](const char* name) {
-        return dialog.findChild<QLabel*>(QLatin1String(name))->text();
-    };
-    QCOMPARE(label("titleLabel"), QStringLiteral("Vireoscape 2.1 (Linux)"));
-    QVERIFY(!label("noticeLabel").contains(QStringLiteral("picture")));
-
-    // The build label holds this build's date and time in their compiler form.
-    auto* build = dialog.findChild<QLabel*>(QStringLiteral("buildLabel"));
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("^Build Time: (\\w{3} [ 123]\\d \\d{4}), (\\d\\d:\\d\\d:\\d\\d)$"))
-            .match(build->text());
-    QVERIFY2(m.hasMatch(), qPrintable(build->text()));
-    const QDateTime built = QDateTime::fromString(
-        m.captured(1).simplified() + QLatin1Char(' ') + m.captured(2), QStringLiteral("MMM d yyyy hh:mm:ss"));
-    QVERIFY(built.isValid() && built <= QDateTime::currentDateTime().addSecs(60));
 }
 
 void TestOptionsDialog::closingWithoutOkChangesNothing_data()
@@ -233,31 +158,6 @@ void TestOptionsDialog::okThatCannotSaveKeepsTheDialog()
     QVERIFY(QFile::exists(autoRunEntryPath()));
 }
 
-void TestOptionsDialog::defaultThenOk()
-{
-    AppConfig = unusualSettings();
-    COptionsDialog dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QTest::mouseClick(button(dialog, "defaultButton"), Qt::LeftButton);
-    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
-
-    // Fixed defaults for these; every other key (the snapshot check boxes,
-    // path and name among them) keeps its value from the record.
-    QMap<QString, QString> expected = settingsAsText(unusualSettings());
-    expected[QStringLiteral("GenAutoRun")] = QStringLiteral("true");
-    expected[QStringLiteral("GenAutoHide")] = QStringLiteral("false");
-    expected[QStringLiteral("GenCloseToTray")] = QStringLiteral("true");
-    expected[QStringLiteral("GenActionAfterFinish")] = QStringLiteral("1");
-    expected[QStringLiteral("SnapshotFileNameExt")] = QStringLiteral(".png");
-    expected[QStringLiteral("ImageQuality")] = QStringLiteral("80");
-    expected[QStringLiteral("ShortcutShowMainWnd")] = QStringLiteral("Alt + E");
-    expected[QStringLiteral("ShortcutStartSnapshot")] = QStringLiteral("Alt + S");
-    CAppConfig loaded;
-    loaded.load();
-    QCOMPARE(settingsAsText(loaded), expected);
-}
-
 void TestOptionsDialog::okRegistersHotKeysAgain()
 {
     Vireoscape window;
@@ -299,63 +199,6 @@ void TestOptionsDialog::okRegistersHotKeysAgain()
     QTest::keyRelease(list, Qt::Key_Shift, Qt::ShiftModifier);
     QTest::mouseClick(button(again, "okButton"), Qt::LeftButton);
     QCOMPARE(AppConfig.ShortcutShowMainWnd, QString());
-}
-
-void TestOptionsDialog::mainWindowOpensDialog_data()
-{
-    QTest::addColumn<bool>("about");
-    QTest::addColumn<bool>("visibleBefore");
-    QTest::addColumn<int>("page");
-    QTest::newRow("Option... from the shown window") << false << true << 0;
-    QTest::newRow("Option... from the tray keeps the window hidden") << false << false << 0;
-    QTest::newRow("About") << true << true << 3;
-}
-
-void TestOptionsDialog::mainWindowOpensDialog()
-{
-    QFETCH(bool, about);
-    QFETCH(bool, visibleBefore);
-    QFETCH(int, page);
-    Vireoscape window;
-    window.setVisible(visibleBefore);
-    struct Seen
-    {
-        bool found = false;
-        bool modal = false;
-        bool parentIsWindow = false;
-        int page = -1;
-        int row = -1;
-        bool hotKeysReleased = false;
-    } seen;
-    // Runs inside the dialog's modal loop.
-    QTimer::singleShot(0, this, [&] {
-        auto* dialog = qobject_cast<COptionsDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        seen.found = true;
-        seen.modal = dialog->isModal();
-        seen.parentIsWindow = dialog->parentWidget() == &window;
-        seen.page = dialog->findChild<QStackedWidget*>()->currentIndex();
-        seen.row = dialog->findChild<QListWidget*>()->currentRow();
-        seen.hotKeysReleased = !window.startSnapshotShortcut() && !window.showMainWndShortcut();
-        QTest::mouseClick(button(*dialog, "cancelButton"), Qt::LeftButton);
-    });
-    if (about)
-        window.showAbout();
-    else
-        window.OnOption();
-    QVERIFY(seen.found);
-    QVERIFY(seen.modal);
-    QVERIFY(seen.parentIsWindow);
-    QCOMPARE(seen.page, page);
-    QCOMPARE(seen.row, 0);
-    // The table can capture the current combinations; Cancel brings them back.
-    QVERIFY(seen.hotKeysReleased);
-    QVERIFY(window.startSnapshotShortcut() && window.showMainWndShortcut());
-    QCOMPARE(window.isVisible(), visibleBefore);
-    QVERIFY(!window.isMinimized());
-    // The dialog is gone once the slot returns.
-    QVERIFY(!window.findChild<COptionsDialog*>());
 }
 
 QTEST_MAIN(TestOptionsDialog)

@@ -74,37 +74,15 @@ inline QRect xwininfoRect(quint32 id)
                  xwininfoValue(info, QStringLiteral("Height")) + 2 * border);
 }
 
-inline bool isViewable(quint32 id)
+// Ids of the direct children that xwininfo lists.
+inline QList<quint32> xwininfoChildren(quint32 id)
 {
-    return xwininfo(id).contains(QStringLiteral("Map State: IsViewable"));
-}
-
-// Ids listed by xwininfo -children (direct) or -tree (all descendants).
-inline QList<quint32> xwininfoChildren(quint32 id, bool allDescendants = false)
-{
-    const QString info =
-        xwininfo(id, {allDescendants ? QStringLiteral("-tree") : QStringLiteral("-children")});
+    const QString info = xwininfo(id, {QStringLiteral("-children")});
     QList<quint32> ids;
     const QRegularExpression re(QStringLiteral("^\\s+0x([0-9a-f]+) "), QRegularExpression::MultilineOption);
     for (auto it = re.globalMatch(info); it.hasNext();)
         ids.append(it.next().captured(1).toUInt(nullptr, 16));
     return ids;
-}
-
-// The four CARDINALs of a property (left, right, top, bottom for the frame
-// extents), or an empty list.
-inline QList<int> cardinalProperty(quint32 id, const QString& property)
-{
-    const QString out = QString::fromLatin1(
-        TestSupport::runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(id), property})
-            .out);
-    QList<int> values;
-    const int equals = out.indexOf(QLatin1Char('='));
-    if (equals < 0)
-        return values;
-    for (const QString& part : out.mid(equals + 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
-        values.append(part.trimmed().toInt());
-    return values;
 }
 
 inline bool setCardinalProperty(quint32 id, const QString& property, const QString& values)

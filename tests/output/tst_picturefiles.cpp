@@ -18,10 +18,6 @@ private slots:
     void init();
     void expandFileName_data();
     void expandFileName();
-    void formatForSuffix_data();
-    void formatForSuffix();
-    void savesUnderThePatternName_data();
-    void savesUnderThePatternName();
     void takenNamesAreSkipped_data();
     void takenNamesAreSkipped();
     void extensionChoosesTheFormat_data();
@@ -29,7 +25,6 @@ private slots:
     void failuresAreReported_data();
     void failuresAreReported();
     void replacingWriteKeepsTheOldFileOnFailure();
-    void clipboardHoldsTheImage();
 
 private:
     QImage picture() const;
@@ -84,50 +79,6 @@ void TestPictureFiles::expandFileName()
     QFETCH(QDateTime, when);
     QFETCH(QString, expanded);
     QCOMPARE(::expandFileName(pattern, when), expanded);
-}
-
-void TestPictureFiles::formatForSuffix_data()
-{
-    QTest::addColumn<QString>("suffix");
-    QTest::addColumn<QByteArray>("format");
-    QTest::newRow("png") << "png" << QByteArray("PNG");
-    QTest::newRow("PNG") << "PNG" << QByteArray("PNG");
-    QTest::newRow("jpg") << "jpg" << QByteArray("JPG");
-    QTest::newRow("JPEG") << "JPEG" << QByteArray("JPG");
-    QTest::newRow("Bmp") << "Bmp" << QByteArray("BMP");
-    QTest::newRow("xbm") << "xbm" << QByteArray("XBM");
-    QTest::newRow("gif has no row") << "gif" << QByteArray();
-    QTest::newRow("no suffix") << "" << QByteArray();
-}
-
-void TestPictureFiles::formatForSuffix()
-{
-    QFETCH(QString, suffix);
-    QFETCH(QByteArray, format);
-    QCOMPARE(::formatForSuffix(suffix), format);
-}
-
-void TestPictureFiles::savesUnderThePatternName_data()
-{
-    QTest::addColumn<bool>("emptyFolderSetting");
-    QTest::newRow("in the snapshot folder") << false;
-    QTest::newRow("empty folder setting: the home folder") << true;
-}
-
-void TestPictureFiles::savesUnderThePatternName()
-{
-    QFETCH(bool, emptyFolderSetting);
-    const QDir folder = emptyFolderSetting ? QDir::home() : QDir(m_dir->path());
-    if (emptyFolderSetting)
-        AppConfig.SnapshotFilePath.clear();
-    AppConfig.SnapshotFileName = QStringLiteral("shot_%Y");
-    const SaveResult result = saveImageToFile(picture());
-    QVERIFY2(result.ok, qPrintable(result.error));
-    const QString expected = folder.filePath(QStringLiteral("shot_%1.png").arg(QDate::currentDate().year()));
-    QCOMPARE(result.fileName, expected);
-    const QImage back(expected);
-    QFile::remove(expected);
-    QCOMPARE(back.convertToFormat(QImage::Format_RGB32), picture());
 }
 
 void TestPictureFiles::takenNamesAreSkipped_data()
@@ -244,12 +195,6 @@ void TestPictureFiles::replacingWriteKeepsTheOldFileOnFailure()
     // An unknown format fails before the existing file is touched.
     QVERIFY(!writeImageFile(picture(), target, "NOPE", 80, true).ok);
     QCOMPARE(QImage(target).size(), QSize(5, 5));
-}
-
-void TestPictureFiles::clipboardHoldsTheImage()
-{
-    copyImageToClipboard(picture());
-    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), picture());
 }
 
 QTEST_MAIN(TestPictureFiles)
