@@ -1,3 +1,4 @@
+#include "annotate/StripGeometry.h"
 #include "capture/EditPlacement.h"
 
 #include <QtTest>
@@ -10,6 +11,8 @@ class TestEditPlacement : public QObject
 private slots:
     void position_data();
     void position();
+    void stripStaysOnTheMonitor_data();
+    void stripStaysOnTheMonitor();
 };
 
 static const QRect kMonitor(0, 0, 1920, 1080);
@@ -49,6 +52,30 @@ void TestEditPlacement::position()
     QFETCH(QRect, area);
     QFETCH(QPoint, expected);
     QCOMPARE(editDialogPosition(selection, QSize(480, 40), area), expected);
+}
+
+// The property strip (621 px in Text mode) hangs under the tool strip,
+// right edges aligned; it is moved, never resized, to stay on the monitor.
+void TestEditPlacement::stripStaysOnTheMonitor_data()
+{
+    QTest::addColumn<QRect>("strip");
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("inside: unchanged") << QRect(700, 500, 621, 40) << kMonitor << QPoint(700, 500);
+    QTest::newRow("off the left edge") << QRect(-141, 500, 621, 40) << kMonitor << QPoint(0, 500);
+    QTest::newRow("off the bottom right") << QRect(1800, 1060, 621, 40) << kMonitor << QPoint(1299, 1040);
+    QTest::newRow("second monitor: its own left edge")
+        << QRect(1800, 500, 621, 40) << QRect(1920, 0, 1280, 1024) << QPoint(1920, 500);
+    QTest::newRow("wider than the monitor: its left edge shows")
+        << QRect(-50, 10, 700, 40) << QRect(0, 0, 600, 400) << QPoint(0, 10);
+}
+
+void TestEditPlacement::stripStaysOnTheMonitor()
+{
+    QFETCH(QRect, strip);
+    QFETCH(QRect, area);
+    QFETCH(QPoint, expected);
+    QCOMPARE(keptInside(strip, area), QRect(expected, strip.size()));
 }
 
 QTEST_APPLESS_MAIN(TestEditPlacement)

@@ -277,6 +277,12 @@ void TestJourneys::journey_data()
     row("-s writes the screen, twice in a second", {},
         "set SnapshotFileName=same; run -s; expect status 0; run -s; expect status 0;"
         "expect files same.png same_1.png; expect file screen; expect file screen");
+    row("a negative delay still snapshots", {}, "set IntervalSnap=-5; start; snapshot; key Escape; expect main shown");
+    row("settings that cannot be stored at the end", {},
+        "start; block-settings; signal TERM; expect ended 1 cannot save the settings");
+    row("a platform plugin that is not installed", {"QT_QPA_PLATFORM=nosuch"}, "run; expect status 1 \"nosuch\"");
+    row("-s where the screen cannot be read", {"QT_QPA_PLATFORM=offscreen"},
+        "run -s; expect status 1 cannot read the screen; expect files");
     row("-s into a missing folder", {},
         "set SnapshotFilePath=/nonexistent/dir; run -s; expect status 1 No such file; expect files");
     row("no X server", {"DISPLAY=:4242"}, "run; expect status 1 display");
@@ -305,6 +311,7 @@ QString TestJourneys::settingsFile()
 
 void TestJourneys::writeSettings(bool shown)
 {
+    QDir(settingsFile()).removeRecursively(); // left by block-settings
     QFile::remove(settingsFile());
     QSettings store(settingsFile(), QSettings::IniFormat);
     for (auto it = m_settings.begin(); it != m_settings.end(); ++it)
@@ -317,7 +324,9 @@ void TestJourneys::start(bool shown)
 {
     writeSettings(shown);
     stopProgram(m_program);
-    m_program = startProgram({}, nullptr, m_environment);
+    m_program = new QProcess;
+    m_program->setEnvironment(QProcess::systemEnvironment() + m_environment);
+    m_program->start(programPath(), {});
     QVERIFY(waitUntilResident(m_program));
     if (shown)
         QTRY_VERIFY_WITH_TIMEOUT(!mainWindow().isEmpty(), 20000);
@@ -440,6 +449,10 @@ void TestJourneys::run(const QString& step)
             second.terminate();
             QVERIFY(second.waitForFinished(5000));
         }
+    } else if (verb == QLatin1String("block-settings")) {
+        // A folder in the settings file's place: nothing can be stored.
+        QFile::remove(settingsFile());
+        QVERIFY(QDir().mkpath(settingsFile()));
     } else if (verb == QLatin1String("tray-host")) {
         setTrayHost(arg != QLatin1String("off"));
     } else if (verb == QLatin1String("tray")) {
@@ -483,6 +496,10 @@ void TestJourneys::expect(const QStringList& words)
         QVERIFY(m_program->state() == QProcess::NotRunning || m_program->waitForFinished(10000));
         QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_program->exitCode(), arg.toInt());
+        m_status = arg.toInt();
+        m_errors = QString::fromLocal8Bit(m_program->readAllStandardError());
+        if (words.size() > 2) // and one line on standard error that names the cause
+            expect(QStringList{QStringLiteral("status")} + words.mid(1));
     } else if (what == QLatin1String("status")) {
         QCOMPARE(m_status, arg.toInt());
         const QString text = words.mid(2).join(QLatin1Char(' '));
