@@ -131,7 +131,8 @@ void TestSnapshotEdit::buttons()
                               "Draw",   "Text", "Erase",           "Save picture", "Cancel",  "Ok"};
     QCOMPARE(buttons.size(), tips.size());
     for (int i = 0; i < buttons.size(); ++i) {
-        QCOMPARE(buttons.at(i)->toolTip(), tips.at(i));
+        // The name, then the keys that do the same.
+        QVERIFY2(buttons.at(i)->toolTip().startsWith(tips.at(i)), qPrintable(buttons.at(i)->toolTip()));
         QVERIFY(buttons.at(i)->text().isEmpty());
         QVERIFY(!buttons.at(i)->isCheckable());
         QVERIFY(!buttons.at(i)->isDefault());
