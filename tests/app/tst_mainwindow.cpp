@@ -67,7 +67,7 @@ void TestMainWindow::buttonsAndTrayMenu()
     QVERIFY(!window.windowIcon().isNull());
     const auto buttons = window.findChildren<QPushButton*>();
     QCOMPARE(buttons.size(), 2);
-    QCOMPARE(buttons[0]->toolTip(), QStringLiteral("Capture"));
+    QCOMPARE(buttons[0]->toolTip(), QStringLiteral("Capture (%1)").arg(AppConfig.ShortcutStartSnapshot));
     QCOMPARE(buttons[1]->toolTip(), QStringLiteral("Option..."));
     for (QPushButton* b : buttons) {
         QVERIFY(b->text().isEmpty());
@@ -215,7 +215,7 @@ void TestMainWindow::destructorSavesTheSettings()
     }
     QSettings store;
     QCOMPARE(store.value(QStringLiteral("IntervalSnap")).toInt(), 321);
-    QCOMPARE(store.allKeys().size(), 25);
+    QCOMPARE(store.allKeys().size(), 26);
 }
 
 void TestMainWindow::exitEndsTheEventLoop()

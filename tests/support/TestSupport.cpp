@@ -163,6 +163,8 @@ QProcess* startResidentProgram(const QVariantMap& settings, const QStringList& e
         QSettings store(file, QSettings::IniFormat);
         store.setValue(QStringLiteral("GenAutoHide"), true);
         store.setValue(QStringLiteral("GenAutoRun"), false);
+        // No newcomer's messages and hints, unless a test asks for them.
+        store.setValue(QStringLiteral("FirstRunHints"), 99);
         for (auto it = settings.begin(); it != settings.end(); ++it)
             store.setValue(it.key(), it.value());
     }
@@ -215,6 +217,7 @@ CAppConfig unusualSettings()
     r.ImageQuality = 55;
     r.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + K");
     r.ShortcutShowMainWnd = QStringLiteral("Shift + F9");
+    r.FirstRunHints = 7;
     return r;
 }
 
