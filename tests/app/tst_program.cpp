@@ -359,7 +359,7 @@ void TestProgram::terminationSavesSettings()
     QCOMPARE(p->exitStatus(), QProcess::NormalExit);
     QCOMPARE(p->exitCode(), 0);
     QSettings store;
-    QCOMPARE(store.allKeys().size(), 25);
+    QCOMPARE(store.allKeys().size(), 26);
     QCOMPARE(store.value(QStringLiteral("IntervalSnap")).toInt(), 345);
     QCOMPARE(store.value(QStringLiteral("ShortcutStartSnapshot")).toString(), QStringLiteral("Alt + S"));
 }

@@ -297,7 +297,7 @@ void TestTray::endingTheProgram()
         QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_program->exitCode(), 0);
         QSettings store;
-        QCOMPARE(store.allKeys().size(), 25); // written by the program
+        QCOMPARE(store.allKeys().size(), 26); // written by the program
         QCOMPARE(store.value(QStringLiteral("IntervalSnap")).toInt(), 345);
     }
 }
