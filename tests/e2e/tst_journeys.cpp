@@ -40,6 +40,13 @@ QRect rect(const QString& text)
 // corner squares partly covered, which the comparison skips.
 enum class Paint { Desktop, Frame, Fill, Corner };
 
+// A rectangle mark and its frame colour (red unless recoloured).
+struct Mark
+{
+    QRect rect;
+    QRgb frame = kFrame;
+};
+
 Paint markAt(const QRect& mark, const QPoint& p)
 {
     const int h = kPen / 2;
@@ -54,7 +61,7 @@ Paint markAt(const QRect& mark, const QPoint& p)
 
 // Differences between a picture of `area` and the desktop with the marks on
 // it, all four channels; empty when there are none.
-QString compare(const QImage& picture, const QImage& desktop, const QRect& area, const QList<QRect>& marks)
+QString compare(const QImage& picture, const QImage& desktop, const QRect& area, const QList<Mark>& marks)
 {
     if (picture.size() != area.size())
         return QStringLiteral("picture is %1x%2, area %3x%4")
@@ -66,9 +73,14 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
         for (int x = 0; x < area.width(); ++x) {
             const QPoint at = area.topLeft() + QPoint(x, y);
             Paint paint = Paint::Desktop;
-            for (const QRect& mark : marks)
-                paint = qMax(paint, markAt(mark, at));
-            const QRgb want = paint == Paint::Frame ? kFrame
+            QRgb frame = kFrame;
+            for (const Mark& mark : marks) {
+                const Paint here = markAt(mark.rect, at);
+                if (here > paint)
+                    frame = mark.frame;
+                paint = qMax(paint, here);
+            }
+            const QRgb want = paint == Paint::Frame ? frame
                               : paint == Paint::Fill ? kFill
                                                      : desktop.pixel(at);
             if (paint == Paint::Corner || got.pixel(x, y) == want)
@@ -81,6 +93,13 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
         }
     }
     return count ? QStringLiteral("%1 pixels differ, first %2").arg(count).arg(first) : QString();
+}
+
+// The colour after a named one in the colour boxes' list.
+QString nextColourName(const QString& name)
+{
+    const QStringList names = QColor::colorNames();
+    return names.value(names.indexOf(name) + 1);
 }
 
 } // namespace
@@ -99,6 +118,7 @@ private:
     void run(const QString& step);
     void expectPicture(const QStringList& words);
     QString viewWindow() const { return visibleWindows(QStringLiteral("^Draw View$")).value(0); }
+    QList<QRect> programWindows() const;
     QRect toolStrip() const;
 
     QProcess* m_program = nullptr;
@@ -163,6 +183,15 @@ void TestJourneys::journey_data()
     QTest::newRow("QT_SCALE_FACTOR=2") << QStringList{"QT_SCALE_FACTOR=2"} << QString() << scaled;
     QTest::newRow("QT_SCALE_FACTOR=1.5") << QStringList{"QT_SCALE_FACTOR=1.5"} << QString() << scaled;
     QTest::newRow("Xft.dpi 192") << QStringList() << QStringLiteral("Xft.dpi: 192") << scaled;
+
+    // An area adjusted with a handle and with Shift+arrows, two marks, one
+    // taken back, the other recoloured through the property strip, Enter.
+    const QStringList adjusted = {
+        "snapshot", "drag 301,201 751,491", "drag 751,491 801,531", "key shift+Right shift+Right shift+Down",
+        "tool Rectangle", "drag 351,251 451,331", "drag 551,351 651,431", "key ctrl+z", "tool Select",
+        "click 351,291", "next-frame-colour", "key Return",
+        "expect clipboard 301,201,502,331 mark 351,251,100,80," + nextColourName(QStringLiteral("red"))};
+    QTest::newRow("adjust, undo, recolour") << QStringList() << QString() << adjusted;
 }
 
 void TestJourneys::journey()
@@ -194,14 +223,14 @@ void TestJourneys::journey()
     QCOMPARE(m_program->state(), QProcess::Running);
 }
 
-QRect TestJourneys::toolStrip() const
+QList<QRect> TestJourneys::programWindows() const
 {
-    // The program's visible window twelve times as wide as high, at any scale.
     const QStringList ids = QString::fromLatin1(runTool(QStringLiteral("xdotool"),
                                                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                                          QStringLiteral("--class"), QStringLiteral("^vireoscape$")})
                                                     .out)
                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QList<QRect> found;
     for (const QString& id : ids) {
         const QString info =
             QString::fromLatin1(runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}).out);
@@ -209,11 +238,18 @@ QRect TestJourneys::toolStrip() const
             return QRegularExpression(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)))
                 .match(info).captured(1).toInt();
         };
-        const QRect r(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                      field("Height"));
+        found << QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                       field("Height"));
+    }
+    return found;
+}
+
+QRect TestJourneys::toolStrip() const
+{
+    // The program's visible window twelve times as wide as high, at any scale.
+    for (const QRect& r : programWindows())
         if (r.height() > 0 && r.width() == 12 * r.height())
             return r;
-    }
     return QRect();
 }
 
@@ -248,6 +284,28 @@ void TestJourneys::run(const QString& step)
     } else if (verb == QLatin1String("dblclick")) {
         const QPoint p = point(words.value(1));
         runXdotool(QStringLiteral("mousemove %1 %2 click --repeat 2 --delay 60 1").arg(p.x()).arg(p.y()));
+    } else if (verb == QLatin1String("click")) {
+        const QPoint p = point(words.value(1));
+        runXdotool(QStringLiteral("mousemove %1 %2 click 1").arg(p.x()).arg(p.y()));
+        QTest::qWait(200);
+    } else if (verb == QLatin1String("key")) {
+        // "key ctrl+z shift+Right ...": keys as xdotool names them.
+        runXdotool(QStringLiteral("key --delay 80 ") + words.mid(1).join(QLatin1Char(' ')));
+        QTest::qWait(200);
+    } else if (verb == QLatin1String("next-frame-colour")) {
+        // The wheel over the property strip's frame colour box, which the
+        // strip shows second (after the frame box) for a shape: the colour
+        // after the current one in the list.
+        const QRect strip = toolStrip();
+        QRect prop;
+        for (const QRect& r : programWindows())
+            if (r.top() > strip.bottom() && r.top() < strip.bottom() + strip.height())
+                prop = r;
+        QVERIFY(prop.isValid());
+        const double unit = strip.height() / 40.0; // the tool strip is 40 units high
+        const QPoint at(prop.left() + int(60 * unit), prop.center().y());
+        runXdotool(QStringLiteral("mousemove %1 %2 click 5").arg(at.x()).arg(at.y()));
+        QTest::qWait(200);
     } else if (verb == QLatin1String("expect")) {
         expectPicture(words.mid(1));
     } else {
@@ -261,9 +319,14 @@ void TestJourneys::expectPicture(const QStringList& words)
 {
     QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 5000);
     const QRect area = words.value(1) == QLatin1String("window") ? m_logoRect : rect(words.value(1));
-    QList<QRect> marks;
-    for (int i = 2; i + 1 < words.size(); i += 2)
-        marks << rect(words.at(i + 1));
+    QList<Mark> marks;
+    for (int i = 2; i + 1 < words.size(); i += 2) {
+        Mark mark{rect(words.at(i + 1))};
+        const QString colour = words.at(i + 1).section(QLatin1Char(','), 4);
+        if (!colour.isEmpty())
+            mark.frame = QColor(colour).rgba();
+        marks << mark;
+    }
     QImage picture;
     if (words.first() == QLatin1String("clipboard")) {
         const ToolResult clip = runTool(QStringLiteral("xclip"),
