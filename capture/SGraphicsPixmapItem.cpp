@@ -115,7 +115,12 @@ void CSGraphicsPixmapItem::setSelectionRect(const QRectF& rect)
 {
     if (rect == m_selection) // QRectF compares fuzzily
         return;
-    const QRegion dirty = selectionFootprint(m_selection) + selectionFootprint(rect);
+    // The edges, handles and labels of both, and the pixels that change
+    // between veiled and clear: a handle dragged by a pixel repaints a few
+    // thin bands, not the whole area.
+    auto inside = [](const QRectF& r) { return hasArea(r) ? QRegion(r.toAlignedRect()) : QRegion(); };
+    const QRegion dirty = selectionFootprint(m_selection, false) + selectionFootprint(rect, false) +
+                          (inside(m_selection) ^ inside(rect));
     m_selection = rect;
     m_veiledStale += dirty;
     invalidate(dirty);
@@ -305,16 +310,20 @@ QRegion CSGraphicsPixmapItem::crosshairFootprint(const QPointF& pos) const
 }
 
 // Every pixel whose colour depends on this selection: its inside (no veil),
-// a band round its edges (the veil's outline) and the size label.
-QRegion CSGraphicsPixmapItem::selectionFootprint(const QRectF& selection) const
+// a band round its edges (the veil's outline, the pick's outline and
+// handles) and the size label; without the inside on request.
+QRegion CSGraphicsPixmapItem::selectionFootprint(const QRectF& selection, bool withInside) const
 {
     if (!hasArea(selection))
         return QRegion();
     // The handles reach half their size beyond the edges, the outline one
     // interface pixel.
     const int m = kEdgeMargin + int(std::ceil(handleSize() / 2 + m_scale));
-    const QRect outer = selection.toAlignedRect().adjusted(-m, -m, m, m);
+    const QRect aligned = selection.toAlignedRect();
+    const QRect outer = aligned.adjusted(-m, -m, m, m);
     QRegion area(outer);
+    if (!withInside)
+        area -= QRegion(aligned.adjusted(m, m, -m, -m));
     const QFontMetrics metrics(m_labelFont);
     const QRect text =
         metrics.boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, sizeLabelText(selection));

@@ -70,7 +70,7 @@ private:
     void paintCrosshair(QPainter* painter, const QRect& area) const;
     void refreshVeiledLayer(const QRegion& area, QPainter::RenderHints hints);
     void invalidate(const QRegion& area);
-    QRegion selectionFootprint(const QRectF& selection) const;
+    QRegion selectionFootprint(const QRectF& selection, bool withInside = true) const;
     QRegion crosshairFootprint(const QPointF& pos) const;
 
     void paintHandles(QPainter* painter) const;
