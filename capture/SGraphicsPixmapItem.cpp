@@ -126,6 +126,16 @@ void CSGraphicsPixmapItem::setSelectionRect(const QRectF& rect)
     invalidate(dirty);
 }
 
+void CSGraphicsPixmapItem::setOutlineShown(bool shown)
+{
+    if (shown == m_outlineShown)
+        return;
+    m_outlineShown = shown;
+    const QRegion dirty = selectionFootprint(m_selection, false);
+    m_veiledStale += dirty;
+    invalidate(dirty);
+}
+
 void CSGraphicsPixmapItem::setHandlesShown(bool shown)
 {
     if (shown == m_handlesShown)
@@ -154,6 +164,10 @@ void CSGraphicsPixmapItem::paintHandles(QPainter* painter) const
     painter->setPen(QPen(line, w));
     painter->setBrush(Qt::NoBrush);
     painter->drawRect(m_selection.adjusted(-w / 2, -w / 2, w / 2, w / 2));
+    if (!m_handlesShown) {
+        painter->restore();
+        return;
+    }
     painter->setBrush(Qt::white);
     const qreal h = handleSize();
     for (const QPointF& p : pickHandlePoints(m_selection))
@@ -437,7 +451,7 @@ void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) con
     if (!outline.isEmpty())
         painter->strokePath(outline, QPen(kVeilColor, kThinPen));
 
-    if (picked && m_handlesShown)
+    if (picked && (m_handlesShown || m_outlineShown))
         paintHandles(painter);
 
     if (picked) {

@@ -28,7 +28,10 @@ public:
     bool crosshairVisible() const { return m_crosshairVisible; }
     qreal interfaceScale() const { return m_scale; }
 
-    // The picked area's outline and its eight handles, once it is picked.
+    // The picked area's outline, once it is picked, and its eight handles
+    // while it can be adjusted.
+    void setOutlineShown(bool shown);
+    bool outlineShown() const { return m_outlineShown; }
     void setHandlesShown(bool shown);
     bool handlesShown() const { return m_handlesShown; }
     // The handle centres of a selection, clockwise from the top left corner:
@@ -81,6 +84,7 @@ private:
     QPointF m_cursorPos;
     qreal m_scale = 1;
     bool m_handlesShown = false;
+    bool m_outlineShown = false;
     bool m_magnifierShown = false;
     QString m_hint;
     QRect m_hintArea;

@@ -300,6 +300,7 @@ void CSGraphicsScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
     const DrawMode mode = drawMode();
     if (mode == DrawMode::None) {
         if (m_leftPress) {
+            m_backgroundItem->setOutlineShown(true);
             m_backgroundItem->setHandlesShown(true);
             m_backgroundItem->setMagnifierShown(false);
             m_leftPress = false;
