@@ -192,6 +192,8 @@ void TestJourneys::journey_data()
         "click 351,291", "next-frame-colour", "key Return",
         "expect clipboard 301,201,502,331 mark 351,251,100,80," + nextColourName(QStringLiteral("red"))};
     QTest::newRow("adjust, undo, recolour") << QStringList() << QString() << adjusted;
+    QTest::newRow("adjust, undo, recolour at QT_SCALE_FACTOR=2")
+        << QStringList{"QT_SCALE_FACTOR=2"} << QString() << adjusted;
 }
 
 void TestJourneys::journey()
