@@ -1,5 +1,5 @@
 // What a newcomer is told: the first start's tray message, the hot keys in
-// the tray menu and on the buttons, a main window that shows its title.
+// the tray menu and on the Capture button.
 #include "app/Startup.h"
 #include "app/Vireoscape.h"
 #include "config/AppConfig.h"
@@ -20,7 +20,6 @@ private slots:
     void firstStartIsMarked();
     void messageNamesTheStartKey();
     void menuAndButtonsShowTheKeys();
-    void wideEnoughForTheTitle();
 };
 
 void TestFirstRun::initTestCase()
@@ -78,14 +77,6 @@ void TestFirstRun::menuAndButtonsShowTheKeys()
     QCOMPARE(actions.at(0)->shortcut(), QKeySequence(QStringLiteral("Meta+F2")));
     QVERIFY(actions.at(2)->shortcut().isEmpty());
     QCOMPARE(window.findChildren<QPushButton*>().at(0)->toolTip(), QStringLiteral("Capture (Meta + F2)"));
-}
-
-void TestFirstRun::wideEnoughForTheTitle()
-{
-    Vireoscape window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(window.width() >= window.fontMetrics().horizontalAdvance(window.windowTitle()) + 160);
 }
 
 QTEST_MAIN(TestFirstRun)
