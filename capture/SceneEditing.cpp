@@ -192,8 +192,8 @@ void CSGraphicsScene::deleteCurrentItem()
         m_undo->undo();
         dropRedo(m_undo);
     } else {
-        removeItem(item);
-        delete item;
+        // A step may still name it: kept out of the scene, never deleted here.
+        detachMark(item);
     }
     m_currentItem = nullptr;
 }
