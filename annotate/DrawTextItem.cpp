@@ -137,6 +137,23 @@ void CDrawTextItem::keyReleaseEvent(QKeyEvent* event)
     event->accept();
 }
 
+void CDrawTextItem::focusInEvent(QFocusEvent* event)
+{
+    QGraphicsTextItem::focusInEvent(event);
+    m_htmlAtFocus = toHtml();
+}
+
+void CDrawTextItem::focusOutEvent(QFocusEvent* event)
+{
+    QGraphicsTextItem::focusOutEvent(event);
+    const QString now = toHtml();
+    if (now != m_htmlAtFocus) {
+        const QString before = m_htmlAtFocus;
+        m_htmlAtFocus = now;
+        emit textEdited(before);
+    }
+}
+
 void CDrawTextItem::hoverEnterEvent(QGraphicsSceneHoverEvent* event)
 {
     QGraphicsTextItem::hoverEnterEvent(event);

@@ -35,6 +35,12 @@ public:
     void setFrameColor(const QColor& color);
     void setExportPaint(bool on) { exportPaint = on; }
 
+signals:
+    // Typing ended (the mark lost the keyboard) and changed the text, which
+    // read `before` when it got the keyboard.
+    void textEdited(const QString& before);
+
+public:
     // The text box: the document's area, which the frame and fill cover.
     QRectF textBox() const;
 
@@ -47,10 +53,13 @@ protected:
     void mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void hoverEnterEvent(QGraphicsSceneHoverEvent* event) override;
     void hoverLeaveEvent(QGraphicsSceneHoverEvent* event) override;
 
 private:
+    QString m_htmlAtFocus;
     void drawBox(QPainter* painter, const QPen& pen, const QBrush& brush) const;
     // The document alone, in one default colour, without caret or selection.
     void drawText(QPainter* painter, const QColor& color) const;

@@ -57,7 +57,7 @@ CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags) : QDialog(p
         QString icon;
     };
     const Button buttons[] = {
-        {selectButton, tr("Select"), &CSnapshotEdit::OnBtnSelect, iconPath(DrawMode::Select, false)},
+        {selectButton, tr("Select (Delete: remove the chosen mark)"), &CSnapshotEdit::OnBtnSelect, iconPath(DrawMode::Select, false)},
         {lineButton, tr("Line"), &CSnapshotEdit::OnBtnLine, iconPath(DrawMode::Line, false)},
         {lineArrowButton, tr("Line with arrow"), &CSnapshotEdit::OnBtnLineArrow,
          iconPath(DrawMode::LineArrow, false)},
@@ -68,11 +68,11 @@ CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags) : QDialog(p
         {drawButton, tr("Draw"), &CSnapshotEdit::OnBtnDraw, iconPath(DrawMode::Draw, false)},
         {textButton, tr("Text"), &CSnapshotEdit::OnBtnText, iconPath(DrawMode::Text, false)},
         {eraseButton, tr("Erase"), &CSnapshotEdit::OnBtnErase, iconPath(DrawMode::Erase, false)},
-        {saveButton, tr("Save picture"), &CSnapshotEdit::OnBtnSave,
+        {saveButton, tr("Save picture (Ctrl+S)"), &CSnapshotEdit::OnBtnSave,
          QStringLiteral(":/Resources/ico_save.png")},
-        {cancelButton, tr("Cancel"), &CSnapshotEdit::OnBtnCancel,
+        {cancelButton, tr("Cancel (Esc)"), &CSnapshotEdit::OnBtnCancel,
          QStringLiteral(":/Resources/ico_cancel.png")},
-        {okButton, tr("Ok"), &CSnapshotEdit::OnBtnOk, QStringLiteral(":/Resources/ico_ok.png")},
+        {okButton, tr("Ok (Enter; Ctrl+C: clipboard only; Ctrl+Z: undo)"), &CSnapshotEdit::OnBtnOk, QStringLiteral(":/Resources/ico_ok.png")},
     };
     for (const Button& b : buttons) {
         b.field = new QPushButton(this);
@@ -161,6 +161,24 @@ void CSnapshotEdit::setDrawMode(DrawMode newMode)
     }
 
     emit drawModeChanged(newMode);
+}
+
+void CSnapshotEdit::showPropertiesFor(DrawMode kind)
+{
+    if (m_drawMode != DrawMode::Select)
+        return;
+    if (!showsProperties(kind)) {
+        m_propDialog->hide();
+        return;
+    }
+    const QRect frame = frameGeometry();
+    const QSize size = m_propDialog->size();
+    m_propDialog->setGeometry(frame.right() - size.width(), frame.bottom() + 5, size.width(), size.height());
+    m_propDialog->setDrawMode(kind);
+    if (m_placementArea.isValid())
+        m_propDialog->setGeometry(keptInside(m_propDialog->geometry(), m_placementArea));
+    m_propDialog->show();
+    m_propDialog->raise();
 }
 
 void CSnapshotEdit::closeSnapshot()

@@ -26,6 +26,10 @@ public:
     // The monitor the strips must stay on (global coordinates); none: anywhere.
     void setPlacementArea(const QRect& area) { m_placementArea = area; }
 
+    // In Select: shows the property strip with the controls of a chosen
+    // mark's kind, or hides it when none is chosen.
+    void showPropertiesFor(DrawMode kind);
+
     // Closes the property strip and this strip.
     void closeSnapshot();
 

@@ -29,6 +29,27 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
     createTrayIcon();
     connect(&m_delayTimer, &QTimer::timeout, this, &Vireoscape::OnTimeOut);
     setWindowTitle(tr("Vireoscape"));
+    // Wide enough for the title beside the window manager's buttons.
+    setMinimumWidth(qMax(sizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + 160));
+    if (AppConfig.FirstRunHints <= 0) {
+        AppConfig.FirstRunHints = 1;
+        // Said once the event loop runs and the tray has shown the icon.
+        QTimer::singleShot(500, this, &Vireoscape::showFirstStartMessage);
+    }
+}
+
+QString Vireoscape::firstStartMessage()
+{
+    const QString key = AppConfig.ShortcutStartSnapshot;
+    return key.isEmpty()
+               ? tr("Vireoscape runs in the tray. Click its icon twice to take a snapshot.")
+               : tr("Vireoscape runs in the tray. Press %1 to take a snapshot.").arg(key);
+}
+
+void Vireoscape::showFirstStartMessage()
+{
+    if (m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable())
+        m_trayIcon->showMessage(tr("Vireoscape"), firstStartMessage(), QSystemTrayIcon::Information, 10000);
 }
 
 Vireoscape::~Vireoscape()
@@ -57,13 +78,13 @@ void Vireoscape::createButtons()
     setLayout(layout);
 
     auto* capture = new QPushButton(QIcon(QStringLiteral(":/Resources/ico_btn_snapshot_area.png")), QString());
-    capture->setToolTip(tr("Capture"));
+    m_captureButton = capture;
     capture->setIconSize(QSize(32, 32));
     layout->addWidget(capture);
     connect(capture, &QPushButton::clicked, this, &Vireoscape::startSnapshot);
 
     auto* option = new QPushButton(QIcon(QStringLiteral(":/Resources/option.png")), QString());
-    option->setToolTip(tr("Option..."));
+    m_optionButton = option;
     option->setIconSize(QSize(32, 32));
     layout->addWidget(option);
     connect(option, &QPushButton::clicked, this, &Vireoscape::OnOption);
@@ -113,7 +134,15 @@ void Vireoscape::setupShortcuts()
         {m_startSnapshotShortcut, AppConfig.ShortcutStartSnapshot, m_startSnapshotAction, &Vireoscape::startSnapshot},
         {m_showMainWndShortcut, AppConfig.ShortcutShowMainWnd, m_showMainWndAction, &Vireoscape::showMainWnd},
     };
+    m_captureButton->setToolTip(AppConfig.ShortcutStartSnapshot.isEmpty()
+                                    ? tr("Capture")
+                                    : tr("Capture (%1)").arg(AppConfig.ShortcutStartSnapshot));
+    m_optionButton->setToolTip(tr("Option..."));
     for (const Binding& b : bindings) {
+        // The menu entry names its key; nothing but the global hot key acts on it.
+        b.owner->setShortcutContext(Qt::WidgetShortcut);
+        b.owner->setShortcut(b.text.isEmpty() ? QKeySequence() : QKeySequence(CShortcut(b.text).toString(true)));
+        b.owner->setShortcutVisibleInContextMenu(true);
         delete b.shortcut; // releases the system-wide grab
         b.shortcut = nullptr;
         if (b.text.isEmpty())
@@ -154,6 +183,10 @@ void Vireoscape::OnTimeOut()
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
     connect(m_captureView, &CDrawView::restartRequested, this, &Vireoscape::startSnapshot);
     m_captureView->setWindowFlags(floatingWindowFlags());
+    if (AppConfig.FirstRunHints <= CAppConfig::kHintedSnapshots) {
+        m_captureView->showFirstRunHint();
+        AppConfig.FirstRunHints = qMax(1, AppConfig.FirstRunHints) + 1;
+    }
     m_captureView->show();
     m_captureView->raise();
     m_captureView->activateWindow();

@@ -7,6 +7,7 @@
 
 class QAction;
 class QMenu;
+class QPushButton;
 class CGlobalShortcut;
 class CDrawView;
 
@@ -37,6 +38,9 @@ public:
     CGlobalShortcut* startSnapshotShortcut() const { return m_startSnapshotShortcut; }
     CGlobalShortcut* showMainWndShortcut() const { return m_showMainWndShortcut; }
     const QTimer& delayTimer() const { return m_delayTimer; }
+    // The tray message of the very first start: where the program is and
+    // which key starts a snapshot.
+    static QString firstStartMessage();
 
 public slots:
     void startSnapshot();
@@ -48,6 +52,7 @@ public slots:
     // What happens to this window when a snapshot ends.
     void snapshotFinished(int action);
     void snapshotAbandoned();
+    void showFirstStartMessage();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -63,6 +68,8 @@ private:
     // The tray can take the window only when a tray host shows our icon.
     bool trayUsable() const;
 
+    QPushButton* m_captureButton = nullptr;
+    QPushButton* m_optionButton = nullptr;
     QAction* m_startSnapshotAction = nullptr;
     QAction* m_showMainWndAction = nullptr;
     QAction* m_optionAction = nullptr;

@@ -1,6 +1,7 @@
 // Costs of one snapshot on a 3840x2160 screen (a private X server):
 // (1) grab to the capture view's first complete paint, (2) one pointer move
-// over the view, (3) finishing to clipboard and file, (4) peak memory.
+// over the view while the window under it is offered (the magnifier on),
+// (2b) a move after the pick and a drag of the pick's corner handle, (3) finishing to clipboard and file, (4) peak memory.
 // With --run it measures on the display it is given.
 #include "BenchSupport.h"
 #include "output/PictureFiles.h"
@@ -49,11 +50,37 @@ protected:
     }
 };
 
-void sendMove(QWidget* viewport, const QPoint& p)
+void sendMouse(QWidget* viewport, QEvent::Type type, const QPoint& p, Qt::MouseButton button,
+               Qt::MouseButtons buttons)
 {
-    QMouseEvent move(QEvent::MouseMove, QPointF(p), QPointF(p), QPointF(p), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(viewport, &move);
+    QMouseEvent event(type, QPointF(p), QPointF(p), QPointF(p), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+}
+
+void sendMove(QWidget* viewport, const QPoint& p, Qt::MouseButtons buttons = Qt::NoButton)
+{
+    sendMouse(viewport, QEvent::MouseMove, p, Qt::NoButton, buttons);
+}
+
+// Moves along a path, one event and its repaint at a time: wall and CPU
+// time per move and the pixels repainted per move.
+template <class Path> void measureMoves(TimedView* view, const char* what, int moves, Path path,
+                                        Qt::MouseButtons buttons = Qt::NoButton)
+{
+    QWidget* viewport = view->viewport();
+    view->paintedArea = 0;
+    const double cpu0 = Bench::cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    for (int i = 0; i < moves; ++i) {
+        sendMove(viewport, path(i), buttons);
+        QCoreApplication::processEvents();
+    }
+    const double wallMs = wall.nsecsElapsed() / 1e6;
+    const double cpu = Bench::cpuSeconds() - cpu0;
+    std::printf("%s: %.3f ms each (repaint and flush included); CPU %.2f s per 1000 moves; "
+                "%.0f pixels repainted per move\n",
+                what, wallMs / moves, cpu * 1000.0 / moves, double(view->paintedArea) / moves);
 }
 
 } // namespace
@@ -131,10 +158,35 @@ int measureHere(int argc, char** argv)
                 wallMs / moves, cpu * 1000.0 / moves, double(area) / moves,
                 qint64(screen.width()) * screen.height());
 
+    CSGraphicsScene* scene = view->snapshotScene();
+    std::printf("    the magnifier was %s during these moves\n",
+                scene->backgroundItem()->magnifierShown() ? "on" : "OFF");
+
+    // (2b) A pick, moves over it (no magnifier), and a drag of its bottom
+    // right handle (the magnifier on, the pick's outline, handles and size
+    // label following).
+    const QRect pick(screen.width() / 4, screen.height() / 4, screen.width() / 2, screen.height() / 2);
+    sendMouse(viewport, QEvent::MouseButtonPress, pick.topLeft(), Qt::LeftButton, Qt::LeftButton);
+    sendMove(viewport, pick.center(), Qt::LeftButton);
+    sendMove(viewport, pick.bottomRight() + QPoint(1, 1), Qt::LeftButton);
+    sendMouse(viewport, QEvent::MouseButtonRelease, pick.bottomRight() + QPoint(1, 1), Qt::LeftButton,
+              Qt::NoButton);
+    QCoreApplication::processEvents();
+    measureMoves(view, "(2b) pointer move over the pick", moves,
+                 [&](int i) { return QPoint((i * 7) % screen.width(), (i * 5) % screen.height()); });
+    const QPoint corner = pick.bottomRight() + QPoint(1, 1);
+    sendMouse(viewport, QEvent::MouseButtonPress, corner, Qt::LeftButton, Qt::LeftButton);
+    measureMoves(
+        view, "(2b) handle drag", 400, [&](int i) { return corner + QPoint(i % 200, (i % 200) / 2); },
+        Qt::LeftButton);
+    std::printf("    the magnifier was %s during the drag\n",
+                scene->backgroundItem()->magnifierShown() ? "on" : "OFF");
+    sendMouse(viewport, QEvent::MouseButtonRelease, corner, Qt::LeftButton, Qt::NoButton);
+    QCoreApplication::processEvents();
+
     // (3) Finishing to the clipboard and a file, a quarter of the screen and all of it.
     AppConfig.CopyToClipboardAfterFinish = true;
     AppConfig.SaveToFileAfterFinish = true;
-    CSGraphicsScene* scene = view->snapshotScene();
     for (const QRectF& selection :
          {QRectF(screen.width() / 4, screen.height() / 4, screen.width() / 2, screen.height() / 2),
           QRectF(QPointF(0, 0), QSizeF(screen))}) {

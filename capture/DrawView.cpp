@@ -7,6 +7,7 @@
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
+#include "output/PictureFiles.h"
 #include "platform/PointerTracker.h"
 #include "platform/WindowList.h"
 
@@ -16,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
+#include <QUndoStack>
 #include <QWindow>
 
 #include <cmath>
@@ -69,7 +71,12 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     connect(m_editDialog, &CSnapshotEdit::cancelRequested, this, &CDrawView::cancelSnapshot);
     connect(scene, &CSGraphicsScene::finishRequested, this, &CDrawView::finishSnapshot);
     connect(scene, &CSGraphicsScene::abandonRequested, this, &CDrawView::abandonSnapshot);
+    connect(scene, &CSGraphicsScene::copyRequested, this, &CDrawView::copySnapshot);
+    connect(scene, &CSGraphicsScene::saveRequested, this, &CDrawView::savePicture);
     connect(scene, &CSGraphicsScene::picked, this, &CDrawView::placeEditDialog);
+    // A mark chosen with Select shows the controls of its kind: a change
+    // there applies to it.
+    connect(scene, &CSGraphicsScene::markSelected, m_editDialog, &CSnapshotEdit::showPropertiesFor);
 }
 
 CDrawView::~CDrawView() = default;
@@ -84,6 +91,26 @@ void CDrawView::setWindowList(const CWindowList& windows)
 CSGraphicsScene* CDrawView::snapshotScene() const
 {
     return qobject_cast<CSGraphicsScene*>(scene());
+}
+
+QString CDrawView::firstRunHintText()
+{
+    return tr("Click a window or drag an area \u2014 Enter: done \u2014 Esc: cancel \u2014 Ctrl+Z: undo");
+}
+
+void CDrawView::showFirstRunHint()
+{
+    CSGraphicsScene* s = snapshotScene();
+    if (!s)
+        return;
+    // On the primary monitor, in scene (device) pixels.
+    QRect area;
+    if (QScreen* monitor = QGuiApplication::primaryScreen()) {
+        const QRect g = monitor->geometry().translated(-mapToGlobal(QPoint(0, 0)));
+        area = QRect(QPoint(int(g.x() * m_ratio), int(g.y() * m_ratio)),
+                     QSize(int(g.width() * m_ratio), int(g.height() * m_ratio)));
+    }
+    s->backgroundItem()->setHint(firstRunHintText(), area);
 }
 
 void CDrawView::raiseToolDialogs()
@@ -122,6 +149,13 @@ void CDrawView::finishSnapshot()
     CSGraphicsScene* s = snapshotScene();
     if (s && s->finishSnapshot())
         cancelSnapshot();
+}
+
+void CDrawView::copySnapshot()
+{
+    if (CSGraphicsScene* s = snapshotScene())
+        copyImageToClipboard(s->renderSelection());
+    cancelSnapshot();
 }
 
 void CDrawView::cancelSnapshot()
@@ -256,8 +290,20 @@ void CDrawView::closeEvent(QCloseEvent*)
 void CDrawView::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu;
+    CSGraphicsScene* s = snapshotScene();
+    QAction* undo = menu.addAction(tr("Undo"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undo->setEnabled(s && s->undoStack()->canUndo());
+    QAction* redo = menu.addAction(tr("Redo"));
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    redo->setEnabled(s && s->undoStack()->canRedo());
+    menu.addSeparator();
     QAction* reselect = menu.addAction(tr("Reselect snapshot area"));
     connect(reselect, &QAction::triggered, this, &CDrawView::ReselectSnapshotArea);
+    if (s) {
+        connect(undo, &QAction::triggered, s, &CSGraphicsScene::undo);
+        connect(redo, &QAction::triggered, s, &CSGraphicsScene::redo);
+    }
     menu.exec(event->globalPos());
 }
 

@@ -38,6 +38,10 @@ public:
     // coordinates are device (desktop) pixels at any scale factor.
     qreal desktopRatio() const { return m_ratio; }
 
+    // The newcomer's hint on the frozen desktop, until the first click.
+    void showFirstRunHint();
+    static QString firstRunHintText();
+
     // Raises the tool strip, then its property strip, above the view.
     void raiseToolDialogs();
     // Shows the tool strip beside the selection (scene coordinates), on the
@@ -50,6 +54,8 @@ public:
     // Puts the picture out as the settings say and ends the snapshot, unless
     // that failed.
     void finishSnapshot();
+    // Puts the picture on the clipboard only and ends the snapshot.
+    void copySnapshot();
     // Ends the snapshot without output, as Cancel.
     void cancelSnapshot();
     // Ends the snapshot without output, as Escape on the desktop.

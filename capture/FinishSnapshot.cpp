@@ -3,6 +3,7 @@
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QGraphicsView>
 #include <QFileInfo>
@@ -21,9 +22,10 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, 
 bool CSGraphicsScene::savePicture()
 {
     QGraphicsView* view = drawView();
-    QFileDialog dialog(view, tr("Save"), AppConfig.LastOpenFileName,
-                       tr("Image file(*.png *.jpg *.bmp *.xbm)"));
+    QFileDialog dialog(view, tr("Save"), savePictureStartPath(), tr("Image file(*.png *.jpg *.bmp *.xbm)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without a suffix is saved as the filter's first type.
+    dialog.setDefaultSuffix(QStringLiteral("png"));
     // Our own dialog, so that it can float above the capture view; we ask
     // about replacing a file ourselves for the same reason.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
@@ -53,7 +55,23 @@ bool CSGraphicsScene::savePicture()
                     tr("The picture could not be saved as %1:\n%2").arg(result.fileName, result.error));
         return false;
     }
+    // The next "Save picture" opens in this folder.
+    AppConfig.LastOpenFileName = result.fileName;
     return true;
+}
+
+QString CSGraphicsScene::savePictureStartPath()
+{
+    // A fresh name from the pattern, in the folder of the last picture saved
+    // this way, or the first time in the snapshot folder.
+    const QString last = AppConfig.LastOpenFileName;
+    QString folder = last.isEmpty() ? AppConfig.SnapshotFilePath : QFileInfo(last).absolutePath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = CAppConfig::defaultSnapshotDir();
+    QString suffix = last.isEmpty() ? AppConfig.SnapshotFileNameExt : QLatin1Char('.') + QFileInfo(last).suffix();
+    if (formatForSuffix(suffix.mid(1)).isEmpty())
+        suffix = QStringLiteral(".png");
+    return QDir(folder).filePath(expandFileName(AppConfig.SnapshotFileName) + suffix);
 }
 
 bool CSGraphicsScene::finishSnapshot()

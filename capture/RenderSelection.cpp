@@ -1,3 +1,4 @@
+#include "capture/MarkHandlesItem.h"
 #include "annotate/DrawTextItem.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -24,7 +25,8 @@ QImage CSGraphicsScene::renderSelection()
 
     const QList<QGraphicsItem*> all = items(Qt::AscendingOrder);
     for (QGraphicsItem* item : all) {
-        if (item == m_backgroundItem || !item->isVisible())
+        // The chosen mark's handles are for the screen only.
+        if (item == m_backgroundItem || dynamic_cast<CMarkHandlesItem*>(item) || !item->isVisible())
             continue;
         QStyleOptionGraphicsItem option;
         option.exposedRect = item->boundingRect();

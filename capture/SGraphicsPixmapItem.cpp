@@ -115,14 +115,69 @@ void CSGraphicsPixmapItem::setSelectionRect(const QRectF& rect)
 {
     if (rect == m_selection) // QRectF compares fuzzily
         return;
-    const QRegion dirty = selectionFootprint(m_selection) + selectionFootprint(rect);
+    // The edges, handles and labels of both, and the pixels that change
+    // between veiled and clear: a handle dragged by a pixel repaints a few
+    // thin bands, not the whole area.
+    auto inside = [](const QRectF& r) { return hasArea(r) ? QRegion(r.toAlignedRect()) : QRegion(); };
+    const QRegion dirty = selectionFootprint(m_selection, false) + selectionFootprint(rect, false) +
+                          (inside(m_selection) ^ inside(rect));
     m_selection = rect;
     m_veiledStale += dirty;
     invalidate(dirty);
 }
 
+void CSGraphicsPixmapItem::setOutlineShown(bool shown)
+{
+    if (shown == m_outlineShown)
+        return;
+    m_outlineShown = shown;
+    const QRegion dirty = selectionFootprint(m_selection, false);
+    m_veiledStale += dirty;
+    invalidate(dirty);
+}
+
+void CSGraphicsPixmapItem::setHandlesShown(bool shown)
+{
+    if (shown == m_handlesShown)
+        return;
+    m_handlesShown = shown;
+    const QRegion dirty = selectionFootprint(m_selection);
+    m_veiledStale += dirty;
+    invalidate(dirty);
+}
+
+QVector<QPointF> CSGraphicsPixmapItem::pickHandlePoints(const QRectF& r)
+{
+    const qreal cx = r.left() + r.width() / 2;
+    const qreal cy = r.top() + r.height() / 2;
+    return {r.topLeft(),   QPointF(cx, r.top()),    r.topRight(),   QPointF(r.right(), cy),
+            r.bottomRight(), QPointF(cx, r.bottom()), r.bottomLeft(), QPointF(r.left(), cy)};
+}
+
+void CSGraphicsPixmapItem::paintHandles(QPainter* painter) const
+{
+    const QColor line(0, 120, 215);
+    // The outline lies just outside the picked pixels: the picture is
+    // exactly what it encloses.
+    const qreal w = m_scale;
+    painter->save();
+    painter->setPen(QPen(line, w));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(m_selection.adjusted(-w / 2, -w / 2, w / 2, w / 2));
+    if (!m_handlesShown) {
+        painter->restore();
+        return;
+    }
+    painter->setBrush(Qt::white);
+    const qreal h = handleSize();
+    for (const QPointF& p : pickHandlePoints(m_selection))
+        painter->drawRect(QRectF(p.x() - h / 2, p.y() - h / 2, h, h));
+    painter->restore();
+}
+
 void CSGraphicsPixmapItem::setInterfaceScale(qreal scale)
 {
+    m_scale = scale;
     m_labelFont.setPointSizeF(8 * scale);
     m_veiledStale = boundingRect().toAlignedRect();
     update();
@@ -134,8 +189,122 @@ void CSGraphicsPixmapItem::setCursorPos(const QPointF& pos)
         return;
     const QPointF old = m_cursorPos;
     m_cursorPos = pos;
+    QRegion dirty;
     if (m_crosshairVisible)
-        invalidate(crosshairFootprint(old) + crosshairFootprint(pos));
+        dirty += crosshairFootprint(old) + crosshairFootprint(pos);
+    // The magnifier shows whole pixels: within one it only moves with them.
+    if (m_magnifierShown && (std::floor(old.x()) != std::floor(pos.x()) || std::floor(old.y()) != std::floor(pos.y())))
+        dirty += QRegion(magnifierRect(old)) + magnifierRect(pos);
+    if (!dirty.isEmpty())
+        invalidate(dirty);
+}
+
+void CSGraphicsPixmapItem::setMagnifierShown(bool shown)
+{
+    if (shown == m_magnifierShown)
+        return;
+    m_magnifierShown = shown;
+    invalidate(magnifierRect(m_cursorPos));
+}
+
+QRect CSGraphicsPixmapItem::magnifierRect(const QPointF& cursor) const
+{
+    const int zoom = magnifierZoom();
+    const int side = (2 * kMagnifierReach + 1) * zoom;
+    const int label = int(std::lround(18 * m_scale));
+    const int gap = int(std::lround(20 * m_scale));
+    const QSize size(side + 2, side + label + 2);
+    const QRect bounds = boundingRect().toAlignedRect();
+    const int cx = int(std::floor(cursor.x()));
+    const int cy = int(std::floor(cursor.y()));
+    // Below right of the pointer; on the other side where the desktop ends.
+    int x = cx + gap;
+    int y = cy + gap;
+    if (x + size.width() > bounds.right() + 1)
+        x = cx - gap - size.width();
+    if (y + size.height() > bounds.bottom() + 1)
+        y = cy - gap - size.height();
+    return QRect(QPoint(x, y), size);
+}
+
+void CSGraphicsPixmapItem::paintMagnifier(QPainter* painter, const QRect& area) const
+{
+    const QRect box = magnifierRect(m_cursorPos);
+    if (!box.intersects(area))
+        return;
+    const int zoom = magnifierZoom();
+    const int side = (2 * kMagnifierReach + 1) * zoom;
+    const QPoint pixel(int(std::floor(m_cursorPos.x())), int(std::floor(m_cursorPos.y())));
+    const QRect source(pixel - QPoint(kMagnifierReach, kMagnifierReach),
+                       QSize(2 * kMagnifierReach + 1, 2 * kMagnifierReach + 1));
+    const QRect view(box.topLeft() + QPoint(1, 1), QSize(side, side));
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter->fillRect(box, QColor(40, 40, 40));
+    // Pixels off the desktop stay dark; the rest, one square each.
+    const QRect shown = source & boundingRect().toAlignedRect();
+    if (!shown.isEmpty()) {
+        const QRect target(view.topLeft() + (shown.topLeft() - source.topLeft()) * zoom, shown.size() * zoom);
+        painter->drawPixmap(target, pixmap(), shown.translated(-offset().toPoint()));
+    }
+    // The pixel under the pointer, framed in black and white so that it
+    // shows on any colour.
+    const QRect centre(view.topLeft() + QPoint(kMagnifierReach, kMagnifierReach) * zoom, QSize(zoom, zoom));
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(QPen(Qt::black, 1));
+    painter->drawRect(centre.adjusted(-1, -1, 0, 0));
+    painter->setPen(QPen(Qt::white, 1));
+    painter->drawRect(centre.adjusted(0, 0, -1, -1));
+    painter->setPen(QPen(QColor(0, 120, 215), 1));
+    painter->drawRect(box.adjusted(0, 0, -1, -1));
+    painter->setPen(Qt::white);
+    painter->setFont(m_labelFont);
+    const QRect label(box.left(), view.bottom() + 1, box.width(), box.bottom() - view.bottom());
+    painter->drawText(label, Qt::AlignCenter, QStringLiteral("%1, %2").arg(pixel.x()).arg(pixel.y()));
+    painter->restore();
+}
+
+void CSGraphicsPixmapItem::setHint(const QString& text, const QRect& area)
+{
+    const QRect old = hintRect();
+    m_hint = text;
+    if (area.isValid())
+        m_hintArea = area;
+    invalidate(QRegion(old) + hintRect());
+}
+
+QRect CSGraphicsPixmapItem::hintRect() const
+{
+    if (m_hint.isEmpty())
+        return QRect();
+    QFont font = m_labelFont;
+    font.setWeight(QFont::Normal);
+    font.setPointSizeF(11 * m_scale);
+    const QFontMetrics metrics(font);
+    const int pad = int(std::lround(10 * m_scale));
+    const QSize size(metrics.horizontalAdvance(m_hint) + 2 * pad, metrics.height() + 2 * pad);
+    const QRect area = m_hintArea.isValid() ? m_hintArea : boundingRect().toAlignedRect();
+    return QRect(QPoint(area.center().x() - size.width() / 2, area.top() + int(std::lround(40 * m_scale))), size);
+}
+
+void CSGraphicsPixmapItem::paintHint(QPainter* painter, const QRect& area) const
+{
+    const QRect box = hintRect();
+    if (box.isEmpty() || !box.intersects(area))
+        return;
+    QFont font = m_labelFont;
+    font.setWeight(QFont::Normal);
+    font.setPointSizeF(11 * m_scale);
+    painter->save();
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(QColor(30, 30, 30, 215));
+    painter->drawRoundedRect(box, 6 * m_scale, 6 * m_scale);
+    painter->setPen(Qt::white);
+    painter->setFont(font);
+    painter->drawText(box, Qt::AlignCenter, m_hint);
+    painter->restore();
 }
 
 void CSGraphicsPixmapItem::setCrosshairVisible(bool visible)
@@ -155,14 +324,20 @@ QRegion CSGraphicsPixmapItem::crosshairFootprint(const QPointF& pos) const
 }
 
 // Every pixel whose colour depends on this selection: its inside (no veil),
-// a band round its edges (the veil's outline) and the size label.
-QRegion CSGraphicsPixmapItem::selectionFootprint(const QRectF& selection) const
+// a band round its edges (the veil's outline, the pick's outline and
+// handles) and the size label; without the inside on request.
+QRegion CSGraphicsPixmapItem::selectionFootprint(const QRectF& selection, bool withInside) const
 {
     if (!hasArea(selection))
         return QRegion();
-    const QRect outer =
-        selection.toAlignedRect().adjusted(-kEdgeMargin, -kEdgeMargin, kEdgeMargin, kEdgeMargin);
+    // The handles reach half their size beyond the edges, the outline one
+    // interface pixel.
+    const int m = kEdgeMargin + int(std::ceil(handleSize() / 2 + m_scale));
+    const QRect aligned = selection.toAlignedRect();
+    const QRect outer = aligned.adjusted(-m, -m, m, m);
     QRegion area(outer);
+    if (!withInside)
+        area -= QRegion(aligned.adjusted(m, m, -m, -m));
     const QFontMetrics metrics(m_labelFont);
     const QRect text =
         metrics.boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, sizeLabelText(selection));
@@ -197,6 +372,9 @@ void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsIt
         painter->setClipRect(r, Qt::IntersectClip);
         painter->drawImage(r.topLeft(), m_veiled, r);
         paintCrosshair(painter, r);
+        if (m_magnifierShown)
+            paintMagnifier(painter, r);
+        paintHint(painter, r);
         painter->restore();
     }
 }
@@ -272,6 +450,9 @@ void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) con
         addClippedOutline(outline, m_selection, window);
     if (!outline.isEmpty())
         painter->strokePath(outline, QPen(kVeilColor, kThinPen));
+
+    if (picked && (m_handlesShown || m_outlineShown))
+        paintHandles(painter);
 
     if (picked) {
         const QString text = sizeLabelText(m_selection);

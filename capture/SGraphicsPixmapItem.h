@@ -5,6 +5,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <QVector>
+
+#include <cmath>
 
 // The background of the selection scene: the frozen desktop under a grey
 // veil with a hole for the selection, a crosshair through the pointer and a
@@ -23,6 +26,36 @@ public:
     // of the interface, while the desktop stays at one pixel per pixel.
     void setInterfaceScale(qreal scale);
     bool crosshairVisible() const { return m_crosshairVisible; }
+    qreal interfaceScale() const { return m_scale; }
+
+    // The picked area's outline, once it is picked, and its eight handles
+    // while it can be adjusted.
+    void setOutlineShown(bool shown);
+    bool outlineShown() const { return m_outlineShown; }
+    void setHandlesShown(bool shown);
+    bool handlesShown() const { return m_handlesShown; }
+    // The handle centres of a selection, clockwise from the top left corner:
+    // top left, top, top right, right, bottom right, bottom, bottom left, left.
+    static QVector<QPointF> pickHandlePoints(const QRectF& selection);
+    // The side of a handle square in scene pixels.
+    qreal handleSize() const { return 7 * m_scale; }
+
+    // The magnifier beside the pointer while the user picks: the pixels
+    // round the pointer enlarged, the one under it framed, and its desktop
+    // coordinates. It keeps clear of the pointer and stays on the desktop.
+    void setMagnifierShown(bool shown);
+    bool magnifierShown() const { return m_magnifierShown; }
+    QRect magnifierRect(const QPointF& cursor) const;
+    // How many pixels on each side of the pointer's pixel it shows, and how
+    // many scene pixels one of them takes there.
+    static constexpr int kMagnifierReach = 7;
+    int magnifierZoom() const { return int(std::lround(8 * m_scale)); }
+
+    // A short text on the frozen desktop for newcomers, in a box centred
+    // near the top of `area` (scene pixels); empty: none.
+    void setHint(const QString& text, const QRect& area = QRect());
+    QString hint() const { return m_hint; }
+    QRect hintRect() const;
 
     // "(640 * 480)" for a 640 by 480 selection.
     static QString sizeLabelText(const QRectF& selection);
@@ -40,11 +73,21 @@ private:
     void paintCrosshair(QPainter* painter, const QRect& area) const;
     void refreshVeiledLayer(const QRegion& area, QPainter::RenderHints hints);
     void invalidate(const QRegion& area);
-    QRegion selectionFootprint(const QRectF& selection) const;
+    QRegion selectionFootprint(const QRectF& selection, bool withInside = true) const;
     QRegion crosshairFootprint(const QPointF& pos) const;
+
+    void paintHandles(QPainter* painter) const;
+    void paintMagnifier(QPainter* painter, const QRect& area) const;
+    void paintHint(QPainter* painter, const QRect& area) const;
 
     QRectF m_selection;
     QPointF m_cursorPos;
+    qreal m_scale = 1;
+    bool m_handlesShown = false;
+    bool m_outlineShown = false;
+    bool m_magnifierShown = false;
+    QString m_hint;
+    QRect m_hintArea;
     bool m_crosshairVisible = false;
     QFont m_labelFont;
     // The veiled desktop, kept between paints: a pointer move then only

@@ -1,6 +1,7 @@
 #include "capture/SGraphicsScene.h"
 
 #include "annotate/DrawPolygonItem.h"
+#include "capture/MarkHandlesItem.h"
 #include "capture/SGraphicsPixmapItem.h"
 
 #include <QGraphicsSceneMouseEvent>
@@ -8,6 +9,7 @@
 #include <QGraphicsTextItem>
 #include <QGraphicsView>
 #include <QKeyEvent>
+#include <QUndoStack>
 
 #include <cmath>
 
@@ -40,6 +42,13 @@ CSGraphicsScene::CSGraphicsScene(const QPixmap& desktop, QObject* parent) : QGra
 {
     m_backgroundItem = new CSGraphicsPixmapItem(desktop);
     addItem(m_backgroundItem);
+    m_undo = new QUndoStack(this);
+}
+
+CSGraphicsScene::~CSGraphicsScene()
+{
+    // Marks taken out by undo or erase; the scene deletes the others.
+    qDeleteAll(m_detached);
 }
 
 QGraphicsView* CSGraphicsScene::drawView() const
@@ -59,17 +68,13 @@ QRect CSGraphicsScene::detectWindowRect(const QPoint& screenPos, quint32 viewWin
     return m_windowFinder ? m_windowFinder(screenPos, viewWinId) : QRect();
 }
 
-void CSGraphicsScene::deleteCurrentItem()
-{
-    if (!m_currentItem)
-        return;
-    removeItem(m_currentItem);
-    delete m_currentItem;
-    m_currentItem = nullptr;
-}
-
 void CSGraphicsScene::clearAll()
 {
+    selectMark(nullptr);
+    m_drag = Drag::None;
+    m_undo->clear();
+    qDeleteAll(m_detached);
+    m_detached.clear();
     const QList<QGraphicsItem*> all = items();
     for (QGraphicsItem* item : all) {
         // Children go with their parent.
@@ -86,19 +91,16 @@ void CSGraphicsScene::clearAll()
 void CSGraphicsScene::applyDrawMode(DrawMode mode)
 {
     m_drawMode = mode;
-    if (auto* text = dynamic_cast<QGraphicsTextItem*>(m_currentItem)) {
-        text->setTextInteractionFlags(Qt::NoTextInteraction);
-        if (text->toPlainText().isEmpty())
-            deleteCurrentItem();
-    }
-    if (auto* stroke = dynamic_cast<CDrawPolygonItem*>(m_currentItem))
-        stroke->endStroke();
-    m_polygonPoints.clear();
-    m_currentItem = nullptr;
+    endItemInProgress();
+    m_drag = Drag::None;
+    if (mode != DrawMode::Select)
+        selectMark(nullptr);
+    // The pick stays adjustable until drawing starts.
+    m_backgroundItem->setHandlesShown(mode == DrawMode::None || mode == DrawMode::Select);
 
     const QList<QGraphicsItem*> all = items();
     for (QGraphicsItem* item : all) {
-        if (item == m_backgroundItem)
+        if (item == m_backgroundItem || item == m_handles)
             continue;
         switch (mode) {
         case DrawMode::None:
@@ -133,8 +135,70 @@ void CSGraphicsScene::focusOutEvent(QFocusEvent* event)
     m_backgroundItem->setCrosshairVisible(false);
 }
 
+bool CSGraphicsScene::isTypingText() const
+{
+    const auto* text = dynamic_cast<const QGraphicsTextItem*>(focusItem());
+    return text && text->textInteractionFlags().testFlag(Qt::TextEditable);
+}
+
+bool CSGraphicsScene::snapshotKey(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const int key = event->key();
+    if (mods == Qt::ControlModifier && key == Qt::Key_Z) {
+        undo();
+        return true;
+    }
+    if ((mods == (Qt::ControlModifier | Qt::ShiftModifier) && key == Qt::Key_Z) ||
+        (mods == Qt::ControlModifier && key == Qt::Key_Y)) {
+        redo();
+        return true;
+    }
+    if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && mods == Qt::NoModifier && m_selected) {
+        deleteSelectedMark();
+        return true;
+    }
+    if ((key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down) &&
+        (mods == Qt::NoModifier || mods == Qt::ShiftModifier) && hasPick()) {
+        const int dx = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+        const int dy = key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1 : 0;
+        nudgePick(dx, dy, mods == Qt::ShiftModifier);
+        return true;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            emit finishRequested();
+        return true;
+    }
+    if (mods == Qt::ControlModifier && key == Qt::Key_C) {
+        if (!event->isAutoRepeat())
+            emit copyRequested();
+        return true;
+    }
+    if (mods == Qt::ControlModifier && key == Qt::Key_S) {
+        if (!event->isAutoRepeat())
+            emit saveRequested();
+        return true;
+    }
+    return false;
+}
+
 void CSGraphicsScene::keyPressEvent(QKeyEvent* event)
 {
+    // While a text mark is typed every key but Escape is the text's; Escape
+    // ends the typing (an empty text goes) and a second one the snapshot.
+    if (isTypingText()) {
+        if (event->key() == Qt::Key_Escape) {
+            endItemInProgress();
+            m_escapePressed = false;
+            event->accept();
+            return;
+        }
+    } else if (snapshotKey(event)) {
+        event->accept();
+        return;
+    }
     QGraphicsScene::keyPressEvent(event);
     // An Escape that closed a menu, a drop-down list or a message box was
     // pressed there; only its release reaches us, and must not end the snapshot.
@@ -158,6 +222,17 @@ void CSGraphicsScene::keyReleaseEvent(QKeyEvent* event)
 
 void CSGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)
 {
+    // The newcomer's hint has been read: it goes at the first click.
+    m_backgroundItem->setHint(QString());
+    // Handles, and in Select the marks themselves, come before the items'
+    // own handling: a thin stroke is hit from a few pixels away too.
+    if (snapshotShown() && (m_drawMode == DrawMode::Select || m_drawMode == DrawMode::None) &&
+        startDrag(event)) {
+        m_detectingWindows = false;
+        m_leftPress = false;
+        event->accept();
+        return;
+    }
     QGraphicsScene::mousePressEvent(event);
     if (event->isAccepted() || !snapshotShown())
         return;
@@ -184,7 +259,21 @@ void CSGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
         if (found.isValid())
             m_backgroundItem->setSelectionRect(QRectF(found));
     }
+    // The magnifier helps while an area is picked: before the first press,
+    // while dragging a new area and while dragging a pick handle.
+    const bool picking =
+        (drawMode() == DrawMode::None &&
+         (m_detectingWindows || (m_leftPress && event->buttons().testFlag(Qt::LeftButton)))) ||
+        m_drag == Drag::PickHandle;
+    if (!picking)
+        m_backgroundItem->setMagnifierShown(false);
     m_backgroundItem->setCursorPos(event->scenePos());
+    if (picking)
+        m_backgroundItem->setMagnifierShown(true);
+    if (m_drag != Drag::None) {
+        continueDrag(event->scenePos());
+        return;
+    }
 
     const DrawMode mode = drawMode();
     if (mode == DrawMode::None) {
@@ -203,9 +292,17 @@ void CSGraphicsScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
     // tool strip back.
     if (!snapshotShown())
         return;
+    if (m_drag != Drag::None) {
+        endDrag(event->scenePos());
+        m_backgroundItem->setMagnifierShown(false);
+        return;
+    }
     const DrawMode mode = drawMode();
     if (mode == DrawMode::None) {
         if (m_leftPress) {
+            m_backgroundItem->setOutlineShown(true);
+            m_backgroundItem->setHandlesShown(true);
+            m_backgroundItem->setMagnifierShown(false);
             m_leftPress = false;
             if (longEnough(m_pressPoint, event->scenePos()))
                 m_backgroundItem->setSelectionRect(spannedRect(m_pressPoint, event->scenePos()));

@@ -3,6 +3,7 @@
 #include "annotate/DrawPolygonItem.h"
 #include "annotate/DrawRectItem.h"
 #include "annotate/DrawTextItem.h"
+#include "annotate/MarkState.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 
@@ -16,24 +17,17 @@ namespace {
 
 QPen markPen(const DrawProperties& look)
 {
-    QPen pen(look.withTransparency(look.frameColor));
-    pen.setWidth(look.frameWidth);
-    return pen;
+    return MarkLook::linePen(look);
 }
 
-// Rectangles, ellipses and polygons get an outline only when the strip's
-// frame box says so; lines and strokes are all outline.
 QPen shapePen(const DrawProperties& look)
 {
-    QPen pen = markPen(look);
-    if (!look.frame)
-        pen.setStyle(Qt::NoPen);
-    return pen;
+    return MarkLook::shapePen(look);
 }
 
 QBrush markBrush(const DrawProperties& look)
 {
-    return QBrush(look.withTransparency(look.fillColor), Qt::SolidPattern);
+    return MarkLook::fillBrush(look);
 }
 
 bool isLineMode(DrawMode mode)
@@ -81,6 +75,7 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
             addItem(line);
             line->arrow = mode == DrawMode::LineArrow;
             m_currentItem = line;
+            markAdded(line);
         } else if (mode == DrawMode::Rectangle) {
             auto* box = new CDrawRectItem;
             box->shadow = AppConfig.SnapshotShadow;
@@ -90,6 +85,7 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
             box->setFilled(look.fill);
             addItem(box);
             m_currentItem = box;
+            markAdded(box);
         } else {
             auto* ellipse = new CDrawEllipseItem;
             ellipse->shadow = AppConfig.SnapshotShadow;
@@ -99,6 +95,7 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
             ellipse->setFilled(look.fill);
             addItem(ellipse);
             m_currentItem = ellipse;
+            markAdded(ellipse);
         }
     } else if (isPolygonMode(mode)) {
         auto* polygon = dynamic_cast<CDrawPolygonItem*>(m_currentItem);
@@ -127,6 +124,7 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
             m_polygonPoints.clear();
             m_polygonPoints << pos << pos;
             m_currentItem = polygon;
+            markAdded(polygon);
         }
         polygon->setPolygon(m_polygonPoints);
     } else if (mode == DrawMode::Text) {
@@ -149,8 +147,9 @@ void CSGraphicsScene::toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode)
         text->setFont(QFont(look.fontFamily, look.fontSize, -1, false));
         text->setPos(pos);
         text->setTextInteractionFlags(Qt::TextEditorInteraction);
-        text->setFocus(Qt::OtherFocusReason);
         m_currentItem = text;
+        markAdded(text);
+        text->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -200,19 +199,18 @@ void CSGraphicsScene::toolRelease(QGraphicsSceneMouseEvent* event, DrawMode mode
         m_polygonPoints.clear();
         m_currentItem = nullptr;
     } else if (mode == DrawMode::Erase) {
-        // Every mark under the pointer goes. Hover reaches only the topmost
-        // of overlapping marks, so the ones below are found by position.
-        const QList<QGraphicsItem*> under = items(pos);
-        const QList<QGraphicsItem*> all = items();
+        // Every mark under the pointer goes, thin strokes within a few
+        // pixels too. Hover reaches only the topmost of overlapping marks,
+        // so the ones below are found by position. One release is one step.
+        const QList<QGraphicsItem*> all = items(Qt::AscendingOrder);
+        QList<QGraphicsItem*> erased;
         for (QGraphicsItem* item : all) {
             auto* mark = dynamic_cast<CDrawObjectItem*>(item);
-            if (!mark || !(mark->hovered || under.contains(item)))
-                continue;
-            if (item == m_currentItem)
-                m_currentItem = nullptr;
-            removeItem(item);
-            delete item;
+            if (mark && (mark->hovered || markHit(item, pos, hitTolerance())))
+                erased << item;
         }
+        if (!erased.isEmpty())
+            eraseMarks(erased);
     }
 }
 

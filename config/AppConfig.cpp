@@ -119,7 +119,7 @@ CAppConfig::CAppConfig()
     : IntervalSnap(0), FontSize(0), FrameCheck(false), FrameWidth(0), FillCheck(false), Transparent(0),
       GenAutoRun(false), GenAutoHide(false), GenCloseToTray(false), GenActionAfterFinish(0),
       SnapshotAfterDlbClk(false), SnapshotShadow(false), CopyToClipboardAfterFinish(false),
-      SaveToFileAfterFinish(false), ImageQuality(0)
+      SaveToFileAfterFinish(false), ImageQuality(0), FirstRunHints(0)
 {
 }
 

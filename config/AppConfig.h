@@ -44,6 +44,9 @@ public:
     int ImageQuality;
     QString ShortcutStartSnapshot;
     QString ShortcutShowMainWnd;
+    // 0 until the program first started; then one more than the snapshots
+    // taken so far, up to a few: the newcomer's messages and hints.
+    int FirstRunHints;
 
     // Reads every key from the settings store (defaults for missing ones),
     // then brings the log-on start entry in line with GenAutoRun.
@@ -64,6 +67,8 @@ public:
     static constexpr int kDefaultQuality = 80;
     // Stored qualities outside 0..100 (negative ones too) load as this value.
     static constexpr int kFallbackQuality = 50;
+    // The first this many snapshots show the newcomer's hint.
+    static constexpr int kHintedSnapshots = 3;
 };
 
 extern CAppConfig AppConfig;
@@ -100,4 +105,5 @@ template <class Record, class F> void CAppConfig::visit(Record& r, F&& f)
     f("ImageQuality", r.ImageQuality, kDefaultQuality);
     f("ShortcutStartSnapshot", r.ShortcutStartSnapshot, QStringLiteral("Alt + S"));
     f("ShortcutShowMainWnd", r.ShortcutShowMainWnd, QStringLiteral("Alt + E"));
+    f("FirstRunHints", r.FirstRunHints, 0);
 }

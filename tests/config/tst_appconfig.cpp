@@ -62,7 +62,7 @@ void TestAppConfig::saveThenLoadGivesTheSameRecord()
     AppConfig = CAppConfig();
     AppConfig.load();
     QCOMPARE(TestSupport::settingsAsText(AppConfig), saved);
-    QCOMPARE(saved.size(), 25);
+    QCOMPARE(saved.size(), 26);
 }
 
 void TestAppConfig::qualityRule_data()

@@ -58,6 +58,13 @@ QRect windowRect(const QString& id)
 // corner squares partly covered, which the comparison skips.
 enum class Paint { Desktop, Frame, Fill, Corner };
 
+// A rectangle mark and its frame colour (red unless recoloured).
+struct Mark
+{
+    QRect rect;
+    QRgb frame = kFrame;
+};
+
 Paint markAt(const QRect& mark, const QPoint& p)
 {
     const int h = kPen / 2;
@@ -72,7 +79,7 @@ Paint markAt(const QRect& mark, const QPoint& p)
 
 // Differences between a picture of `area` and the desktop with the marks on
 // it, all four channels; empty when there are none.
-QString compare(const QImage& picture, const QImage& desktop, const QRect& area, const QList<QRect>& marks)
+QString compare(const QImage& picture, const QImage& desktop, const QRect& area, const QList<Mark>& marks)
 {
     if (picture.size() != area.size())
         return QStringLiteral("picture is %1x%2, area %3x%4")
@@ -84,9 +91,14 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
         for (int x = 0; x < area.width(); ++x) {
             const QPoint at = area.topLeft() + QPoint(x, y);
             Paint paint = Paint::Desktop;
-            for (const QRect& mark : marks)
-                paint = qMax(paint, markAt(mark, at));
-            const QRgb want = paint == Paint::Frame ? kFrame : paint == Paint::Fill ? kFill : desktop.pixel(at);
+            QRgb frame = kFrame;
+            for (const Mark& mark : marks) {
+                const Paint here = markAt(mark.rect, at);
+                if (here > paint)
+                    frame = mark.frame;
+                paint = qMax(paint, here);
+            }
+            const QRgb want = paint == Paint::Frame ? frame : paint == Paint::Fill ? kFill : desktop.pixel(at);
             if (paint == Paint::Corner || got.pixel(x, y) == want)
                 continue;
             if (count++ == 0)
@@ -97,6 +109,13 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
         }
     }
     return count ? QStringLiteral("%1 pixels differ, first %2").arg(count).arg(first) : QString();
+}
+
+// The colour after a named one in the colour boxes' list.
+QString nextColourName(const QString& name)
+{
+    const QStringList names = QColor::colorNames();
+    return names.value(names.indexOf(name) + 1);
 }
 
 } // namespace
@@ -183,7 +202,8 @@ void TestJourneys::init()
                   {QStringLiteral("FrameWidth"), kPen},
                   {QStringLiteral("FillCheck"), true},
                   {QStringLiteral("FillColor"), quint32(kFill)},
-                  {QStringLiteral("Transparent"), 100}};
+                  {QStringLiteral("Transparent"), 100},
+                  {QStringLiteral("FirstRunHints"), 99}}; // no newcomer's messages and hints
 }
 
 void TestJourneys::cleanup()
@@ -239,6 +259,15 @@ void TestJourneys::journey_data()
     row("QT_SCALE_FACTOR=2", {"QT_SCALE_FACTOR=2"}, scaled);
     row("QT_SCALE_FACTOR=1.5", {"QT_SCALE_FACTOR=1.5"}, scaled);
     row("Xft.dpi 192", {}, "xrdb Xft.dpi:192; " + scaled);
+    // An area adjusted with a handle and with Shift+arrows, two marks, one
+    // taken back, the other recoloured through the property strip, Enter.
+    const QString adjusted =
+        "start; snapshot; drag 301,201 751,491; drag 751,491 801,531; key shift+Right shift+Right shift+Down;"
+        "tool Rectangle; drag 351,251 451,331; drag 551,351 651,431; key ctrl+z; tool Select; click 351,291;"
+        "next-frame-colour; key Return; expect clipboard 301,201,502,331 mark 351,251,100,80," +
+        nextColourName(QStringLiteral("red"));
+    row("adjust, undo, recolour", {}, adjusted);
+    row("adjust, undo, recolour at QT_SCALE_FACTOR=2", {"QT_SCALE_FACTOR=2"}, adjusted);
 
     group = QStringLiteral("snapshot");
     row("draw, move and erase marks", {},
@@ -396,7 +425,7 @@ void TestJourneys::run(const QString& step)
         QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty(), 20000);
         QTest::qWait(300);
     } else if (verb == QLatin1String("key")) {
-        runXdotool(QStringLiteral("key ") + arg);
+        runXdotool(QStringLiteral("key --delay 80 ") + words.mid(1).join(QLatin1Char(' ')));
         QTest::qWait(300);
     } else if (verb == QLatin1String("pick-window")) {
         const QPoint c = m_logoRect.center();
@@ -420,6 +449,20 @@ void TestJourneys::run(const QString& step)
                        .arg(p.x()).arg(p.y())
                        .arg(verb == QLatin1String("dblclick") ? QStringLiteral("--repeat 2 --delay 60") : QString()));
         QTest::qWait(300);
+    } else if (verb == QLatin1String("next-frame-colour")) {
+        // The wheel over the property strip's frame colour box, second (after
+        // the frame box) for a shape: the colour after the current one.
+        const QRect strip = toolStrip();
+        QRect prop;
+        for (const QString& id : ourWindows()) {
+            const QRect r = windowRect(id);
+            if (r.top() > strip.bottom() && r.top() < strip.bottom() + strip.height())
+                prop = r;
+        }
+        QVERIFY(prop.isValid());
+        const double unit = strip.height() / 40.0; // the tool strip is 40 units high
+        runXdotool(QStringLiteral("mousemove %1 %2 click 5").arg(prop.left() + int(60 * unit)).arg(prop.center().y()));
+        QTest::qWait(200);
     } else if (verb == QLatin1String("close")) {
         // Alt+F4 through openbox; a key pressed before the focus has moved is
         // lost, so it is pressed again until the window is gone.
@@ -513,7 +556,7 @@ void TestJourneys::expect(const QStringList& words)
     } else if (what == QLatin1String("setting")) {
         QSettings store(settingsFile(), QSettings::IniFormat);
         QCOMPARE(store.value(arg.section(QLatin1Char('='), 0, 0)).toString(), arg.section(QLatin1Char('='), 1));
-        QCOMPARE(store.allKeys().size(), 25); // every key written by the program
+        QCOMPARE(store.allKeys().size(), 26); // every key written by the program
     } else if (what == QLatin1String("tray")) {
         QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
     } else {
@@ -529,9 +572,14 @@ void TestJourneys::expectPicture(const QStringList& words)
     QRect area = rect(words.value(1));
     if (words.value(1) == QLatin1String("window"))
         area = m_logoRect;
-    QList<QRect> marks;
-    for (int i = 2; i + 1 < words.size(); i += 2)
-        marks << rect(words.at(i + 1));
+    QList<Mark> marks; // X,Y,W,H[,frame colour name]
+    for (int i = 2; i + 1 < words.size(); i += 2) {
+        Mark mark{rect(words.at(i + 1))};
+        const QString colour = words.at(i + 1).section(QLatin1Char(','), 4);
+        if (!colour.isEmpty())
+            mark.frame = QColor(colour).rgba();
+        marks << mark;
+    }
     QImage picture;
     if (words.first() == QLatin1String("clipboard")) {
         // The picture may reach the clipboard a moment after the view closes.

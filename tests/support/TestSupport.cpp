@@ -200,6 +200,7 @@ CAppConfig unusualSettings()
     r.ImageQuality = 55;
     r.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + K");
     r.ShortcutShowMainWnd = QStringLiteral("Shift + F9");
+    r.FirstRunHints = 7;
     return r;
 }
 

@@ -1,0 +1,467 @@
+#include "annotate/DrawEllipseItem.h"
+#include "annotate/DrawLineItem.h"
+#include "annotate/DrawObjectItem.h"
+#include "annotate/DrawPolygonItem.h"
+#include "annotate/DrawTextItem.h"
+#include "capture/MarkHandlesItem.h"
+#include "capture/SGraphicsPixmapItem.h"
+#include "capture/SGraphicsScene.h"
+
+#include <QGraphicsSceneMouseEvent>
+#include <QUndoStack>
+
+#include <cmath>
+
+// Undo and redo, the mark chosen with Select and its handles, and the
+// handles of the picked area.
+
+// One step on the undo stack: marks put into or taken out of the scene, or
+// a mark changed from one state to another. Every step is recorded after
+// the user made it, so its first redo does nothing.
+class MarkCommand : public QUndoCommand
+{
+public:
+    enum Kind { Add, Remove, Change };
+
+    MarkCommand(CSGraphicsScene* scene, Kind kind, const QList<QGraphicsItem*>& marks)
+        : m_scene(scene), m_kind(kind), m_marks(marks)
+    {
+    }
+    MarkCommand(CSGraphicsScene* scene, QGraphicsItem* mark, const MarkState& before, bool mergeable)
+        : m_scene(scene), m_kind(Change), m_marks{mark}, m_before(before), m_after(markState(mark)),
+          m_mergeable(mergeable)
+    {
+    }
+
+    bool adds(QGraphicsItem* mark) const { return m_kind == Add && m_marks.contains(mark); }
+
+    int id() const override { return m_mergeable ? 1 : -1; }
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        auto* next = static_cast<const MarkCommand*>(other);
+        if (next->m_marks != m_marks)
+            return false;
+        m_after = next->m_after;
+        return true;
+    }
+
+    void redo() override
+    {
+        if (m_first) {
+            m_first = false;
+            return;
+        }
+        switch (m_kind) {
+        case Add:
+            for (QGraphicsItem* mark : std::as_const(m_marks))
+                m_scene->attachMark(mark);
+            break;
+        case Remove:
+            for (QGraphicsItem* mark : std::as_const(m_marks))
+                m_scene->detachMark(mark);
+            break;
+        case Change:
+            setMarkState(m_marks.first(), m_after);
+            break;
+        }
+    }
+
+    void undo() override
+    {
+        switch (m_kind) {
+        case Add:
+            for (QGraphicsItem* mark : std::as_const(m_marks))
+                m_scene->detachMark(mark);
+            break;
+        case Remove:
+            for (QGraphicsItem* mark : std::as_const(m_marks))
+                m_scene->attachMark(mark);
+            break;
+        case Change:
+            setMarkState(m_marks.first(), m_before);
+            break;
+        }
+    }
+
+private:
+    CSGraphicsScene* m_scene;
+    Kind m_kind;
+    QList<QGraphicsItem*> m_marks;
+    MarkState m_before;
+    MarkState m_after;
+    bool m_mergeable = false;
+    bool m_first = true;
+};
+
+namespace {
+
+// Drops whatever could be redone: pushing a step clears the redo branch,
+// and a step that is already obsolete is deleted at once.
+void dropRedo(QUndoStack* stack)
+{
+    auto* nothing = new QUndoCommand;
+    nothing->setObsolete(true);
+    stack->push(nothing);
+}
+
+const MarkCommand* topCommand(const QUndoStack* stack)
+{
+    return stack->index() > 0 ? dynamic_cast<const MarkCommand*>(stack->command(stack->index() - 1)) : nullptr;
+}
+
+DrawMode kindOf(const QGraphicsItem* mark)
+{
+    if (!mark)
+        return DrawMode::None;
+    if (auto* polygon = dynamic_cast<const CDrawPolygonItem*>(mark))
+        return polygon->freehand ? DrawMode::Draw : DrawMode::Polygon;
+    if (dynamic_cast<const CDrawTextItem*>(mark))
+        return DrawMode::Text;
+    if (auto* line = dynamic_cast<const CDrawLineItem*>(mark))
+        return line->arrow ? DrawMode::LineArrow : DrawMode::Line;
+    if (dynamic_cast<const CDrawEllipseItem*>(mark))
+        return DrawMode::Ellipse;
+    return DrawMode::Rectangle;
+}
+
+// Whether two sets of properties differ in nothing but the transparency.
+bool onlyTransparencyDiffers(const DrawProperties& a, const DrawProperties& b)
+{
+    return a.transparency != b.transparency && a.frameColor == b.frameColor && a.fillColor == b.fillColor &&
+           a.fontColor == b.fontColor && a.frame == b.frame && a.fill == b.fill &&
+           a.frameWidth == b.frameWidth && a.fontFamily == b.fontFamily && a.fontSize == b.fontSize;
+}
+
+} // namespace
+
+void CSGraphicsScene::markAdded(QGraphicsItem* mark)
+{
+    mark->setZValue(m_nextZ++);
+    if (auto* text = dynamic_cast<CDrawTextItem*>(mark))
+        connect(text, &CDrawTextItem::textEdited, this, &CSGraphicsScene::textEdited);
+    m_undo->push(new MarkCommand(this, MarkCommand::Add, {mark}));
+}
+
+void CSGraphicsScene::textEdited(const QString& before)
+{
+    auto* text = qobject_cast<CDrawTextItem*>(sender());
+    if (!text || !text->scene())
+        return;
+    // The text typed into a new mark belongs to the step that added it.
+    if (text == m_currentItem)
+        return;
+    MarkState old = markState(text);
+    old.html = before;
+    pushChange(text, old);
+}
+
+void CSGraphicsScene::pushChange(QGraphicsItem* mark, const MarkState& before, bool mergeable)
+{
+    if (markState(mark) == before)
+        return;
+    m_undo->push(new MarkCommand(this, mark, before, mergeable));
+    refreshHandles();
+}
+
+void CSGraphicsScene::detachMark(QGraphicsItem* mark)
+{
+    if (mark == m_selected)
+        selectMark(nullptr);
+    if (mark == m_currentItem)
+        m_currentItem = nullptr;
+    if (mark->scene() == this)
+        removeItem(mark);
+    m_detached.insert(mark);
+}
+
+void CSGraphicsScene::attachMark(QGraphicsItem* mark)
+{
+    m_detached.remove(mark);
+    if (!mark->scene())
+        addItem(mark);
+}
+
+void CSGraphicsScene::deleteCurrentItem()
+{
+    if (!m_currentItem)
+        return;
+    QGraphicsItem* item = m_currentItem;
+    const MarkCommand* top = topCommand(m_undo);
+    if (top && top->adds(item)) {
+        // Take the step back and forget it: the item was never finished.
+        m_undo->undo();
+        dropRedo(m_undo);
+    } else {
+        // A step may still name it: kept out of the scene, never deleted here.
+        detachMark(item);
+    }
+    m_currentItem = nullptr;
+}
+
+void CSGraphicsScene::endItemInProgress()
+{
+    if (auto* text = dynamic_cast<QGraphicsTextItem*>(m_currentItem)) {
+        text->setTextInteractionFlags(Qt::NoTextInteraction);
+        if (text->toPlainText().isEmpty())
+            deleteCurrentItem();
+    }
+    if (auto* stroke = dynamic_cast<CDrawPolygonItem*>(m_currentItem))
+        stroke->endStroke();
+    // A text mark edited again after a double click.
+    if (auto* text = dynamic_cast<QGraphicsTextItem*>(focusItem()))
+        text->setTextInteractionFlags(Qt::NoTextInteraction);
+    m_polygonPoints.clear();
+    m_currentItem = nullptr;
+}
+
+void CSGraphicsScene::undo()
+{
+    endItemInProgress();
+    m_undo->undo();
+    refreshHandles();
+}
+
+void CSGraphicsScene::redo()
+{
+    endItemInProgress();
+    m_undo->redo();
+    refreshHandles();
+}
+
+void CSGraphicsScene::setDrawProperties(const DrawProperties& properties)
+{
+    const DrawProperties before = m_properties;
+    m_properties = properties;
+    if (!m_selected)
+        return;
+    const MarkState old = markState(m_selected);
+    // A slider drag is one step, not one per position.
+    if (applyLookChange(m_selected, before, properties))
+        pushChange(m_selected, old, onlyTransparencyDiffers(before, properties));
+}
+
+void CSGraphicsScene::selectMark(QGraphicsItem* mark)
+{
+    if (mark == m_selected)
+        return;
+    m_selected = mark;
+    if (!mark) {
+        delete m_handles;
+        m_handles = nullptr;
+    } else if (!m_handles) {
+        m_handles = new CMarkHandlesItem(m_backgroundItem->interfaceScale());
+        addItem(m_handles);
+    }
+    refreshHandles();
+    emit markSelected(kindOf(mark));
+}
+
+void CSGraphicsScene::refreshHandles()
+{
+    if (m_selected && m_selected->scene() != this) {
+        selectMark(nullptr);
+        return;
+    }
+    if (m_handles && m_selected)
+        m_handles->setFrame(markOutline(m_selected), markHandles(m_selected));
+}
+
+void CSGraphicsScene::deleteSelectedMark()
+{
+    if (m_selected)
+        eraseMarks({m_selected});
+}
+
+void CSGraphicsScene::eraseMarks(const QList<QGraphicsItem*>& marks)
+{
+    for (QGraphicsItem* mark : marks)
+        detachMark(mark);
+    m_undo->push(new MarkCommand(this, MarkCommand::Remove, marks));
+}
+
+qreal CSGraphicsScene::hitTolerance() const
+{
+    return 4 * m_backgroundItem->interfaceScale();
+}
+
+QGraphicsItem* CSGraphicsScene::markAt(const QPointF& scenePos) const
+{
+    const QList<QGraphicsItem*> all = items(Qt::DescendingOrder);
+    const qreal tolerance = hitTolerance();
+    // An exact hit wins over a near one lower down.
+    for (QGraphicsItem* item : all) {
+        if (dynamic_cast<CDrawObjectItem*>(item) && item->isVisible() && markHit(item, scenePos, 0))
+            return item;
+    }
+    for (QGraphicsItem* item : all) {
+        if (dynamic_cast<CDrawObjectItem*>(item) && item->isVisible() && markHit(item, scenePos, tolerance))
+            return item;
+    }
+    return nullptr;
+}
+
+namespace {
+
+int handleAt(const QVector<QPointF>& handles, const QPointF& pos, qreal reach)
+{
+    int best = -1;
+    qreal bestDistance = reach;
+    for (int i = 0; i < handles.size(); ++i) {
+        const QPointF d = handles[i] - pos;
+        const qreal distance = qMax(std::abs(d.x()), std::abs(d.y()));
+        if (distance <= bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+bool CSGraphicsScene::hasPick() const
+{
+    return !m_detectingWindows && CSGraphicsPixmapItem::hasArea(m_backgroundItem->selectionRect());
+}
+
+int CSGraphicsScene::pickHandleAt(const QPointF& scenePos) const
+{
+    if (!hasPick() || !m_backgroundItem->handlesShown())
+        return -1;
+    // Half the square and a little more: handles are small targets.
+    const qreal reach = m_backgroundItem->handleSize() / 2 + 2 * m_backgroundItem->interfaceScale();
+    return handleAt(CSGraphicsPixmapItem::pickHandlePoints(m_backgroundItem->selectionRect()), scenePos, reach);
+}
+
+int CSGraphicsScene::markHandleAt(const QPointF& scenePos) const
+{
+    if (!m_selected || !m_handles)
+        return -1;
+    const qreal reach = m_handles->handleSize() / 2 + 2 * m_backgroundItem->interfaceScale();
+    return handleAt(m_handles->handles(), scenePos, reach);
+}
+
+void CSGraphicsScene::nudgePick(int dx, int dy, bool resize)
+{
+    if (!hasPick())
+        return;
+    QRectF r = m_backgroundItem->selectionRect();
+    if (resize) {
+        r.setWidth(qMax<qreal>(1, r.width() + dx));
+        r.setHeight(qMax<qreal>(1, r.height() + dy));
+    } else {
+        r.translate(dx, dy);
+    }
+    m_backgroundItem->setSelectionRect(r);
+}
+
+namespace {
+
+// The selection with the edges a pick handle drags moved to a position.
+QRectF dragPickEdges(const QRectF& start, int handle, const QPointF& pos)
+{
+    qreal left = start.left(), top = start.top(), right = start.right(), bottom = start.bottom();
+    const qreal x = std::round(pos.x());
+    const qreal y = std::round(pos.y());
+    switch (handle) {
+    case 0: left = x; top = y; break;
+    case 1: top = y; break;
+    case 2: right = x; top = y; break;
+    case 3: right = x; break;
+    case 4: right = x; bottom = y; break;
+    case 5: bottom = y; break;
+    case 6: left = x; bottom = y; break;
+    case 7: left = x; break;
+    default: break;
+    }
+    QRectF r = QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
+    // Never thinner than one pixel: the picture would be empty.
+    if (r.width() < 1)
+        r.setWidth(1);
+    if (r.height() < 1)
+        r.setHeight(1);
+    return r;
+}
+
+} // namespace
+
+bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return false;
+    const QPointF pos = event->scenePos();
+    const DrawMode mode = m_drawMode;
+    m_dragStart = pos;
+    if (mode == DrawMode::Select) {
+        // The text being typed takes its own presses (the caret).
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(focusItem());
+            text && text->textInteractionFlags().testFlag(Qt::TextEditable) && markHit(text, pos, 0))
+            return false;
+        const int markHandle = markHandleAt(pos);
+        if (markHandle >= 0) {
+            m_drag = Drag::MarkHandle;
+            m_dragHandle = markHandle;
+            m_dragItem = m_selected;
+            m_dragBefore = markState(m_selected);
+            return true;
+        }
+    }
+    if (mode == DrawMode::Select || mode == DrawMode::None) {
+        const int pickHandle = pickHandleAt(pos);
+        if (pickHandle >= 0) {
+            m_drag = Drag::PickHandle;
+            m_dragHandle = pickHandle;
+            m_dragPick = m_backgroundItem->selectionRect();
+            return true;
+        }
+    }
+    if (mode == DrawMode::Select) {
+        endItemInProgress();
+        QGraphicsItem* mark = markAt(pos);
+        selectMark(mark);
+        if (mark) {
+            m_drag = Drag::MarkMove;
+            m_dragItem = mark;
+            m_dragItemStart = mark->pos();
+            m_dragBefore = markState(mark);
+        }
+        return true;
+    }
+    return false;
+}
+
+void CSGraphicsScene::continueDrag(const QPointF& pos)
+{
+    switch (m_drag) {
+    case Drag::PickHandle:
+        m_backgroundItem->setSelectionRect(dragPickEdges(m_dragPick, m_dragHandle, pos));
+        break;
+    case Drag::MarkHandle:
+        // From the shape at the press: a corner dragged past the opposite
+        // one turns the box round, and the handle's number with it.
+        setMarkState(m_dragItem, m_dragBefore);
+        moveMarkHandle(m_dragItem, m_dragHandle, pos);
+        refreshHandles();
+        break;
+    case Drag::MarkMove:
+        m_dragItem->setPos(m_dragItemStart + (pos - m_dragStart));
+        refreshHandles();
+        break;
+    case Drag::None:
+        break;
+    }
+}
+
+void CSGraphicsScene::endDrag(const QPointF& pos)
+{
+    const Drag drag = m_drag;
+    if (drag == Drag::None)
+        return;
+    continueDrag(pos);
+    m_drag = Drag::None;
+    if (drag == Drag::PickHandle)
+        emit picked(m_backgroundItem->selectionRect());
+    else if (m_dragItem && m_dragItem->scene() == this)
+        pushChange(m_dragItem, m_dragBefore);
+    m_dragItem = nullptr;
+}
