@@ -1,0 +1,266 @@
+// The program in a Wayland session (headless sway with the Screenshot portal,
+// started by session.sh): the desktop comes from the portal, pixel for pixel
+// what grim reads; a missing portal is said plainly; a snapshot started with
+// `vireoscape --snapshot` ends on the Wayland clipboard; the hot keys go
+// through the GlobalShortcuts portal.
+#include "app/Startup.h"
+#include "app/SnapshotService.h"
+#include "app/Vireoscape.h"
+#include "capture/DrawView.h"
+#include "config/AppConfig.h"
+#include "support/TestSupport.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QScreen>
+#include <QtTest>
+
+using namespace TestSupport;
+
+class TestWayland : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void oneShotIsWhatTheScreenShows_data();
+    void oneShotIsWhatTheScreenShows();
+    void missingPortalIsSaid_data();
+    void missingPortalIsSaid();
+    void snapshotFromTheCommandEndsOnTheClipboard();
+    void hotKeysGoThroughThePortal();
+
+private:
+    QStringList pictures() const;
+    // Runs the program as a user's desktop would: Qt picks its platform.
+    ToolResult runProgram(const QStringList& arguments, const QStringList& environment = {});
+    // A session bus of its own on which no portal can start; its address.
+    QString busWithoutPortals();
+
+    QDir m_folder;
+    QImage m_screen;
+    QString m_sessionDir;
+    QProcess m_emptyBus;
+};
+
+QImage grimScreenshot()
+{
+    const ToolResult r = runTool(QStringLiteral("grim"), {QStringLiteral("-")}, 30000);
+    QImage image;
+    if (r.exitCode == 0)
+        image.loadFromData(r.out, "PNG");
+    return image;
+}
+
+void TestWayland::initTestCase()
+{
+    QVERIFY2(QFileInfo(programPath()).isExecutable(), "VIREOSCAPE_BIN must name the program");
+    m_sessionDir = qEnvironmentVariable("WL_SESSION_DIR");
+    if (m_sessionDir.isEmpty() || QGuiApplication::platformName() != QLatin1String("wayland"))
+        QSKIP("not inside the Wayland test session (tests/wayland/session.sh)");
+    setApplicationIdentity();
+
+    // A busy picture on the output, drawn by the compositor's own swaybg.
+    const QSize size = QGuiApplication::primaryScreen()->size();
+    const QString background = m_sessionDir + QStringLiteral("/pattern.png");
+    QVERIFY(makeTestPattern(size, 5).save(background));
+    QFile::setPermissions(background, QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ReadGroup);
+    QCOMPARE(runTool(QStringLiteral("swaymsg"),
+                     {QStringLiteral("output * bg %1 stretch").arg(background)}).exitCode, 0);
+    QTRY_VERIFY_WITH_TIMEOUT((m_screen = grimScreenshot()).pixel(size.width() / 2, size.height() / 2) !=
+                                 qRgb(0x33, 0x66, 0x99),
+                             20000);
+    QTest::qWait(500); // swaybg has drawn once; let the frame settle
+    m_screen = grimScreenshot();
+    QCOMPARE(m_screen.size(), size);
+
+    m_folder.setPath(QDir::tempPath() + QStringLiteral("/pictures"));
+    QVERIFY(m_folder.mkpath(QStringLiteral(".")));
+}
+
+void TestWayland::init()
+{
+    AppConfig = CAppConfig::defaults();
+    AppConfig.SnapshotFilePath = m_folder.absolutePath();
+    AppConfig.SnapshotFileNameExt = QStringLiteral(".png");
+    AppConfig.GenAutoRun = false;
+    AppConfig.GenAutoHide = true;
+    AppConfig.IntervalSnap = 100;
+    QVERIFY(AppConfig.save().ok);
+    for (const QString& file : pictures())
+        QFile::remove(m_folder.filePath(file));
+}
+
+void TestWayland::cleanup()
+{
+    if (m_emptyBus.state() != QProcess::NotRunning) {
+        m_emptyBus.terminate();
+        m_emptyBus.waitForFinished(3000);
+    }
+}
+
+QStringList TestWayland::pictures() const
+{
+    return m_folder.entryList(QDir::Files);
+}
+
+ToolResult TestWayland::runProgram(const QStringList& arguments, const QStringList& environment)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    for (const QString& entry : environment)
+        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(env);
+    process.start(programPath(), arguments);
+    ToolResult result;
+    result.started = process.waitForStarted();
+    if (!process.waitForFinished(60000))
+        process.kill();
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+QString TestWayland::busWithoutPortals()
+{
+    // No service directory: nothing can be started on this bus.
+    const QString config = QDir::tempPath() + QStringLiteral("/empty-bus.conf");
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write("<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+               "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+               "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+    file.close();
+    m_emptyBus.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                      QStringLiteral("--print-address=1")});
+    if (!m_emptyBus.waitForReadyRead(5000))
+        return QString();
+    return QString::fromUtf8(m_emptyBus.readLine().trimmed());
+}
+
+void TestWayland::oneShotIsWhatTheScreenShows_data()
+{
+    QTest::addColumn<QStringList>("environment");
+    QTest::newRow("native Wayland") << QStringList();
+    // Through XWayland an X grab would see black: the portal still serves.
+    QTest::newRow("XWayland")
+        << QStringList{QStringLiteral("QT_QPA_PLATFORM=xcb"),
+                       QStringLiteral("DISPLAY=") +
+                           QString::fromUtf8(runTool(QStringLiteral("cat"), {qEnvironmentVariable("WL_SESSION_DIR") +
+                                                                             QStringLiteral("/x-display")})
+                                                 .out.trimmed())};
+}
+
+void TestWayland::oneShotIsWhatTheScreenShows()
+{
+    QFETCH(QStringList, environment);
+    const ToolResult run = runProgram({QStringLiteral("-s")}, environment);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(pictures().size(), 1);
+    const QImage written(m_folder.filePath(pictures().first()));
+    QCOMPARE(written.size(), m_screen.size());
+    QCOMPARE(differingPixels(written, m_screen), qint64(0));
+}
+
+void TestWayland::missingPortalIsSaid_data()
+{
+    QTest::addColumn<QString>("bus");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no portal on the bus") << "empty" << "no screenshot portal is running";
+    QTest::newRow("no bus at all") << "unix:path=/nonexistent/bus" << "no session bus";
+}
+
+void TestWayland::missingPortalIsSaid()
+{
+    QFETCH(QString, bus);
+    QFETCH(QString, message);
+    if (bus == QLatin1String("empty")) {
+        bus = busWithoutPortals();
+        QVERIFY(!bus.isEmpty());
+    }
+    const ToolResult run = runProgram({QStringLiteral("-s")}, {QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + bus});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
+    QCOMPARE(run.err.count('\n'), 1);
+    QVERIFY(pictures().isEmpty());
+}
+
+void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
+{
+    AppConfig.SaveToFileAfterFinish = false;
+    AppConfig.CopyToClipboardAfterFinish = true;
+    AppConfig.GenActionAfterFinish = 0;
+    Vireoscape window;
+    QString error;
+    QVERIFY2(window.publishService(&error), qPrintable(error));
+
+    // The command a desktop's key binding runs reaches this instance.
+    QProcess ask;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    ask.setProcessEnvironment(env);
+    ask.start(programPath(), {QStringLiteral("--snapshot")});
+    QTRY_VERIFY_WITH_TIMEOUT(ask.state() == QProcess::NotRunning, 20000);
+    QCOMPARE(ask.exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible(), 30000);
+    CDrawView* view = window.captureView();
+    QVERIFY(view->isFullScreen());
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    QCOMPARE(view->geometry(), QGuiApplication::primaryScreen()->geometry());
+
+    // A drag through the view's own events, then a double click inside.
+    QWidget* area = view->viewport();
+    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, QPoint(100, 120));
+    QTest::mouseMove(area, QPoint(250, 220));
+    QTest::mouseMove(area, QPoint(400, 330));
+    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, QPoint(400, 330));
+    QTest::qWait(200);
+    QTest::mouseDClick(area, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
+    QTRY_VERIFY_WITH_TIMEOUT(!view->isVisible(), 5000);
+
+    // wl-paste waits on the clipboard's owner, this process: keep serving.
+    QProcess paste;
+    paste.start(QStringLiteral("wl-paste"), {QStringLiteral("--type"), QStringLiteral("image/png")});
+    QTRY_VERIFY_WITH_TIMEOUT(paste.state() == QProcess::NotRunning, 20000);
+    QCOMPARE(paste.exitCode(), 0);
+    QImage pasted;
+    QVERIFY(pasted.loadFromData(paste.readAllStandardOutput(), "PNG"));
+    QCOMPARE(pasted.size(), QSize(300, 210));
+    QCOMPARE(differingPixels(pasted, m_screen.copy(100, 120, 300, 210)), qint64(0));
+}
+
+void TestWayland::hotKeysGoThroughThePortal()
+{
+    AppConfig.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + F7");
+    AppConfig.ShortcutShowMainWnd = QStringLiteral("Alt + E");
+    Vireoscape window;
+    const auto backend = [](const QString& method, const QVariantList& arguments = {}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.impl.portal.desktop.vstest"),
+            QStringLiteral("/org/freedesktop/portal/desktop"), QStringLiteral("org.valdo_software.VireoscapeTest"),
+            method);
+        call.setArguments(arguments);
+        return QDBusConnection::sessionBus().call(call).arguments().value(0);
+    };
+    // The desktop is offered both combinations in its own notation.
+    QTRY_COMPARE_WITH_TIMEOUT(backend(QStringLiteral("Bound")).toString(),
+                              QStringLiteral("show-main-window=ALT+e\nstart-snapshot=CTRL+ALT+F7\n"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(window.hotKeysNotice().isEmpty(), 5000);
+
+    QVERIFY(!window.isVisible());
+    QCOMPARE(backend(QStringLiteral("Activate"), {QStringLiteral("show-main-window")}).toUInt(), 1u);
+    QTRY_VERIFY_WITH_TIMEOUT(window.isVisible(), 5000);
+
+    QCOMPARE(backend(QStringLiteral("Activate"), {QStringLiteral("start-snapshot")}).toUInt(), 1u);
+    QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible(), 30000);
+    window.captureView()->abandonSnapshot();
+}
+
+QTEST_MAIN(TestWayland)
+#include "tst_wayland.moc"
