@@ -7,7 +7,7 @@
 # (a directory the compositor can read) and SWAYSOCK. Run as root.
 set -eu
 # Exit status 77 tells CTest that the test was skipped.
-for tool in sway grim swaymsg wl-paste dbus-run-session pipewire setpriv /usr/libexec/xdg-desktop-portal \
+for tool in sway grim swaymsg wl-paste wtype dbus-run-session pipewire setpriv /usr/libexec/xdg-desktop-portal \
             /usr/libexec/xdg-desktop-portal-wlr; do
   command -v "$tool" >/dev/null 2>&1 ||
     { echo "SKIP: $tool is not installed (scripts/deps test installs the Wayland test session)"; exit 77; }
@@ -56,7 +56,9 @@ export XDG_RUNTIME_DIR="$B/run" WAYLAND_DISPLAY="$B/run-sway/wayland-1" \
 unset DISPLAY QT_QPA_PLATFORM
 # The portals are started by the bus and inherit its environment, so all of
 # it is set before the bus starts. xdg-desktop-portal-wlr needs PipeWire.
+# Their chatter goes to a log; COMMAND keeps this script's standard error.
+exec 3>&2
 dbus-run-session -- sh -c '
   pipewire >/dev/null 2>&1 & PW=$!
   i=0; until [ -S "$XDG_RUNTIME_DIR/pipewire-0" ]; do i=$((i+1)); [ $i -lt 200 ] || exit 1; sleep 0.05; done
-  "$@"; rc=$?; kill $PW; wait $PW 2>/dev/null; exit $rc' sh "$@" 2>"$B/dbus.log"
+  "$@" 2>&3; rc=$?; kill $PW; wait $PW 2>/dev/null; exit $rc' sh "$@" 2>"$B/dbus.log"
