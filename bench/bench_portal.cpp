@@ -92,7 +92,9 @@ int measureHere(int argc, char** argv)
         const QString file = qEnvironmentVariable("WL_SESSION_DIR") + QStringLiteral("/screen.png");
         Bench::realisticScreen(kSize).save(file);
         QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ReadGroup);
-        QProcess::execute(QStringLiteral("swaymsg"), {QStringLiteral("output * bg %1 stretch").arg(file)});
+        QProcess sway;
+        sway.start(QStringLiteral("swaymsg"), {QStringLiteral("output * bg %1 stretch").arg(file)});
+        sway.waitForFinished();
         QThread::msleep(1500);
     }
     std::printf("  %s, %dx%d\n", wayland ? "Wayland (sway, Screenshot portal)" : "X11 (Xvfb, direct grab)",
@@ -147,7 +149,8 @@ int main(int argc, char** argv)
     if (argc > 1 && qstrcmp(argv[1], "--run") == 0)
         return measureHere(argc, argv);
 
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     std::printf("desktop picture and snapshot start, X11 beside Wayland\n");
     std::fflush(stdout);
     Bench::runSelfOnPrivateServer(kSize);
