@@ -3,7 +3,8 @@
 # with the Screenshot portal (xdg-desktop-portal with the wlr backend and
 # PipeWire) and the test GlobalShortcuts backend, then tears it all down.
 # WL_SIZE sets the output's size, WL_XWAYLAND=enable starts XWayland (its
-# display is then in $WL_SESSION_DIR/x-display). COMMAND gets WL_SESSION_DIR
+# display is then in $WL_SESSION_DIR/x-display), WL_SHORTCUTS=none leaves the
+# GlobalShortcuts portal out (as on GNOME or sway). COMMAND gets WL_SESSION_DIR
 # (a directory the compositor can read) and SWAYSOCK. Run as root.
 set -eu
 # Exit status 77 tells CTest that the test was skipped.
@@ -38,10 +39,12 @@ done
 cp /usr/share/xdg-desktop-portal/portals/wlr.portal "$B/portals/"
 printf '[portal]\nDBusName=org.freedesktop.impl.portal.desktop.noaccess\nInterfaces=org.freedesktop.impl.portal.Access;\nUseIn=sway;\n' \
   >"$B/portals/noaccess.portal"
-printf '[portal]\nDBusName=org.freedesktop.impl.portal.desktop.vstest\nInterfaces=org.freedesktop.impl.portal.GlobalShortcuts;\nUseIn=sway;\n' \
-  >"$B/portals/vstest.portal"
-printf '[D-BUS Service]\nName=org.freedesktop.impl.portal.desktop.vstest\nExec=/usr/bin/python3 %s\n' \
-  "$here/fake-shortcuts.py" >"$B/data/dbus-1/services/org.freedesktop.impl.portal.desktop.vstest.service"
+if [ "${WL_SHORTCUTS:-fake}" != none ]; then
+  printf '[portal]\nDBusName=org.freedesktop.impl.portal.desktop.vstest\nInterfaces=org.freedesktop.impl.portal.GlobalShortcuts;\nUseIn=sway;\n' \
+    >"$B/portals/vstest.portal"
+  printf '[D-BUS Service]\nName=org.freedesktop.impl.portal.desktop.vstest\nExec=/usr/bin/python3 %s\n' \
+    "$here/fake-shortcuts.py" >"$B/data/dbus-1/services/org.freedesktop.impl.portal.desktop.vstest.service"
+fi
 i=0; until [ -s "$B/share/x-display" ] || [ "${WL_XWAYLAND:-disable}" = disable ]; do
   i=$((i+1)); [ $i -lt 200 ] || { cat "$B/sway.log"; exit 1; }; sleep 0.05
 done

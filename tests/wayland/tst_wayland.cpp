@@ -13,6 +13,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
+#include <QLabel>
 #include <QScreen>
 #include <QtTest>
 
@@ -30,7 +31,9 @@ private slots:
     void missingPortalIsSaid_data();
     void missingPortalIsSaid();
     void snapshotFromTheCommandEndsOnTheClipboard();
+    // Run alone in a session without a GlobalShortcuts backend.
     void hotKeysGoThroughThePortal();
+    void hotKeysNoticeWithoutBackend();
 
 private:
     QStringList pictures() const;
@@ -248,6 +251,8 @@ void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
 
 void TestWayland::hotKeysGoThroughThePortal()
 {
+    if (qEnvironmentVariable("WL_SHORTCUTS") == QLatin1String("none"))
+        QSKIP("this session has no GlobalShortcuts backend");
     AppConfig.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + F7");
     AppConfig.ShortcutShowMainWnd = QStringLiteral("Alt + E");
     Vireoscape window;
@@ -271,6 +276,32 @@ void TestWayland::hotKeysGoThroughThePortal()
     QCOMPARE(backend(QStringLiteral("Activate"), {QStringLiteral("start-snapshot")}).toUInt(), 1u);
     QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible(), 30000);
     window.captureView()->abandonSnapshot();
+}
+
+void TestWayland::hotKeysNoticeWithoutBackend()
+{
+    if (qEnvironmentVariable("WL_SHORTCUTS") != QLatin1String("none"))
+        QSKIP("needs a session without a GlobalShortcuts backend (WL_SHORTCUTS=none)");
+    Vireoscape window;
+    QTRY_VERIFY_WITH_TIMEOUT(!window.hotKeysNotice().isEmpty(), 20000);
+
+    // The Shortcut page of the options says what to do instead.
+    QString shown;
+    bool visible = false;
+    QTimer::singleShot(1000, this, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("hotKeysNotice"))) {
+            shown = label->text();
+            visible = !label->isHidden();
+        }
+        dialog->close();
+    });
+    window.OnOption();
+    QVERIFY(visible);
+    QVERIFY2(shown.contains(QLatin1String("no global shortcuts portal is running")), qPrintable(shown));
+    QVERIFY2(shown.contains(QLatin1String("\"vireoscape --snapshot\"")), qPrintable(shown));
 }
 
 QTEST_MAIN(TestWayland)
