@@ -239,9 +239,10 @@ void Vireoscape::showSnapshot()
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
     connect(m_captureView, &CDrawView::restartRequested, this, &Vireoscape::startSnapshot);
-    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
-        // No client places its windows on Wayland: a full-screen one covers
-        // the output.
+    if (!windowsKnown) {
+        // No client places its windows on Wayland, nor through XWayland,
+        // where the compositor gives the keyboard only to the windows it
+        // manages: a full-screen one covers the output.
         m_captureView->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
         m_captureView->showFullScreen();
     } else {
