@@ -130,7 +130,7 @@ void TestStartSnapshot::startsTheProgramWhenNoneRuns()
 
     // A plain second start is still refused with the message box.
     QProcess* second = startProgram({});
-    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Error$")).isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Error$")).isEmpty(), 20000);
     const QString box = visibleWindows(QStringLiteral("^Error$")).first();
     runTool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), box});
     runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});
