@@ -4,7 +4,8 @@
 # PipeWire) and the test GlobalShortcuts backend, then tears it all down.
 # WL_SIZE sets the output's size, WL_XWAYLAND=enable starts XWayland (its
 # display is then in $WL_SESSION_DIR/x-display), WL_SHORTCUTS=none leaves the
-# GlobalShortcuts portal out (as on GNOME or sway). COMMAND gets WL_SESSION_DIR
+# GlobalShortcuts portal out (as on GNOME or sway), WL_SCALE sets the
+# output's scale. COMMAND gets WL_SESSION_DIR
 # (a directory the compositor can read) and SWAYSOCK. Run as root.
 set -eu
 # Exit status 77 tells CTest that the test was skipped.
@@ -20,7 +21,7 @@ mkdir -m 700 "$B/run" "$B/run-sway"; chown nobody:nogroup "$B/run-sway"
 mkdir -p "$B/home" "$B/portals" "$B/data/dbus-1/services"
 mkdir -m 1777 "$B/share"
 cat > "$B/sway.conf" <<CONF
-output HEADLESS-1 resolution ${WL_SIZE:-1920x1080} position 0 0 bg #336699 solid_color
+output HEADLESS-1 resolution ${WL_SIZE:-1920x1080} scale ${WL_SCALE:-1} position 0 0 bg #336699 solid_color
 default_border none
 xwayland ${WL_XWAYLAND:-disable}
 exec printenv DISPLAY > $B/share/x-display

@@ -70,7 +70,8 @@ void TestWayland::initTestCase()
     setApplicationIdentity();
 
     // A busy picture on the output, drawn by the compositor's own swaybg.
-    const QSize size = QGuiApplication::primaryScreen()->size();
+    // The output's device pixels (WL_SCALE sets its scale).
+    const QSize size = QGuiApplication::primaryScreen()->size() * QGuiApplication::primaryScreen()->devicePixelRatio();
     const QString background = m_sessionDir + QStringLiteral("/pattern.png");
     QVERIFY(makeTestPattern(size, 5).save(background));
     QFile::setPermissions(background, QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ReadGroup);
@@ -249,8 +250,11 @@ void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
     QVERIFY2(paste.exitCode() == 0, paste.readAllStandardError().constData());
     QImage pasted;
     QVERIFY(pasted.loadFromData(paste.readAllStandardOutput(), "PNG"));
-    QCOMPARE(pasted.size(), QSize(300, 210));
-    QCOMPARE(differingPixels(pasted, m_screen.copy(100, 120, 300, 210)), qint64(0));
+    // One picture pixel per device pixel of the area seen.
+    const qreal ratio = view->devicePixelRatioF();
+    const QRect seen(QPoint(100, 120) * ratio, QSize(300, 210) * ratio);
+    QCOMPARE(pasted.size(), seen.size());
+    QCOMPARE(differingPixels(pasted, m_screen.copy(seen)), qint64(0));
 }
 
 void TestWayland::hotKeysGoThroughThePortal()
