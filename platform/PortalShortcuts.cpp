@@ -74,16 +74,6 @@ CPortalShortcuts::~CPortalShortcuts()
     closeSession();
 }
 
-bool CPortalShortcuts::available()
-{
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        CPortalRequest::portalService(), CPortalRequest::portalPath(),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get.setArguments({QLatin1String(kInterface), QStringLiteral("version")});
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 5000);
-    return reply.type() == QDBusMessage::ReplyMessage;
-}
-
 QString CPortalShortcuts::triggerText(const QKeySequence& key)
 {
     if (key.isEmpty())

@@ -33,8 +33,6 @@ public:
     // Whether the desktop has bound the shortcuts of the last bind().
     bool isBound() const { return m_bound; }
 
-    // Whether the desktop offers the GlobalShortcuts portal at all.
-    static bool available();
     // A combination in the portal's trigger form ("CTRL+ALT+s"); empty when
     // it has no such form.
     static QString triggerText(const QKeySequence& key);
