@@ -5,9 +5,13 @@
 namespace {
 
 // Qt's own options that take a value, and those that do not.
-const char* const kQtOptionsWithValue[] = {"-platform", "-platformpluginpath", "-platformtheme", "-plugin",
-                                           "-display", "-style", "-stylesheet", "-session", "-qwindowgeometry",
-                                           "-geometry", "-qwindowtitle", "-title", "-qwindowicon", "-icon"};
+const char* const kQtOptionsWithValue[] = {"-platform",        "-platformpluginpath",
+                                           "-platformtheme",   "-plugin",
+                                           "-display",         "-style",
+                                           "-stylesheet",      "-session",
+                                           "-qwindowgeometry", "-geometry",
+                                           "-qwindowtitle",    "-title",
+                                           "-qwindowicon",     "-icon"};
 const char* const kQtFlags[] = {"-reverse", "-nograb", "-dograb", "-sync", "-widgetcount"};
 
 bool matches(const QString& argument, const char* const* begin, const char* const* end)

@@ -8,12 +8,12 @@ struct CommandLine
 {
     enum Mode
     {
-        Resident,  // no option: the tray program
-        OneShot,   // -s: the whole screen to a file, no window
-        Snapshot,  // --snapshot: a snapshot in the running program, else in a new one
-        Help,      // --help: the usage on standard output
-        Version,   // --version: the version on standard output
-        Invalid,   // an unknown option: the usage on standard error
+        Resident, // no option: the tray program
+        OneShot,  // -s: the whole screen to a file, no window
+        Snapshot, // --snapshot: a snapshot in the running program, else in a new one
+        Help,     // --help: the usage on standard output
+        Version,  // --version: the version on standard output
+        Invalid,  // an unknown option: the usage on standard error
     };
     Mode mode = Resident;
     // The argument that made the line invalid.

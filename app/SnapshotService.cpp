@@ -41,9 +41,9 @@ bool CSnapshotService::askRunningInstance(QString* error)
         *error = tr("no session bus: %1").arg(bus.lastError().message());
         return false;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(kServiceName), QLatin1String(kObjectPath),
-                                                       QLatin1String(kServiceName),
-                                                       QStringLiteral("StartSnapshot"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(kServiceName), QLatin1String(kObjectPath),
+                                       QLatin1String(kServiceName), QStringLiteral("StartSnapshot"));
     // Nothing is to be started by the bus: the caller starts the program itself.
     call.setAutoStartService(false);
     const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);

@@ -134,9 +134,10 @@ int measureHere(int argc, char** argv)
         }
         const double theirs = median(grim);
         std::printf("    grim alone (the portal's capture and PNG): %6.1f ms\n", theirs);
-        std::printf("    ours in the source (portal round trip, PNG decode %.1f ms): %6.1f ms\n", median(decode),
-                    median(grab) - theirs);
-        std::printf("    ours from trigger to paint: %6.1f ms of %.1f ms\n", median(view) - theirs, median(view));
+        std::printf("    ours in the source (portal round trip, PNG decode %.1f ms): %6.1f ms\n",
+                    median(decode), median(grab) - theirs);
+        std::printf("    ours from trigger to paint: %6.1f ms of %.1f ms\n", median(view) - theirs,
+                    median(view));
     }
     std::fflush(stdout);
     return 0;

@@ -72,8 +72,9 @@ QImage outputPicture(const QImage& layoutPicture, const QRect& layout, const QRe
         return QImage();
     // The portal draws every output at the highest scale of the layout.
     const qreal scale = qreal(layoutPicture.width()) / layout.width();
-    const QRect part(std::lround((output.x() - layout.x()) * scale), std::lround((output.y() - layout.y()) * scale),
-                     std::lround(output.width() * scale), std::lround(output.height() * scale));
+    const QRect part(std::lround((output.x() - layout.x()) * scale),
+                     std::lround((output.y() - layout.y()) * scale), std::lround(output.width() * scale),
+                     std::lround(output.height() * scale));
     const QSize device(std::lround(output.width() * ratio), std::lround(output.height() * ratio));
     QImage picture = part == layoutPicture.rect() ? layoutPicture : layoutPicture.copy(part);
     if (picture.size() != device)

@@ -22,9 +22,7 @@ QString nextToken()
 CPortalRequest::CPortalRequest(QObject* parent) : QObject(parent)
 {
     m_timeout.setSingleShot(true);
-    connect(&m_timeout, &QTimer::timeout, this, [this] {
-        fail(QStringLiteral("timeout"), QString());
-    });
+    connect(&m_timeout, &QTimer::timeout, this, [this] { fail(QStringLiteral("timeout"), QString()); });
 }
 
 CPortalRequest::~CPortalRequest()

@@ -91,15 +91,15 @@ QString CPortalShortcuts::triggerText(const QKeySequence& key)
         parts << QStringLiteral("LOGO");
     // The key by its XKB keysym name.
     static const QHash<int, QString> names = {
-        {Qt::Key_Space, QStringLiteral("space")},       {Qt::Key_Return, QStringLiteral("Return")},
-        {Qt::Key_Enter, QStringLiteral("KP_Enter")},    {Qt::Key_Escape, QStringLiteral("Escape")},
-        {Qt::Key_Tab, QStringLiteral("Tab")},           {Qt::Key_Backspace, QStringLiteral("BackSpace")},
-        {Qt::Key_Insert, QStringLiteral("Insert")},     {Qt::Key_Delete, QStringLiteral("Delete")},
-        {Qt::Key_Home, QStringLiteral("Home")},         {Qt::Key_End, QStringLiteral("End")},
-        {Qt::Key_PageUp, QStringLiteral("Prior")},      {Qt::Key_PageDown, QStringLiteral("Next")},
-        {Qt::Key_Left, QStringLiteral("Left")},         {Qt::Key_Right, QStringLiteral("Right")},
-        {Qt::Key_Up, QStringLiteral("Up")},             {Qt::Key_Down, QStringLiteral("Down")},
-        {Qt::Key_Print, QStringLiteral("Print")},       {Qt::Key_Pause, QStringLiteral("Pause")},
+        {Qt::Key_Space, QStringLiteral("space")},    {Qt::Key_Return, QStringLiteral("Return")},
+        {Qt::Key_Enter, QStringLiteral("KP_Enter")}, {Qt::Key_Escape, QStringLiteral("Escape")},
+        {Qt::Key_Tab, QStringLiteral("Tab")},        {Qt::Key_Backspace, QStringLiteral("BackSpace")},
+        {Qt::Key_Insert, QStringLiteral("Insert")},  {Qt::Key_Delete, QStringLiteral("Delete")},
+        {Qt::Key_Home, QStringLiteral("Home")},      {Qt::Key_End, QStringLiteral("End")},
+        {Qt::Key_PageUp, QStringLiteral("Prior")},   {Qt::Key_PageDown, QStringLiteral("Next")},
+        {Qt::Key_Left, QStringLiteral("Left")},      {Qt::Key_Right, QStringLiteral("Right")},
+        {Qt::Key_Up, QStringLiteral("Up")},          {Qt::Key_Down, QStringLiteral("Down")},
+        {Qt::Key_Print, QStringLiteral("Print")},    {Qt::Key_Pause, QStringLiteral("Pause")},
     };
     const int code = combination.key();
     QString name;
@@ -139,7 +139,8 @@ void CPortalShortcuts::bind(const QList<Shortcut>& shortcuts)
 void CPortalShortcuts::sessionCreated(uint code, const QVariantMap& results)
 {
     const QVariant handle = results.value(QStringLiteral("session_handle"));
-    m_session = handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path() : handle.toString();
+    m_session =
+        handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path() : handle.toString();
     if (code != 0 || m_session.isEmpty()) {
         m_session.clear();
         fail(tr("the desktop refused a global shortcuts session"));
@@ -159,9 +160,10 @@ void CPortalShortcuts::sessionCreated(uint code, const QVariantMap& results)
     connect(m_request, &CPortalRequest::failed, this, [this](const QString& name, const QString& message) {
         fail(describePortalFailure(tr("global shortcuts"), name, message));
     });
-    m_request->start(QLatin1String(kInterface), QStringLiteral("BindShortcuts"),
-                     {QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(entries), QString()}, {},
-                     kAnswerTimeoutMs);
+    m_request->start(
+        QLatin1String(kInterface), QStringLiteral("BindShortcuts"),
+        {QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(entries), QString()}, {},
+        kAnswerTimeoutMs);
 }
 
 void CPortalShortcuts::shortcutsBound(uint code)

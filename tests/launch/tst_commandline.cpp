@@ -82,8 +82,10 @@ void TestCommandLine::informationNeedsNoDisplay_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("help") << "--help" << "Usage: vireoscape";
-    QTest::newRow("version") << "--version" << "vireoscape " + QStringLiteral(VIREOSCAPE_VERSION) + "\n";
+    QTest::newRow("help") << "--help"
+                          << "Usage: vireoscape";
+    QTest::newRow("version") << "--version"
+                             << "vireoscape " + QStringLiteral(VIREOSCAPE_VERSION) + "\n";
 }
 
 void TestCommandLine::informationNeedsNoDisplay()

@@ -133,7 +133,8 @@ void TestStartSnapshot::startsTheProgramWhenNoneRuns()
     QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Error$")).isEmpty(), 20000);
     const QString box = visibleWindows(QStringLiteral("^Error$")).first();
     runTool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), box});
-    runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});
+    runTool(QStringLiteral("xdotool"),
+            {QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});
     QVERIFY(second->waitForFinished(10000));
     QCOMPARE(second->exitCode(), 0);
     delete second;

@@ -34,8 +34,8 @@ void TestPortalPieces::outputPicture_data()
     QTest::newRow("single") << QRect(0, 0, 640, 360) << QSize(640, 360) << QRect(0, 0, 640, 360) << 1.0
                             << QRect(0, 0, 640, 360) << QSize(640, 360);
     // Two outputs side by side at scale 1.
-    QTest::newRow("right output") << QRect(0, 0, 1000, 400) << QSize(1000, 400) << QRect(640, 0, 360, 300) << 1.0
-                                  << QRect(640, 0, 360, 300) << QSize(360, 300);
+    QTest::newRow("right output") << QRect(0, 0, 1000, 400) << QSize(1000, 400) << QRect(640, 0, 360, 300)
+                                  << 1.0 << QRect(640, 0, 360, 300) << QSize(360, 300);
     // The layout drawn at the highest scale (2): a scale-2 output keeps its pixels.
     QTest::newRow("scaled output") << QRect(0, 0, 1000, 400) << QSize(2000, 800) << QRect(640, 0, 360, 300)
                                    << 2.0 << QRect(1280, 0, 720, 600) << QSize(720, 600);
@@ -61,14 +61,21 @@ void TestPortalPieces::failureNamesWhatIsMissing_data()
     QTest::addColumn<QString>("errorName");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("no portal service") << "org.freedesktop.DBus.Error.ServiceUnknown" << ""
+    QTest::newRow("no portal service") << "org.freedesktop.DBus.Error.ServiceUnknown"
+                                       << ""
                                        << "no screenshot portal is running";
-    QTest::newRow("portal without a backend")
-        << "org.freedesktop.DBus.Error.InvalidArgs" << "No such interface \"org.freedesktop.portal.Screenshot\""
-        << "no screenshot portal is running";
-    QTest::newRow("no bus") << "no-bus" << "" << "no session bus";
-    QTest::newRow("silent portal") << "timeout" << "" << "did not answer";
-    QTest::newRow("other failure") << "org.example.Error" << "disk full" << "disk full";
+    QTest::newRow("portal without a backend") << "org.freedesktop.DBus.Error.InvalidArgs"
+                                              << "No such interface \"org.freedesktop.portal.Screenshot\""
+                                              << "no screenshot portal is running";
+    QTest::newRow("no bus") << "no-bus"
+                            << ""
+                            << "no session bus";
+    QTest::newRow("silent portal") << "timeout"
+                                   << ""
+                                   << "did not answer";
+    QTest::newRow("other failure") << "org.example.Error"
+                                   << "disk full"
+                                   << "disk full";
 }
 
 void TestPortalPieces::failureNamesWhatIsMissing()

@@ -3,8 +3,8 @@
 // what grim reads; a missing portal is said plainly; a snapshot started with
 // `vireoscape --snapshot` ends on the Wayland clipboard; the hot keys go
 // through the GlobalShortcuts portal.
-#include "app/Startup.h"
 #include "app/SnapshotService.h"
+#include "app/Startup.h"
 #include "app/Vireoscape.h"
 #include "capture/DrawView.h"
 #include "config/AppConfig.h"
@@ -71,12 +71,15 @@ void TestWayland::initTestCase()
 
     // A busy picture on the output, drawn by the compositor's own swaybg.
     // The output's device pixels (WL_SCALE sets its scale).
-    const QSize size = QGuiApplication::primaryScreen()->size() * QGuiApplication::primaryScreen()->devicePixelRatio();
+    const QSize size =
+        QGuiApplication::primaryScreen()->size() * QGuiApplication::primaryScreen()->devicePixelRatio();
     const QString background = m_sessionDir + QStringLiteral("/pattern.png");
     QVERIFY(makeTestPattern(size, 5).save(background));
-    QFile::setPermissions(background, QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ReadGroup);
-    QCOMPARE(runTool(QStringLiteral("swaymsg"),
-                     {QStringLiteral("output * bg %1 stretch").arg(background)}).exitCode, 0);
+    QFile::setPermissions(background,
+                          QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ReadGroup);
+    QCOMPARE(runTool(QStringLiteral("swaymsg"), {QStringLiteral("output * bg %1 stretch").arg(background)})
+                 .exitCode,
+             0);
     QTRY_VERIFY_WITH_TIMEOUT((m_screen = grimScreenshot()).pixel(size.width() / 2, size.height() / 2) !=
                                  qRgb(0x33, 0x66, 0x99),
                              20000);
@@ -131,7 +134,8 @@ ToolResult TestWayland::runProgram(const QStringList& arguments, const QStringLi
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     if (process.exitStatus() != QProcess::NormalExit)
-        result.err += "ended by signal " + QByteArray::number(process.exitCode()) + ' ' + process.errorString().toUtf8();
+        result.err += "ended by signal " + QByteArray::number(process.exitCode()) + ' ' +
+                      process.errorString().toUtf8();
     return result;
 }
 
@@ -159,12 +163,12 @@ void TestWayland::oneShotIsWhatTheScreenShows_data()
     QTest::addColumn<QStringList>("environment");
     QTest::newRow("native Wayland") << QStringList();
     // Through XWayland an X grab would see black: the portal still serves.
-    QTest::newRow("XWayland")
-        << QStringList{QStringLiteral("QT_QPA_PLATFORM=xcb"),
-                       QStringLiteral("DISPLAY=") +
-                           QString::fromUtf8(runTool(QStringLiteral("cat"), {qEnvironmentVariable("WL_SESSION_DIR") +
-                                                                             QStringLiteral("/x-display")})
-                                                 .out.trimmed())};
+    QTest::newRow("XWayland") << QStringList{
+        QStringLiteral("QT_QPA_PLATFORM=xcb"),
+        QStringLiteral("DISPLAY=") +
+            QString::fromUtf8(runTool(QStringLiteral("cat"),
+                                      {qEnvironmentVariable("WL_SESSION_DIR") + QStringLiteral("/x-display")})
+                                  .out.trimmed())};
 }
 
 void TestWayland::oneShotIsWhatTheScreenShows()
@@ -182,8 +186,10 @@ void TestWayland::missingPortalIsSaid_data()
 {
     QTest::addColumn<QString>("bus");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no portal on the bus") << "empty" << "no screenshot portal is running";
-    QTest::newRow("no bus at all") << "unix:path=/nonexistent/bus" << "no session bus";
+    QTest::newRow("no portal on the bus") << "empty"
+                                          << "no screenshot portal is running";
+    QTest::newRow("no bus at all") << "unix:path=/nonexistent/bus"
+                                   << "no session bus";
 }
 
 void TestWayland::missingPortalIsSaid()
@@ -194,7 +200,8 @@ void TestWayland::missingPortalIsSaid()
         bus = busWithoutPortals();
         QVERIFY(!bus.isEmpty());
     }
-    const ToolResult run = runProgram({QStringLiteral("-s")}, {QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + bus});
+    const ToolResult run =
+        runProgram({QStringLiteral("-s")}, {QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + bus});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
     QCOMPARE(run.err.count('\n'), 1);
@@ -236,8 +243,9 @@ void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
     // keyboard must live until the view has bound it (hence the pause), and
     // this process must go on reading its events meanwhile.
     QProcess key;
-    key.start(QStringLiteral("wtype"), {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"),
-                                        QStringLiteral("Shift_L"), QStringLiteral("-s"), QStringLiteral("200")});
+    key.start(QStringLiteral("wtype"),
+              {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"), QStringLiteral("Shift_L"),
+               QStringLiteral("-s"), QStringLiteral("200")});
     QTRY_VERIFY_WITH_TIMEOUT(key.state() == QProcess::NotRunning, 10000);
     QCOMPARE(key.exitCode(), 0);
     QTest::mouseDClick(area, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
@@ -265,10 +273,10 @@ void TestWayland::hotKeysGoThroughThePortal()
     AppConfig.ShortcutShowMainWnd = QStringLiteral("Alt + E");
     Vireoscape window;
     const auto backend = [](const QString& method, const QVariantList& arguments = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.impl.portal.desktop.vstest"),
-            QStringLiteral("/org/freedesktop/portal/desktop"), QStringLiteral("org.valdo_software.VireoscapeTest"),
-            method);
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.impl.portal.desktop.vstest"),
+                                           QStringLiteral("/org/freedesktop/portal/desktop"),
+                                           QStringLiteral("org.valdo_software.VireoscapeTest"), method);
         call.setArguments(arguments);
         return QDBusConnection::sessionBus().call(call).arguments().value(0);
     };
@@ -292,7 +300,8 @@ namespace {
 QMap<QString, QPair<bool, bool>> swayWindows()
 {
     QMap<QString, QPair<bool, bool>> found;
-    const ToolResult tree = runTool(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
+    const ToolResult tree =
+        runTool(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
     std::function<void(const QJsonObject&)> walk = [&](const QJsonObject& node) {
         if (node.contains(QLatin1String("pid")))
             found.insert(node.value(QLatin1String("name")).toString(),
@@ -319,14 +328,17 @@ void TestWayland::snapshotThroughXWayland()
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("DISPLAY"),
-               QString::fromUtf8(runTool(QStringLiteral("cat"), {m_sessionDir + QStringLiteral("/x-display")}).out.trimmed()));
+    env.insert(
+        QStringLiteral("DISPLAY"),
+        QString::fromUtf8(
+            runTool(QStringLiteral("cat"), {m_sessionDir + QStringLiteral("/x-display")}).out.trimmed()));
     program.setProcessEnvironment(env);
     program.start(programPath(), {QStringLiteral("--snapshot")});
     QTRY_COMPARE_WITH_TIMEOUT(swayWindows().value(QStringLiteral("Draw View")), qMakePair(true, true), 30000);
     QProcess key;
-    key.start(QStringLiteral("wtype"), {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"),
-                                        QStringLiteral("Escape"), QStringLiteral("-s"), QStringLiteral("200")});
+    key.start(QStringLiteral("wtype"),
+              {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"), QStringLiteral("Escape"),
+               QStringLiteral("-s"), QStringLiteral("200")});
     QVERIFY(key.waitForFinished(10000));
     // Escape drops the snapshot and brings the main window back.
     QTRY_VERIFY_WITH_TIMEOUT(swayWindows().contains(QStringLiteral("Vireoscape")), 10000);
