@@ -1,13 +1,15 @@
 #include "app/Startup.h"
 
 #include "app/ClipboardKeeper.h"
+#include "app/CommandLine.h"
 #include "app/MyCleanlooksStyle.h"
 #include "output/PictureFiles.h"
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
+#include "app/SnapshotService.h"
 #include "app/Vireoscape.h"
 #include "config/AppConfig.h"
-#include "platform/ScreenGrab.h"
+#include "platform/DesktopSource.h"
 #include "platform/X11Connection.h"
 
 #include <QApplication>
@@ -19,6 +21,8 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPluginLoader>
+#include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 #include <unistd.h>
@@ -34,16 +38,7 @@ void setApplicationIdentity()
     QCoreApplication::setOrganizationName(QStringLiteral("Valdo Software"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("valdo-software.org"));
     QCoreApplication::setApplicationName(QStringLiteral("Vireoscape"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.1"));
-}
-
-bool hasOneShotSwitch(const QStringList& arguments)
-{
-    for (const QString& argument : arguments) {
-        if (argument.compare(QLatin1String("-s"), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
+    QCoreApplication::setApplicationVersion(QStringLiteral(VIREOSCAPE_VERSION));
 }
 
 namespace {
@@ -62,10 +57,12 @@ void printError(const QString& message)
 
 int oneShotCapture()
 {
-    const QImage image = grabDesktopImage();
+    QString reason;
+    const QImage image = std::unique_ptr<CDesktopSource>(CDesktopSource::create())->grabNow(&reason);
     if (image.isNull()) {
-        printError(
-            tr("cannot read the screen on the Qt platform \"%1\"").arg(QGuiApplication::platformName()));
+        if (reason.isEmpty())
+            reason = tr("cannot read the screen on the Qt platform \"%1\"").arg(QGuiApplication::platformName());
+        printError(reason);
         return 1;
     }
     const SaveResult result = saveImageToFile(image);
@@ -123,6 +120,26 @@ QString x11Problem()
     return QString();
 }
 
+// Why the Wayland platform cannot start, or an empty string when it can.
+QString waylandProblem(const QStringList& folders)
+{
+    if (!platformPluginInstalled(QStringLiteral("wayland"), folders))
+        return tr("no Qt platform plugin \"wayland\" is installed (the qt6-wayland package)");
+    QString socket = qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
+    if (!socket.startsWith(QLatin1Char('/')))
+        socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + socket;
+    if (!QFileInfo::exists(socket))
+        return tr("no Wayland compositor at \"%1\"").arg(socket);
+    return QString();
+}
+
+// Qt 6.4 starts on Wayland by itself in a Wayland session, except on GNOME.
+bool qtChoosesWayland()
+{
+    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP").toLower() + qgetenv("XDG_SESSION_DESKTOP").toLower();
+    return qgetenv("XDG_SESSION_TYPE") == "wayland" && !desktop.contains("gnome");
+}
+
 // Qt aborts with a core dump when none of the platforms it is told to use
 // can start (no display, a plugin that is not installed); say why plainly
 // instead. QT_QPA_PLATFORM is a ';'-separated fallback list of names, each
@@ -132,7 +149,7 @@ bool checkPlatform()
     const QByteArray setting = qgetenv("QT_QPA_PLATFORM");
     QStringList problems;
     if (setting.isEmpty()) {
-        problems << x11Problem();
+        problems << (qtChoosesWayland() ? waylandProblem(platformPluginFolders()) : x11Problem());
         if (problems.last().isEmpty())
             return true;
     } else {
@@ -146,7 +163,9 @@ bool checkPlatform()
                 continue;
             }
             // Qt goes on to the next entry when the X11 one finds no display.
-            const QString problem = name == QLatin1String("xcb") ? x11Problem() : QString();
+            const QString problem = name == QLatin1String("xcb")       ? x11Problem()
+                                    : name == QLatin1String("wayland") ? waylandProblem(folders)
+                                                                       : QString();
             if (problem.isEmpty())
                 return true;
             problems << problem;
@@ -165,6 +184,25 @@ bool checkPlatform()
 
 int runVireoscape(int argc, char** argv)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = parseCommandLine(arguments);
+    switch (line.mode) {
+    case CommandLine::Help:
+        std::fputs(qUtf8Printable(usageText()), stdout);
+        return 0;
+    case CommandLine::Version:
+        std::printf("vireoscape %s\n", VIREOSCAPE_VERSION);
+        return 0;
+    case CommandLine::Invalid:
+        printError(tr("unknown option \"%1\"").arg(line.offending));
+        std::fputs(qUtf8Printable(usageText()), stderr);
+        return 2;
+    default:
+        break;
+    }
+
     if (!checkPlatform())
         return 1;
 
@@ -174,7 +212,7 @@ int runVireoscape(int argc, char** argv)
     AppConfig.load();
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
 
-    if (hasOneShotSwitch(QCoreApplication::arguments())) {
+    if (line.mode == CommandLine::OneShot) {
         // The file is complete and closed: end at once, without tearing down
         // the toolkit, which would only add to the time of a one-shot run.
         const int status = oneShotCapture();
@@ -182,8 +220,24 @@ int runVireoscape(int argc, char** argv)
         ::_exit(status);
     }
 
+    const bool snapshot = line.mode == CommandLine::Snapshot;
+    QString busError;
+    if (snapshot && CSnapshotService::askRunningInstance(&busError))
+        return 0;
+
     CSingleInstance guard(QStringLiteral("MutexSnapshot_APP"));
-    if (!guard.tryAcquire()) {
+    bool acquired = guard.tryAcquire();
+    // An instance that is starting holds the guard before its service is on
+    // the bus: give it a moment to answer.
+    for (int attempt = 0; snapshot && !acquired && attempt < 20; ++attempt) {
+        if (CSnapshotService::askRunningInstance(&busError))
+            return 0;
+        QThread::msleep(100);
+        acquired = guard.tryAcquire();
+    }
+    if (!acquired) {
+        if (snapshot)
+            printError(tr("the running instance cannot be asked for a snapshot: %1").arg(busError));
         QMessageBox::critical(nullptr, QObject::tr("Error"),
                               QObject::tr("Can't start more than one instance of the application."),
                               QMessageBox::Ok);
@@ -201,7 +255,12 @@ int runVireoscape(int argc, char** argv)
     int result = 0;
     {
         Vireoscape window;
-        window.setVisible(!AppConfig.GenAutoHide);
+        if (!window.publishService(&busError) && !busError.isEmpty())
+            printError(tr("other programs cannot start a snapshot here (%1)").arg(busError));
+        if (snapshot)
+            QTimer::singleShot(0, &window, &Vireoscape::startSnapshot);
+        else
+            window.setVisible(!AppConfig.GenAutoHide);
         result = QApplication::exec();
         if (!window.saveSettings())
             result = 1;

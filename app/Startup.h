@@ -8,9 +8,6 @@ void initVireoscapeResources();
 // Sets the organization and application names that select the settings store.
 void setApplicationIdentity();
 
-// Whether the arguments ask for the one-shot capture ("-s", any case).
-bool hasOneShotSwitch(const QStringList& arguments);
-
 // Grabs the whole desktop and saves it under the pattern name. Returns the
 // process exit status: 0 on success, 1 with a message on standard error.
 int oneShotCapture();

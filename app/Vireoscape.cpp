@@ -1,12 +1,15 @@
 #include "app/Vireoscape.h"
 
+#include "app/SnapshotService.h"
 #include "capture/DrawView.h"
 #include "config/AppConfig.h"
 #include "options/KeyText.h"
 #include "annotate/StripGeometry.h"
 #include "options/OptionsDialog.h"
+#include "platform/DesktopSource.h"
 #include "platform/GlobalShortcut.h"
-#include "platform/ScreenGrab.h"
+#include "platform/PortalShortcuts.h"
+#include "platform/Session.h"
 #include "platform/WindowList.h"
 #include "platform/X11Connection.h"
 
@@ -18,6 +21,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 #include <cstdio>
@@ -28,6 +32,9 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
     createActions();
     createTrayIcon();
     connect(&m_delayTimer, &QTimer::timeout, this, &Vireoscape::OnTimeOut);
+    m_desktopSource = CDesktopSource::create(this);
+    connect(m_desktopSource, &CDesktopSource::ready, this, &Vireoscape::showSnapshot);
+    connect(m_desktopSource, &CDesktopSource::failed, this, &Vireoscape::snapshotFailed);
     setWindowTitle(tr("Vireoscape"));
     // Wide enough for the title beside the window manager's buttons.
     setMinimumWidth(qMax(sizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + 160));
@@ -67,6 +74,16 @@ bool Vireoscape::saveSettings()
             stderr, "vireoscape: %s\n",
             qUtf8Printable(tr("cannot save the settings to %1: %2").arg(result.fileName, result.error)));
     return result.ok;
+}
+
+bool Vireoscape::publishService(QString* error)
+{
+    if (!m_service) {
+        m_service = new CSnapshotService(this);
+        connect(m_service, &CSnapshotService::startSnapshotRequested, this, &Vireoscape::startSnapshot);
+        connect(m_service, &CSnapshotService::showMainWindowRequested, this, &Vireoscape::showMainWnd);
+    }
+    return m_service->publish(error);
 }
 
 void Vireoscape::createButtons()
@@ -123,6 +140,11 @@ void Vireoscape::createTrayIcon()
 
 void Vireoscape::setupShortcuts()
 {
+    // No program can grab a key on Wayland, not even through XWayland.
+    if (isWaylandSession()) {
+        setupPortalShortcuts();
+        return;
+    }
     struct Binding
     {
         CGlobalShortcut*& shortcut;
@@ -153,8 +175,39 @@ void Vireoscape::setupShortcuts()
     }
 }
 
+void Vireoscape::setupPortalShortcuts()
+{
+    if (!m_portalShortcuts) {
+        m_portalShortcuts = new CPortalShortcuts(this);
+        connect(m_portalShortcuts, &CPortalShortcuts::activated, this, [this](const QString& id) {
+            if (id == QLatin1String("start-snapshot"))
+                startSnapshot();
+            else if (id == QLatin1String("show-main-window"))
+                showMainWnd();
+        });
+        connect(m_portalShortcuts, &CPortalShortcuts::bound, this, [this] { m_hotKeysNotice.clear(); });
+        connect(m_portalShortcuts, &CPortalShortcuts::failed, this, [this](const QString& reason) {
+            m_hotKeysNotice =
+                tr("This desktop does not let programs bind keys (%1). To start a snapshot with a key, bind "
+                   "the command \"vireoscape --snapshot\" to it in the desktop's own keyboard settings.")
+                    .arg(reason);
+        });
+    }
+    QList<CPortalShortcuts::Shortcut> shortcuts;
+    if (!AppConfig.ShortcutStartSnapshot.isEmpty())
+        shortcuts.append({QStringLiteral("start-snapshot"), tr("Start snapshot"),
+                          QKeySequence(CShortcut(AppConfig.ShortcutStartSnapshot).toString(true))});
+    if (!AppConfig.ShortcutShowMainWnd.isEmpty())
+        shortcuts.append({QStringLiteral("show-main-window"), tr("Show Main Window"),
+                          QKeySequence(CShortcut(AppConfig.ShortcutShowMainWnd).toString(true))});
+    m_portalShortcuts->bind(shortcuts);
+}
+
 void Vireoscape::startSnapshot()
 {
+    // The portal may take a second; a second start meanwhile changes nothing.
+    if (m_grabbing)
+        return;
     hide();
     // A negative delay would not start the timer at all, leaving the user
     // with no window and no snapshot; an absurd one would look the same.
@@ -166,14 +219,47 @@ void Vireoscape::OnTimeOut()
     m_delayTimer.stop();
     delete m_captureView;
     m_captureView = nullptr;
+    m_grabbing = true;
+    // On X11 the picture comes before request() returns.
+    m_desktopSource->request();
+}
 
-    QPixmap desktop = grabDesktop();
+void Vireoscape::snapshotFailed(const QString& reason)
+{
+    m_grabbing = false;
+    showMainWnd(); // nothing to pick from
+    if (reason.isEmpty())
+        return;
+    // Not modal: the program goes on, and a hot key can try again.
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Vireoscape"),
+                                tr("The snapshot cannot start: %1.").arg(reason), QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}
+
+void Vireoscape::showSnapshot()
+{
+    m_grabbing = false;
+    QImage picture = m_desktopSource->takePicture();
+    QPixmap desktop;
+    const bool windowsKnown = m_desktopSource->listsWindows();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!windowsKnown && screen) {
+        // The portal's picture spans every output; a Wayland window covers
+        // one, the primary one.
+        desktop = QPixmap::fromImage(outputPicture(picture, screen->virtualGeometry(), screen->geometry(),
+                                                   screen->devicePixelRatio()));
+    } else {
+        desktop = QPixmap::fromImage(std::move(picture));
+    }
     if (desktop.isNull()) {
-        showMainWnd(); // nothing to pick from
+        snapshotFailed(QString());
         return;
     }
     // Taken once, with the desktop: the user picks from the frozen picture.
-    const CWindowList windows = CWindowList::fromX11({quint32(internalWinId())});
+    // Only X11 lists windows; elsewhere nothing is offered to pick.
+    const CWindowList windows =
+        windowsKnown ? CWindowList::fromX11({quint32(internalWinId())}) : CWindowList();
 
     m_captureView = new CDrawView(desktop, this);
     desktop = QPixmap();
@@ -182,12 +268,20 @@ void Vireoscape::OnTimeOut()
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
     connect(m_captureView, &CDrawView::restartRequested, this, &Vireoscape::startSnapshot);
-    m_captureView->setWindowFlags(floatingWindowFlags());
     if (AppConfig.FirstRunHints <= CAppConfig::kHintedSnapshots) {
         m_captureView->showFirstRunHint();
         AppConfig.FirstRunHints = qMax(1, AppConfig.FirstRunHints) + 1;
     }
-    m_captureView->show();
+    if (!windowsKnown) {
+        // No client places its windows on Wayland, nor through XWayland,
+        // where the compositor gives the keyboard only to the windows it
+        // manages: a full-screen one covers the output.
+        m_captureView->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        m_captureView->showFullScreen();
+    } else {
+        m_captureView->setWindowFlags(floatingWindowFlags());
+        m_captureView->show();
+    }
     m_captureView->raise();
     m_captureView->activateWindow();
 }
@@ -228,6 +322,8 @@ void Vireoscape::showMainWnd()
 
 void Vireoscape::releaseShortcuts()
 {
+    if (m_portalShortcuts)
+        m_portalShortcuts->release();
     delete m_startSnapshotShortcut;
     m_startSnapshotShortcut = nullptr;
     delete m_showMainWndShortcut;
@@ -240,6 +336,7 @@ void Vireoscape::runOptionsDialog(bool aboutPage)
     // current hot keys included; OK registers the new ones, Cancel the old.
     releaseShortcuts();
     COptionsDialog dialog(this);
+    dialog.setHotKeysNotice(m_hotKeysNotice);
     if (aboutPage)
         dialog.showAboutPage();
     const bool accepted = dialog.exec() == QDialog::Accepted;
@@ -250,8 +347,9 @@ void Vireoscape::runOptionsDialog(bool aboutPage)
 
 void Vireoscape::reportUnregisteredShortcuts()
 {
-    // Without X11 (offscreen) no hot key can be grabbed at all.
-    if (!x11Connection())
+    // Without X11 (offscreen) no hot key can be grabbed at all; on Wayland
+    // the desktop binds them, and the Shortcut page says when it cannot.
+    if (!x11Connection() || isWaylandSession())
         return;
     const struct
     {

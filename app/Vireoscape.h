@@ -9,7 +9,10 @@ class QAction;
 class QMenu;
 class QPushButton;
 class CGlobalShortcut;
+class CDesktopSource;
 class CDrawView;
+class CSnapshotService;
+class CPortalShortcuts;
 
 // The main window: two icon buttons, the tray icon and its menu, the global
 // hot keys, the delay timer between hiding and grabbing, and the capture view
@@ -26,8 +29,17 @@ public:
     // standard error. Returns whether they were stored.
     bool saveSettings();
 
+    // Puts the program's service on the session bus, through which other
+    // processes start a snapshot; false when there is no bus, or with the
+    // reason when another program holds the name.
+    bool publishService(QString* error);
+
     // (Re)registers both global hot keys from the settings.
     void setupShortcuts();
+
+    // Why the hot keys cannot work here and what to do instead; empty when
+    // they can (X11, or a desktop that took them through its portal).
+    QString hotKeysNotice() const { return m_hotKeysNotice; }
 
     // The longest delay between "start snapshot" and the grab, in ms.
     static constexpr int kLongestSnapshotDelay = 60000;
@@ -53,6 +65,11 @@ public slots:
     void snapshotFinished(int action);
     void snapshotAbandoned();
     void showFirstStartMessage();
+    // The desktop picture has come: the snapshot view shows it.
+    void showSnapshot();
+    // No desktop picture: the reason is told (when there is one) and the
+    // main window comes back.
+    void snapshotFailed(const QString& reason);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,6 +79,8 @@ private:
     void createActions();
     void createTrayIcon();
     void releaseShortcuts();
+    // On Wayland the desktop binds the hot keys, through its portal.
+    void setupPortalShortcuts();
     void runOptionsDialog(bool aboutPage);
     // Names the hot keys that could not be grabbed (another program holds them).
     void reportUnregisteredShortcuts();
@@ -79,6 +98,12 @@ private:
     QMenu* m_trayMenu = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
     CDrawView* m_captureView = nullptr;
+    CDesktopSource* m_desktopSource = nullptr;
+    CSnapshotService* m_service = nullptr;
+    CPortalShortcuts* m_portalShortcuts = nullptr;
+    QString m_hotKeysNotice;
+    // A picture has been asked for and has not come yet.
+    bool m_grabbing = false;
     QTimer m_delayTimer;
     QRect m_rememberedGeometry;
     bool m_firstShow = true;

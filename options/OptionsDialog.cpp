@@ -106,6 +106,11 @@ void COptionsDialog::changePage(QListWidgetItem* current, QListWidgetItem* previ
     pagesWidget->setCurrentIndex(contentsWidget->row(item));
 }
 
+void COptionsDialog::setHotKeysNotice(const QString& text)
+{
+    shortcutPage->setSystemNotice(text);
+}
+
 void COptionsDialog::showAboutPage()
 {
     changePage(aboutItem, nullptr);

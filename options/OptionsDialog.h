@@ -25,6 +25,9 @@ public:
 
     // Shows the About page; the list keeps its current entry.
     void showAboutPage();
+    // Why the hot keys cannot work on this desktop, shown on the Shortcut
+    // page; empty when they can.
+    void setHotKeysNotice(const QString& text);
 
 public slots:
     void changePage(QListWidgetItem* current, QListWidgetItem* previous);

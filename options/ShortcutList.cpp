@@ -174,11 +174,22 @@ CShortcutPage::CShortcutPage(QWidget* parent) : QWidget(parent)
         note->setText(text);
         note->setVisible(!text.isEmpty());
     });
+    systemNote = new QLabel;
+    systemNote->setObjectName(QStringLiteral("hotKeysNotice"));
+    systemNote->setWordWrap(true);
+    systemNote->hide();
     auto* layout = new QVBoxLayout;
     layout->addWidget(shortcutList);
     layout->addWidget(note);
+    layout->addWidget(systemNote);
     setLayout(layout);
     shortcutList->loadSettings();
+}
+
+void CShortcutPage::setSystemNotice(const QString& text)
+{
+    systemNote->setText(text);
+    systemNote->setVisible(!text.isEmpty());
 }
 
 void CShortcutPage::loadSettings()

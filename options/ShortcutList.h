@@ -60,8 +60,11 @@ public:
     void loadSettings();
     void saveSettings();
     void restoreDefaults();
+    // A lasting notice about the hot keys on this desktop; empty hides it.
+    void setSystemNotice(const QString& text);
 
 private:
     CShortcutList* shortcutList;
     QLabel* note;
+    QLabel* systemNote;
 };

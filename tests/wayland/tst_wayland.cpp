@@ -1,0 +1,377 @@
+// The program in a Wayland session (headless sway with the Screenshot portal,
+// started by session.sh): the desktop comes from the portal, pixel for pixel
+// what grim reads; a missing portal is said plainly; a snapshot started with
+// `vireoscape --snapshot` ends on the Wayland clipboard; the hot keys go
+// through the GlobalShortcuts portal.
+#include "app/SnapshotService.h"
+#include "app/Startup.h"
+#include "app/Vireoscape.h"
+#include "capture/DrawView.h"
+#include "config/AppConfig.h"
+#include "support/TestSupport.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QScreen>
+#include <QtTest>
+
+using namespace TestSupport;
+
+class TestWayland : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void oneShotIsWhatTheScreenShows_data();
+    void oneShotIsWhatTheScreenShows();
+    void missingPortalIsSaid_data();
+    void missingPortalIsSaid();
+    void snapshotFromTheCommandEndsOnTheClipboard();
+    // Run alone in a session without a GlobalShortcuts backend.
+    void hotKeysGoThroughThePortal();
+    void snapshotThroughXWayland();
+    void hotKeysNoticeWithoutBackend();
+
+private:
+    QStringList pictures() const;
+    // Runs the program as a user's desktop would: Qt picks its platform.
+    ToolResult runProgram(const QStringList& arguments, const QStringList& environment = {});
+    // A session bus of its own on which no portal can start; its address.
+    QString busWithoutPortals();
+
+    QDir m_folder;
+    QImage m_screen;
+    QString m_sessionDir;
+    QProcess m_emptyBus;
+};
+
+QImage grimScreenshot()
+{
+    const ToolResult r = runTool(QStringLiteral("grim"), {QStringLiteral("-")}, 30000);
+    QImage image;
+    if (r.exitCode == 0)
+        image.loadFromData(r.out, "PNG");
+    return image;
+}
+
+void TestWayland::initTestCase()
+{
+    QVERIFY2(QFileInfo(programPath()).isExecutable(), "VIREOSCAPE_BIN must name the program");
+    m_sessionDir = qEnvironmentVariable("WL_SESSION_DIR");
+    if (m_sessionDir.isEmpty() || QGuiApplication::platformName() != QLatin1String("wayland"))
+        QSKIP("not inside the Wayland test session (tests/wayland/session.sh)");
+    setApplicationIdentity();
+
+    // A busy picture on the output, drawn by the compositor's own swaybg.
+    // The output's device pixels (WL_SCALE sets its scale).
+    const QSize size =
+        QGuiApplication::primaryScreen()->size() * QGuiApplication::primaryScreen()->devicePixelRatio();
+    const QString background = m_sessionDir + QStringLiteral("/pattern.png");
+    QVERIFY(makeTestPattern(size, 5).save(background));
+    QFile::setPermissions(background,
+                          QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ReadGroup);
+    QCOMPARE(runTool(QStringLiteral("swaymsg"), {QStringLiteral("output * bg %1 stretch").arg(background)})
+                 .exitCode,
+             0);
+    QTRY_VERIFY_WITH_TIMEOUT((m_screen = grimScreenshot()).pixel(size.width() / 2, size.height() / 2) !=
+                                 qRgb(0x33, 0x66, 0x99),
+                             20000);
+    QTest::qWait(500); // swaybg has drawn once; let the frame settle
+    m_screen = grimScreenshot();
+    QCOMPARE(m_screen.size(), size);
+
+    m_folder.setPath(QDir::tempPath() + QStringLiteral("/pictures"));
+    QVERIFY(m_folder.mkpath(QStringLiteral(".")));
+}
+
+void TestWayland::init()
+{
+    AppConfig = CAppConfig::defaults();
+    AppConfig.SnapshotFilePath = m_folder.absolutePath();
+    AppConfig.SnapshotFileNameExt = QStringLiteral(".png");
+    AppConfig.GenAutoRun = false;
+    AppConfig.GenAutoHide = true;
+    AppConfig.IntervalSnap = 100;
+    QVERIFY(AppConfig.save().ok);
+    for (const QString& file : pictures())
+        QFile::remove(m_folder.filePath(file));
+}
+
+void TestWayland::cleanup()
+{
+    if (m_emptyBus.state() != QProcess::NotRunning) {
+        m_emptyBus.terminate();
+        m_emptyBus.waitForFinished(3000);
+    }
+}
+
+QStringList TestWayland::pictures() const
+{
+    return m_folder.entryList(QDir::Files);
+}
+
+ToolResult TestWayland::runProgram(const QStringList& arguments, const QStringList& environment)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    for (const QString& entry : environment)
+        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(env);
+    process.start(programPath(), arguments);
+    ToolResult result;
+    result.started = process.waitForStarted();
+    if (!process.waitForFinished(60000))
+        process.kill();
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    if (process.exitStatus() != QProcess::NormalExit)
+        result.err += "ended by signal " + QByteArray::number(process.exitCode()) + ' ' +
+                      process.errorString().toUtf8();
+    return result;
+}
+
+QString TestWayland::busWithoutPortals()
+{
+    // No service directory: nothing can be started on this bus.
+    const QString config = QDir::tempPath() + QStringLiteral("/empty-bus.conf");
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write("<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+               "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+               "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+    file.close();
+    m_emptyBus.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                      QStringLiteral("--print-address=1")});
+    if (!m_emptyBus.waitForReadyRead(5000))
+        return QString();
+    return QString::fromUtf8(m_emptyBus.readLine().trimmed());
+}
+
+void TestWayland::oneShotIsWhatTheScreenShows_data()
+{
+    QTest::addColumn<QStringList>("environment");
+    QTest::newRow("native Wayland") << QStringList();
+    // Through XWayland an X grab would see black: the portal still serves.
+    QTest::newRow("XWayland") << QStringList{
+        QStringLiteral("QT_QPA_PLATFORM=xcb"),
+        QStringLiteral("DISPLAY=") +
+            QString::fromUtf8(runTool(QStringLiteral("cat"),
+                                      {qEnvironmentVariable("WL_SESSION_DIR") + QStringLiteral("/x-display")})
+                                  .out.trimmed())};
+}
+
+void TestWayland::oneShotIsWhatTheScreenShows()
+{
+    QFETCH(QStringList, environment);
+    const ToolResult run = runProgram({QStringLiteral("-s")}, environment);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(pictures().size(), 1);
+    const QImage written(m_folder.filePath(pictures().first()));
+    QCOMPARE(written.size(), m_screen.size());
+    QCOMPARE(differingPixels(written, m_screen), qint64(0));
+}
+
+void TestWayland::missingPortalIsSaid_data()
+{
+    QTest::addColumn<QString>("bus");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no portal on the bus") << "empty"
+                                          << "no screenshot portal is running";
+    QTest::newRow("no bus at all") << "unix:path=/nonexistent/bus"
+                                   << "no session bus";
+}
+
+void TestWayland::missingPortalIsSaid()
+{
+    QFETCH(QString, bus);
+    QFETCH(QString, message);
+    if (bus == QLatin1String("empty")) {
+        bus = busWithoutPortals();
+        QVERIFY(!bus.isEmpty());
+    }
+    const ToolResult run =
+        runProgram({QStringLiteral("-s")}, {QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + bus});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
+    QCOMPARE(run.err.count('\n'), 1);
+    QVERIFY(pictures().isEmpty());
+}
+
+void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
+{
+    AppConfig.SaveToFileAfterFinish = false;
+    AppConfig.CopyToClipboardAfterFinish = true;
+    AppConfig.GenActionAfterFinish = 0;
+    Vireoscape window;
+    QString error;
+    QVERIFY2(window.publishService(&error), qPrintable(error));
+
+    // The command a desktop's key binding runs reaches this instance.
+    QProcess ask;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    ask.setProcessEnvironment(env);
+    ask.start(programPath(), {QStringLiteral("--snapshot")});
+    QTRY_VERIFY_WITH_TIMEOUT(ask.state() == QProcess::NotRunning, 20000);
+    QCOMPARE(ask.exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible(), 30000);
+    CDrawView* view = window.captureView();
+    QVERIFY(view->isFullScreen());
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    QCOMPARE(view->geometry(), QGuiApplication::primaryScreen()->geometry());
+
+    // A drag through the view's own events, then a double click inside.
+    QWidget* area = view->viewport();
+    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, QPoint(100, 120));
+    QTest::mouseMove(area, QPoint(250, 220));
+    QTest::mouseMove(area, QPoint(400, 330));
+    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, QPoint(400, 330));
+    QTest::qWait(200);
+    // A compositor takes the clipboard only from a client that had real
+    // input: one key press from a virtual keyboard gives the view that. The
+    // keyboard must live until the view has bound it (hence the pause), and
+    // this process must go on reading its events meanwhile.
+    QProcess key;
+    key.start(QStringLiteral("wtype"),
+              {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"), QStringLiteral("Shift_L"),
+               QStringLiteral("-s"), QStringLiteral("200")});
+    QTRY_VERIFY_WITH_TIMEOUT(key.state() == QProcess::NotRunning, 10000);
+    QCOMPARE(key.exitCode(), 0);
+    QTest::mouseDClick(area, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
+    QTRY_VERIFY_WITH_TIMEOUT(!view->isVisible(), 5000);
+
+    // wl-paste waits on the clipboard's owner, this process: keep serving.
+    QProcess paste;
+    paste.start(QStringLiteral("wl-paste"), {QStringLiteral("--type"), QStringLiteral("image/png")});
+    QTRY_VERIFY_WITH_TIMEOUT(paste.state() == QProcess::NotRunning, 20000);
+    QVERIFY2(paste.exitCode() == 0, paste.readAllStandardError().constData());
+    QImage pasted;
+    QVERIFY(pasted.loadFromData(paste.readAllStandardOutput(), "PNG"));
+    // One picture pixel per device pixel of the area seen.
+    const qreal ratio = view->devicePixelRatioF();
+    const QRect seen(QPoint(100, 120) * ratio, QSize(300, 210) * ratio);
+    QCOMPARE(pasted.size(), seen.size());
+    QCOMPARE(differingPixels(pasted, m_screen.copy(seen)), qint64(0));
+}
+
+void TestWayland::hotKeysGoThroughThePortal()
+{
+    if (qEnvironmentVariable("WL_SHORTCUTS") == QLatin1String("none"))
+        QSKIP("this session has no GlobalShortcuts backend");
+    AppConfig.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + F7");
+    AppConfig.ShortcutShowMainWnd = QStringLiteral("Alt + E");
+    Vireoscape window;
+    const auto backend = [](const QString& method, const QVariantList& arguments = {}) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.impl.portal.desktop.vstest"),
+                                           QStringLiteral("/org/freedesktop/portal/desktop"),
+                                           QStringLiteral("org.valdo_software.VireoscapeTest"), method);
+        call.setArguments(arguments);
+        return QDBusConnection::sessionBus().call(call).arguments().value(0);
+    };
+    // The desktop is offered both combinations in its own notation.
+    QTRY_COMPARE_WITH_TIMEOUT(backend(QStringLiteral("Bound")).toString(),
+                              QStringLiteral("show-main-window=ALT+e\nstart-snapshot=CTRL+ALT+F7\n"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(window.hotKeysNotice().isEmpty(), 5000);
+
+    QVERIFY(!window.isVisible());
+    QCOMPARE(backend(QStringLiteral("Activate"), {QStringLiteral("show-main-window")}).toUInt(), 1u);
+    QTRY_VERIFY_WITH_TIMEOUT(window.isVisible(), 5000);
+
+    QCOMPARE(backend(QStringLiteral("Activate"), {QStringLiteral("start-snapshot")}).toUInt(), 1u);
+    QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible(), 30000);
+    window.captureView()->abandonSnapshot();
+}
+
+namespace {
+
+// The compositor's windows, by name: whether full-screen and focused.
+QMap<QString, QPair<bool, bool>> swayWindows()
+{
+    QMap<QString, QPair<bool, bool>> found;
+    const ToolResult tree =
+        runTool(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
+    std::function<void(const QJsonObject&)> walk = [&](const QJsonObject& node) {
+        if (node.contains(QLatin1String("pid")))
+            found.insert(node.value(QLatin1String("name")).toString(),
+                         {node.value(QLatin1String("fullscreen_mode")).toInt() == 1,
+                          node.value(QLatin1String("focused")).toBool()});
+        for (const char* children : {"nodes", "floating_nodes"}) {
+            for (const QJsonValue& child : node.value(QLatin1String(children)).toArray())
+                walk(child.toObject());
+        }
+    };
+    walk(QJsonDocument::fromJson(tree.out).object());
+    return found;
+}
+
+} // namespace
+
+void TestWayland::snapshotThroughXWayland()
+{
+    if (qEnvironmentVariable("WL_SHORTCUTS") == QLatin1String("none"))
+        QSKIP("runs in the session with XWayland");
+    // The program on X11 in a Wayland session: the desktop still comes from
+    // the portal, and the view must be the compositor's full-screen, focused
+    // window, or no key reaches it.
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(
+        QStringLiteral("DISPLAY"),
+        QString::fromUtf8(
+            runTool(QStringLiteral("cat"), {m_sessionDir + QStringLiteral("/x-display")}).out.trimmed()));
+    program.setProcessEnvironment(env);
+    program.start(programPath(), {QStringLiteral("--snapshot")});
+    QTRY_COMPARE_WITH_TIMEOUT(swayWindows().value(QStringLiteral("Draw View")), qMakePair(true, true), 30000);
+    QProcess key;
+    key.start(QStringLiteral("wtype"),
+              {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"), QStringLiteral("Escape"),
+               QStringLiteral("-s"), QStringLiteral("200")});
+    QVERIFY(key.waitForFinished(10000));
+    // Escape drops the snapshot and brings the main window back.
+    QTRY_VERIFY_WITH_TIMEOUT(swayWindows().contains(QStringLiteral("Vireoscape")), 10000);
+    QVERIFY(!swayWindows().contains(QStringLiteral("Draw View")));
+    program.terminate();
+    QVERIFY(program.waitForFinished(10000));
+}
+
+void TestWayland::hotKeysNoticeWithoutBackend()
+{
+    if (qEnvironmentVariable("WL_SHORTCUTS") != QLatin1String("none"))
+        QSKIP("needs a session without a GlobalShortcuts backend (WL_SHORTCUTS=none)");
+    Vireoscape window;
+    QTRY_VERIFY_WITH_TIMEOUT(!window.hotKeysNotice().isEmpty(), 20000);
+
+    // The Shortcut page of the options says what to do instead.
+    QString shown;
+    bool visible = false;
+    QTimer::singleShot(1000, this, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("hotKeysNotice"))) {
+            shown = label->text();
+            visible = !label->isHidden();
+        }
+        dialog->close();
+    });
+    window.OnOption();
+    QVERIFY(visible);
+    QVERIFY2(shown.contains(QLatin1String("no global shortcuts portal is running")), qPrintable(shown));
+    QVERIFY2(shown.contains(QLatin1String("\"vireoscape --snapshot\"")), qPrintable(shown));
+}
+
+QTEST_MAIN(TestWayland)
+#include "tst_wayland.moc"
