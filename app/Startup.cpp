@@ -2,6 +2,7 @@
 
 #include "app/ClipboardKeeper.h"
 #include "app/MyCleanlooksStyle.h"
+#include "output/FinishedPicture.h"
 #include "output/PictureFiles.h"
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
@@ -203,6 +204,7 @@ int runVireoscape(int argc, char** argv)
         Vireoscape window;
         window.setVisible(!AppConfig.GenAutoHide);
         result = QApplication::exec();
+        waitForPictureFiles(); // files of the last snapshot may still be being written
         if (!window.saveSettings())
             result = 1;
     } // the window's destructor releases the hot keys

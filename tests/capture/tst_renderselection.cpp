@@ -6,6 +6,7 @@
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
+#include "output/FinishedPicture.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
@@ -264,6 +265,7 @@ void TestRenderSelection::finishFlags()
     if (clipboard)
         QCOMPARE(TestSupport::differingPixels(copied, expected), qint64(0));
     const QString written = QDir(m_dir.path()).filePath(QStringLiteral("pick.png"));
+    waitForPictureFiles(); // written in the background
     QCOMPARE(QFileInfo::exists(written), file);
     if (file)
         QCOMPARE(TestSupport::differingPixels(QImage(written), expected), qint64(0));
