@@ -22,6 +22,7 @@
 #include <QPluginLoader>
 
 #include <cstdio>
+#include <malloc.h>
 #include <unistd.h>
 #include <memory>
 
@@ -168,6 +169,10 @@ int runVireoscape(int argc, char** argv)
 {
     if (!checkPlatform())
         return 1;
+    // Pictures of a megabyte or more go straight back to the system when
+    // freed: a resident program would otherwise keep the heap a snapshot
+    // grew to (glibc raises its threshold after the first large free).
+    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
 
     QApplication app(argc, argv);
     initVireoscapeResources();

@@ -117,14 +117,12 @@ void CSGraphicsPixmapItem::setSelectionRect(const QRectF& rect)
         return;
     const QRegion dirty = selectionFootprint(m_selection) + selectionFootprint(rect);
     m_selection = rect;
-    m_veiledStale += dirty;
     invalidate(dirty);
 }
 
 void CSGraphicsPixmapItem::setInterfaceScale(qreal scale)
 {
     m_labelFont.setPointSizeF(8 * scale);
-    m_veiledStale = boundingRect().toAlignedRect();
     update();
 }
 
@@ -189,37 +187,26 @@ void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsIt
 {
     // Painting band by band keeps every clip a plain rectangle: under a clip
     // region the raster engine blends antialiased edges one level darker,
-    // and a partial repaint would then differ from a full one.
+    // and a partial repaint would then differ from a full one. The veil is
+    // painted afresh each time rather than kept in a desktop-sized layer:
+    // the bands a pointer move repaints are thin, and the layer would cost
+    // as much memory as the desktop itself.
+    if (pixmap().isNull())
+        return;
     const QRegion area = DrawPaint::exposedRegion(painter, option, boundingRect());
-    refreshVeiledLayer(area, painter->renderHints());
     for (const QRect& r : area) {
         painter->save();
         painter->setClipRect(r, Qt::IntersectClip);
-        painter->drawImage(r.topLeft(), m_veiled, r);
+        paintVeiled(painter, r);
         paintCrosshair(painter, r);
         painter->restore();
     }
 }
 
-void CSGraphicsPixmapItem::refreshVeiledLayer(const QRegion& area, QPainter::RenderHints hints)
+void CSGraphicsPixmapItem::releasePictures()
 {
-    const QRect bounds = boundingRect().toAlignedRect();
-    if (m_veiled.size() != bounds.size()) {
-        m_veiled = QImage(bounds.size(), QImage::Format_RGB32);
-        m_veiledStale = QRegion(bounds);
-    }
-    const QRegion todo = m_veiledStale & area;
-    if (todo.isEmpty())
-        return;
-    QPainter layer(&m_veiled);
-    layer.setRenderHints(hints);
-    for (const QRect& r : todo) {
-        layer.save();
-        layer.setClipRect(r);
-        paintVeiled(&layer, r);
-        layer.restore();
-    }
-    m_veiledStale -= todo;
+    prepareGeometryChange();
+    setPixmap(QPixmap());
 }
 
 void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) const

@@ -12,13 +12,40 @@
 
 #include <thread>
 
+QImage FinishedPicture::image() const
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_image.isNull())
+        return m_image;
+    // Not kept: a picture asked for within the program is rare.
+    return QImage::fromData(m_png, "PNG");
+}
+
 QByteArray FinishedPicture::png()
 {
     std::call_once(m_encoded, [this] {
-        m_png = PngWriter::encode(m_image);
+        const QImage pixels = image();
+        const QByteArray png = PngWriter::encode(pixels);
+        QMutexLocker lock(&m_mutex);
+        m_png = png;
         m_done = true;
     });
+    QMutexLocker lock(&m_mutex);
     return m_png;
+}
+
+void FinishedPicture::compact()
+{
+    if (png().isEmpty())
+        return; // keep the pixels: without them nothing would be left
+    QMutexLocker lock(&m_mutex);
+    m_image = QImage();
+}
+
+bool FinishedPicture::holdsPixels() const
+{
+    QMutexLocker lock(&m_mutex);
+    return !m_image.isNull();
 }
 
 namespace {
@@ -48,11 +75,6 @@ QVariant PictureMimeData::retrieveData(const QString& mimeType, QMetaType type) 
     return QVariant();
 }
 
-void copyPictureToClipboard(const std::shared_ptr<FinishedPicture>& picture)
-{
-    QGuiApplication::clipboard()->setMimeData(new PictureMimeData(picture), QClipboard::Clipboard);
-}
-
 namespace {
 
 // The files being written in the background.
@@ -69,7 +91,28 @@ PendingFiles& pending()
     return files;
 }
 
+// Runs the job in a thread of its own, counted as pending until it ends.
+void runPending(std::function<void()> job)
+{
+    {
+        QMutexLocker lock(&pending().mutex);
+        ++pending().count;
+    }
+    std::thread([job = std::move(job)] {
+        job();
+        QMutexLocker lock(&pending().mutex);
+        --pending().count;
+        pending().done.wakeAll();
+    }).detach();
+}
+
 } // namespace
+
+void copyPictureToClipboard(const std::shared_ptr<FinishedPicture>& picture)
+{
+    QGuiApplication::clipboard()->setMimeData(new PictureMimeData(picture), QClipboard::Clipboard);
+    runPending([picture] { picture->compact(); });
+}
 
 SaveResult startSavePictureToFile(const std::shared_ptr<FinishedPicture>& picture,
                                   std::function<void(const SaveResult&)> written)
@@ -78,22 +121,15 @@ SaveResult startSavePictureToFile(const std::shared_ptr<FinishedPicture>& pictur
     const SaveResult created = createPictureFile(picture->image(), &file);
     if (!created.ok)
         return created;
-    {
-        QMutexLocker lock(&pending().mutex);
-        ++pending().count;
-    }
-    std::thread([picture, file, written = std::move(written)]() mutable {
+    runPending([picture, file, written = std::move(written)]() mutable {
         const QByteArray shared = usesSharedPng(file) ? picture->png() : QByteArray();
         const SaveResult result = fillPictureFile(&file, picture->image(), shared);
-        // The outcome is reported in the main thread; the count drops only
-        // once that is queued, so a wait sees the report too.
+        // The outcome is reported in the main thread; the job ends only once
+        // that is queued, so a wait sees the report too.
         QCoreApplication* app = QCoreApplication::instance();
         if (app && written)
             QMetaObject::invokeMethod(app, [written, result] { written(result); }, Qt::QueuedConnection);
-        QMutexLocker lock(&pending().mutex);
-        --pending().count;
-        pending().done.wakeAll();
-    }).detach();
+    });
     return created;
 }
 
