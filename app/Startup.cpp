@@ -165,14 +165,51 @@ bool checkPlatform()
 
 } // namespace
 
+namespace {
+
+// `-s` on X11 needs no GUI application: the root window is read through a
+// connection of our own, which spares loading the platform plugin and its
+// libraries. Returns the exit status, or -1 when this way does not apply
+// (another platform, or a screen only Qt's grab can read).
+int fastOneShot(int argc, char** argv)
+{
+    bool oneShot = false;
+    for (int i = 1; i < argc && !oneShot; ++i)
+        oneShot = qstricmp(argv[i], "-s") == 0;
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!oneShot || !(platform.isEmpty() || platform == "xcb"))
+        return -1;
+    const QImage image = grabRootWindowImage(qgetenv("DISPLAY").constData());
+    if (image.isNull())
+        return -1;
+    QCoreApplication app(argc, argv);
+    setApplicationIdentity();
+    AppConfig.load();
+    const SaveResult result = saveImageToFile(image);
+    if (!result.ok) {
+        printError(tr("cannot save %1: %2").arg(result.fileName, result.error));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 int runVireoscape(int argc, char** argv)
 {
-    if (!checkPlatform())
-        return 1;
     // Pictures of a megabyte or more go straight back to the system when
     // freed: a resident program would otherwise keep the heap a snapshot
     // grew to (glibc raises its threshold after the first large free).
     mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+
+    // Before the platform check, which would connect to the display once
+    // more: where this cannot read the screen, the check says why.
+    if (const int status = fastOneShot(argc, argv); status >= 0) {
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    if (!checkPlatform())
+        return 1;
 
     QApplication app(argc, argv);
     initVireoscapeResources();
