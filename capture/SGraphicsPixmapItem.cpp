@@ -90,6 +90,18 @@ void addClippedOutline(QPainterPath& path, const QRectF& rect, const QRectF& win
     }
 }
 
+// Qt's raster engine hands a fill of 96 rows or more to its thread pool in
+// pieces, and for the thin, tall bands a pointer move repaints, waking the
+// threads costs far more than the fill. Fills of whole-pixel rectangles in
+// slices of fewer rows give the same pixels and stay on this thread.
+constexpr int kRowsPerFill = 64;
+
+void fillInRows(QPainter* painter, const QRectF& rect, const QColor& color)
+{
+    for (qreal y = rect.top(); y < rect.bottom(); y += kRowsPerFill)
+        painter->fillRect(QRectF(rect.left(), y, rect.width(), qMin<qreal>(kRowsPerFill, rect.bottom() - y)), color);
+}
+
 } // namespace
 
 CSGraphicsPixmapItem::CSGraphicsPixmapItem(const QPixmap& desktop)
@@ -123,6 +135,7 @@ void CSGraphicsPixmapItem::setSelectionRect(const QRectF& rect)
 void CSGraphicsPixmapItem::setInterfaceScale(qreal scale)
 {
     m_labelFont.setPointSizeF(8 * scale);
+    m_labelText.clear();
     update();
 }
 
@@ -240,7 +253,7 @@ void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) con
         for (const QRectF& r : std::as_const(veil)) {
             const QRectF part = r & exposed;
             if (!part.isEmpty())
-                painter->fillRect(part, kVeilColor);
+                fillInRows(painter, part, kVeilColor);
         }
     } else {
         QPainterPath veil;
@@ -262,11 +275,17 @@ void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) con
 
     if (picked) {
         const QString text = sizeLabelText(m_selection);
-        painter->setFont(m_labelFont);
-        const QRect measured =
-            painter->boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, text);
-        const QRect box = sizeLabelBox(m_selection, measured.size());
+        // Measured once per text: laying it out for every band a pointer
+        // move repaints costs more than the band.
+        if (text != m_labelText) {
+            painter->setFont(m_labelFont);
+            m_labelSize =
+                painter->boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, text).size();
+            m_labelText = text;
+        }
+        const QRect box = sizeLabelBox(m_selection, m_labelSize);
         if (box.adjusted(-3, -3, 3, 3).intersects(area)) {
+            painter->setFont(m_labelFont);
             painter->fillRect(box, kLabelColor);
             painter->setPen(Qt::white);
             painter->drawText(QPoint(int(m_selection.x() + 5), int(m_selection.y() - 10)), text);

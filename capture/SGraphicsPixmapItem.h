@@ -50,4 +50,7 @@ private:
     QPointF m_cursorPos;
     bool m_crosshairVisible = false;
     QFont m_labelFont;
+    // The size label's text and its measured size, kept between paints.
+    mutable QString m_labelText;
+    mutable QSize m_labelSize;
 };
