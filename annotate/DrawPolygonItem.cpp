@@ -1,6 +1,7 @@
 #include "annotate/DrawPolygonItem.h"
 
 #include <QPainter>
+#include <QVector>
 #include <QPainterPathStroker>
 #include <QStyle>
 #include <QStyleOptionGraphicsItem>
@@ -47,6 +48,21 @@ QPainterPath polylineNear(const QPolygonF& points, const QRectF& window)
             path.moveTo(points[i - 1]);
         path.lineTo(points[i]);
         open = true;
+    }
+    return path;
+}
+
+// The same path as polylineNear, from the segments an index found near the
+// window (in order).
+QPainterPath polylineOf(const QPolygonF& points, const QVector<int>& segments)
+{
+    QPainterPath path;
+    int previous = -1;
+    for (const int i : segments) {
+        if (i != previous + 1)
+            path.moveTo(points[i - 1]);
+        path.lineTo(points[i]);
+        previous = i;
     }
     return path;
 }
@@ -143,8 +159,10 @@ void CDrawPolygonItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* 
                                   [&path](QPainter* p) { p->drawPath(path); });
             return;
         }
+        m_index.sync(points);
         for (const QRect& r : DrawPaint::exposedRegion(painter, option, boundingRect())) {
-            const QPainterPath path = polylineNear(points, QRectF(r).adjusted(-reach, -reach, reach, reach));
+            const QRectF window = QRectF(r).adjusted(-reach, -reach, reach, reach);
+            const QPainterPath path = polylineOf(points, m_index.segmentsNear(points, window));
             if (path.isEmpty())
                 continue;
             painter->save();

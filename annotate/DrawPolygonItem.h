@@ -1,6 +1,7 @@
 #pragma once
 
 #include "annotate/DrawObjectItem.h"
+#include "annotate/StrokeIndex.h"
 
 #include <QGraphicsPolygonItem>
 #include <QPainterPath>
@@ -52,4 +53,6 @@ private:
     // pointer move and stroking a long line each time is costly.
     mutable QPainterPath m_shapeCache;
     mutable QPen m_shapePen;
+    // Finds the segments near each repainted piece of a free-hand stroke.
+    mutable StrokeIndex m_index;
 };

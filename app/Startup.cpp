@@ -3,6 +3,8 @@
 #include "app/ClipboardKeeper.h"
 #include "app/CommandLine.h"
 #include "app/MyCleanlooksStyle.h"
+#include "output/FinishedPicture.h"
+#include "platform/Session.h"
 #include "output/PictureFiles.h"
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
@@ -10,6 +12,7 @@
 #include "app/Vireoscape.h"
 #include "config/AppConfig.h"
 #include "platform/DesktopSource.h"
+#include "platform/ScreenGrab.h"
 #include "platform/X11Connection.h"
 
 #include <QApplication>
@@ -25,6 +28,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <malloc.h>
 #include <unistd.h>
 #include <memory>
 
@@ -182,6 +186,33 @@ bool checkPlatform()
 
 } // namespace
 
+namespace {
+
+// `-s` on X11 needs no GUI application: the root window is read through a
+// connection of our own, which spares loading the platform plugin and its
+// libraries. Returns the exit status, or -1 when this way does not apply
+// (another platform, or a screen only Qt's grab can read).
+int fastOneShot(int argc, char** argv)
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!(platform.isEmpty() || platform == "xcb"))
+        return -1;
+    const QImage image = grabRootWindowImage(qgetenv("DISPLAY").constData());
+    if (image.isNull())
+        return -1;
+    QCoreApplication app(argc, argv);
+    setApplicationIdentity();
+    AppConfig.load();
+    const SaveResult result = saveImageToFile(image);
+    if (!result.ok) {
+        printError(tr("cannot save %1: %2").arg(result.fileName, result.error));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 int runVireoscape(int argc, char** argv)
 {
     QStringList arguments;
@@ -203,6 +234,20 @@ int runVireoscape(int argc, char** argv)
         break;
     }
 
+    // Pictures of a megabyte or more go straight back to the system when
+    // freed: a resident program would otherwise keep the heap a snapshot
+    // grew to (glibc raises its threshold after the first large free).
+    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+
+    // Before the platform check, which would connect to the display once
+    // more: where this cannot read the screen, the check says why.
+    // Only on X11: through XWayland the root window holds no pixels.
+    if (line.mode == CommandLine::OneShot && !isWaylandSession()) {
+        if (const int status = fastOneShot(argc, argv); status >= 0) {
+            std::fflush(nullptr);
+            ::_exit(status);
+        }
+    }
     if (!checkPlatform())
         return 1;
 
@@ -262,6 +307,7 @@ int runVireoscape(int argc, char** argv)
         else
             window.setVisible(!AppConfig.GenAutoHide);
         result = QApplication::exec();
+        waitForPictureFiles(); // files of the last snapshot may still be being written
         if (!window.saveSettings())
             result = 1;
     } // the window's destructor releases the hot keys

@@ -1,5 +1,14 @@
 #include "BenchSupport.h"
 
+#include "annotate/DrawEllipseItem.h"
+#include "annotate/DrawLineItem.h"
+#include "annotate/DrawPolygonItem.h"
+#include "annotate/DrawRectItem.h"
+#include "annotate/DrawTextItem.h"
+
+#include <QGraphicsScene>
+#include <QPen>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -190,6 +199,85 @@ int runSelfOnPrivateServer(const QSize& size)
     run.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--run")});
     run.waitForFinished(-1);
     return run.exitCode();
+}
+
+// 200 marks spread over the screen: boxes, ellipses, lines and arrows,
+// polygons, free-hand strokes and text, all with shadows.
+void addMarks(QGraphicsScene* scene, const QSize& screen)
+{
+    QRandomGenerator random(7);
+    const auto point = [&] { return QPointF(random.bounded(screen.width()), random.bounded(screen.height())); };
+    const QPen pen(QColor(220, 30, 30, 200), 3);
+    const QBrush brush(QColor(30, 120, 220, 120));
+    for (int i = 0; i < 200; ++i) {
+        const QPointF a = point();
+        const QRectF box(a, QSizeF(40 + random.bounded(400), 30 + random.bounded(300)));
+        QGraphicsItem* item = nullptr;
+        switch (i % 6) {
+        case 0: {
+            auto* r = new CDrawRectItem;
+            r->setRect(box);
+            r->setPen(pen);
+            r->setBrush(brush);
+            r->setFilled(i % 12 == 0);
+            r->shadow = true;
+            item = r;
+            break;
+        }
+        case 1: {
+            auto* e = new CDrawEllipseItem;
+            e->setRect(box);
+            e->setPen(pen);
+            e->setBrush(brush);
+            e->setFilled(true);
+            e->shadow = true;
+            item = e;
+            break;
+        }
+        case 2: {
+            auto* l = new CDrawLineItem;
+            l->setLine(QLineF(a, point()));
+            l->setPen(pen);
+            l->arrow = i % 4 == 0;
+            l->shadow = true;
+            item = l;
+            break;
+        }
+        case 3:
+        case 4: {
+            auto* p = new CDrawPolygonItem;
+            QPolygonF polygon;
+            const int points = i % 6 == 3 ? 6 : 80;
+            QPointF c = a;
+            for (int k = 0; k < points; ++k) {
+                c += QPointF(random.bounded(41) - 20, random.bounded(41) - 20);
+                polygon << c;
+            }
+            p->setPolygon(polygon);
+            p->setPen(pen);
+            p->setBrush(brush);
+            p->setFreehand(i % 6 == 4);
+            p->setFilled(i % 6 == 3);
+            p->shadow = true;
+            item = p;
+            break;
+        }
+        default: {
+            auto* t = new CDrawTextItem;
+            t->setPlainText(QStringLiteral("Mark %1: look here").arg(i));
+            t->setFont(QFont(QStringLiteral("DejaVu Sans"), 14));
+            t->setDefaultTextColor(Qt::darkRed);
+            t->setFrame(true);
+            t->setFrameWidth(2);
+            t->setFrameColor(Qt::red);
+            t->setPos(a);
+            t->shadow = true;
+            item = t;
+            break;
+        }
+        }
+        scene->addItem(item);
+    }
 }
 
 } // namespace Bench

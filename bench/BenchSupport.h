@@ -1,5 +1,7 @@
 #pragma once
 
+class QGraphicsScene;
+
 #include <QImage>
 #include <QProcess>
 #include <QString>
@@ -56,5 +58,9 @@ int benchMain(int argc, char** argv, int (*measure)(int, char**));
 // and runs this program on it with the argument "--run", in a temporary
 // home; returns that run's exit status.
 int runSelfOnPrivateServer(const QSize& size);
+
+// 200 marks spread over the screen: boxes, ellipses, lines and arrows,
+// polygons, free-hand strokes and text, all with shadows.
+void addMarks(QGraphicsScene* scene, const QSize& screen);
 
 } // namespace Bench

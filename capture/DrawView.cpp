@@ -174,6 +174,12 @@ void CDrawView::endSnapshot()
 {
     m_editDialog->closeSnapshot();
     close(); // hidden now, so that a next grab sees the desktop again
+    // The view stays until the next snapshot; its pictures need not.
+    if (CSGraphicsScene* s = snapshotScene())
+        s->backgroundItem()->releasePictures();
+    // Its window and the desktop-sized buffer behind it go as well; a view
+    // is never shown again.
+    destroy();
 }
 
 void CDrawView::ReselectSnapshotArea()

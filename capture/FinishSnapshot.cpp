@@ -1,3 +1,4 @@
+#include "output/FinishedPicture.h"
 #include "output/PictureFiles.h"
 #include "capture/AboveView.h"
 #include "capture/SGraphicsScene.h"
@@ -15,6 +16,23 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, 
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     execAboveView(&box);
+}
+
+// A file that failed after the snapshot ended: say so, and keep the picture
+// on the clipboard so that it is not lost (unless something else took the
+// clipboard since).
+void reportLateSaveFailure(const SaveResult& result, const std::shared_ptr<FinishedPicture>& picture,
+                           bool copied)
+{
+    if (!copied)
+        copyPictureToClipboard(picture);
+    QMessageBox box(QMessageBox::Critical, CSGraphicsScene::tr("Error"),
+                    CSGraphicsScene::tr("The picture could not be saved as %1:\n%2")
+                            .arg(result.fileName, result.error) +
+                        QLatin1String("\n\n") + CSGraphicsScene::tr("The picture is on the clipboard."),
+                    QMessageBox::Ok);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
 }
 
 } // namespace
@@ -81,11 +99,17 @@ bool CSGraphicsScene::finishSnapshot()
     if (!toClipboard && !toFile)
         return savePicture();
 
-    const QImage picture = renderSelection(); // once for every destination
+    // Rendered once for every destination and encoded at most once: the file
+    // is written in the background (the snapshot can end meanwhile), and the
+    // clipboard encodes only when a program pastes.
+    const auto picture = std::make_shared<FinishedPicture>(renderSelection());
     if (toClipboard)
-        copyImageToClipboard(picture);
+        copyPictureToClipboard(picture);
     if (toFile) {
-        const SaveResult result = saveImageToFile(picture);
+        const SaveResult result = startSavePictureToFile(picture, [picture, toClipboard](const SaveResult& written) {
+            if (!written.ok)
+                reportLateSaveFailure(written, picture, toClipboard);
+        });
         if (!result.ok) {
             showMessage(drawView(), QMessageBox::Critical, tr("Error"),
                         tr("The picture could not be saved as %1:\n%2").arg(result.fileName, result.error));

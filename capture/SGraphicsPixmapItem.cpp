@@ -90,6 +90,18 @@ void addClippedOutline(QPainterPath& path, const QRectF& rect, const QRectF& win
     }
 }
 
+// Qt's raster engine hands a fill of 96 rows or more to its thread pool in
+// pieces, and for the thin, tall bands a pointer move repaints, waking the
+// threads costs far more than the fill. Fills of whole-pixel rectangles in
+// slices of fewer rows give the same pixels and stay on this thread.
+constexpr int kRowsPerFill = 64;
+
+void fillInRows(QPainter* painter, const QRectF& rect, const QColor& color)
+{
+    for (qreal y = rect.top(); y < rect.bottom(); y += kRowsPerFill)
+        painter->fillRect(QRectF(rect.left(), y, rect.width(), qMin<qreal>(kRowsPerFill, rect.bottom() - y)), color);
+}
+
 } // namespace
 
 CSGraphicsPixmapItem::CSGraphicsPixmapItem(const QPixmap& desktop)
@@ -122,7 +134,6 @@ void CSGraphicsPixmapItem::setSelectionRect(const QRectF& rect)
     const QRegion dirty = selectionFootprint(m_selection, false) + selectionFootprint(rect, false) +
                           (inside(m_selection) ^ inside(rect));
     m_selection = rect;
-    m_veiledStale += dirty;
     invalidate(dirty);
 }
 
@@ -132,7 +143,6 @@ void CSGraphicsPixmapItem::setOutlineShown(bool shown)
         return;
     m_outlineShown = shown;
     const QRegion dirty = selectionFootprint(m_selection, false);
-    m_veiledStale += dirty;
     invalidate(dirty);
 }
 
@@ -142,7 +152,6 @@ void CSGraphicsPixmapItem::setHandlesShown(bool shown)
         return;
     m_handlesShown = shown;
     const QRegion dirty = selectionFootprint(m_selection);
-    m_veiledStale += dirty;
     invalidate(dirty);
 }
 
@@ -179,7 +188,7 @@ void CSGraphicsPixmapItem::setInterfaceScale(qreal scale)
 {
     m_scale = scale;
     m_labelFont.setPointSizeF(8 * scale);
-    m_veiledStale = boundingRect().toAlignedRect();
+    m_labelText.clear();
     update();
 }
 
@@ -364,13 +373,17 @@ void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsIt
 {
     // Painting band by band keeps every clip a plain rectangle: under a clip
     // region the raster engine blends antialiased edges one level darker,
-    // and a partial repaint would then differ from a full one.
+    // and a partial repaint would then differ from a full one. The veil is
+    // painted afresh each time rather than kept in a desktop-sized layer:
+    // the bands a pointer move repaints are thin, and the layer would cost
+    // as much memory as the desktop itself.
+    if (pixmap().isNull())
+        return;
     const QRegion area = DrawPaint::exposedRegion(painter, option, boundingRect());
-    refreshVeiledLayer(area, painter->renderHints());
     for (const QRect& r : area) {
         painter->save();
         painter->setClipRect(r, Qt::IntersectClip);
-        painter->drawImage(r.topLeft(), m_veiled, r);
+        paintVeiled(painter, r);
         paintCrosshair(painter, r);
         if (m_magnifierShown)
             paintMagnifier(painter, r);
@@ -379,25 +392,10 @@ void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsIt
     }
 }
 
-void CSGraphicsPixmapItem::refreshVeiledLayer(const QRegion& area, QPainter::RenderHints hints)
+void CSGraphicsPixmapItem::releasePictures()
 {
-    const QRect bounds = boundingRect().toAlignedRect();
-    if (m_veiled.size() != bounds.size()) {
-        m_veiled = QImage(bounds.size(), QImage::Format_RGB32);
-        m_veiledStale = QRegion(bounds);
-    }
-    const QRegion todo = m_veiledStale & area;
-    if (todo.isEmpty())
-        return;
-    QPainter layer(&m_veiled);
-    layer.setRenderHints(hints);
-    for (const QRect& r : todo) {
-        layer.save();
-        layer.setClipRect(r);
-        paintVeiled(&layer, r);
-        layer.restore();
-    }
-    m_veiledStale -= todo;
+    prepareGeometryChange();
+    setPixmap(QPixmap());
 }
 
 void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) const
@@ -431,7 +429,7 @@ void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) con
         for (const QRectF& r : std::as_const(veil)) {
             const QRectF part = r & exposed;
             if (!part.isEmpty())
-                painter->fillRect(part, kVeilColor);
+                fillInRows(painter, part, kVeilColor);
         }
     } else {
         QPainterPath veil;
@@ -456,11 +454,17 @@ void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) con
 
     if (picked) {
         const QString text = sizeLabelText(m_selection);
-        painter->setFont(m_labelFont);
-        const QRect measured =
-            painter->boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, text);
-        const QRect box = sizeLabelBox(m_selection, measured.size());
+        // Measured once per text: laying it out for every band a pointer
+        // move repaints costs more than the band.
+        if (text != m_labelText) {
+            painter->setFont(m_labelFont);
+            m_labelSize =
+                painter->boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, text).size();
+            m_labelText = text;
+        }
+        const QRect box = sizeLabelBox(m_selection, m_labelSize);
         if (box.adjusted(-3, -3, 3, 3).intersects(area)) {
+            painter->setFont(m_labelFont);
             painter->fillRect(box, kLabelColor);
             painter->setPen(Qt::white);
             painter->drawText(QPoint(int(m_selection.x() + 5), int(m_selection.y() - 10)), text);

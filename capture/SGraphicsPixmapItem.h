@@ -66,12 +66,15 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
+    // Drops the desktop picture once the snapshot has ended (the view stays
+    // until the next snapshot, hidden); nothing is painted after that.
+    void releasePictures();
+
 private:
     // The desktop with the veil, its outline and the size label: everything
     // but the crosshair, which alone follows the pointer.
     void paintVeiled(QPainter* painter, const QRect& area) const;
     void paintCrosshair(QPainter* painter, const QRect& area) const;
-    void refreshVeiledLayer(const QRegion& area, QPainter::RenderHints hints);
     void invalidate(const QRegion& area);
     QRegion selectionFootprint(const QRectF& selection, bool withInside = true) const;
     QRegion crosshairFootprint(const QPointF& pos) const;
@@ -90,9 +93,7 @@ private:
     QRect m_hintArea;
     bool m_crosshairVisible = false;
     QFont m_labelFont;
-    // The veiled desktop, kept between paints: a pointer move then only
-    // copies pixels and draws the crosshair. Parts a selection change
-    // touched are painted afresh before they are used.
-    QImage m_veiled;
-    QRegion m_veiledStale;
+    // The size label's text and its measured size, kept between paints.
+    mutable QString m_labelText;
+    mutable QSize m_labelSize;
 };

@@ -1,6 +1,8 @@
 #include "output/PictureFiles.h"
 
 #include "config/AppConfig.h"
+#include "output/FinishedPicture.h"
+#include "output/PngWriter.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -67,9 +69,20 @@ QString tr(const char* text)
 }
 
 // Encodes in memory first, so that an unsupported format or an encoder error
-// never leaves a half-written file behind.
+// never leaves a half-written file behind. PNG at the qualities that ask for
+// speed over size goes through the fast encoder; see PngWriter.
 bool encode(const QImage& image, const QByteArray& format, int quality, QByteArray* out, QString* error)
 {
+    if (format == "PNG") {
+        if (const std::optional<int> level = PngWriter::levelForQuality(quality)) {
+            PngWriter::Options options;
+            options.level = *level;
+            *out = PngWriter::encode(image, options);
+            if (out->isEmpty())
+                *error = tr("the PNG encoder failed");
+            return !out->isEmpty();
+        }
+    }
     QBuffer buffer(out);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
@@ -98,14 +111,17 @@ QString fileError(const QFileDevice& file, int error)
 }
 
 // Creates the file, failing with EEXIST when the name is taken in any way (a
-// dangling symbolic link too, which is never written through). Returns 0 or
-// the errno of the step that failed; a partly written file is removed.
-int writeNewFile(const QString& fileName, const QByteArray& data)
+// dangling symbolic link too, which is never written through). Returns the
+// descriptor, or -1 with errno set.
+int createNewFile(const QString& fileName)
 {
-    const QByteArray path = QFile::encodeName(fileName);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errno;
+    return ::open(QFile::encodeName(fileName).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+// Writes the data into a created file and closes it. Returns 0 or the errno
+// of the step that failed; a partly written file is removed.
+int fillNewFile(int fd, const QString& fileName, const QByteArray& data)
+{
     int error = 0;
     for (qsizetype done = 0; done < data.size() && !error;) {
         const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
@@ -119,8 +135,14 @@ int writeNewFile(const QString& fileName, const QByteArray& data)
     if (::close(fd) != 0 && !error)
         error = errno;
     if (error)
-        ::unlink(path.constData()); // a truncated picture is worse than none
+        ::unlink(QFile::encodeName(fileName).constData()); // a truncated picture is worse than none
     return error;
+}
+
+int writeNewFile(const QString& fileName, const QByteArray& data)
+{
+    const int fd = createNewFile(fileName);
+    return fd < 0 ? errno : fillNewFile(fd, fileName, data);
 }
 
 SaveResult writeImage(const QImage& image, const QString& fileName, const QByteArray& format, int quality,
@@ -171,17 +193,32 @@ SaveResult writeImageFile(const QImage& image, const QString& fileName, const QB
     return writeImage(image, fileName, format, quality, replace, &error);
 }
 
-SaveResult saveImageToFile(const QImage& image)
+SaveResult createPictureFile(const QImage& image, PictureFile* file)
 {
     const QString base = expandFileName(AppConfig.SnapshotFileName);
     const QString ext = AppConfig.SnapshotFileNameExt;
     // An empty folder setting means the default one, not the current folder.
     const QDir dir(AppConfig.SnapshotFilePath.isEmpty() ? CAppConfig::defaultSnapshotDir()
                                                         : AppConfig.SnapshotFilePath);
-    const QByteArray format = formatForSuffix(QFileInfo(base + ext).suffix());
     const auto nameWith = [&](int n) {
         return n == 0 ? base + ext : base + QLatin1Char('_') + QString::number(n) + ext;
     };
+    SaveResult result;
+    result.fileName = dir.filePath(base + ext);
+    file->quality = AppConfig.ImageQuality;
+    file->format = formatForSuffix(QFileInfo(base + ext).suffix());
+    if (file->format.isEmpty()) {
+        // No format of our own: let the suffix decide, as the writer would.
+        file->format = QFileInfo(base + ext).suffix().toLower().toLatin1();
+        if (file->format.isEmpty() || !QImageWriter::supportedImageFormats().contains(file->format)) {
+            result.error = tr("unsupported image format");
+            return result;
+        }
+    }
+    if (image.isNull()) {
+        result.error = tr("there is no picture to save");
+        return result;
+    }
 
     for (int n = 0; n <= kLastNameSuffix; ++n) {
         const QString target = dir.filePath(nameWith(n));
@@ -189,20 +226,61 @@ SaveResult saveImageToFile(const QImage& image)
         // Taken by anything, a dangling symbolic link included.
         if (taken.exists() || taken.isSymLink())
             continue;
-        int error = 0;
-        const SaveResult result = writeImage(image, target, format, AppConfig.ImageQuality, false, &error);
+        result.fileName = target;
+        const int fd = createNewFile(target);
         // Lost a race for this name to another writer: take the next one.
-        if (error != EEXIST)
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0) {
+            result.error = systemError(errno);
             return result;
+        }
+        file->fd = fd;
+        file->fileName = target;
+        result.ok = true;
+        return result;
     }
-    SaveResult result;
-    result.fileName = dir.filePath(base + ext);
     result.error = tr("every name from %1 to %2 is taken (name pattern \"%3\")")
                        .arg(nameWith(0), nameWith(kLastNameSuffix), AppConfig.SnapshotFileName + ext);
     return result;
 }
 
+SaveResult fillPictureFile(PictureFile* file, const QImage& image, const QByteArray& encoded)
+{
+    SaveResult result;
+    result.fileName = file->fileName;
+    QByteArray data = encoded;
+    if (data.isEmpty() && !encode(image, file->format, file->quality, &data, &result.error)) {
+        ::close(file->fd);
+        ::unlink(QFile::encodeName(file->fileName).constData());
+        file->fd = -1;
+        return result;
+    }
+    const int error = fillNewFile(file->fd, file->fileName, data);
+    file->fd = -1;
+    if (error) {
+        result.error = systemError(error);
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+bool usesSharedPng(const PictureFile& file)
+{
+    return file.format == "PNG" && PngWriter::levelForQuality(file.quality) == 1;
+}
+
+SaveResult saveImageToFile(const QImage& image)
+{
+    PictureFile file;
+    const SaveResult created = createPictureFile(image, &file);
+    if (!created.ok)
+        return created;
+    return fillPictureFile(&file, image);
+}
+
 void copyImageToClipboard(const QImage& image)
 {
-    QGuiApplication::clipboard()->setImage(image, QClipboard::Clipboard);
+    copyPictureToClipboard(std::make_shared<FinishedPicture>(image));
 }

@@ -37,5 +37,24 @@ constexpr int kLastNameSuffix = 9999;
 // to the name until it is free.
 SaveResult saveImageToFile(const QImage& image);
 
+// A picture file created under its final name and not yet written.
+struct PictureFile
+{
+    int fd = -1;
+    QString fileName;
+    QByteArray format;
+    int quality = -1;
+};
+
+// The first half of saveImageToFile: checks the format, picks the name and
+// creates the (empty) file.
+SaveResult createPictureFile(const QImage& image, PictureFile* file);
+// The second half: encodes the image (unless `encoded` already holds it in
+// the file's format) and writes it; on failure the file is removed.
+SaveResult fillPictureFile(PictureFile* file, const QImage& image, const QByteArray& encoded = QByteArray());
+// Whether the file's format and quality are what FinishedPicture::png()
+// makes, so that one encoding serves the file and the clipboard.
+bool usesSharedPng(const PictureFile& file);
+
 // Puts the image on the clipboard (not the selection).
 void copyImageToClipboard(const QImage& image);

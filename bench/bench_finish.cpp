@@ -1,0 +1,150 @@
+// Finishing at 3840x2160, measured the way a user waits for it: from OK to
+// a paste (`xclip -o -t image/png`) returning the picture, and to the file
+// being complete. Finishing to clipboard and PNG file: the whole desktop,
+// the whole desktop with 200 marks, and a 300x200 pick. Each case runs the
+// program's own finishing and, interleaved with it, the way Qt alone does it
+// (QClipboard::setImage, which encodes again on paste, and a file written
+// with QImageWriter before the snapshot ends).
+#include "BenchSupport.h"
+#include "annotate/SnapshotEdit.h"
+#include "app/Startup.h"
+#include "capture/DrawView.h"
+#include "capture/SGraphicsPixmapItem.h"
+#include "capture/SGraphicsScene.h"
+#include "config/AppConfig.h"
+#include "output/FinishedPicture.h"
+#include "platform/ScreenGrab.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImageWriter>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kCycles = 3;
+
+struct Times
+{
+    double paste = 0; // OK to the paste's end
+    double file = 0;  // OK to the file being complete
+    double returned = 0; // OK to the snapshot's end
+    bool ok = false;
+};
+
+// Pastes as another program would; the event loop runs meanwhile, since
+// this process serves the clipboard.
+bool paste(const QImage& expected)
+{
+    QProcess xclip;
+    QEventLoop loop;
+    QObject::connect(&xclip, &QProcess::finished, &loop, &QEventLoop::quit);
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                          QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-o")});
+    if (xclip.state() != QProcess::NotRunning)
+        loop.exec();
+    const QImage pasted = QImage::fromData(xclip.readAllStandardOutput(), "PNG");
+    return pasted.size() == expected.size();
+}
+
+Times finishOnce(const QPixmap& desktop, const QRectF& pick, bool marks, bool ours, const QString& dir)
+{
+    auto* view = new CDrawView(desktop, nullptr);
+    view->show();
+    QCoreApplication::processEvents();
+    CSGraphicsScene* scene = view->snapshotScene();
+    scene->backgroundItem()->setSelectionRect(pick);
+    if (marks)
+        Bench::addMarks(scene, desktop.size());
+    QCoreApplication::processEvents();
+    const QSize size = pick.isEmpty() ? desktop.size() : pick.size().toSize();
+
+    Times t;
+    QElapsedTimer timer;
+    timer.start();
+    if (ours) {
+        view->finishSnapshot(); // as OK does
+    } else {
+        const QImage picture = scene->renderSelection();
+        QGuiApplication::clipboard()->setImage(picture);
+        QImageWriter writer(QDir(dir).filePath(QStringLiteral("qt.png")), "PNG");
+        writer.setQuality(AppConfig.ImageQuality);
+        writer.write(picture);
+        view->cancelSnapshot();
+    }
+    t.returned = timer.nsecsElapsed() / 1e6;
+    const bool pasted = paste(QImage(size, QImage::Format_ARGB32));
+    t.paste = timer.nsecsElapsed() / 1e6;
+    waitForPictureFiles();
+    t.file = std::max(t.paste, timer.nsecsElapsed() / 1e6);
+    t.ok = pasted && !view->isVisible();
+    delete view;
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    return t;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int measureHere(int argc, char** argv)
+{
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    QApplication app(argc, argv);
+    initVireoscapeResources();
+    setApplicationIdentity();
+    AppConfig = CAppConfig::defaults();
+    QTemporaryDir dir;
+    AppConfig.SnapshotFilePath = dir.path();
+    AppConfig.CopyToClipboardAfterFinish = true;
+    AppConfig.SaveToFileAfterFinish = true;
+    const QPixmap desktop = grabDesktop();
+    std::printf("finish at %dx%d to clipboard and PNG file, OK to the snapshot's end / to a paste returned / to the file complete, "
+                "median of %d interleaved cycles\n", desktop.width(), desktop.height(), kCycles);
+
+    const struct { const char* name; QRectF pick; bool marks; } cases[] = {
+        {"whole desktop", QRectF(), false},
+        {"whole desktop, 200 marks", QRectF(), true},
+        {"300x200 pick", QRectF(1700, 900, 300, 200), false},
+    };
+    for (const auto& c : cases) {
+        std::vector<double> oursPaste, oursFile, qtPaste, qtFile, oursEnd, qtEnd;
+        bool ok = true;
+        for (int i = 0; i < kCycles; ++i) {
+            const Times a = finishOnce(desktop, c.pick, c.marks, true, dir.path());
+            const Times b = finishOnce(desktop, c.pick, c.marks, false, dir.path());
+            oursPaste.push_back(a.paste);
+            oursFile.push_back(a.file);
+            qtPaste.push_back(b.paste);
+            qtFile.push_back(b.file);
+            oursEnd.push_back(a.returned);
+            qtEnd.push_back(b.returned);
+            ok = ok && a.ok && b.ok;
+        }
+        std::printf("  %-26s vireoscape %6.1f / %7.1f / %7.1f ms   Qt alone %6.1f / %7.1f / %7.1f ms   ratio %.2f%s\n",
+                    c.name, median(oursEnd), median(oursPaste), median(oursFile), median(qtEnd), median(qtPaste),
+                    median(qtFile),
+                    median(oursPaste) / median(qtPaste), ok ? "" : "  (A PASTE FAILED)");
+    }
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    return Bench::benchMain(argc, argv, measureHere);
+}

@@ -1,0 +1,146 @@
+#include "output/FinishedPicture.h"
+
+#include "output/PngWriter.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMutex>
+#include <QPointer>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <thread>
+
+QImage FinishedPicture::image() const
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_image.isNull())
+        return m_image;
+    // Not kept: a picture asked for within the program is rare.
+    return QImage::fromData(m_png, "PNG");
+}
+
+QByteArray FinishedPicture::png()
+{
+    std::call_once(m_encoded, [this] {
+        const QImage pixels = image();
+        const QByteArray png = PngWriter::encode(pixels);
+        QMutexLocker lock(&m_mutex);
+        m_png = png;
+        m_done = true;
+    });
+    QMutexLocker lock(&m_mutex);
+    return m_png;
+}
+
+void FinishedPicture::compact()
+{
+    if (png().isEmpty())
+        return; // keep the pixels: without them nothing would be left
+    QMutexLocker lock(&m_mutex);
+    m_image = QImage();
+}
+
+bool FinishedPicture::holdsPixels() const
+{
+    QMutexLocker lock(&m_mutex);
+    return !m_image.isNull();
+}
+
+namespace {
+
+const QString kPng = QStringLiteral("image/png");
+const QString kQtImage = QStringLiteral("application/x-qt-image");
+
+} // namespace
+
+QStringList PictureMimeData::formats() const
+{
+    // Qt adds the other image types it can write to these.
+    return {kPng, kQtImage};
+}
+
+bool PictureMimeData::hasFormat(const QString& mimeType) const
+{
+    return mimeType == kPng || mimeType == kQtImage;
+}
+
+QVariant PictureMimeData::retrieveData(const QString& mimeType, QMetaType type) const
+{
+    if (mimeType == kPng && type.id() != QMetaType::QImage)
+        return m_picture->png();
+    if (mimeType == kQtImage || mimeType == kPng)
+        return m_picture->image();
+    return QVariant();
+}
+
+namespace {
+
+// The files being written in the background.
+struct PendingFiles
+{
+    QMutex mutex;
+    QWaitCondition done;
+    int count = 0;
+};
+
+PendingFiles& pending()
+{
+    static PendingFiles files;
+    return files;
+}
+
+// Runs the job in a thread of its own, counted as pending until it ends.
+void runPending(std::function<void()> job)
+{
+    {
+        QMutexLocker lock(&pending().mutex);
+        ++pending().count;
+    }
+    std::thread([job = std::move(job)] {
+        job();
+        QMutexLocker lock(&pending().mutex);
+        --pending().count;
+        pending().done.wakeAll();
+    }).detach();
+}
+
+} // namespace
+
+void copyPictureToClipboard(const std::shared_ptr<FinishedPicture>& picture)
+{
+    QGuiApplication::clipboard()->setMimeData(new PictureMimeData(picture), QClipboard::Clipboard);
+    runPending([picture] { picture->compact(); });
+}
+
+SaveResult startSavePictureToFile(const std::shared_ptr<FinishedPicture>& picture,
+                                  std::function<void(const SaveResult&)> written)
+{
+    PictureFile file;
+    const SaveResult created = createPictureFile(picture->image(), &file);
+    if (!created.ok)
+        return created;
+    runPending([picture, file, written = std::move(written)]() mutable {
+        const QByteArray shared = usesSharedPng(file) ? picture->png() : QByteArray();
+        const SaveResult result = fillPictureFile(&file, picture->image(), shared);
+        // The outcome is reported in the main thread; the job ends only once
+        // that is queued, so a wait sees the report too.
+        QCoreApplication* app = QCoreApplication::instance();
+        if (app && written)
+            QMetaObject::invokeMethod(app, [written, result] { written(result); }, Qt::QueuedConnection);
+    });
+    return created;
+}
+
+void waitForPictureFiles()
+{
+    {
+        QMutexLocker lock(&pending().mutex);
+        while (pending().count > 0)
+            pending().done.wait(&pending().mutex);
+    }
+    // Deliver the reports queued by the writers.
+    if (QThread::currentThread() == qApp->thread())
+        QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
+}
