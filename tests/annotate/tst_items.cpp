@@ -20,7 +20,6 @@ namespace {
 const QColor kFrameColor(Qt::blue);
 const QColor kFillColor(255, 255, 0, 128);
 
-
 void setUp(CDrawTextItem& item, bool frame, bool filled, bool shadow, const QColor& textColor)
 {
     item.setFont(QFont(QStringLiteral("DejaVu Sans"), 20));
@@ -59,7 +58,6 @@ QImage sceneRender(QGraphicsScene& scene)
     return image;
 }
 
-
 // A scribble that crosses itself many times.
 QPolygonF scribble(int points)
 {
@@ -97,8 +95,6 @@ private slots:
     void arrowHeadGeometry();
     void exportPaintDrawsAtTheItemsPosition();
     void exportPaintLeavesOutTheEditor();
-    void partialPaintMatchesWholePaint_data();
-    void partialPaintMatchesWholePaint();
 };
 
 void TestItems::arrowHeadGeometry_data()
@@ -175,38 +171,6 @@ void TestItems::exportPaintLeavesOutTheEditor()
     // The screen shows the editor (selection, focus frame), the picture not.
     QVERIFY(TestSupport::differingPixels(sceneRender(scene), idle) > 0);
     QCOMPARE(TestSupport::differingPixels(exportPaint(*item), idle), 0);
-}
-
-void TestItems::partialPaintMatchesWholePaint_data()
-{
-    QTest::addColumn<int>("width");
-    QTest::addColumn<bool>("shadow");
-    QTest::addColumn<int>("tile");
-    QTest::newRow("one pixel, shadow, small tiles") << 1 << true << 17;
-    QTest::newRow("two pixels, shadow, small tiles") << 2 << true << 17;
-    QTest::newRow("wide pen, shadow, odd tiles") << 9 << true << 23;
-    QTest::newRow("wide pen, no shadow, large tiles") << 6 << false << 64;
-}
-
-void TestItems::partialPaintMatchesWholePaint()
-{
-    QFETCH(int, width);
-    QFETCH(bool, shadow);
-    QFETCH(int, tile);
-    CDrawPolygonItem item;
-    item.setFreehand(true);
-    item.shadow = shadow;
-    item.setPen(QPen(QColor(230, 40, 40, 170), width));
-    item.setPolygon(scribble(900));
-
-    const QImage whole = paint(item, {QRect(0, 0, 420, 320)});
-    QList<QRect> tiles;
-    for (int y = 0; y < 320; y += tile)
-        for (int x = 0; x < 420; x += tile)
-            tiles << QRect(x, y, tile, tile);
-    const QImage pieces = paint(item, tiles);
-    QCOMPARE(pieces, whole);
-    QVERIFY(whole != paint(item, {})); // the stroke did paint something
 }
 
 QTEST_MAIN(TestItems)

@@ -17,7 +17,6 @@ class TestFirstRun : public QObject
 private slots:
     void initTestCase();
     void init();
-    void firstStartIsMarked();
     void messageNamesTheStartKey();
     void menuAndButtonsShowTheKeys();
 };
@@ -32,20 +31,6 @@ void TestFirstRun::init()
 {
     QFile::remove(QSettings().fileName());
     AppConfig = CAppConfig::defaults();
-}
-
-void TestFirstRun::firstStartIsMarked()
-{
-    QCOMPARE(AppConfig.FirstRunHints, 0);
-    {
-        Vireoscape window;
-        QCOMPARE(AppConfig.FirstRunHints, 1); // told once
-    }
-    AppConfig = CAppConfig();
-    AppConfig.load();
-    QCOMPARE(AppConfig.FirstRunHints, 1); // and remembered
-    Vireoscape again;
-    QCOMPARE(AppConfig.FirstRunHints, 1);
 }
 
 void TestFirstRun::messageNamesTheStartKey()

@@ -30,7 +30,6 @@ private slots:
     void init();
     void cleanup();
     void fileAndClipboardShareOneEncoding();
-    void clipboardKeepsOnlyThePng();
     void lateWriteFailureIsReported_data();
     void lateWriteFailureIsReported();
 
@@ -92,23 +91,6 @@ void TestFinishOutput::fileAndClipboardShareOneEncoding()
     QVERIFY(data);
     QCOMPARE(data->data(QStringLiteral("image/png")), written);
     QCOMPARE(TestSupport::differingPixels(QGuiApplication::clipboard()->image(), expected), qint64(0));
-}
-
-void TestFinishOutput::clipboardKeepsOnlyThePng()
-{
-    // Half transparent pixels must survive the trip through PNG.
-    QImage pattern = m_pattern.convertToFormat(QImage::Format_ARGB32);
-    pattern.setPixel(5, 7, qRgba(200, 100, 50, 90));
-    auto picture = std::make_shared<FinishedPicture>(pattern);
-    copyPictureToClipboard(picture);
-    waitForPictureFiles();
-    QVERIFY(picture->isEncoded());
-    QVERIFY(!picture->holdsPixels());
-    // Within the program the image comes back, decoded, with every pixel.
-    QCOMPARE(TestSupport::differingPixels(QGuiApplication::clipboard()->image(), pattern), qint64(0));
-    const QByteArray png = QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("image/png"));
-    QCOMPARE(png, picture->png());
-    QCOMPARE(TestSupport::differingPixels(QImage::fromData(png, "PNG"), pattern), qint64(0));
 }
 
 void TestFinishOutput::lateWriteFailureIsReported_data()

@@ -26,21 +26,17 @@ private slots:
     void init();
     void cleanup();
     void handleHitTesting();
-    void handlesGrowWithTheInterface();
     void dragHandle_data();
     void dragHandle();
-    void dragOutsideHandlesPicksAnew();
     void arrowKeys_data();
     void arrowKeys();
     void handlesAreNotInThePicture();
     void markHandles();
     void thinStrokeTolerance_data();
     void thinStrokeTolerance();
-    void magnifierWhilePicking();
     void magnifierShowsThePixels();
     void magnifierAvoidsThePointer_data();
     void magnifierAvoidsThePointer();
-    void firstRunHint();
 
 private:
     QList<QGraphicsItem*> marks() const;
@@ -113,16 +109,6 @@ void TestPickHandles::handleHitTesting()
     QCOMPARE(m_scene->pickHandleAt({300, 250}), 4);
 }
 
-void TestPickHandles::handlesGrowWithTheInterface()
-{
-    // On a display scaled by 2 the handles are twice as many device pixels.
-    m_background->setInterfaceScale(2);
-    drag(m_scene, {100, 100}, {300, 250});
-    QCOMPARE(m_scene->pickHandleAt({300 + 9, 250 + 9}), 4);
-    QCOMPARE(m_scene->pickHandleAt({300 + 12, 250}), -1);
-    QCOMPARE(m_scene->hitTolerance(), 8.0);
-}
-
 void TestPickHandles::dragHandle_data()
 {
     QTest::addColumn<QPointF>("from");
@@ -153,13 +139,6 @@ void TestPickHandles::dragHandle()
     // The picture is exactly the adjusted area.
     const QImage picture = m_scene->renderSelection();
     QCOMPARE(TestSupport::differingPixels(picture, m_pattern.copy(expected.toRect())), 0);
-}
-
-void TestPickHandles::dragOutsideHandlesPicksAnew()
-{
-    drag(m_scene, {100, 100}, {300, 250});
-    drag(m_scene, {400, 300}, {500, 420});
-    QCOMPARE(m_background->selectionRect(), QRectF(400, 300, 100, 120));
 }
 
 void TestPickHandles::arrowKeys_data()
@@ -271,27 +250,6 @@ void TestPickHandles::thinStrokeTolerance()
     QCOMPARE(marks().isEmpty(), hit);
 }
 
-void TestPickHandles::magnifierWhilePicking()
-{
-    move(m_scene, {200, 200});
-    QVERIFY(m_background->magnifierShown());
-    press(m_scene, {200, 200});
-    move(m_scene, {300, 280}, Qt::LeftButton);
-    QVERIFY(m_background->magnifierShown());
-    release(m_scene, {300, 280});
-    QVERIFY(!m_background->magnifierShown());
-    move(m_scene, {350, 350});
-    QVERIFY(!m_background->magnifierShown()); // picked: it is out of the way
-    press(m_scene, {300, 280}); // a handle
-    move(m_scene, {320, 290}, Qt::LeftButton);
-    QVERIFY(m_background->magnifierShown());
-    release(m_scene, {320, 290});
-    QVERIFY(!m_background->magnifierShown());
-    // Never in the picture.
-    move(m_scene, {200, 200});
-    QCOMPARE(TestSupport::differingPixels(m_scene->renderSelection(), m_pattern.copy(200, 200, 120, 90)), 0);
-}
-
 void TestPickHandles::magnifierShowsThePixels()
 {
     const QPointF cursor(333.6, 222.2);
@@ -329,21 +287,6 @@ void TestPickHandles::magnifierAvoidsThePointer()
     QVERIFY2(QRect(0, 0, 800, 600).contains(box), qPrintable(QString("%1,%2 %3x%4")
                                                                  .arg(box.x()).arg(box.y())
                                                                  .arg(box.width()).arg(box.height())));
-}
-
-void TestPickHandles::firstRunHint()
-{
-    m_view->showFirstRunHint();
-    QCOMPARE(m_background->hint(),
-             QStringLiteral("Click a window or drag an area \u2014 Enter: done \u2014 Esc: cancel \u2014 Ctrl+Z: undo"));
-    const QRect box = m_background->hintRect();
-    QVERIFY(QRect(0, 0, 800, 600).contains(box));
-    drag(m_scene, {box.left() - 20.0, box.top() - 20.0}, {box.right() + 20.0, box.bottom() + 20.0});
-    // Gone at the first click, and never in the picture.
-    QVERIFY(m_background->hint().isEmpty());
-    m_view->showFirstRunHint();
-    const QRect pick(box.left() - 20, box.top() - 20, box.width() + 39, box.height() + 39);
-    QCOMPARE(TestSupport::differingPixels(m_scene->renderSelection(), m_pattern.copy(pick)), 0);
 }
 
 QTEST_MAIN(TestPickHandles)

@@ -38,14 +38,9 @@ private slots:
     void undoAfterPropertyChange();
     void newChangeDropsRedo();
     void deleteKeyAndUndoKeys();
-    void textEditsAreSteps();
-    void escapeLeavesNothingToRedo();
-    void contextMenuOffersUndoAndRedo();
     void enterAndKeypadEnterFinish_data();
     void enterAndKeypadEnterFinish();
     void ctrlCCopiesOnly();
-    void ctrlSSaves();
-    void keysTypeIntoText();
 
 private:
     QGraphicsItem* drawRect(const QPointF& from, const QPointF& to);
@@ -214,74 +209,6 @@ void TestUndo::deleteKeyAndUndoKeys()
     QVERIFY(m_view->isVisible());
 }
 
-void TestUndo::textEditsAreSteps()
-{
-    m_view->editDialog()->setDrawMode(DrawMode::Text);
-    click(m_scene, {200, 200});
-    auto* text = dynamic_cast<CDrawTextItem*>(m_scene->currentItem());
-    QVERIFY(text);
-    key(m_view, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-    key(m_view, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
-    QCOMPARE(text->toPlainText(), QStringLiteral("ab"));
-    m_view->editDialog()->setDrawMode(DrawMode::Select);
-    QCOMPARE(m_scene->undoStack()->count(), 1); // typing into a new mark is part of adding it
-
-    // Edited again: the change is a step of its own.
-    text->setTextInteractionFlags(Qt::TextEditorInteraction);
-    text->setFocus();
-    QTextCursor end = text->textCursor();
-    end.movePosition(QTextCursor::End);
-    text->setTextCursor(end);
-    key(m_view, Qt::Key_C, Qt::NoModifier, QStringLiteral("c"));
-    QCOMPARE(text->toPlainText(), QStringLiteral("abc"));
-    m_view->editDialog()->setDrawMode(DrawMode::Rectangle);
-    QCOMPARE(m_scene->undoStack()->count(), 2);
-    m_scene->undo();
-    QCOMPARE(text->toPlainText(), QStringLiteral("ab"));
-    m_scene->undo();
-    QVERIFY(marks().isEmpty());
-}
-
-void TestUndo::escapeLeavesNothingToRedo()
-{
-    m_view->editDialog()->setDrawMode(DrawMode::Line);
-    drag(m_scene, {100, 100}, {300, 120});
-    QVERIFY(m_scene->currentItem());
-    key(m_view, Qt::Key_Escape);
-    QVERIFY(marks().isEmpty());
-    QVERIFY(m_view->isVisible());
-    QVERIFY(!m_scene->undoStack()->canUndo());
-    QVERIFY(!m_scene->undoStack()->canRedo());
-}
-
-void TestUndo::contextMenuOffersUndoAndRedo()
-{
-    // What the right-click menu offers, read while it is open.
-    auto menuState = [this] {
-        QMap<QString, bool> enabled;
-        QTimer::singleShot(50, this, [&enabled] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                for (QAction* a : menu->actions())
-                    if (!a->isSeparator())
-                        enabled[a->text()] = a->isEnabled();
-                menu->close();
-            }
-        });
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(300, 300), m_view->mapToGlobal(QPoint(300, 300)));
-        QApplication::sendEvent(m_view->viewport(), &event);
-        return enabled;
-    };
-    QMap<QString, bool> state = menuState();
-    QCOMPARE(state.keys(), (QStringList{"Redo", "Reselect snapshot area", "Undo"}));
-    QVERIFY(!state["Undo"] && !state["Redo"] && state["Reselect snapshot area"]);
-    drawRect({100, 100}, {200, 180});
-    state = menuState();
-    QVERIFY(state["Undo"] && !state["Redo"]);
-    m_scene->undo();
-    state = menuState();
-    QVERIFY(!state["Undo"] && state["Redo"]);
-}
-
 void TestUndo::enterAndKeypadEnterFinish_data()
 {
     QTest::addColumn<int>("keyCode");
@@ -316,47 +243,6 @@ void TestUndo::ctrlCCopiesOnly()
     QCOMPARE(QApplication::clipboard()->image().size(), QSize(500, 380));
     QCOMPARE(TestSupport::differingPixels(QApplication::clipboard()->image(), expected), 0);
     QVERIFY(QDir(m_dir.path()).entryList(QDir::Files).isEmpty());
-}
-
-void TestUndo::ctrlSSaves()
-{
-    QStringList titles;
-    QTimer timer;
-    connect(&timer, &QTimer::timeout, this, [&titles, &timer] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            timer.stop();
-            titles << dialog->windowTitle();
-            dialog->reject();
-        }
-    });
-    timer.start(20);
-    key(m_view, Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(titles, QStringList{QStringLiteral("Save")});
-    QVERIFY(m_view->isVisible()); // cancelled: the snapshot goes on
-}
-
-void TestUndo::keysTypeIntoText()
-{
-    m_view->editDialog()->setDrawMode(DrawMode::Text);
-    click(m_scene, {200, 200});
-    auto* text = dynamic_cast<CDrawTextItem*>(m_scene->currentItem());
-    QVERIFY(text);
-    QSignalSpy finished(m_view, &CDrawView::finished);
-    key(m_view, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-    key(m_view, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-    key(m_view, Qt::Key_Left);
-    key(m_view, Qt::Key_Z, Qt::ControlModifier); // the text's own undo
-    key(m_view, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(finished.size(), 0);
-    QVERIFY(m_view->isVisible());
-    QCOMPARE(m_scene->backgroundItem()->selectionRect(), QRectF(50, 40, 500, 380)); // arrows did not move it
-    QCOMPARE(marks().size(), 1);
-    // Escape still acts: it ends the typing, and only a second one the snapshot.
-    key(m_view, Qt::Key_Escape);
-    QVERIFY(!m_scene->isTypingText());
-    QVERIFY(m_view->isVisible());
-    key(m_view, Qt::Key_Escape);
-    QVERIFY(!m_view->isVisible());
 }
 
 QTEST_MAIN(TestUndo)

@@ -11,47 +11,11 @@ class TestCommandLine : public QObject
 {
     Q_OBJECT
 private slots:
-    void parse_data();
-    void parse();
     void informationNeedsNoDisplay_data();
     void informationNeedsNoDisplay();
     void unknownOptionIsRefused_data();
     void unknownOptionIsRefused();
 };
-
-void TestCommandLine::parse_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("offending");
-    const auto add = [](const char* name, const QStringList& arguments, CommandLine::Mode mode,
-                        const QString& offending = {}) {
-        QTest::newRow(name) << arguments << int(mode) << offending;
-    };
-    add("nothing", {}, CommandLine::Resident);
-    add("one-shot", {"-s"}, CommandLine::OneShot);
-    add("one-shot upper case", {"-S"}, CommandLine::OneShot);
-    add("snapshot", {"--snapshot"}, CommandLine::Snapshot);
-    add("help wins", {"--snapshot", "--help"}, CommandLine::Help);
-    add("version", {"--version"}, CommandLine::Version);
-    add("Qt's platform option", {"-platform", "xcb", "--snapshot"}, CommandLine::Snapshot);
-    add("Qt's flag", {"-reverse"}, CommandLine::Resident);
-    add("Qt option without its value", {"-platform"}, CommandLine::Invalid, "-platform");
-    add("unknown long", {"--snap"}, CommandLine::Invalid, "--snap");
-    add("unknown after a good one", {"-s", "-x"}, CommandLine::Invalid, "-x");
-    add("stray word", {"picture.png"}, CommandLine::Invalid, "picture.png");
-    add("one-shot and snapshot", {"-s", "--snapshot"}, CommandLine::Invalid, "--snapshot");
-}
-
-void TestCommandLine::parse()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(int, mode);
-    QFETCH(QString, offending);
-    const CommandLine line = parseCommandLine(arguments);
-    QCOMPARE(int(line.mode), mode);
-    QCOMPARE(line.offending, offending);
-}
 
 namespace {
 

@@ -35,8 +35,6 @@ private slots:
     void decodesToTheImage_data();
     void decodesToTheImage();
     void opaqueIsWrittenWithoutAlpha();
-    void qualityChoosesTheEncoder_data();
-    void qualityChoosesTheEncoder();
 };
 
 void TestPngWriter::decodesToTheImage_data()
@@ -99,46 +97,6 @@ void TestPngWriter::opaqueIsWrittenWithoutAlpha()
     back = QImage::fromData(PngWriter::encode(image), "PNG");
     QVERIFY(back.hasAlphaChannel());
     QCOMPARE(TestSupport::differingPixels(back, image), qint64(0));
-}
-
-void TestPngWriter::qualityChoosesTheEncoder_data()
-{
-    QTest::addColumn<int>("quality");
-    QTest::addColumn<bool>("fast");
-    QTest::newRow("writer's default") << -1 << false;
-    QTest::newRow("30, smallest offered") << 30 << false;
-    QTest::newRow("79") << 79 << false;
-    QTest::newRow("80, the default") << 80 << true;
-    QTest::newRow("95") << 95 << true;
-    QTest::newRow("100") << 100 << true;
-}
-
-void TestPngWriter::qualityChoosesTheEncoder()
-{
-    // Through the file writer, the encoder shows in the file: the fast one
-    // writes one filter type on every row, Qt's writer chooses per row.
-    QFETCH(int, quality);
-    QFETCH(bool, fast);
-    const QImage image = withTransparency(QSize(200, 120));
-    QTemporaryDir dir;
-    const QString name = dir.filePath(QStringLiteral("q.png"));
-    const SaveResult result = writeImageFile(image, name, "PNG", quality, true);
-    QVERIFY2(result.ok, qPrintable(result.error));
-    QCOMPARE(TestSupport::differingPixels(QImage(name), image), qint64(0));
-
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray data = file.readAll();
-    // The fast encoder ends its zlib stream in an IDAT of its own (the 4 bytes
-    // of the checksum) right before IEND.
-    const QByteArray tail = data.right(12 + 16);
-    const bool checksumChunk = tail.mid(0, 8) == QByteArray("\0\0\0\4IDAT", 8);
-    QCOMPARE(checksumChunk, fast);
-    if (fast) {
-        const std::optional<int> level = PngWriter::levelForQuality(quality);
-        QVERIFY(level);
-        QCOMPARE(*level, quality >= 90 ? 0 : 1);
-    }
 }
 
 QTEST_MAIN(TestPngWriter)

@@ -18,8 +18,6 @@ private slots:
     void outputPicture();
     void failureNamesWhatIsMissing_data();
     void failureNamesWhatIsMissing();
-    void triggerText_data();
-    void triggerText();
 };
 
 void TestPortalPieces::outputPicture_data()
@@ -86,28 +84,6 @@ void TestPortalPieces::failureNamesWhatIsMissing()
     const QString text = describePortalFailure(QStringLiteral("screenshot"), errorName, message);
     QVERIFY2(text.contains(expected), qPrintable(text));
     QVERIFY(!text.contains(QLatin1Char('\n')));
-}
-
-void TestPortalPieces::triggerText_data()
-{
-    QTest::addColumn<QKeySequence>("key");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("letter") << QKeySequence(Qt::ALT | Qt::Key_S) << "ALT+s";
-    QTest::newRow("all modifiers") << QKeySequence(Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::META | Qt::Key_A)
-                                   << "CTRL+ALT+SHIFT+LOGO+a";
-    QTest::newRow("digit") << QKeySequence(Qt::CTRL | Qt::Key_1) << "CTRL+1";
-    QTest::newRow("function key") << QKeySequence(Qt::SHIFT | Qt::Key_F12) << "SHIFT+F12";
-    QTest::newRow("print") << QKeySequence(Qt::Key_Print) << "Print";
-    QTest::newRow("page down") << QKeySequence(Qt::CTRL | Qt::Key_PageDown) << "CTRL+Next";
-    QTest::newRow("none") << QKeySequence() << "";
-    QTest::newRow("no keysym name known") << QKeySequence(Qt::ALT | Qt::Key_Launch0) << "";
-}
-
-void TestPortalPieces::triggerText()
-{
-    QFETCH(QKeySequence, key);
-    QFETCH(QString, expected);
-    QCOMPARE(CPortalShortcuts::triggerText(key), expected);
 }
 
 QTEST_GUILESS_MAIN(TestPortalPieces)
