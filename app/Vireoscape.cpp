@@ -268,20 +268,19 @@ void Vireoscape::showSnapshot()
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
     connect(m_captureView, &CDrawView::restartRequested, this, &Vireoscape::startSnapshot);
+    // No client places its windows on Wayland, nor through XWayland, where
+    // the compositor gives the keyboard only to the windows it manages: a
+    // full-screen one covers the output.
+    m_captureView->setWindowFlags(windowsKnown ? floatingWindowFlags() : Qt::Window | Qt::FramelessWindowHint);
+    // Placed on the primary monitor once the view is a window of its own.
     if (AppConfig.FirstRunHints <= CAppConfig::kHintedSnapshots) {
         m_captureView->showFirstRunHint();
         AppConfig.FirstRunHints = qMax(1, AppConfig.FirstRunHints) + 1;
     }
-    if (!windowsKnown) {
-        // No client places its windows on Wayland, nor through XWayland,
-        // where the compositor gives the keyboard only to the windows it
-        // manages: a full-screen one covers the output.
-        m_captureView->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-        m_captureView->showFullScreen();
-    } else {
-        m_captureView->setWindowFlags(floatingWindowFlags());
+    if (windowsKnown)
         m_captureView->show();
-    }
+    else
+        m_captureView->showFullScreen();
     m_captureView->raise();
     m_captureView->activateWindow();
 }

@@ -2,6 +2,7 @@
 // events: picking a window or an area, the marks the tools draw, the eraser,
 // Escape, and the picture rendered from it all.
 #include "QuietPlatform.h"
+#include "SceneEvents.h"
 #include "annotate/DrawRectItem.h"
 #include "annotate/DrawTextItem.h"
 #include "annotate/SnapshotEdit.h"
@@ -52,41 +53,18 @@ struct Capture
     CSGraphicsPixmapItem& background() const { return *scene->backgroundItem(); }
     void setMode(DrawMode mode) { strip().setDrawMode(mode); }
 
-    void mouse(QEvent::Type type, const QPointF& pos, Qt::MouseButton button, Qt::MouseButtons buttons)
-    {
-        QGraphicsSceneMouseEvent event(type);
-        event.setScenePos(pos);
-        event.setScreenPos(pos.toPoint());
-        event.setButton(button);
-        event.setButtons(buttons);
-        if (button != Qt::NoButton) {
-            event.setButtonDownScenePos(button, pos);
-            event.setButtonDownScreenPos(button, pos.toPoint());
-        }
-        event.setAccepted(false);
-        QApplication::sendEvent(scene, &event);
-    }
-    void press(const QPointF& p, Qt::MouseButton b = Qt::LeftButton) { mouse(QEvent::GraphicsSceneMousePress, p, b, b); }
-    void move(const QPointF& p, Qt::MouseButtons held = Qt::NoButton)
-    {
-        mouse(QEvent::GraphicsSceneMouseMove, p, Qt::NoButton, held);
-    }
-    void release(const QPointF& p, Qt::MouseButton b = Qt::LeftButton)
-    {
-        mouse(QEvent::GraphicsSceneMouseRelease, p, b, Qt::NoButton);
-    }
+    void press(const QPointF& p, Qt::MouseButton b = Qt::LeftButton) { SceneEvents::press(scene, p, b); }
+    void move(const QPointF& p, Qt::MouseButtons held = Qt::NoButton) { SceneEvents::move(scene, p, held); }
     void click(const QPointF& p, Qt::MouseButton b = Qt::LeftButton)
     {
-        press(p, b);
-        release(p, b);
+        SceneEvents::press(scene, p, b);
+        SceneEvents::release(scene, p, b);
     }
+    // With a move to the start first: windows are detected on hover.
     void drag(const QPointF& from, const QPointF& to)
     {
         move(from);
-        press(from);
-        move((from + to) / 2, Qt::LeftButton);
-        move(to, Qt::LeftButton);
-        release(to);
+        SceneEvents::drag(scene, from, to);
     }
     void hover(const QPointF& pos)
     {
@@ -94,13 +72,7 @@ struct Capture
         event.setScenePos(pos);
         QApplication::sendEvent(scene, &event);
     }
-    void key(int key)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(scene, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QApplication::sendEvent(scene, &release);
-    }
+    void key(int key) { SceneEvents::key(scene, key); }
     template <class T> QList<T*> marks() const
     {
         QList<T*> found;
