@@ -51,39 +51,24 @@ public:
             m_first = false;
             return;
         }
-        switch (m_kind) {
-        case Add:
-            for (QGraphicsItem* mark : std::as_const(m_marks))
-                m_scene->attachMark(mark);
-            break;
-        case Remove:
-            for (QGraphicsItem* mark : std::as_const(m_marks))
-                m_scene->detachMark(mark);
-            break;
-        case Change:
-            setMarkState(m_marks.first(), m_after);
-            break;
-        }
+        apply(true);
     }
 
-    void undo() override
-    {
-        switch (m_kind) {
-        case Add:
-            for (QGraphicsItem* mark : std::as_const(m_marks))
-                m_scene->detachMark(mark);
-            break;
-        case Remove:
-            for (QGraphicsItem* mark : std::as_const(m_marks))
-                m_scene->attachMark(mark);
-            break;
-        case Change:
-            setMarkState(m_marks.first(), m_before);
-            break;
-        }
-    }
+    void undo() override { apply(false); }
 
 private:
+    // Forward is the change as made; backward takes it back.
+    void apply(bool forward)
+    {
+        if (m_kind == Change) {
+            setMarkState(m_marks.first(), forward ? m_after : m_before);
+            return;
+        }
+        const bool attach = (m_kind == Add) == forward;
+        for (QGraphicsItem* mark : std::as_const(m_marks))
+            attach ? m_scene->attachMark(mark) : m_scene->detachMark(mark);
+    }
+
     CSGraphicsScene* m_scene;
     Kind m_kind;
     QList<QGraphicsItem*> m_marks;

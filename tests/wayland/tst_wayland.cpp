@@ -36,7 +36,6 @@ private slots:
     void snapshotFromTheCommandEndsOnTheClipboard();
     // Run alone in a session without a GlobalShortcuts backend.
     void hotKeysGoThroughThePortal();
-    void snapshotThroughXWayland();
     void hotKeysNoticeWithoutBackend();
 
 private:
@@ -292,59 +291,6 @@ void TestWayland::hotKeysGoThroughThePortal()
     QCOMPARE(backend(QStringLiteral("Activate"), {QStringLiteral("start-snapshot")}).toUInt(), 1u);
     QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible(), 30000);
     window.captureView()->abandonSnapshot();
-}
-
-namespace {
-
-// The compositor's windows, by name: whether full-screen and focused.
-QMap<QString, QPair<bool, bool>> swayWindows()
-{
-    QMap<QString, QPair<bool, bool>> found;
-    const ToolResult tree =
-        runTool(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
-    std::function<void(const QJsonObject&)> walk = [&](const QJsonObject& node) {
-        if (node.contains(QLatin1String("pid")))
-            found.insert(node.value(QLatin1String("name")).toString(),
-                         {node.value(QLatin1String("fullscreen_mode")).toInt() == 1,
-                          node.value(QLatin1String("focused")).toBool()});
-        for (const char* children : {"nodes", "floating_nodes"}) {
-            for (const QJsonValue& child : node.value(QLatin1String(children)).toArray())
-                walk(child.toObject());
-        }
-    };
-    walk(QJsonDocument::fromJson(tree.out).object());
-    return found;
-}
-
-} // namespace
-
-void TestWayland::snapshotThroughXWayland()
-{
-    if (qEnvironmentVariable("WL_SHORTCUTS") == QLatin1String("none"))
-        QSKIP("runs in the session with XWayland");
-    // The program on X11 in a Wayland session: the desktop still comes from
-    // the portal, and the view must be the compositor's full-screen, focused
-    // window, or no key reaches it.
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(
-        QStringLiteral("DISPLAY"),
-        QString::fromUtf8(
-            runTool(QStringLiteral("cat"), {m_sessionDir + QStringLiteral("/x-display")}).out.trimmed()));
-    program.setProcessEnvironment(env);
-    program.start(programPath(), {QStringLiteral("--snapshot")});
-    QTRY_COMPARE_WITH_TIMEOUT(swayWindows().value(QStringLiteral("Draw View")), qMakePair(true, true), 30000);
-    QProcess key;
-    key.start(QStringLiteral("wtype"),
-              {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"), QStringLiteral("Escape"),
-               QStringLiteral("-s"), QStringLiteral("200")});
-    QVERIFY(key.waitForFinished(10000));
-    // Escape drops the snapshot and brings the main window back.
-    QTRY_VERIFY_WITH_TIMEOUT(swayWindows().contains(QStringLiteral("Vireoscape")), 10000);
-    QVERIFY(!swayWindows().contains(QStringLiteral("Draw View")));
-    program.terminate();
-    QVERIFY(program.waitForFinished(10000));
 }
 
 void TestWayland::hotKeysNoticeWithoutBackend()
