@@ -298,7 +298,7 @@ void TestWayland::hotKeysNoticeWithoutBackend()
     if (qEnvironmentVariable("WL_SHORTCUTS") != QLatin1String("none"))
         QSKIP("needs a session without a GlobalShortcuts backend (WL_SHORTCUTS=none)");
     Vireoscape window;
-    QTRY_VERIFY_WITH_TIMEOUT(!window.hotKeysNotice().isEmpty(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.hotKeysNotice().isEmpty(), 60000);
 
     // The Shortcut page of the options says what to do instead.
     QString shown;
