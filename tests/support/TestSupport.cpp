@@ -10,10 +10,13 @@
 
 namespace TestSupport {
 
-ToolResult runTool(const QString& program, const QStringList& arguments, int timeoutMs, const QByteArray& input)
+ToolResult runTool(const QString& program, const QStringList& arguments, int timeoutMs,
+                   const QByteArray& input, const QStringList& environment)
 {
     ToolResult result;
     QProcess process;
+    if (!environment.isEmpty())
+        process.setEnvironment(QProcess::systemEnvironment() + environment);
     process.start(program, arguments);
     result.started = process.waitForStarted(5000);
     if (!result.started)
@@ -49,8 +52,9 @@ QProcess* startProgram(const QStringList& arguments, QObject* parent, const QStr
 
 QImage referenceScreenshot()
 {
-    const ToolResult r = runTool(QStringLiteral("import"), {QStringLiteral("-silent"), QStringLiteral("-window"),
-                                                            QStringLiteral("root"), QStringLiteral("png:-")});
+    const ToolResult r =
+        runTool(QStringLiteral("import"), {QStringLiteral("-silent"), QStringLiteral("-window"),
+                                           QStringLiteral("root"), QStringLiteral("png:-")});
     QImage image;
     if (r.exitCode == 0)
         image.loadFromData(r.out, "PNG");
@@ -67,8 +71,7 @@ bool setRootPicture(const QImage& picture)
     // what the screen shows instead.
     runTool(QStringLiteral("display"), {QStringLiteral("-window"), QStringLiteral("root"), file.fileName()});
     const QImage shown = referenceScreenshot();
-    return shown.size() == picture.size() &&
-           differingPixels(shown, picture) == 0;
+    return shown.size() == picture.size() && differingPixels(shown, picture) == 0;
 }
 
 QImage makeTestPattern(const QSize& size, int seed)
@@ -95,9 +98,9 @@ QImage makeTestPattern(const QSize& size, int seed)
 
 QStringList visibleWindows(const QString& namePattern)
 {
-    const ToolResult r = runTool(QStringLiteral("xdotool"),
-                                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                  QStringLiteral("--name"), namePattern});
+    const ToolResult r =
+        runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                            QStringLiteral("--name"), namePattern});
     return QString::fromLatin1(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
@@ -125,7 +128,8 @@ qint64 differingPixels(const QImage& a, const QImage& b)
 
 void runXdotool(const QString& commandLine)
 {
-    const ToolResult r = runTool(QStringLiteral("xdotool"), commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    const ToolResult r =
+        runTool(QStringLiteral("xdotool"), commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts));
     QVERIFY2(r.exitCode == 0, r.err.constData());
 }
 

@@ -4,10 +4,10 @@
 
 #include <QImage>
 #include <QMap>
-#include <QVariantMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 // Helpers shared by the tests: external tools run as a user would run them,
 // the program under test, and pixel comparison.
@@ -21,9 +21,10 @@ struct ToolResult
     bool started = false;
 };
 
-// Runs a command-line tool to its end (xdotool, xclip, import ...).
+// Runs a command-line tool to its end (xdotool, xclip, import ...), with
+// extra environment ("NAME=value").
 ToolResult runTool(const QString& program, const QStringList& arguments, int timeoutMs = 20000,
-                   const QByteArray& input = QByteArray());
+                   const QByteArray& input = QByteArray(), const QStringList& environment = {});
 
 // The path of the vireoscape program (from VIREOSCAPE_BIN).
 QString programPath();
