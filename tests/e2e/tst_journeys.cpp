@@ -39,24 +39,41 @@ QRect rect(const QString& text)
     return QRect(v.value(0).toInt(), v.value(1).toInt(), v.value(2).toInt(), v.value(3).toInt());
 }
 
-QString xdotool(const QStringList& args)
+// Runs a tool from a command line split at spaces.
+ToolResult tool(const QString& commandLine, const QByteArray& input = {})
 {
-    return QString::fromLatin1(runTool(QStringLiteral("xdotool"), args).out).trimmed();
+    const QStringList words = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return runTool(words.first(), words.mid(1), 20000, input);
+}
+
+QString xdotool(const QString& commandLine)
+{
+    return QString::fromLatin1(tool(QStringLiteral("xdotool ") + commandLine).out).trimmed();
 }
 
 QRect windowRect(const QString& id)
 {
-    const QString info = QString::fromLatin1(runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}).out);
+    const QString info = QString::fromLatin1(tool(QStringLiteral("xwininfo -id ") + id).out);
     auto field = [&info](const char* name) {
-        return QRegularExpression(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name))).match(info).captured(1).toInt();
+        return QRegularExpression(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)))
+            .match(info)
+            .captured(1)
+            .toInt();
     };
-    return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"));
+    return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                 field("Height"));
 }
 
 // What a framed, filled rectangle mark (in desktop pixels) does to a pixel:
 // the pen is centred on the edges and its bevelled joins leave the outer
 // corner squares partly covered, which the comparison skips.
-enum class Paint { Desktop, Frame, Fill, Corner };
+enum class Paint
+{
+    Desktop,
+    Frame,
+    Fill,
+    Corner
+};
 
 // A rectangle mark and its frame colour (red unless recoloured).
 struct Mark
@@ -83,7 +100,10 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
 {
     if (picture.size() != area.size())
         return QStringLiteral("picture is %1x%2, area %3x%4")
-            .arg(picture.width()).arg(picture.height()).arg(area.width()).arg(area.height());
+            .arg(picture.width())
+            .arg(picture.height())
+            .arg(area.width())
+            .arg(area.height());
     const QImage got = picture.convertToFormat(QImage::Format_ARGB32);
     qint64 count = 0;
     QString first;
@@ -98,12 +118,15 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
                     frame = mark.frame;
                 paint = qMax(paint, here);
             }
-            const QRgb want = paint == Paint::Frame ? frame : paint == Paint::Fill ? kFill : desktop.pixel(at);
+            const QRgb want = paint == Paint::Frame  ? frame
+                              : paint == Paint::Fill ? kFill
+                                                     : desktop.pixel(at);
             if (paint == Paint::Corner || got.pixel(x, y) == want)
                 continue;
             if (count++ == 0)
                 first = QStringLiteral("(%1,%2) is %3, not %4")
-                            .arg(at.x()).arg(at.y())
+                            .arg(at.x())
+                            .arg(at.y())
                             .arg(got.pixel(x, y), 8, 16, QLatin1Char('0'))
                             .arg(want, 8, 16, QLatin1Char('0'));
         }
@@ -209,7 +232,7 @@ void TestJourneys::init()
 void TestJourneys::cleanup()
 {
     stopProgram(m_program);
-    runTool(QStringLiteral("xrdb"), {QStringLiteral("-remove")});
+    tool(QStringLiteral("xrdb -remove"));
 }
 
 void TestJourneys::setTrayHost(bool running)
@@ -221,12 +244,11 @@ void TestJourneys::setTrayHost(bool running)
     }
     if (m_trayer.state() != QProcess::NotRunning)
         return;
-    m_trayer.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                                              QStringLiteral("left"), QStringLiteral("--widthtype"),
-                                              QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("300"),
-                                              QStringLiteral("--height"), QStringLiteral("32")});
-    QTRY_VERIFY_WITH_TIMEOUT(!xdotool({QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("trayer")}).isEmpty(),
-                             10000);
+    m_trayer.start(QStringLiteral("trayer"),
+                   QStringLiteral("--edge top --align left --widthtype pixel --width 300 "
+                                  "--height 32")
+                       .split(QLatin1Char(' ')));
+    QTRY_VERIFY_WITH_TIMEOUT(!xdotool(QStringLiteral("search --class trayer")).isEmpty(), 10000);
 }
 
 // Rows: the environment of the program and its steps, separated by ";".
@@ -251,10 +273,10 @@ void TestJourneys::journey_data()
     // dragged between odd device pixels: the pictures are exactly what the
     // screen showed, at one picture pixel per device pixel.
     group = QStringLiteral("scaled");
-    const QString scaled = QStringLiteral(
-        "start; snapshot; pick-window; tool Rectangle; drag 851,441 951,521; tool Ok;"
-        "expect clipboard window mark 851,441,100,80; expect file window mark 851,441,100,80;"
-        "snapshot; drag 301,201 751,491; dblclick 500,300; expect clipboard 301,201,450,290");
+    const QString scaled =
+        QStringLiteral("start; snapshot; pick-window; tool Rectangle; drag 851,441 951,521; tool Ok;"
+                       "expect clipboard window mark 851,441,100,80; expect file window mark 851,441,100,80;"
+                       "snapshot; drag 301,201 751,491; dblclick 500,300; expect clipboard 301,201,450,290");
     row("scale 1", {}, scaled);
     row("QT_SCALE_FACTOR=2", {"QT_SCALE_FACTOR=2"}, scaled);
     row("QT_SCALE_FACTOR=1.5", {"QT_SCALE_FACTOR=1.5"}, scaled);
@@ -298,7 +320,8 @@ void TestJourneys::journey_data()
     row("close hides to the tray; a double click on the icon brings it back", {},
         "set SnapshotAfterDlbClk=false; set GenCloseToTray=true; start shown; close; expect main hidden;"
         "expect running; tray dblclick; expect main shown");
-    row("close without a tray host ends", {}, "tray-host off; set GenCloseToTray=true; start shown; close; expect ended 0");
+    row("close without a tray host ends", {},
+        "tray-host off; set GenCloseToTray=true; start shown; close; expect ended 0");
     row("termination saves the settings", {},
         "set IntervalSnap=345; start shown; signal TERM; expect ended 0; expect setting IntervalSnap=345");
     row("a second start is refused; a killed one does not lock out", {},
@@ -306,10 +329,12 @@ void TestJourneys::journey_data()
     row("-s writes the screen, twice in a second", {},
         "set SnapshotFileName=same; run -s; expect status 0; run -s; expect status 0;"
         "expect files same.png same_1.png; expect file screen; expect file screen");
-    row("a negative delay still snapshots", {}, "set IntervalSnap=-5; start; snapshot; key Escape; expect main shown");
+    row("a negative delay still snapshots", {},
+        "set IntervalSnap=-5; start; snapshot; key Escape; expect main shown");
     row("settings that cannot be stored at the end", {},
         "start; block-settings; signal TERM; expect ended 1 cannot save the settings");
-    row("a platform plugin that is not installed", {"QT_QPA_PLATFORM=nosuch"}, "run; expect status 1 \"nosuch\"");
+    row("a platform plugin that is not installed", {"QT_QPA_PLATFORM=nosuch"},
+        "run; expect status 1 \"nosuch\"");
     row("-s where the screen cannot be read", {"QT_QPA_PLATFORM=offscreen"},
         "run -s; expect status 1 cannot read the screen; expect files");
     row("-s into a missing folder", {},
@@ -363,8 +388,7 @@ void TestJourneys::start(bool shown)
 
 QStringList TestJourneys::ourWindows() const
 {
-    return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
-                    QStringLiteral("^vireoscape$")})
+    return xdotool(QStringLiteral("search --onlyvisible --class ^vireoscape$"))
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
@@ -417,7 +441,7 @@ void TestJourneys::run(const QString& step)
         m_status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         m_errors = QString::fromLocal8Bit(p.readAllStandardError());
     } else if (verb == QLatin1String("xrdb")) {
-        QCOMPARE(runTool(QStringLiteral("xrdb"), {QStringLiteral("-merge")}, 5000, arg.toUtf8()).exitCode, 0);
+        QCOMPARE(tool(QStringLiteral("xrdb -merge"), arg.toUtf8()).exitCode, 0);
     } else if (verb == QLatin1String("snapshot")) {
         QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 15000);
         m_screen = referenceScreenshot();
@@ -439,15 +463,18 @@ void TestJourneys::run(const QString& step)
         const int index = kButtons.indexOf(arg);
         QVERIFY(index >= 0);
         runXdotool(QStringLiteral("mousemove %1 %2 click 1")
-                       .arg(strip.x() + int(pitch * (index + 0.5))).arg(strip.center().y()));
+                       .arg(strip.x() + int(pitch * (index + 0.5)))
+                       .arg(strip.center().y()));
         QTest::qWait(300);
     } else if (verb == QLatin1String("drag")) {
         dragWithMouse(point(arg), point(words.value(2)));
     } else if (verb == QLatin1String("click") || verb == QLatin1String("dblclick")) {
         const QPoint p = point(arg);
         runXdotool(QStringLiteral("mousemove %1 %2 click %3 1")
-                       .arg(p.x()).arg(p.y())
-                       .arg(verb == QLatin1String("dblclick") ? QStringLiteral("--repeat 2 --delay 60") : QString()));
+                       .arg(p.x())
+                       .arg(p.y())
+                       .arg(verb == QLatin1String("dblclick") ? QStringLiteral("--repeat 2 --delay 60")
+                                                              : QString()));
         QTest::qWait(300);
     } else if (verb == QLatin1String("next-frame-colour")) {
         // The wheel over the property strip's frame colour box, second (after
@@ -461,14 +488,16 @@ void TestJourneys::run(const QString& step)
         }
         QVERIFY(prop.isValid());
         const double unit = strip.height() / 40.0; // the tool strip is 40 units high
-        runXdotool(QStringLiteral("mousemove %1 %2 click 5").arg(prop.left() + int(60 * unit)).arg(prop.center().y()));
+        runXdotool(QStringLiteral("mousemove %1 %2 click 5")
+                       .arg(prop.left() + int(60 * unit))
+                       .arg(prop.center().y()));
         QTest::qWait(200);
     } else if (verb == QLatin1String("close")) {
         // Alt+F4 through openbox; a key pressed before the focus has moved is
         // lost, so it is pressed again until the window is gone.
         for (int attempt = 0; attempt < 3 && !mainWindow().isEmpty(); ++attempt) {
-            xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), mainWindow()});
-            xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
+            xdotool(QStringLiteral("windowactivate --sync ") + mainWindow());
+            xdotool(QStringLiteral("key alt+F4"));
             for (int i = 0; i < 30 && !mainWindow().isEmpty(); ++i)
                 QTest::qWait(100);
         }
@@ -481,8 +510,8 @@ void TestJourneys::run(const QString& step)
             // The "Error" box, closed with Return; the first instance goes on.
             QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Error$")).isEmpty(), 10000);
             const QString box = visibleWindows(QStringLiteral("^Error$")).first();
-            xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), box});
-            xdotool({QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});
+            xdotool(QStringLiteral("windowactivate --sync ") + box);
+            xdotool(QStringLiteral("key --window %1 Return").arg(box));
             QVERIFY(second.waitForFinished(10000));
             QCOMPARE(second.exitCode(), 0);
             QCOMPARE(m_program->state(), QProcess::Running);
@@ -500,15 +529,9 @@ void TestJourneys::run(const QString& step)
         setTrayHost(arg != QLatin1String("off"));
     } else if (verb == QLatin1String("tray")) {
         QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), trayIcon(), QStringLiteral("5"), QStringLiteral("5")});
-        xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
-                 QStringLiteral("80"), QStringLiteral("1")});
+        xdotool(QStringLiteral("mousemove --window %1 5 5 click --repeat 2 --delay 80 1").arg(trayIcon()));
     } else if (verb == QLatin1String("take-clipboard")) {
-        QCOMPARE(runTool(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                                   QStringLiteral("-l"), QStringLiteral("1")},
-                         5000, "taken")
-                     .exitCode,
-                 0);
+        QCOMPARE(tool(QStringLiteral("xclip -selection clipboard -l 1"), "taken").exitCode, 0);
     } else if (verb == QLatin1String("expect")) {
         expect(words.mid(1));
     } else {
@@ -527,7 +550,9 @@ void TestJourneys::expect(const QStringList& words)
         expectPicture(words);
     } else if (what == QLatin1String("main") || what == QLatin1String("view")) {
         const bool shown = arg == QLatin1String("shown");
-        auto visible = [&] { return !(what == QLatin1String("main") ? mainWindow() : viewWindow()).isEmpty(); };
+        auto visible = [&] {
+            return !(what == QLatin1String("main") ? mainWindow() : viewWindow()).isEmpty();
+        };
         QTRY_COMPARE_WITH_TIMEOUT(visible(), shown, 10000);
         QTest::qWait(300);
         QCOMPARE(visible(), shown);
@@ -555,7 +580,8 @@ void TestJourneys::expect(const QStringList& words)
         QCOMPARE(shots().join(QLatin1Char(' ')), words.mid(1).join(QLatin1Char(' ')));
     } else if (what == QLatin1String("setting")) {
         QSettings store(settingsFile(), QSettings::IniFormat);
-        QCOMPARE(store.value(arg.section(QLatin1Char('='), 0, 0)).toString(), arg.section(QLatin1Char('='), 1));
+        QCOMPARE(store.value(arg.section(QLatin1Char('='), 0, 0)).toString(),
+                 arg.section(QLatin1Char('='), 1));
         QCOMPARE(store.allKeys().size(), 26); // every key written by the program
     } else if (what == QLatin1String("tray")) {
         QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
@@ -585,8 +611,7 @@ void TestJourneys::expectPicture(const QStringList& words)
         // The picture may reach the clipboard a moment after the view closes.
         ToolResult clip;
         auto read = [&] {
-            clip = runTool(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                                     QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-o")});
+            clip = tool(QStringLiteral("xclip -selection clipboard -t image/png -o"));
             return clip.exitCode == 0;
         };
         QTRY_VERIFY_WITH_TIMEOUT(read(), 15000);
