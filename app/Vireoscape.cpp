@@ -263,7 +263,8 @@ void Vireoscape::showSnapshot()
 
     m_captureView = new CDrawView(desktop, this);
     desktop = QPixmap();
-    m_captureView->setWindowList(windows);
+    if (windowsKnown)
+        m_captureView->setWindowList(windows);
     m_captureView->setRestartKey(QKeySequence(CShortcut(AppConfig.ShortcutStartSnapshot).toString(true)));
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);

@@ -83,6 +83,7 @@ CDrawView::~CDrawView() = default;
 
 void CDrawView::setWindowList(const CWindowList& windows)
 {
+    m_windowsOffered = true;
     if (CSGraphicsScene* s = snapshotScene())
         s->setWindowFinder(
             [windows](const QPoint& p, quint32 ignored) { return windows.windowRectAt(p, ignored); });
@@ -93,9 +94,12 @@ CSGraphicsScene* CDrawView::snapshotScene() const
     return qobject_cast<CSGraphicsScene*>(scene());
 }
 
-QString CDrawView::firstRunHintText()
+QString CDrawView::firstRunHintText(bool windowsOffered)
 {
-    return tr("Click a window or drag an area \u2014 Enter: done \u2014 Esc: cancel \u2014 Ctrl+Z: undo");
+    // Where no window list exists (Wayland) only an area can be dragged.
+    return windowsOffered
+               ? tr("Click a window or drag an area \u2014 Enter: done \u2014 Esc: cancel \u2014 Ctrl+Z: undo")
+               : tr("Drag an area \u2014 Enter: done \u2014 Esc: cancel \u2014 Ctrl+Z: undo");
 }
 
 void CDrawView::showFirstRunHint()
@@ -110,7 +114,7 @@ void CDrawView::showFirstRunHint()
         area = QRect(QPoint(int(g.x() * m_ratio), int(g.y() * m_ratio)),
                      QSize(int(g.width() * m_ratio), int(g.height() * m_ratio)));
     }
-    s->backgroundItem()->setHint(firstRunHintText(), area);
+    s->backgroundItem()->setHint(firstRunHintText(m_windowsOffered), area);
 }
 
 void CDrawView::raiseToolDialogs()

@@ -40,7 +40,7 @@ public:
 
     // The newcomer's hint on the frozen desktop, until the first click.
     void showFirstRunHint();
-    static QString firstRunHintText();
+    static QString firstRunHintText(bool windowsOffered);
 
     // Raises the tool strip, then its property strip, above the view.
     void raiseToolDialogs();
@@ -99,6 +99,7 @@ private:
     CSnapshotEdit* m_editDialog = nullptr;
     QKeySequence m_restartKey;
     qreal m_ratio = 1.0;
+    bool m_windowsOffered = false; // a window list was given: clicks pick windows
     std::unique_ptr<CPointerTracker> m_pointer;
     QHash<int, QPointF> m_buttonDownScenePos;
     QHash<int, QPoint> m_buttonDownScreenPos;

@@ -15,8 +15,18 @@ for tool in sway grim swaymsg wl-paste wtype dbus-run-session pipewire setpriv /
     { echo "SKIP: $tool is not installed (scripts/deps test installs the Wayland test session)"; exit 77; }
 done
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: the Wayland test session runs sway as another user: run as root"; exit 77; }
+# xdg-desktop-portal-wlr writes every screenshot to /tmp/out.png. Where a
+# mount namespace can be had, the session gets a file of its own there, so
+# that sessions side by side never read each other's pictures.
+if [ -z "${WL_OWN_MOUNTS:-}" ] && unshare --mount --propagation private true 2>/dev/null; then
+  exec env WL_OWN_MOUNTS=1 unshare --mount --propagation private "$0" "$@"
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 B=$(mktemp -d /tmp/wlsess.XXXXXX); chmod 755 "$B"
+if [ -n "${WL_OWN_MOUNTS:-}" ]; then
+  [ -e /tmp/out.png ] || : >/tmp/out.png # the mount point, on the shared /tmp
+  : >"$B/out.png"; mount --bind "$B/out.png" /tmp/out.png
+fi
 mkdir -m 700 "$B/run" "$B/run-sway"; chown nobody:nogroup "$B/run-sway"
 mkdir -p "$B/home" "$B/portals" "$B/data/dbus-1/services"
 mkdir -m 1777 "$B/share"

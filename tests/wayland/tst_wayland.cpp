@@ -7,6 +7,8 @@
 #include "app/Startup.h"
 #include "app/Vireoscape.h"
 #include "capture/DrawView.h"
+#include "capture/SGraphicsPixmapItem.h"
+#include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "support/TestSupport.h"
 
@@ -214,6 +216,9 @@ void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
     QVERIFY(view->isFullScreen());
     QVERIFY(QTest::qWaitForWindowExposed(view));
     QCOMPARE(view->geometry(), QGuiApplication::primaryScreen()->geometry());
+    // No window list here: the newcomer is not told to click a window.
+    const QString hint = view->snapshotScene()->backgroundItem()->hint();
+    QVERIFY2(hint.startsWith(QLatin1String("Drag an area")), qPrintable(hint));
 
     // A drag through the view's own events, then a double click inside.
     QWidget* area = view->viewport();
