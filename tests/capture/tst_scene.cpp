@@ -1,17 +1,18 @@
 // One snapshot driven through its scene with synthesized mouse and key
 // events, as the capture view hands them on (scene positions in desktop
 // pixels): picking a window or an area and adjusting it, the marks the tools
-// draw and their handles, undo and redo, the rendered picture, and finishing
-// or saving it.
-#include "QuietPlatform.h"
+// draw and their handles, undo and redo, the rendered picture, finishing or
+// saving it; and the veil over the desktop and where the strips go.
 #include "annotate/ColorComboBox.h"
 #include "annotate/DrawRectItem.h"
 #include "annotate/DrawTextItem.h"
 #include "annotate/MarkState.h"
 #include "annotate/SnapshotEdit.h"
 #include "annotate/SnapshotProp.h"
+#include "annotate/StripGeometry.h"
 #include "app/Startup.h"
 #include "capture/DrawView.h"
+#include "capture/EditPlacement.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -26,6 +27,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QStyleOptionGraphicsItem>
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtTest>
@@ -37,6 +42,20 @@
 using TestSupport::differingPixels;
 
 namespace {
+
+// The offscreen platform warns about every raise() and size hint, and the
+// tray icon about a signal it lacks; those lines would bury real warnings.
+void quietOffscreenWarnings()
+{
+    static QtMessageHandler previous = nullptr;
+    previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (message.startsWith(QLatin1String("This plugin does not support")) ||
+                message.contains(QLatin1String("systemTrayWindowChanged")))
+                return;
+            previous(type, context, message);
+        });
+}
 
 // Two windows, one in front of the other, as the window list would answer.
 QRect fakeWindowAt(const QPoint& p, quint32)
@@ -79,6 +98,58 @@ struct Answers : QTimer
     }
 };
 
+const QColor kDesktop(40, 90, 200);
+
+QColor veiled(const QColor& under)
+{
+    QImage one(1, 1, QImage::Format_RGB32);
+    one.fill(under);
+    QPainter p(&one);
+    p.fillRect(one.rect(), QColor(150, 150, 150, 100));
+    p.end();
+    return one.pixelColor(0, 0);
+}
+
+QImage paintItem(CSGraphicsPixmapItem& item)
+{
+    QImage image(item.pixmap().size(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QStyleOptionGraphicsItem option;
+    option.exposedRect = item.boundingRect();
+    item.paint(&p, &option, nullptr);
+    p.end();
+    return image;
+}
+
+// Collects the areas the viewport repaints.
+class PaintLog : public QObject
+{
+public:
+    QRegion painted;
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent*>(event)->region();
+            ++paints;
+        }
+        return false;
+    }
+};
+
+qint64 area(const QRegion& region)
+{
+    qint64 sum = 0;
+    for (const QRect& r : region)
+        sum += qint64(r.width()) * r.height();
+    return sum;
+}
+
+// A monitor for the strips' placement.
+const QRect kMonitor(0, 0, 1920, 1080);
+
 } // namespace
 
 class TestScene : public QObject
@@ -98,13 +169,19 @@ private slots:
     void marksLookAsTheStripShows();
     void undoAndRedoEveryChange();
     void handles();
-    void finishKeys_data();
-    void finishKeys();
-    void fileAndClipboardShareOneEncoding();
+    void finish_data();
+    void finish();
     void failedFileKeepsSnapshotOpen();
-    void lateWriteFailureIsReported_data();
     void lateWriteFailureIsReported();
     void saveFolder();
+    void labelText();
+    void veilAndHole_data();
+    void veilAndHole();
+    void partialRepaintMatchesFullRepaint();
+    void stripPosition_data();
+    void stripPosition();
+    void stripStaysOnTheMonitor_data();
+    void stripStaysOnTheMonitor();
 
 private:
     // A snapshot of the test's desktop, with the settings as they are now.
@@ -531,57 +608,44 @@ void TestScene::handles()
     QCOMPARE(m_scene->markHandleAt({282, 218}), 1);
 }
 
-void TestScene::finishKeys_data()
+void TestScene::finish_data()
 {
     QTest::addColumn<int>("keyCode");
     QTest::addColumn<int>("modifiers");
-    QTest::addColumn<bool>("file");
-    QTest::newRow("keypad Enter finishes as set") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
-    QTest::newRow("Ctrl+C copies only") << int(Qt::Key_C) << int(Qt::ControlModifier) << false;
+    QTest::addColumn<bool>("file"); // also whether the settings say to copy
+    QTest::newRow("keypad Enter: file and clipboard")
+        << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    // Ctrl+C never writes a file, and copies even with copying off.
+    QTest::newRow("Ctrl+C: the clipboard only") << int(Qt::Key_C) << int(Qt::ControlModifier) << false;
 }
 
-// The settings say: into a file, not onto the clipboard.
-void TestScene::finishKeys()
+// The snapshot ends before the file is written; the file and the clipboard
+// share one encoding.
+void TestScene::finish()
 {
     QFETCH(int, keyCode);
     QFETCH(int, modifiers);
     QFETCH(bool, file);
     AppConfig.SaveToFileAfterFinish = true;
-    open();
-    drag({50, 40}, {550, 420});
-    setMode(DrawMode::Rectangle);
-    drag({100, 100}, {200, 180});
-    const QImage expected = m_scene->renderSelection();
-    QSignalSpy finished(m_view.get(), &CDrawView::finished);
-    key(keyCode, Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(finished.size(), 1);
-    QVERIFY(!m_view->isVisible());
-    waitForPictureFiles();
-    const QString name = QDir(m_dir.path()).filePath(QStringLiteral("pick.png"));
-    QCOMPARE(QFileInfo::exists(name), file);
-    QCOMPARE(QApplication::clipboard()->image().isNull(), file);
-    QCOMPARE(differingPixels(file ? QImage(name) : QApplication::clipboard()->image(), expected), 0);
-}
-
-void TestScene::fileAndClipboardShareOneEncoding()
-{
-    AppConfig.CopyToClipboardAfterFinish = true;
-    AppConfig.SaveToFileAfterFinish = true;
+    AppConfig.CopyToClipboardAfterFinish = file;
     open();
     // Past the desktop's corner: the picture has transparent pixels.
     m_background->setSelectionRect(QRectF(600, 400, 100, 120));
     const QImage expected = m_scene->renderSelection();
     QCOMPARE(expected.pixel(99, 119), 0u);
-
-    m_view->editDialog()->OnBtnOk();
-    QVERIFY(!m_view->isVisible()); // the snapshot ends before the file is complete
+    QSignalSpy finished(m_view.get(), &CDrawView::finished);
+    key(keyCode, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(finished.size(), 1);
+    QVERIFY(!m_view->isVisible());
     waitForPictureFiles();
-    QFile file(QDir(m_dir.path()).filePath(QStringLiteral("pick.png")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray written = file.readAll();
-    QCOMPARE(differingPixels(QImage::fromData(written, "PNG"), expected), 0);
-    QVERIFY(QGuiApplication::clipboard()->mimeData());
-    QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("image/png")), written);
+    QCOMPARE(differingPixels(QGuiApplication::clipboard()->image(), expected), 0);
+    QFile written(QDir(m_dir.path()).filePath(QStringLiteral("pick.png")));
+    QCOMPARE(written.open(QIODevice::ReadOnly), file);
+    if (!file)
+        return;
+    const QByteArray bytes = written.readAll();
+    QCOMPARE(differingPixels(QImage::fromData(bytes, "PNG"), expected), 0);
+    QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("image/png")), bytes);
 }
 
 void TestScene::failedFileKeepsSnapshotOpen()
@@ -599,20 +663,11 @@ void TestScene::failedFileKeepsSnapshotOpen()
     QVERIFY(m_view->editDialog()->isVisible());
 }
 
-void TestScene::lateWriteFailureIsReported_data()
-{
-    QTest::addColumn<bool>("clipboard");
-    QTest::newRow("file only") << false;
-    QTest::newRow("clipboard and file") << true;
-}
-
 // The name is free and the file can be created, but no more than 100 bytes
 // can go into it: the write fails once the snapshot has ended. It is
-// reported, and the picture is on the clipboard, copied or not.
+// reported, and the picture is put on the clipboard though copying is off.
 void TestScene::lateWriteFailureIsReported()
 {
-    QFETCH(bool, clipboard);
-    AppConfig.CopyToClipboardAfterFinish = clipboard;
     AppConfig.SaveToFileAfterFinish = true;
     open();
     const QRectF selection(20, 30, 400, 300);
@@ -686,8 +741,151 @@ void TestScene::saveFolder()
         m_view->savePicture();
         QCOMPARE(odd.titles, (QStringList{QStringLiteral("Save"), QStringLiteral("Unsupportted Format")}));
         QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("odd.tif"))));
-        QCOMPARE(AppConfig.LastOpenFileName, plain + QStringLiteral(".png")); // the refused name is not kept
+        QCOMPARE(AppConfig.LastOpenFileName,
+                 plain + QStringLiteral(".png")); // the refused name is not kept
     }
+}
+
+void TestScene::labelText()
+{
+    QCOMPARE(CSGraphicsPixmapItem::sizeLabelText(QRectF(0, 0, 640, 480)), QStringLiteral("(640 * 480)"));
+    QCOMPARE(CSGraphicsPixmapItem::sizeLabelText(QRectF(3, 4, 120.5, 80)), QStringLiteral("(120.5 * 80)"));
+}
+
+void TestScene::veilAndHole_data()
+{
+    QTest::addColumn<QRectF>("selection");
+    QTest::addColumn<bool>("hole");
+    QTest::newRow("nothing selected: all veiled") << QRectF(0, 0, 0, 0) << false;
+    QTest::newRow("zero width counts as nothing") << QRectF(50, 60, 0, 50) << false;
+    QTest::newRow("a selection leaves a clear hole") << QRectF(50, 60, 100, 40) << true;
+}
+
+void TestScene::veilAndHole()
+{
+    QFETCH(QRectF, selection);
+    QFETCH(bool, hole);
+    QPixmap desktop(300, 200);
+    desktop.fill(kDesktop);
+    CSGraphicsPixmapItem item(desktop);
+    item.setSelectionRect(selection);
+    const QImage image = paintItem(item);
+
+    const QColor grey = veiled(kDesktop);
+    // Inside the selection (away from its outline), far outside it, just
+    // outside its right and bottom edges, and where a label would be.
+    QCOMPARE(image.pixelColor(51, 61), hole ? kDesktop : grey);
+    QCOMPARE(image.pixelColor(148, 98), hole ? kDesktop : grey);
+    for (const QPoint p : {QPoint(250, 150), QPoint(152, 80), QPoint(100, 102), QPoint(hole ? 20 : 55, 50)})
+        QCOMPARE(image.pixelColor(p), grey);
+}
+
+// On the real view: moving the pointer and the highlight repaints only a
+// thin area, and what is on the screen then equals a full repaint.
+void TestScene::partialRepaintMatchesFullRepaint()
+{
+    const QSize size = QGuiApplication::primaryScreen()->size();
+    const QImage pattern = TestSupport::makeTestPattern(size, 3);
+    CDrawView view(QPixmap::fromImage(pattern), nullptr);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    CSGraphicsPixmapItem* item = view.snapshotScene()->backgroundItem();
+    item->setCrosshairVisible(true);
+    item->setCursorPos(QPointF(100, 100));
+    item->setSelectionRect(QRectF(200, 150, 120, 80));
+    QTest::qWait(50);
+
+    PaintLog log;
+    view.viewport()->installEventFilter(&log);
+    const struct
+    {
+        QPointF cursor;
+        QRectF selection;
+    } steps[] = {
+        {QPointF(140, 133), QRectF(200, 150, 120, 80)},
+        {QPointF(141, 134), QRectF(210, 160, 300, 200)},
+        {QPointF(141.5, 134.25), QRectF(10, 10, 30, 30)},
+        // Corners and edges of the desktop, and a selection touching them.
+        {QPointF(0, 0), QRectF(0, 0, 64, 48)},
+        {QPointF(2, size.height() - 2), QRectF(size.width() - 50, size.height() - 40, 50, 40)},
+        {QPointF(size.width() / 2.0, 3.5), QRectF(1, 1, size.width() - 2, 20.5)},
+        // The crosshair running along the selection's edges; then fractional
+        // edges, where the veil must not be blended twice along its seams.
+        {QPointF(400, 340), QRectF(300, 240, 100, 100)},
+        {QPointF(399, 339), QRectF(300.5, 240.5, 99, 99)},
+    };
+    for (const auto& step : steps) {
+        log.painted = QRegion();
+        log.paints = 0;
+        item->setCursorPos(step.cursor);
+        item->setSelectionRect(step.selection);
+        QTRY_VERIFY(log.paints > 0);
+        QTest::qWait(20);
+        QVERIFY2(area(log.painted) < qint64(size.width()) * size.height() / 3,
+                 qPrintable(QStringLiteral("repainted %1 of %2 pixels")
+                                .arg(area(log.painted))
+                                .arg(qint64(size.width()) * size.height())));
+        // What the partial repaints left on the screen ...
+        const QImage onScreen = QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage();
+        // ... against everything painted afresh.
+        const QImage full = view.viewport()->grab().toImage();
+        QCOMPARE(TestSupport::differingPixels(onScreen, full), qint64(0));
+    }
+}
+
+// Placement of the tool strip beside a selection, on a 1920 x 1080 monitor
+// unless a row says otherwise, for a 480 x 40 strip.
+void TestScene::stripPosition_data()
+{
+    QTest::addColumn<QRectF>("selection");
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QPoint>("expected");
+
+    QTest::newRow("room below: under the selection, right edges aligned")
+        << QRectF(600, 100, 640, 480) << kMonitor << QPoint(1240 - 480, 585);
+    QTest::newRow("exactly room for both strips below")
+        << QRectF(600, 100, 640, 1080 - 100 - 90) << kMonitor << QPoint(760, 1080 - 90 + 5);
+    QTest::newRow("one pixel short below: above the selection")
+        << QRectF(600, 100, 640, 1080 - 100 - 89) << kMonitor << QPoint(760, 100 - 40 - 5);
+    QTest::newRow("no room below nor above: over the selection's top")
+        << QRectF(600, 30, 640, 1050) << kMonitor << QPoint(760, 30);
+    QTest::newRow("nothing selected: top left") << QRectF(0, 0, 0, 0) << kMonitor << QPoint(0, 5);
+    QTest::newRow("whole desktop selected") << QRectF(0, 0, 1920, 1080) << kMonitor << QPoint(1440, 0);
+    const QRect right(1920, 0, 1280, 1024);
+    QTest::newRow("second monitor: its own bottom")
+        << QRectF(2000, 900, 300, 100) << right << QPoint(2000, 900 - 45);
+    QTest::newRow("pick reaching past the monitor's right edge: kept on it")
+        << QRectF(3000, 100, 400, 100) << right << QPoint(3200 - 480, 205);
+}
+
+void TestScene::stripPosition()
+{
+    QFETCH(QRectF, selection);
+    QFETCH(QRect, area);
+    QFETCH(QPoint, expected);
+    QCOMPARE(editDialogPosition(selection, QSize(480, 40), area), expected);
+}
+
+// The property strip (621 px in Text mode) hangs under the tool strip,
+// right edges aligned; it is moved, never resized, to stay on the monitor.
+void TestScene::stripStaysOnTheMonitor_data()
+{
+    QTest::addColumn<QRect>("strip");
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("off the bottom right") << QRect(1800, 1060, 621, 40) << kMonitor << QPoint(1299, 1040);
+    QTest::newRow("second monitor: its own left edge")
+        << QRect(1800, 500, 621, 40) << QRect(1920, 0, 1280, 1024) << QPoint(1920, 500);
+    QTest::newRow("wider than the monitor: its left edge shows")
+        << QRect(-50, 10, 700, 40) << QRect(0, 0, 600, 400) << QPoint(0, 10);
+}
+
+void TestScene::stripStaysOnTheMonitor()
+{
+    QFETCH(QRect, strip);
+    QFETCH(QRect, area);
+    QFETCH(QPoint, expected);
+    QCOMPARE(keptInside(strip, area), QRect(expected, strip.size()));
 }
 
 QTEST_MAIN(TestScene)
