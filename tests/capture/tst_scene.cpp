@@ -89,8 +89,10 @@ struct Answers : QTimer
             auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             startFolder = dialog->directory().absolutePath();
             startName = edit ? edit->text() : QString();
-            if (typed.isEmpty() || !edit)
-                return dialog->reject();
+            if (typed.isEmpty() || !edit) {
+                dialog->reject();
+                return;
+            }
             edit->setText(typed);
             static_cast<QDialog*>(dialog)->accept();
         });
@@ -98,6 +100,7 @@ struct Answers : QTimer
     }
 };
 
+// A desktop of one colour, and that colour under the veil.
 const QColor kDesktop(40, 90, 200);
 
 QColor veiled(const QColor& under)
@@ -110,6 +113,7 @@ QColor veiled(const QColor& under)
     return one.pixelColor(0, 0);
 }
 
+// The overlay item painted on its own.
 QImage paintItem(CSGraphicsPixmapItem& item)
 {
     QImage image(item.pixmap().size(), QImage::Format_RGB32);
@@ -853,7 +857,7 @@ void TestScene::stripPosition_data()
     QTest::newRow("whole desktop selected") << QRectF(0, 0, 1920, 1080) << kMonitor << QPoint(1440, 0);
     const QRect right(1920, 0, 1280, 1024);
     QTest::newRow("second monitor: its own bottom")
-        << QRectF(2000, 900, 300, 100) << right << QPoint(2000, 900 - 45);
+        << QRectF(2000, 900, 300, 60) << right << QPoint(2000, 900 - 45);
     QTest::newRow("pick reaching past the monitor's right edge: kept on it")
         << QRectF(3000, 100, 400, 100) << right << QPoint(3200 - 480, 205);
 }
