@@ -514,10 +514,11 @@ void TestScene::undoAndRedoEveryChange()
     // recolours that mark.
     CSnapshotProp* prop = m_view->editDialog()->propDialog();
     QVERIFY(prop->isVisible());
-    prop->findChild<ColorComboBox*>(QStringLiteral("frameColorComboBox"))->setColor(QColor(Qt::green));
-    QCOMPARE(box->pen().color(), QColor(Qt::green));
-    const QImage green = m_scene->renderSelection();
-    QVERIFY(differingPixels(green, moved) > 0);
+    auto* frameColor = prop->findChild<ColorComboBox*>(QStringLiteral("frameColorComboBox"));
+    frameColor->setColor(QColor(Qt::blue));
+    QCOMPARE(box->pen().color(), QColor(Qt::blue));
+    const QImage recoloured = m_scene->renderSelection();
+    QVERIFY(differingPixels(recoloured, moved) > 0);
 
     setMode(DrawMode::Rectangle);
     drag({200, 200}, {300, 300}); // over the first one
@@ -548,7 +549,7 @@ void TestScene::undoAndRedoEveryChange()
     for (int i = 0; i < 4; ++i)
         key(Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(markOutline(box), QRectF(130, 120, 130, 120));
-    QCOMPARE(differingPixels(m_scene->renderSelection(), green), 0);
+    QCOMPARE(differingPixels(m_scene->renderSelection(), recoloured), 0);
     for (int i = 0; i < 3; ++i)
         key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(marks().size(), 1);
@@ -564,6 +565,16 @@ void TestScene::undoAndRedoEveryChange()
     setMode(DrawMode::Rectangle);
     drag({300, 300}, {350, 350});
     QVERIFY(!m_scene->undoStack()->canRedo());
+    // Without a chosen mark the strip only sets the look of new marks.
+    CDrawRectItem* last = marks<CDrawRectItem>().value(0); // the only one left
+    QVERIFY(last);
+    const QColor drawn = last->pen().color();
+    setMode(DrawMode::Select);
+    click({500, 100});
+    QVERIFY(!m_scene->selectedMark());
+    frameColor->setColor(QColor(Qt::green));
+    QCOMPARE(frameColor->color(), QColor(Qt::green));
+    QCOMPARE(last->pen().color(), drawn);
     QVERIFY(m_view->isVisible());
 }
 
