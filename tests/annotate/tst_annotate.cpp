@@ -11,7 +11,6 @@
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
-#include <QFontInfo>
 #include <QGraphicsScene>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
@@ -127,7 +126,6 @@ void TestAnnotate::arrowHeadGeometry()
 // scene shows, at its place wherever it is dragged, and without the editor.
 void TestAnnotate::textExportPaint()
 {
-    QVERIFY(!QFontInfo(QFont(QStringLiteral("DejaVu Sans"), 20)).family().isEmpty());
     QGraphicsScene scene;
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(&scene, &activate);
@@ -225,7 +223,6 @@ void TestAnnotate::grownStrokeMatchesWholeStroke()
 void TestAnnotate::colorComboEntries()
 {
     ColorComboBox box;
-    QVERIFY(box.findText(QStringLiteral("transparent")) >= 0);
     // Each swatch shows its own colour, not the last one filled.
     for (int i : {0, box.findText(QStringLiteral("red")), box.count() - 1}) {
         const QImage swatch = box.itemData(i, Qt::DecorationRole).value<QPixmap>().toImage();

@@ -61,7 +61,6 @@ void TestAppConfig::storedTextLoads_data()
     row("quality 100 is kept", "ImageQuality", "100", "100");
     row("quality not a number loads as 0", "ImageQuality", "high", "0");
     row("word for an integer", "IntervalSnap", "soon", "0");
-    row("float for an integer", "FontSize", "12.5", "0");
     row("action kept as stored", "GenActionAfterFinish", "7", "7");
     row("bool zero", "FillCheck", "0", "false");
     // Colours are stored as numbers with alpha in the top byte.
