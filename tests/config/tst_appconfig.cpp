@@ -1,12 +1,14 @@
 #include "app/Startup.h"
 #include "config/AppConfig.h"
+#include "config/AutoRun.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSettings>
 #include <QtTest>
 
-// Every test works on the INI store of the test's own temporary home.
+// The settings and the autostart entry, in the test's own temporary home.
 class TestAppConfig : public QObject
 {
     Q_OBJECT
@@ -14,16 +16,10 @@ private slots:
     void initTestCase();
     void init();
     void saveThenLoadGivesTheSameRecord();
-    void qualityRule_data();
-    void qualityRule();
-    void coloursKeepTheirAlpha_data();
-    void coloursKeepTheirAlpha();
-    void garbageValues_data();
-    void garbageValues();
-
-private:
-    QString storePath() const;
-    void writeRaw(const QString& key, const QString& value);
+    void storedTextLoads_data();
+    void storedTextLoads();
+    void sessionStartsTheProgram_data();
+    void sessionStartsTheProgram();
 };
 
 void TestAppConfig::initTestCase()
@@ -34,21 +30,8 @@ void TestAppConfig::initTestCase()
 
 void TestAppConfig::init()
 {
-    QFile::remove(storePath());
+    QFile::remove(QSettings().fileName());
     AppConfig = CAppConfig();
-}
-
-QString TestAppConfig::storePath() const
-{
-    return QSettings().fileName();
-}
-
-void TestAppConfig::writeRaw(const QString& key, const QString& value)
-{
-    // Written as text, the way a hand-edited or damaged INI file holds it.
-    QSettings store;
-    store.setValue(key, value);
-    store.sync();
 }
 
 void TestAppConfig::saveThenLoadGivesTheSameRecord()
@@ -62,89 +45,82 @@ void TestAppConfig::saveThenLoadGivesTheSameRecord()
     AppConfig = CAppConfig();
     AppConfig.load();
     QCOMPARE(TestSupport::settingsAsText(AppConfig), saved);
-    QCOMPARE(saved.size(), 26);
 }
 
-void TestAppConfig::qualityRule_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("loaded");
-    QTest::newRow("101 is out of range") << "101" << 50;
-    QTest::newRow("negative is out of range") << "-1" << 50;
-    QTest::newRow("most negative") << "-2147483648" << 50;
-    QTest::newRow("0 is kept") << "0" << 0;
-    QTest::newRow("100 is kept") << "100" << 100;
-    QTest::newRow("29 is kept") << "29" << 29;
-    QTest::newRow("not a number loads as 0") << "high" << 0;
-}
-
-void TestAppConfig::qualityRule()
-{
-    QFETCH(QString, stored);
-    QFETCH(int, loaded);
-    writeRaw(QStringLiteral("ImageQuality"), stored);
-    AppConfig.load();
-    QCOMPARE(AppConfig.ImageQuality, loaded);
-}
-
-void TestAppConfig::coloursKeepTheirAlpha_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QColor>("expected");
-    QTest::newRow("opaque red") << QString::number(0xffff0000u) << QColor(255, 0, 0, 255);
-    QTest::newRow("half-transparent red") << QString::number(0x80ff0000u) << QColor(255, 0, 0, 128);
-    QTest::newRow("transparent white") << QString::number(0x00ffffffu) << QColor(255, 255, 255, 0);
-    QTest::newRow("garbage is black with alpha 0") << "blue" << QColor(0, 0, 0, 0);
-}
-
-void TestAppConfig::coloursKeepTheirAlpha()
-{
-    QFETCH(QString, stored);
-    QFETCH(QColor, expected);
-    for (const char* key : {"FontColor", "FrameColor", "FillColor"})
-        writeRaw(QLatin1String(key), stored);
-    AppConfig.load();
-    QCOMPARE(AppConfig.FontColor.rgba(), expected.rgba());
-    QCOMPARE(AppConfig.FrameColor.rgba(), expected.rgba());
-    QCOMPARE(AppConfig.FillColor.rgba(), expected.rgba());
-
-    // And back: the stored number carries alpha in its top byte.
-    AppConfig.save();
-    QCOMPARE(QSettings().value(QStringLiteral("FillColor")).toUInt(), expected.rgba());
-}
-
-void TestAppConfig::garbageValues_data()
+void TestAppConfig::storedTextLoads_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("stored");
-    QTest::addColumn<QVariant>("loaded");
-    QTest::newRow("word for an integer") << "IntervalSnap" << "soon" << QVariant(0);
-    QTest::newRow("float for an integer") << "FontSize" << "12.5" << QVariant(0);
-    QTest::newRow("out-of-range number") << "FrameWidth" << "99999999999" << QVariant(0);
-    QTest::newRow("action kept as stored") << "GenActionAfterFinish" << "7" << QVariant(7);
-    QTest::newRow("bool false") << "GenAutoHide" << "false" << QVariant(false);
-    QTest::newRow("bool true") << "GenAutoHide" << "true" << QVariant(true);
-    QTest::newRow("bool zero") << "FillCheck" << "0" << QVariant(false);
+    QTest::addColumn<QString>("loaded"); // as TestSupport::settingsAsText shows it
+    const auto row = [](const char* name, const char* key, const char* stored, const char* loaded) {
+        QTest::newRow(name) << QString(key) << QString(stored) << QString(loaded);
+    };
+    row("quality 101 is out of range", "ImageQuality", "101", "50");
+    row("negative quality is out of range", "ImageQuality", "-1", "50");
+    row("quality 0 is kept", "ImageQuality", "0", "0");
+    row("quality 100 is kept", "ImageQuality", "100", "100");
+    row("quality not a number loads as 0", "ImageQuality", "high", "0");
+    row("word for an integer", "IntervalSnap", "soon", "0");
+    row("action kept as stored", "GenActionAfterFinish", "7", "7");
+    row("bool zero", "FillCheck", "0", "false");
+    // Colours are stored as numbers with alpha in the top byte.
+    row("half-transparent red", "FrameColor", "2164195328", "#80ff0000");
+    row("transparent white", "FillColor", "16777215", "#00ffffff");
+    row("garbage colour is black with alpha 0", "FontColor", "blue", "#00000000");
 }
 
-void TestAppConfig::garbageValues()
+void TestAppConfig::storedTextLoads()
 {
     QFETCH(QString, key);
     QFETCH(QString, stored);
-    QFETCH(QVariant, loaded);
-    writeRaw(key, stored);
+    QFETCH(QString, loaded);
+    // Written as text, the way a hand-edited or damaged INI file holds it.
+    QSettings().setValue(key, stored);
     AppConfig.load();
-    bool found = false;
-    CAppConfig::visit(AppConfig, [&](const char* k, const auto& field, const auto&) {
-        if (key != QLatin1String(k))
-            return;
-        found = true;
-        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, int>)
-            QCOMPARE(field, loaded.toInt());
-        else if constexpr (std::is_same_v<std::decay_t<decltype(field)>, bool>)
-            QCOMPARE(field, loaded.toBool());
-    });
-    QVERIFY(found);
+    QCOMPARE(TestSupport::settingsAsText(AppConfig).value(key), loaded);
+}
+
+void TestAppConfig::sessionStartsTheProgram_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("spaces") << "a user/My Programs";
+    QTest::newRow("quotes, dollar, backslash and backtick") << "it's \"new\"/$HOME/back\\slash/`tick`";
+    // No row with '%': GLib looks for the program before it turns "%%"
+    // into '%', so it refuses every entry whose path holds one.
+    QTest::newRow("non-ASCII") << "Bildschirmfotos für Jörg";
+}
+
+// The entry is started as a desktop session starts it (GLib's launcher):
+// the program that runs is the one the entry names, whatever its path.
+void TestAppConfig::sessionStartsTheProgram()
+{
+    QFETCH(QString, folder);
+    const QString path = autoRunEntryPath();
+    QVERIFY(path.startsWith(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/")));
+    const QString dir = QDir::tempPath() + QLatin1Char('/') + folder;
+    QVERIFY(QDir().mkpath(dir));
+    const QString program = dir + QStringLiteral("/vireoscape");
+    const QString ran = QDir::tempPath() + QStringLiteral("/ran");
+    QFile::remove(ran);
+    QFile file(program);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("#!/bin/sh\nprintf %s \"$0\" > '%1'\n").arg(ran).toUtf8());
+    file.close();
+    QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+
+    QVERIFY(applyAutoRun(true, program));
+    QProcess gio;
+    gio.start(QStringLiteral("gio"), {QStringLiteral("launch"), path});
+    QVERIFY(gio.waitForFinished(10000));
+    QVERIFY2(gio.exitCode() == 0, gio.readAllStandardError().constData());
+    QTRY_VERIFY(QFileInfo(ran).size() > 0);
+    QFile result(ran);
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(result.readAll()), program);
+
+    QVERIFY(applyAutoRun(false));
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(applyAutoRun(false)); // removing an absent entry is no failure
 }
 
 QTEST_GUILESS_MAIN(TestAppConfig)

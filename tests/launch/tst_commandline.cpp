@@ -1,87 +1,117 @@
-// The command line: help and version end at once on standard output without
-// touching any display; an unknown option is refused with the usage.
-#include "app/CommandLine.h"
+// The command line under a private X server: help and version end at once on
+// standard output without touching any display, an unknown option is refused
+// with the usage, and `--snapshot` (through a private session bus) starts the
+// program with a snapshot when none runs, or reaches the running instance.
+#include "app/SnapshotService.h"
 #include "support/TestSupport.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QElapsedTimer>
 #include <QtTest>
 
 using namespace TestSupport;
+
+namespace {
+
+QString view()
+{
+    return visibleWindows(QStringLiteral("^Draw View$")).value(0);
+}
+
+bool serviceOnBus()
+{
+    return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+        QLatin1String(CSnapshotService::kServiceName));
+}
+
+} // namespace
 
 class TestCommandLine : public QObject
 {
     Q_OBJECT
 private slots:
-    void informationNeedsNoDisplay_data();
-    void informationNeedsNoDisplay();
-    void unknownOptionIsRefused_data();
-    void unknownOptionIsRefused();
+    void options_data();
+    void options();
+    void snapshotThroughTheBus();
+    void cleanupTestCase();
+
+private:
+    void escapeView(QProcess* program);
+    QProcess m_bus;
 };
 
-namespace {
-
-// The program run with no display at all: any attempt to open a window or
-// reach a display ends in an error.
-ToolResult runWithoutDisplay(const QStringList& arguments)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    process.setProcessEnvironment(env);
-    process.start(programPath(), arguments);
-    ToolResult result;
-    result.started = process.waitForStarted();
-    if (!process.waitForFinished(10000))
-        process.kill();
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
-
-} // namespace
-
-void TestCommandLine::informationNeedsNoDisplay_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("help") << "--help"
-                          << "Usage: vireoscape";
-    QTest::newRow("version") << "--version"
-                             << "vireoscape " + QStringLiteral(VIREOSCAPE_VERSION) + "\n";
-}
-
-void TestCommandLine::informationNeedsNoDisplay()
-{
-    QFETCH(QString, option);
-    QFETCH(QString, expected);
-    const ToolResult result = runWithoutDisplay({option});
-    QVERIFY(result.started);
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY2(result.out.startsWith(expected.toUtf8()), result.out.constData());
-    QVERIFY2(result.err.isEmpty(), result.err.constData());
-    if (option == QLatin1String("--help")) {
-        for (const char* documented : {"-s ", "--snapshot", "--help", "--version"})
-            QVERIFY2(result.out.contains(documented), documented);
-    }
-}
-
-void TestCommandLine::unknownOptionIsRefused_data()
+void TestCommandLine::options_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("unknown") << QStringList{"--frobnicate"};
-    QTest::newRow("after the one-shot") << QStringList{"-s", "extra"};
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // how standard output starts
+    QTest::addColumn<QString>("err"); // what standard error holds
+    const QString usage = QStringLiteral("Usage: vireoscape");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << usage << QString();
+    QTest::newRow("version") << QStringList{"--version"} << 0
+                             << "vireoscape " + QStringLiteral(VIREOSCAPE_VERSION) + "\n"
+                             << QString();
+    QTest::newRow("unknown") << QStringList{"--frobnicate"} << 2 << QString() << "--frobnicate";
+    QTest::newRow("after the one-shot") << QStringList{"-s", "extra"} << 2 << QString() << "extra";
 }
 
-void TestCommandLine::unknownOptionIsRefused()
+void TestCommandLine::options()
 {
     QFETCH(QStringList, arguments);
-    const ToolResult result = runWithoutDisplay(arguments);
-    QCOMPARE(result.exitCode, 2);
-    QVERIFY(result.out.isEmpty());
-    QVERIFY2(result.err.contains(arguments.last().toUtf8()), result.err.constData());
-    QVERIFY2(result.err.contains("Usage: vireoscape"), result.err.constData());
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    // The program runs with no display at all: any attempt to open a window
+    // or reach a display ends in an error.
+    const QByteArray display = qgetenv("DISPLAY");
+    qunsetenv("DISPLAY");
+    const ToolResult result = runTool(programPath(), arguments, 10000);
+    qputenv("DISPLAY", display);
+    QCOMPARE(result.exitCode, status);
+    QVERIFY2(out.isEmpty() ? result.out.isEmpty() : result.out.startsWith(out.toUtf8()),
+             result.out.constData());
+    QVERIFY2(err.isEmpty() ? result.err.isEmpty() : result.err.contains(err.toUtf8()),
+             result.err.constData());
+    // The usage names every option, also after a refused one.
+    for (const char* option : {"Usage: vireoscape", "-s ", "--snapshot", "--help", "--version"})
+        QVERIFY2(arguments.first() == "--version" || (status ? result.err : result.out).contains(option),
+                 option);
+}
+
+// The snapshot view shows; Escape closes it, and the program runs on.
+void TestCommandLine::escapeView(QProcess* program)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!view().isEmpty(), 10000);
+    runXdotool(QStringLiteral("key --window %1 Escape").arg(view()));
+    QTRY_VERIFY_WITH_TIMEOUT(view().isEmpty(), 5000);
+    QCOMPARE(program->state(), QProcess::Running);
+}
+
+void TestCommandLine::snapshotThroughTheBus()
+{
+    // A bus of our own, for the test and every program it starts.
+    m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                QStringLiteral("--print-address=1")});
+    QVERIFY2(m_bus.waitForStarted() && m_bus.waitForReadyRead(5000), "dbus-daemon did not start");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
+    QProcess* program = startProgram({QStringLiteral("--snapshot")});
+    const auto stop = qScopeGuard([&program] { stopProgram(program); });
+    escapeView(program);
+    QTRY_VERIFY_WITH_TIMEOUT(serviceOnBus(), 10000);
+
+    // The asking process ends at once; the resident one shows the snapshot.
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(runTool(programPath(), {QStringLiteral("--snapshot")}, 10000).exitCode, 0);
+    QVERIFY2(clock.elapsed() < 5000, "the asking process waited for something");
+    escapeView(program);
+}
+
+void TestCommandLine::cleanupTestCase()
+{
+    m_bus.terminate();
+    m_bus.waitForFinished(3000);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

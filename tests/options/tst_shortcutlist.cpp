@@ -3,7 +3,6 @@
 #include "support/TestSupport.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QScopeGuard>
 #include <QtTest>
 
@@ -28,13 +27,6 @@ QString cell(const QTableWidget& list, int row)
     return list.item(row, 1)->data(Qt::DisplayRole).toString();
 }
 
-// Lets the test see whether an editor is open.
-class InspectableList : public CShortcutList
-{
-public:
-    bool editing() const { return state() == QAbstractItemView::EditingState; }
-};
-
 } // namespace
 
 void TestShortcutList::captureAccumulates()
@@ -49,132 +41,81 @@ void TestShortcutList::captureAccumulates()
     QTest::keyPress(&list, Qt::Key_Alt);
     QTest::keyPress(&list, Qt::Key_S, Qt::AltModifier);
     QCOMPARE(cell(list, 1), QStringLiteral("Alt + S"));
-    QTest::keyRelease(&list, Qt::Key_S, Qt::AltModifier);
-    QTest::keyRelease(&list, Qt::Key_Alt, Qt::AltModifier);
-    QCOMPARE(cell(list, 1), QStringLiteral("Alt + S"));
-
-    // The captured key stays pending across rows.
+    // In the other row (the captured key carries over: see the options
+    // dialog's test), a function key replaces it.
     list.setCurrentCell(0, 0);
-    QTest::keyPress(&list, Qt::Key_Control);
-    QTest::keyRelease(&list, Qt::Key_Control, Qt::ControlModifier);
-    QCOMPARE(cell(list, 0), QStringLiteral("Ctrl + S"));
-    // Keys outside the key set keep the last key; function keys replace it.
-    QTest::keyPress(&list, Qt::Key_Escape, Qt::ShiftModifier | Qt::ControlModifier);
-    QCOMPARE(cell(list, 0), QStringLiteral("Shift + Ctrl + S"));
     QTest::keyPress(&list, Qt::Key_F12, Qt::MetaModifier | Qt::ControlModifier);
     list.saveSettings();
     QCOMPARE(AppConfig.ShortcutShowMainWnd, QStringLiteral("Meta + Ctrl + F12"));
     QCOMPARE(AppConfig.ShortcutStartSnapshot, QStringLiteral("Alt + S"));
 }
 
+// One press and release after Alt + S was captured.
 void TestShortcutList::onePress_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("fresh");     // the cell after the press and release in a new list
-    QTest::addColumn<QString>("afterAltS"); // the same after Alt + S was captured first
-    QTest::addColumn<QString>("refused");   // the combination the page's note names; empty: none
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("refused"); // the combination the page's note names; empty: none
+    const auto row = [](const char* name, Qt::Key key, int modifiers, const char* shown,
+                        const char* refused) {
+        QTest::newRow(name) << int(key) << modifiers << QString(shown) << QString(refused);
+    };
     const int shift = Qt::ShiftModifier;
-    const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
     // Shifted digits arrive as the characters of a US keyboard.
-    QTest::newRow("Ctrl+Shift+7 arrives as &") << int(Qt::Key_Ampersand) << ctrlShift << "Shift + Ctrl + 7"
-                                               << "Shift + Ctrl + 7"
-                                               << "";
-    QTest::newRow("a function key alone") << int(Qt::Key_F5) << 0 << "F5"
-                                          << "F5"
-                                          << "";
-    QTest::newRow("Ctrl with a key outside the key set")
-        << int(Qt::Key_Space) << int(Qt::ControlModifier) << ""
-        << "Ctrl + S"
-        << "";
+    row("Ctrl+Shift+7 arrives as &", Qt::Key_Ampersand, shift | Qt::ControlModifier, "Shift + Ctrl + 7", "");
+    row("a function key alone", Qt::Key_F5, 0, "F5", "");
     // Combinations that only type text leave the row as it was.
-    QTest::newRow("a letter alone") << int(Qt::Key_S) << 0 << "Ctrl + F2"
-                                    << "Alt + S"
-                                    << "S";
-    QTest::newRow("Shift+7 arrives as &") << int(Qt::Key_Ampersand) << shift << "Ctrl + F2"
-                                          << "Alt + S"
-                                          << "Shift + 7";
-    QTest::newRow("keypad digit") << int(Qt::Key_5) << int(Qt::KeypadModifier) << "Ctrl + F2"
-                                  << "Alt + S"
-                                  << "5";
-    QTest::newRow("Escape with Shift") << int(Qt::Key_Escape) << shift << "Ctrl + F2"
-                                       << "Alt + S"
-                                       << "Shift + Esc";
+    row("a letter alone", Qt::Key_S, 0, "Alt + S", "S");
+    row("Shift+7 arrives as &", Qt::Key_Ampersand, shift, "Alt + S", "Shift + 7");
     // Shift alone is no modifier: with the pending S it would type "S".
-    QTest::newRow("Shift after a key") << int(Qt::Key_Shift) << 0 << ""
-                                       << "Alt + S"
-                                       << "Shift + S";
+    row("Shift after a key", Qt::Key_Shift, 0, "Alt + S", "Shift + S");
 }
 
 void TestShortcutList::onePress()
 {
     QFETCH(int, key);
     QFETCH(int, modifiers);
-    QFETCH(QString, fresh);
-    QFETCH(QString, afterAltS);
+    QFETCH(QString, shown);
     QFETCH(QString, refused);
-    AppConfig.ShortcutStartSnapshot = QStringLiteral("Ctrl + F2");
     CShortcutPage page;
     auto* list = page.findChild<CShortcutList*>();
     auto* note = page.findChild<QLabel*>(QStringLiteral("shortcutNote"));
-    QVERIFY(note && note->isHidden());
     list->setCurrentCell(1, 1);
-    // QTest presses and releases the modifier keys too.
-    QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QTest::keyRelease(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(cell(*list, 1), fresh);
-
     QTest::keyPress(list, Qt::Key_S, Qt::AltModifier);
     QTest::keyRelease(list, Qt::Key_S, Qt::AltModifier);
-    QVERIFY(note->isHidden());
+    QVERIFY(note && note->isHidden());
+    // QTest presses and releases the modifier keys too.
     QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(note->isHidden(), refused.isEmpty());
-    if (!refused.isEmpty())
-        QVERIFY2(note->text().contains(QLatin1Char('"') + refused + QLatin1Char('"')),
-                 qPrintable(note->text()));
+    QVERIFY2(note->text().contains(QLatin1Char('"') + refused + QLatin1Char('"')) || refused.isEmpty(),
+             qPrintable(note->text()));
     QTest::keyRelease(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(cell(*list, 1), afterAltS);
-    page.saveSettings();
-    QCOMPARE(AppConfig.ShortcutStartSnapshot, afterAltS);
-    QCOMPARE(AppConfig.ShortcutShowMainWnd, QStringLiteral("Alt + E"));
+    QCOMPARE(cell(*list, 1), shown);
 }
 
+// Physical keys through a real X server, with a German layout's Shift+7.
 void TestShortcutList::keyboardPress_data()
 {
-    QTest::addColumn<QString>("keymap"); // an xmodmap expression; empty: the server's US keyboard
-    QTest::addColumn<QString>("keys");   // as xdotool presses them
+    QTest::addColumn<QString>("keys"); // as xdotool presses them
     QTest::addColumn<QString>("shown");
-    QTest::newRow("Shift+7 types & (US)") << ""
-                                          << "ctrl+shift+7"
-                                          << "Shift + Ctrl + 7";
-    QTest::newRow("Shift+7 types / (German)") << "keysym 7 = 7 slash"
-                                              << "ctrl+shift+7"
-                                              << "Shift + Ctrl + 7";
-    QTest::newRow("Shift+0 types = (German)") << "keysym 0 = 0 equal"
-                                              << "alt+shift+0"
-                                              << "Shift + Alt + 0";
-    QTest::newRow("Shift with a letter") << ""
-                                         << "super+shift+q"
-                                         << "Meta + Shift + Q";
-    QTest::newRow("Shift+7 alone types text") << "keysym 7 = 7 slash"
-                                              << "shift+7"
-                                              << "Alt + S";
+    QTest::newRow("Shift+7 types /") << "ctrl+shift+7" << QString("Shift + Ctrl + 7");
+    QTest::newRow("Shift with a letter") << "super+shift+q" << QString("Meta + Shift + Q");
+    QTest::newRow("Shift+7 alone types text") << "shift+7" << QString("Alt + S");
 }
 
 void TestShortcutList::keyboardPress()
 {
-    QFETCH(QString, keymap);
     QFETCH(QString, keys);
     QFETCH(QString, shown);
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        QSKIP("needs an X server");
     using TestSupport::runTool;
     const QByteArray savedKeymap = runTool(QStringLiteral("xmodmap"), {QStringLiteral("-pke")}).out;
     QVERIFY(!savedKeymap.isEmpty());
     const auto restore =
         qScopeGuard([&] { runTool(QStringLiteral("xmodmap"), {QStringLiteral("-")}, 20000, savedKeymap); });
-    if (!keymap.isEmpty())
-        QCOMPARE(runTool(QStringLiteral("xmodmap"), {QStringLiteral("-e"), keymap}).exitCode, 0);
+    QCOMPARE(runTool(QStringLiteral("xmodmap"), {QStringLiteral("-e"), QStringLiteral("keysym 7 = 7 slash")})
+                 .exitCode,
+             0);
 
     CShortcutList list;
     list.show();

@@ -1,14 +1,37 @@
-#include "output/PictureFiles.h"
 #include "app/Startup.h"
 #include "config/AppConfig.h"
+#include "output/PictureFiles.h"
+#include "output/PngWriter.h"
+#include "support/TestSupport.h"
 
-#include <QClipboard>
 #include <QDir>
-#include <QGuiApplication>
-#include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QtTest>
+
+// Picture files: their names, formats and write failures, and the fast PNG
+// writer's files.
+namespace {
+
+// A desktop picture as finishing hands it over: a pattern, with a margin of
+// transparent pixels (outside the desktop) and a few half-transparent ones
+// whose colour channels must survive as they are.
+QImage withTransparency(const QSize& size)
+{
+    QImage image = TestSupport::makeTestPattern(size, 3).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (x < 3 || y >= image.height() - 2)
+                line[x] = 0;
+            else if ((x + y) % 7 == 0)
+                line[x] = (line[x] & 0x00ffffffu) | (quint32((x * 13 + y) & 0xff) << 24);
+        }
+    }
+    return image;
+}
+
+} // namespace
 
 class TestPictureFiles : public QObject
 {
@@ -18,16 +41,15 @@ private slots:
     void init();
     void expandFileName_data();
     void expandFileName();
-    void takenNamesAreSkipped_data();
     void takenNamesAreSkipped();
-    void extensionChoosesTheFormat_data();
-    void extensionChoosesTheFormat();
-    void failuresAreReported_data();
-    void failuresAreReported();
+    void nameChoosesTheFormat_data();
+    void nameChoosesTheFormat();
     void replacingWriteKeepsTheOldFileOnFailure();
+    void pngDecodesToTheImage_data();
+    void pngDecodesToTheImage();
 
 private:
-    QImage picture() const;
+    const QImage m_picture = TestSupport::makeTestPattern(QSize(37, 23));
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
@@ -44,33 +66,19 @@ void TestPictureFiles::init()
     AppConfig.SnapshotFilePath = m_dir->path();
 }
 
-QImage TestPictureFiles::picture() const
-{
-    QImage image(37, 23, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, qRgb(x * 7, y * 11, (x * y) & 0xff));
-    return image;
-}
-
 void TestPictureFiles::expandFileName_data()
 {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QDateTime>("when");
     QTest::addColumn<QString>("expanded");
     const QDateTime morning(QDate(2024, 2, 3), QTime(9, 5, 7));
-    const QDateTime august(QDate(2024, 8, 9), QTime(23, 59, 0));
-    QTest::newRow("default pattern, no leading zeros") << "Snapshot_%Y_%M_%D_%h_%m_%s" << morning
-                                                       << "Snapshot_2024_2_3_9_5_7";
-    QTest::newRow("day month year") << "%D-%M-%Y" << august << "9-8-2024";
-    QTest::newRow("two digits stay two") << "%h:%m:%s" << august << "23:59:0";
+    QTest::newRow("default pattern, no leading zeros")
+        << "Snapshot_%Y_%M_%D_%h_%m_%s" << morning << "Snapshot_2024_2_3_9_5_7";
+    QTest::newRow("two digits stay two")
+        << "%D-%M %h:%m:%s" << QDateTime(QDate(2024, 11, 19), QTime(23, 59, 0)) << "19-11 23:59:0";
     QTest::newRow("double percent then year") << "%%%Y" << morning << "%2024";
-    QTest::newRow("percent before other letter") << "100%x" << morning << "100x";
-    QTest::newRow("lower-case y is no field") << "%y" << morning << "y";
-    QTest::newRow("upper-case H is no field") << "%H" << morning << "H";
-    QTest::newRow("trailing percent yields nothing") << "shot%" << morning << "shot";
-    QTest::newRow("empty pattern") << "" << morning << "";
-    QTest::newRow("non-ASCII kept") << "Bild_%D_ä" << morning << "Bild_3_ä";
+    // Other letters (case matters) are no field; the percent sign goes.
+    QTest::newRow("no field") << "100%x_%y_%H_ä%" << morning << "100x_y_H_ä";
 }
 
 void TestPictureFiles::expandFileName()
@@ -81,120 +89,126 @@ void TestPictureFiles::expandFileName()
     QCOMPARE(::expandFileName(pattern, when), expanded);
 }
 
-void TestPictureFiles::takenNamesAreSkipped_data()
-{
-    QTest::addColumn<bool>("links");    // dangling symbolic links take the names instead of files
-    QTest::addColumn<int>("taken");     // how many of same.png, same_1.png, ... are taken
-    QTest::addColumn<QString>("saved"); // empty when the save must fail
-    QTest::newRow("existing file") << false << 1 << "same_1.png";
-    QTest::newRow("dangling symbolic links, never written through") << true << 2 << "same_2.png";
-    QTest::newRow("every suffix taken") << false << kLastNameSuffix + 1 << "";
-}
-
 void TestPictureFiles::takenNamesAreSkipped()
 {
-    QFETCH(bool, links);
-    QFETCH(int, taken);
-    QFETCH(QString, saved);
     AppConfig.SnapshotFileName = QStringLiteral("same");
     const QDir dir(m_dir->path());
-    const auto name = [](int n) {
-        return n ? QStringLiteral("same_%1.png").arg(n) : QStringLiteral("same.png");
+    const auto name = [&dir](int n) {
+        return dir.filePath(n ? QStringLiteral("same_%1.png").arg(n) : QStringLiteral("same.png"));
     };
-    for (int n = 0; n < taken; ++n) {
-        QFile file(dir.filePath(name(n)));
-        if (links)
-            QVERIFY(file.link(dir.filePath(QStringLiteral("gone/") + name(n)), file.fileName()));
-        else
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("precious") == 8);
-    }
-
-    const SaveResult result = saveImageToFile(picture());
-    if (saved.isEmpty()) {
-        QVERIFY(!result.ok);
-        for (const QString& part : {name(0), name(kLastNameSuffix), QStringLiteral("taken")})
-            QVERIFY2(result.error.contains(part), qPrintable(result.error));
-    } else {
-        QVERIFY2(result.ok, qPrintable(result.error));
-        QCOMPARE(result.fileName, dir.filePath(saved));
-        QVERIFY(!QImage(result.fileName).isNull());
-    }
-    // What took the names is as it was.
-    QVERIFY(!dir.exists(QStringLiteral("gone")));
-    QFile first(dir.filePath(name(0)));
-    QCOMPARE(first.open(QIODevice::ReadOnly) ? first.readAll() : QByteArray(),
-             links ? QByteArray() : "precious");
-}
-
-void TestPictureFiles::extensionChoosesTheFormat_data()
-{
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("extension");
-    QTest::addColumn<QByteArray>("readFormat");
-    QTest::newRow("upper-case JPG is JPEG") << "a" << ".JPG" << QByteArray("jpeg");
-    QTest::newRow("jpeg is JPEG") << "b" << ".jpeg" << QByteArray("jpeg");
-    QTest::newRow("bmp") << "c" << ".bmp" << QByteArray("bmp");
-    QTest::newRow("xbm") << "d" << ".xbm" << QByteArray("xbm");
-    QTest::newRow("ppm, known to the writer by suffix") << "e" << ".ppm" << QByteArray("ppm");
-    QTest::newRow("empty pattern names the file .png") << "" << ".png" << QByteArray("png");
-}
-
-void TestPictureFiles::extensionChoosesTheFormat()
-{
-    QFETCH(QString, pattern);
-    QFETCH(QString, extension);
-    QFETCH(QByteArray, readFormat);
-    AppConfig.SnapshotFileName = pattern;
-    AppConfig.SnapshotFileNameExt = extension;
-    const SaveResult result = saveImageToFile(picture());
+    // A file and a dangling symbolic link take the first two names; neither is
+    // written, nor written through.
+    QFile file(name(0));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("precious") == 8);
+    file.close();
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone/same.png")), name(1)));
+    SaveResult result = saveImageToFile(m_picture);
     QVERIFY2(result.ok, qPrintable(result.error));
-    QCOMPARE(QFileInfo(result.fileName).fileName(), pattern + extension);
-    // The content decides, not the name.
-    QCOMPARE(QImageReader(result.fileName).format(), readFormat);
-}
+    QCOMPARE(result.fileName, name(2));
+    QVERIFY(!dir.exists(QStringLiteral("gone")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), "precious");
 
-void TestPictureFiles::failuresAreReported_data()
-{
-    QTest::addColumn<QString>("subdir");
-    QTest::addColumn<QString>("extension");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing directory") << "no/such/dir" << ".png" << "No such file";
-    QTest::newRow("format nobody writes") << "" << ".gif" << "unsupported";
-    QTest::newRow("no suffix at all") << "" << "" << "unsupported";
-}
-
-void TestPictureFiles::failuresAreReported()
-{
-    QFETCH(QString, subdir);
-    QFETCH(QString, extension);
-    QFETCH(QString, reason);
-    AppConfig.SnapshotFilePath = m_dir->filePath(subdir);
-    AppConfig.SnapshotFileName = QStringLiteral("x");
-    AppConfig.SnapshotFileNameExt = extension;
-    const SaveResult result = saveImageToFile(picture());
+    // Every suffix taken: the save fails and says so.
+    for (int n = 3; n <= kLastNameSuffix; ++n)
+        QVERIFY(QFile(name(n)).open(QIODevice::WriteOnly));
+    result = saveImageToFile(m_picture);
     QVERIFY(!result.ok);
-    QVERIFY2(result.error.contains(reason, Qt::CaseInsensitive), qPrintable(result.error));
-    QVERIFY(result.fileName.endsWith(QStringLiteral("x") + extension));
-    // Nothing half-written is left behind.
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+    for (const QString& part : {QStringLiteral("same.png"), QStringLiteral("taken"),
+                                QStringLiteral("same_%1.png").arg(kLastNameSuffix)})
+        QVERIFY2(result.error.contains(part), qPrintable(result.error));
 }
 
+void TestPictureFiles::nameChoosesTheFormat_data()
+{
+    QTest::addColumn<QString>("folder"); // in the temporary one
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format"); // what the content is; empty: the save fails
+    QTest::addColumn<QString>("reason");
+    const auto row = [](const char* name, const char* folder, const char* file, const char* format,
+                        const char* reason) {
+        QTest::newRow(name) << QString(folder) << QString(file) << QByteArray(format) << QString(reason);
+    };
+    row("upper-case JPG is JPEG", "", "a.JPG", "jpeg", "");
+    row("empty pattern names the file .png", "", ".png", "png", "");
+    row("missing folder", "no/such/dir", "x.png", "", "No such file");
+    row("format nobody writes", "", "x.gif", "", "unsupported");
+}
+
+void TestPictureFiles::nameChoosesTheFormat()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
+    QFETCH(QString, reason);
+    AppConfig.SnapshotFilePath = m_dir->filePath(folder);
+    AppConfig.SnapshotFileName = name.section(QLatin1Char('.'), 0, 0);
+    AppConfig.SnapshotFileNameExt = QLatin1Char('.') + name.section(QLatin1Char('.'), 1);
+    const SaveResult result = saveImageToFile(m_picture);
+    QCOMPARE(result.ok, !format.isEmpty());
+    QVERIFY2(result.error.contains(reason, Qt::CaseInsensitive), qPrintable(result.error));
+    QVERIFY(result.fileName.endsWith(QLatin1Char('/') + name));
+    // The content decides, not the name; nothing half-written is left behind.
+    QCOMPARE(QImageReader(result.fileName).format(), format);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), result.ok ? 1 : 0);
+}
+
+// A replacing write replaces; a refused or failing one leaves the file as it was.
 void TestPictureFiles::replacingWriteKeepsTheOldFileOnFailure()
 {
     const QString target = m_dir->filePath(QStringLiteral("chosen.png"));
-    QVERIFY(writeImageFile(picture(), target, "PNG", 80, true).ok);
-    QImage other(5, 5, QImage::Format_RGB32);
-    other.fill(Qt::red);
+    const QImage other = TestSupport::makeTestPattern(QSize(5, 5));
+    QVERIFY(writeImageFile(m_picture, target, "PNG", 80, true).ok);
     QVERIFY(writeImageFile(other, target, "PNG", 80, true).ok);
-    QCOMPARE(QImage(target).size(), QSize(5, 5));
+    QVERIFY(!writeImageFile(m_picture, target, "PNG", 80, false).ok); // without replace: refused
+    QVERIFY(!writeImageFile(m_picture, target, "NOPE", 80, true).ok); // an unknown format
+    QCOMPARE(TestSupport::differingPixels(QImage(target), other), 0);
+}
 
-    // Without replace, the same name is refused and the file stays.
-    const SaveResult refused = writeImageFile(picture(), target, "PNG", 80, false);
-    QVERIFY(!refused.ok);
-    QCOMPARE(QImage(target).size(), QSize(5, 5));
-    // An unknown format fails before the existing file is touched.
-    QVERIFY(!writeImageFile(picture(), target, "NOPE", 80, true).ok);
-    QCOMPARE(QImage(target).size(), QSize(5, 5));
+void TestPictureFiles::pngDecodesToTheImage_data()
+{
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<int>("bands");
+    QTest::addColumn<int>("level");
+
+    const QImage opaque = TestSupport::makeTestPattern(QSize(640, 480), 1);
+    const QImage transparent = withTransparency(QSize(640, 480));
+    for (int filter = 0; filter <= 2; ++filter) {
+        for (int bands : {1, 3, 0}) {
+            const QByteArray tag = "f" + QByteArray::number(filter) + " b" + QByteArray::number(bands);
+            QTest::newRow("opaque " + tag) << opaque << filter << bands << 1;
+            QTest::newRow("transparent " + tag) << transparent << filter << bands << 1;
+        }
+    }
+    QTest::newRow("opaque stored") << opaque << 2 << 2 << 0;
+    QTest::newRow("transparent level 9") << transparent << 1 << 2 << 9;
+    QTest::newRow("premultiplied source") << transparent.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                                 .convertToFormat(QImage::Format_ARGB32)
+                                          << 2 << 0 << 1;
+    // An opaque picture in a format with alpha; one pixel of alpha 254 keeps the alpha channel.
+    QImage nearlyOpaque = opaque.convertToFormat(QImage::Format_ARGB32);
+    QTest::newRow("opaque with alpha channel") << nearlyOpaque << 1 << 2 << 1;
+    nearlyOpaque.setPixel(639, 479, qRgba(10, 20, 30, 254));
+    QTest::newRow("last pixel not opaque") << nearlyOpaque << 1 << 2 << 1;
+    for (const QSize size : {QSize(333, 200), QSize(1, 257), QSize(1001, 1), QSize(1, 1), QSize(7680, 4320)})
+        QTest::addRow("%dx%d", size.width(), size.height()) << withTransparency(size) << 2 << 0 << 1;
+    QTest::newRow("odd width 7, rgb") << TestSupport::makeTestPattern(QSize(7, 301), 5) << 2 << 3 << 1;
+}
+
+void TestPictureFiles::pngDecodesToTheImage()
+{
+    QFETCH(QImage, image);
+    QFETCH(int, filter);
+    QFETCH(int, bands);
+    QFETCH(int, level);
+    PngWriter::Options options;
+    options.filter = PngWriter::Filter(filter);
+    options.bands = bands;
+    options.level = level;
+    const QImage back = QImage::fromData(PngWriter::encode(image, options), "PNG");
+    QCOMPARE(back.size(), image.size());
+    QCOMPARE(TestSupport::differingPixels(back, image), qint64(0));
 }
 
 QTEST_MAIN(TestPictureFiles)

@@ -1,0 +1,242 @@
+// The X11 layers on a real X server without a window manager: the desktop's
+// pixels, the window list (the top-level windows are the application windows
+// themselves) checked against what xwininfo says, and hot keys pressed with
+// xdotool.
+#include "platform/GlobalShortcut.h"
+#include "platform/ScreenGrab.h"
+#include "platform/WindowList.h"
+#include "support/TestSupport.h"
+
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace TestSupport;
+
+namespace {
+
+QString xwininfo(quint32 id, const QStringList& options = {})
+{
+    return QString::fromLatin1(runTool("xwininfo", options + QStringList{"-id", QString::number(id)}).out);
+}
+
+// The window's outer rectangle in root coordinates, border included (xwininfo
+// gives the border's upper-left corner and the size inside the border).
+QRect xwininfoRect(quint32 id)
+{
+    const QString info = xwininfo(id);
+    const auto value = [&info](const char* label) {
+        const QRegularExpression re(QStringLiteral("^\\s*%1:\\s*(-?\\d+)").arg(QLatin1String(label)),
+                                    QRegularExpression::MultilineOption);
+        return re.match(info).captured(1).toInt();
+    };
+    const int border = value("Border width");
+    return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width") + 2 * border,
+                 value("Height") + 2 * border);
+}
+
+void press(const QString& keys)
+{
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+}
+
+} // namespace
+
+class TestPlatformX11 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void applicationWindow_data();
+    void applicationWindow();
+    void overlappingWindows();
+    void grabIsOpaque();
+    void gtkFrameExtents_data();
+    void gtkFrameExtents();
+    void pressActivates();
+    void combinationHeldByAnotherProgram();
+
+private:
+    // Starts an xlogo whose WM_CLASS instance is `name` and waits until its
+    // window is viewable; its window id, or 0.
+    quint32 startLogo(const QStringList& arguments, const QString& name = QStringLiteral("logoA"));
+};
+
+void TestPlatformX11::initTestCase()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs an X server");
+}
+
+void TestPlatformX11::cleanup()
+{
+    for (QProcess* client : findChildren<QProcess*>()) {
+        client->kill();
+        client->waitForFinished();
+        delete client;
+    }
+    QTRY_VERIFY(CWindowList::fromX11().topLevels().isEmpty());
+}
+
+quint32 TestPlatformX11::startLogo(const QStringList& arguments, const QString& name)
+{
+    auto* client = new QProcess(this);
+    client->start("xlogo", arguments + QStringList{"-name", name});
+    if (!client->waitForStarted())
+        return 0;
+    const ToolResult r =
+        runTool("xdotool", {"search", "--sync", "--onlyvisible", "--classname", '^' + name + '$'});
+    return QString::fromLatin1(r.out).section(QLatin1Char('\n'), 0, 0).toUInt();
+}
+
+void TestPlatformX11::applicationWindow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("a 4 px border") << QStringList{"-geometry", "300x200+100+80", "-bw", "4"};
+    QTest::newRow("no border, partly off the screen")
+        << QStringList{"-geometry", "300x200+1100+700", "-bw", "0"};
+}
+
+void TestPlatformX11::applicationWindow()
+{
+    QFETCH(QStringList, arguments);
+    const quint32 id = startLogo(arguments);
+    QVERIFY(id);
+    const QRect expected = xwininfoRect(id);
+    // xlogo draws into a child window inside the shell's border.
+    const QStringList children =
+        xwininfo(id, {"-children"}).split('\n').filter(QRegularExpression("^\\s+0x"));
+    QCOMPARE(children.size(), 1);
+    const QRect inner = xwininfoRect(children.first().trimmed().section(' ', 0, 0).toUInt(nullptr, 16));
+
+    const CWindowList list = CWindowList::fromX11();
+    QCOMPARE(list.topLevels().size(), 1);
+    QCOMPARE(list.topLevels().first().id, id);
+    QCOMPARE(list.topLevels().first().rect, expected);
+
+    QCOMPARE(list.windowRectAt(expected.topLeft()), expected == inner ? inner : expected);
+    QCOMPARE(list.windowRectAt(inner.topLeft()), inner);
+    QCOMPARE(list.windowRectAt(inner.center()), inner);
+    if (expected.right() < 1280 && expected.bottom() < 800) {
+        QCOMPARE(list.windowRectAt(expected.bottomRight()), expected);
+        QVERIFY(!list.windowRectAt(expected.bottomRight() + QPoint(1, 0)).isValid());
+    }
+}
+
+void TestPlatformX11::overlappingWindows()
+{
+    const quint32 a = startLogo({"-geometry", "300x200+100+80", "-bw", "0"}, "logoA");
+    const quint32 b = startLogo({"-geometry", "300x200+250+180", "-bw", "0"}, "logoB");
+    QVERIFY(a && b);
+    const QPoint overlap(300, 230);
+
+    // Front-to-back order follows the stacking.
+    for (quint32 raised : {a, b, a}) {
+        runTool("xdotool", {"windowraise", QString::number(raised)});
+        QTRY_COMPARE(CWindowList::fromX11().windowRectAt(overlap), xwininfoRect(raised));
+        QCOMPARE(CWindowList::fromX11().topLevels().first().id, raised);
+    }
+
+    // The ignored window (a in front) uncovers the one behind it.
+    QCOMPARE(CWindowList::fromX11().windowRectAt(overlap, a), xwininfoRect(b));
+    const CWindowList withoutA = CWindowList::fromX11({a});
+    QCOMPARE(withoutA.topLevels().size(), 1);
+    QCOMPARE(withoutA.windowRectAt(overlap), xwininfoRect(b));
+    QVERIFY(!withoutA.windowRectAt(QPoint(120, 100)).isValid());
+}
+
+void TestPlatformX11::gtkFrameExtents_data()
+{
+    QTest::addColumn<QString>("extents"); // left, right, top, bottom
+    QTest::addColumn<QMargins>("margins");
+    QTest::newRow("different margins per side") << "10, 20, 30, 40" << QMargins(10, 30, 20, 40);
+    QTest::newRow("negative extents are ignored") << "4294967286, 0, 0, 0" << QMargins();
+}
+
+void TestPlatformX11::gtkFrameExtents()
+{
+    QFETCH(QString, extents);
+    QFETCH(QMargins, margins);
+    const quint32 id = startLogo({"-geometry", "300x200+100+80"});
+    const QString name = QStringLiteral("_GTK_FRAME_EXTENTS");
+    QCOMPARE(
+        runTool("xprop", {"-id", QString::number(id), "-f", name, "32c", "-set", name, extents}).exitCode, 0);
+    const QRect expected = xwininfoRect(id).marginsRemoved(margins);
+
+    const CWindowList list = CWindowList::fromX11();
+    QCOMPARE(list.topLevels().first().rect, expected);
+    QCOMPARE(list.windowRectAt(expected.topLeft()), expected);
+    QCOMPARE(list.windowRectAt(expected.bottomRight()), expected);
+    // The pointer on the shadow is over whatever lies behind it.
+    if (!margins.isNull())
+        QVERIFY(!list.windowRectAt(expected.topLeft() - QPoint(1, 1)).isValid());
+}
+
+// Xvfb sends 0 in the fourth byte of every 32-bit pixel; the grab must
+// still be opaque, or every picture made from it is invisible.
+void TestPlatformX11::grabIsOpaque()
+{
+    const QImage pattern = makeTestPattern(QGuiApplication::primaryScreen()->size(), 7);
+    QVERIFY(setRootPicture(pattern));
+    const QImage grabbed = grabDesktopImage();
+    QCOMPARE(differingPixels(grabbed, pattern), 0);
+    QCOMPARE(differingPixels(grabbed, referenceScreenshot()), 0);
+}
+
+void TestPlatformX11::pressActivates()
+{
+    // Keys that only type text stay with the program that has the focus.
+    for (const char* text : {"S", "Shift+7", "Space"})
+        QVERIFY2(!CGlobalShortcut(QKeySequence(QLatin1String(text))).isRegistered(), text);
+
+    CGlobalShortcut shortcut(QKeySequence(QStringLiteral("Shift+Ctrl+F5")));
+    QSignalSpy spy(&shortcut, &CGlobalShortcut::activated);
+    // Other combinations do not count; Num Lock on, then Caps Lock as well,
+    // then Caps Lock alone do not matter.
+    for (const QString lock : {"", "Num_Lock", "Caps_Lock", "Num_Lock"}) {
+        if (!lock.isEmpty())
+            press(lock);
+        press(QStringLiteral("ctrl+F5"));
+        press(QStringLiteral("shift+ctrl+F5"));
+        QTRY_COMPARE(spy.count(), 1);
+        QTest::qWait(100); // a wrong activation by the other combination shows by now
+        QCOMPARE(spy.count(), 1);
+        spy.clear();
+    }
+    press(QStringLiteral("Caps_Lock"));
+}
+
+// A combination held by another client: the program says which one it could
+// not have, and runs on with the other one, which a hot key destroyed before
+// left free.
+void TestPlatformX11::combinationHeldByAnotherProgram()
+{
+    {
+        CGlobalShortcut first(QKeySequence(QStringLiteral("Alt+S")));
+        QVERIFY(first.isRegistered());
+    }
+    CGlobalShortcut held(QKeySequence(QStringLiteral("Alt+E")));
+    QVERIFY(held.isRegistered());
+    QProcess program;
+    program.start(programPath(), {});
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Vireoscape$")).isEmpty(), 10000);
+    QTest::qWait(200);
+    const QByteArray err = program.readAllStandardError();
+    QVERIFY2(err.contains("Alt+E") && err.contains("another program"), err.constData());
+    QVERIFY2(!err.contains("Alt+S"), err.constData());
+
+    // Held by the program, the other combination is refused to us, and works for the program.
+    CGlobalShortcut taken(QKeySequence(QStringLiteral("Alt+S")));
+    QVERIFY(!taken.isRegistered());
+    press(QStringLiteral("alt+s"));
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(QStringLiteral("^Vireoscape$")).isEmpty(), 5000);
+    program.kill();
+    program.waitForFinished(5000);
+}
+
+QTEST_MAIN(TestPlatformX11)
+#include "tst_platformx11.moc"
