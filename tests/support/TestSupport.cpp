@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QtTest>
 
@@ -161,27 +159,6 @@ bool waitUntilResident(QProcess* program)
     }
     QTest::qWait(300);
     return program->state() == QProcess::Running;
-}
-
-QProcess* startResidentProgram(const QVariantMap& settings, const QStringList& environment)
-{
-    {
-        const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                             QStringLiteral("/Valdo Software/Vireoscape.conf");
-        QFile::remove(file);
-        QSettings store(file, QSettings::IniFormat);
-        store.setValue(QStringLiteral("GenAutoHide"), true);
-        store.setValue(QStringLiteral("GenAutoRun"), false);
-        store.setValue(QStringLiteral("FirstRunHints"), 99); // no newcomer's messages and hints
-        for (auto it = settings.begin(); it != settings.end(); ++it)
-            store.setValue(it.key(), it.value());
-    }
-    QProcess* program = startProgram({}, nullptr, environment);
-    if (!waitUntilResident(program)) {
-        stopProgram(program);
-        return nullptr;
-    }
-    return program;
 }
 
 void stopProgram(QProcess*& program)

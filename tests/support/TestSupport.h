@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QVariantMap>
 
 // Helpers shared by the tests: external tools run as a user would run them,
 // the program under test, and pixel comparison.
@@ -57,11 +56,6 @@ void runXdotool(const QString& commandLine);
 
 // A left-button drag from one screen point to another, through the middle.
 void dragWithMouse(const QPoint& from, const QPoint& to);
-
-// Starts vireoscape hidden in the tray with a fresh settings file holding
-// these values (beside GenAutoHide on and GenAutoRun off), and waits until it
-// is resident; null when it did not get there.
-QProcess* startResidentProgram(const QVariantMap& settings, const QStringList& environment = {});
 
 // Ends a started program (SIGTERM, then SIGKILL) and deletes it.
 void stopProgram(QProcess*& program);
