@@ -17,7 +17,6 @@
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "output/FinishedPicture.h"
-#include "output/PictureFiles.h"
 #include "support/TestSupport.h"
 
 #include <QClipboard>
@@ -43,17 +42,15 @@ using TestSupport::differingPixels;
 
 namespace {
 
-// The offscreen platform warns about every raise() and size hint, and the
-// tray icon about a signal it lacks; those lines would bury real warnings.
+// The offscreen platform warns about every raise() and size hint; those
+// lines would bury real warnings.
 void quietOffscreenWarnings()
 {
     static QtMessageHandler previous = nullptr;
     previous =
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-            if (message.startsWith(QLatin1String("This plugin does not support")) ||
-                message.contains(QLatin1String("systemTrayWindowChanged")))
-                return;
-            previous(type, context, message);
+            if (!message.startsWith(QLatin1String("This plugin does not support")))
+                previous(type, context, message);
         });
 }
 
@@ -70,7 +67,7 @@ QRect fakeWindowAt(const QPoint& p, quint32)
 // name (empty: cancel), a message box by closing it. Records what it saw.
 struct Answers : QTimer
 {
-    QString typed, startFolder, startName, text;
+    QString typed, proposed, text; // proposed: the file dialog's folder and proposed name
     QStringList titles;
     explicit Answers(const QString& name = QString()) : typed(name)
     {
@@ -79,80 +76,39 @@ struct Answers : QTimer
             if (!modal)
                 return;
             titles << modal->windowTitle();
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                text = box->text();
             auto* dialog = qobject_cast<QFileDialog*>(modal);
-            if (!dialog) {
-                if (auto* box = qobject_cast<QMessageBox*>(modal))
-                    text = box->text();
+            auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+            if (edit)
+                proposed = dialog->directory().absoluteFilePath(edit->text());
+            if (edit && !typed.isEmpty()) {
+                edit->setText(typed);
+                static_cast<QDialog*>(dialog)->accept();
+            } else {
                 modal->close();
-                return;
             }
-            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            startFolder = dialog->directory().absolutePath();
-            startName = edit ? edit->text() : QString();
-            if (typed.isEmpty() || !edit) {
-                dialog->reject();
-                return;
-            }
-            edit->setText(typed);
-            static_cast<QDialog*>(dialog)->accept();
         });
         start(20);
     }
 };
 
 // A desktop of one colour, and that colour under the veil.
-const QColor kDesktop(40, 90, 200);
+const QColor kDesktop(40, 90, 200), kVeiled(83, 114, 181);
 
-QColor veiled(const QColor& under)
-{
-    QImage one(1, 1, QImage::Format_RGB32);
-    one.fill(under);
-    QPainter p(&one);
-    p.fillRect(one.rect(), QColor(150, 150, 150, 100));
-    p.end();
-    return one.pixelColor(0, 0);
-}
-
-// The overlay item painted on its own.
-QImage paintItem(CSGraphicsPixmapItem& item)
-{
-    QImage image(item.pixmap().size(), QImage::Format_RGB32);
-    image.fill(Qt::black);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QStyleOptionGraphicsItem option;
-    option.exposedRect = item.boundingRect();
-    item.paint(&p, &option, nullptr);
-    p.end();
-    return image;
-}
-
-// Collects the areas the viewport repaints.
+// Counts the pixels the viewport repaints.
 class PaintLog : public QObject
 {
 public:
-    QRegion painted;
-    int paints = 0;
+    qint64 pixels = 0;
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint) {
-            painted += static_cast<QPaintEvent*>(event)->region();
-            ++paints;
-        }
+        if (event->type() == QEvent::Paint)
+            for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
+                pixels += qint64(r.width()) * r.height();
         return false;
     }
 };
-
-qint64 area(const QRegion& region)
-{
-    qint64 sum = 0;
-    for (const QRect& r : region)
-        sum += qint64(r.width()) * r.height();
-    return sum;
-}
-
-// A monitor for the strips' placement.
-const QRect kMonitor(0, 0, 1920, 1080);
 
 } // namespace
 
@@ -175,17 +131,13 @@ private slots:
     void handles();
     void finish_data();
     void finish();
-    void failedFileKeepsSnapshotOpen();
-    void lateWriteFailureIsReported();
+    void failedWrites();
     void saveFolder();
     void labelText();
     void veilAndHole_data();
     void veilAndHole();
     void partialRepaintMatchesFullRepaint();
-    void stripPosition_data();
-    void stripPosition();
-    void stripStaysOnTheMonitor_data();
-    void stripStaysOnTheMonitor();
+    void strips();
 
 private:
     // A snapshot of the test's desktop, with the settings as they are now.
@@ -287,13 +239,10 @@ void TestScene::mouse(QEvent::Type type, const QPointF& pos, Qt::MouseButton but
 {
     QGraphicsSceneMouseEvent event(type);
     event.setScenePos(pos);
-    event.setScreenPos(pos.toPoint());
     event.setButton(button);
     event.setButtons(held);
-    if (button != Qt::NoButton) {
+    if (button != Qt::NoButton)
         event.setButtonDownScenePos(button, pos);
-        event.setButtonDownScreenPos(button, pos.toPoint());
-    }
     event.setAccepted(false);
     QApplication::sendEvent(m_scene, &event);
 }
@@ -350,7 +299,6 @@ void TestScene::adjustPick_data()
     QTest::newRow("top right to the desktop's corner")
         << QPointF(300, 100) << QPointF(639, 0) << 0 << 0 << QRectF(100, 0, 539, 250);
     QTest::newRow("left moves") << none << none << int(Qt::Key_Left) << 0 << QRectF(99, 100, 200, 150);
-    QTest::newRow("down moves") << none << none << int(Qt::Key_Down) << 0 << QRectF(100, 101, 200, 150);
     QTest::newRow("Shift+Right grows")
         << none << none << int(Qt::Key_Right) << int(Qt::ShiftModifier) << QRectF(100, 100, 201, 150);
     QTest::newRow("Shift+Up shrinks")
@@ -385,10 +333,9 @@ void TestScene::adjustPick()
         const int reach = CSGraphicsPixmapItem::kMagnifierReach;
         // Each desktop pixel is a square of zoom by zoom screen pixels, the
         // one under the pointer in the middle.
-        for (const QPoint d : {QPoint(0, 0), QPoint(-2, -1), QPoint(0, 2)}) {
+        for (const QPoint d : {QPoint(0, 0), QPoint(-2, 1)}) {
             const QPoint cell = box.topLeft() + QPoint(1, 1) + (QPoint(reach, reach) + d) * zoom;
-            if (m_desktop.rect().contains(to.toPoint() + d))
-                QCOMPARE(screen.pixel(cell + QPoint(zoom / 2, zoom / 2)), m_desktop.pixel(to.toPoint() + d));
+            QCOMPARE(screen.pixel(cell + QPoint(zoom / 2, zoom / 2)), m_desktop.pixel(to.toPoint() + d));
         }
         release(to);
         QVERIFY(!m_background->magnifierShown());
@@ -407,8 +354,6 @@ void TestScene::picture_data()
         << QRectF(100.7, 50.2, 200.9, 120.5) << QRect(0, 0, 200, 120) << QSize(200, 120);
     QTest::newRow("past the top left corner")
         << QRectF(-10, -5, 50, 40) << QRect(10, 5, 40, 35) << QSize(50, 40);
-    QTest::newRow("past the bottom right corner")
-        << QRectF(600, 450, 60, 50) << QRect(0, 0, 40, 30) << QSize(60, 50);
     QTest::newRow("nothing selected: the whole desktop")
         << QRectF(0, 0, 0, 0) << QRect(0, 0, 640, 480) << QSize(640, 480);
 }
@@ -427,10 +372,8 @@ void TestScene::picture()
 
     QImage want(size, QImage::Format_ARGB32);
     want.fill(Qt::transparent);
-    const QPoint origin(int(selection.x()), int(selection.y()));
-    for (int y = expected.top(); y <= expected.bottom(); ++y)
-        for (int x = expected.left(); x <= expected.right(); ++x)
-            want.setPixel(x, y, m_desktop.pixel(origin + QPoint(x, y)));
+    QPainter(&want).drawImage(expected.topLeft(), m_desktop,
+                              expected.translated(int(selection.x()), int(selection.y())));
     QCOMPARE(differingPixels(m_scene->renderSelection(), want), 0);
 }
 
@@ -445,7 +388,6 @@ void TestScene::marksLookAsTheStripShows_data()
     // from the transparency (80 %): black, not invisible.
     QTest::newRow("first run: black fill, no frame")
         << true << false << 80 << QColor() << QColor(0, 0, 0, 204);
-    QTest::newRow("frame and fill, opaque") << false << true << 100 << QColor(Qt::red) << QColor(Qt::blue);
     QTest::newRow("half transparent: alpha truncated")
         << false << true << 50 << QColor(255, 0, 0, 127) << QColor(0, 0, 255, 127);
     QTest::newRow("fill only: no outline") << false << false << 100 << QColor() << QColor(Qt::blue);
@@ -573,7 +515,6 @@ void TestScene::undoAndRedoEveryChange()
     click({500, 100});
     QVERIFY(!m_scene->selectedMark());
     frameColor->setColor(QColor(Qt::green));
-    QCOMPARE(frameColor->color(), QColor(Qt::green));
     QCOMPARE(last->pen().color(), drawn);
     QVERIFY(m_view->isVisible());
 }
@@ -603,15 +544,11 @@ void TestScene::handles()
     QCOMPARE(m_scene->pickHandleAt({300, 250}), 4);
     const QImage plain = m_scene->renderSelection();
 
-    const struct
-    {
-        QPointF at;
-        bool hit;
-    } clicks[] = {{{200, 208}, false}, {{200, 203}, true},  {{200, 240}, false},
-                  {{200, 196}, true},  {{150, 170}, false}, {{283, 200}, true}};
-    for (const auto& c : clicks) {
-        click(c.at);
-        QCOMPARE(m_scene->selectedMark() != nullptr, c.hit);
+    const QList<QPair<QPointF, bool>> clicks = {{{200, 208}, false}, {{200, 203}, true},  {{200, 240}, false},
+                                                {{200, 196}, true},  {{150, 170}, false}, {{283, 200}, true}};
+    for (const auto& [at, hit] : clicks) {
+        click(at);
+        QCOMPARE(m_scene->selectedMark() != nullptr, hit);
     }
     QGraphicsItem* line = m_scene->selectedMark();
     QCOMPARE(::markHandles(line), (QVector<QPointF>{{120, 200}, {280, 200}}));
@@ -663,37 +600,32 @@ void TestScene::finish()
     QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("image/png")), bytes);
 }
 
-void TestScene::failedFileKeepsSnapshotOpen()
+// A file that cannot be created keeps the snapshot open. Then the name is
+// free and the file can be created, but no more than 100 bytes can go into
+// it: the write fails once the snapshot has ended. It is reported, and the
+// picture is put on the clipboard though copying is off.
+void TestScene::failedWrites()
 {
     AppConfig.SaveToFileAfterFinish = true;
-    AppConfig.SnapshotFileName = CAppConfig::defaults().SnapshotFileName;
     AppConfig.SnapshotFilePath = QDir(m_dir.path()).filePath(QStringLiteral("missing/dir"));
     open();
-    drag(QPointF(30, 40), QPointF(130, 100));
+    const QRectF selection(20, 30, 400, 300);
+    drag(selection.topLeft(), selection.bottomRight());
     Answers answers;
     m_view->editDialog()->OnBtnOk();
     QCOMPARE(answers.titles, QStringList{QStringLiteral("Error")});
-    QVERIFY2(answers.text.contains(QStringLiteral("missing/dir/Snapshot_")), qPrintable(answers.text));
+    QVERIFY2(answers.text.contains(QStringLiteral("missing/dir/pick.png")), qPrintable(answers.text));
     QVERIFY(m_view->isVisible());
     QVERIFY(m_view->editDialog()->isVisible());
-}
 
-// The name is free and the file can be created, but no more than 100 bytes
-// can go into it: the write fails once the snapshot has ended. It is
-// reported, and the picture is put on the clipboard though copying is off.
-void TestScene::lateWriteFailureIsReported()
-{
-    AppConfig.SaveToFileAfterFinish = true;
-    open();
-    const QRectF selection(20, 30, 400, 300);
-    m_background->setSelectionRect(selection);
+    AppConfig.SnapshotFilePath = m_dir.path();
+    answers.titles.clear();
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     rlimit small = old;
     small.rlim_cur = 100;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    Answers answers;
     m_view->editDialog()->OnBtnOk();
     const bool endedAtOnce = !m_view->isVisible();
     QTRY_VERIFY_WITH_TIMEOUT(!answers.titles.isEmpty(), 10000);
@@ -709,56 +641,37 @@ void TestScene::lateWriteFailureIsReported()
 }
 
 // Where "Save picture" opens and what it remembers (LastOpenFileName),
-// through the dialog as a user fills it in.
+// through the dialog as a user fills it in (cancelled when nothing is typed).
 void TestScene::saveFolder()
 {
-    AppConfig.SnapshotFileName = CAppConfig::defaults().SnapshotFileName;
     open();
     m_background->setSelectionRect(QRectF(10, 20, 30, 40));
-    {
-        Answers cancel;
-        m_view->savePicture();
-        QCOMPARE(cancel.startFolder, QDir(m_dir.path()).absolutePath());
-        // The name the pattern gives now (the seconds may have moved on).
-        const QString expected = expandFileName(AppConfig.SnapshotFileName);
-        QCOMPARE(cancel.startName.left(expected.lastIndexOf(QLatin1Char('_'))),
-                 expected.left(expected.lastIndexOf(QLatin1Char('_'))));
-        QVERIFY(cancel.startName.endsWith(QStringLiteral(".png")));
-        QCOMPARE(AppConfig.LastOpenFileName, QString());
-    }
+    Answers answers;
+    m_view->savePicture();
+    QCOMPARE(answers.proposed, QDir(m_dir.path()).absoluteFilePath(QStringLiteral("pick.png")));
+    QCOMPARE(AppConfig.LastOpenFileName, QString());
     const QString other = m_dir.filePath(QStringLiteral("elsewhere"));
     QDir().mkpath(other);
-    const QString saved = QDir(other).filePath(QStringLiteral("mine.bmp"));
-    {
-        Answers save(saved);
-        m_view->savePicture();
-        QCOMPARE(AppConfig.LastOpenFileName, saved);
-        QCOMPARE(QImage(saved).size(), QSize(30, 40));
-    }
-    {
-        Answers cancel;
-        m_view->savePicture();
-        QCOMPARE(cancel.startFolder, QDir(other).absolutePath());
-        QVERIFY2(cancel.startName.endsWith(QStringLiteral(".bmp")), qPrintable(cancel.startName));
-        QVERIFY(cancel.startName != QStringLiteral("mine.bmp")); // never proposes replacing it
-    }
+    answers.typed = QDir(other).filePath(QStringLiteral("mine.bmp"));
+    m_view->savePicture();
+    QCOMPARE(AppConfig.LastOpenFileName, answers.typed);
+    QCOMPARE(QImage(answers.typed).size(), QSize(30, 40));
+    // The next one starts there, with the same suffix and the pattern's name.
+    answers.typed.clear();
+    m_view->savePicture();
+    QCOMPARE(answers.proposed, QDir(other).absoluteFilePath(QStringLiteral("pick.bmp")));
+    // A name without a suffix is saved as PNG.
     const QString plain = m_dir.filePath(QStringLiteral("plain"));
-    {
-        Answers save(plain);
-        m_view->savePicture();
-        QCOMPARE(AppConfig.LastOpenFileName, plain + QStringLiteral(".png"));
-        QImageReader reader(plain + QStringLiteral(".png"));
-        reader.setDecideFormatFromContent(true);
-        QCOMPARE(reader.format(), QByteArray("png"));
-    }
-    {
-        Answers odd(m_dir.filePath(QStringLiteral("odd.tif")));
-        m_view->savePicture();
-        QCOMPARE(odd.titles, (QStringList{QStringLiteral("Save"), QStringLiteral("Unsupportted Format")}));
-        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("odd.tif"))));
-        QCOMPARE(AppConfig.LastOpenFileName,
-                 plain + QStringLiteral(".png")); // the refused name is not kept
-    }
+    answers.typed = plain;
+    m_view->savePicture();
+    QCOMPARE(AppConfig.LastOpenFileName, plain + QStringLiteral(".png"));
+    QCOMPARE(QImageReader::imageFormat(AppConfig.LastOpenFileName), QByteArray("png"));
+    answers.typed = m_dir.filePath(QStringLiteral("odd.tif"));
+    answers.titles.clear();
+    m_view->savePicture();
+    QCOMPARE(answers.titles, (QStringList{QStringLiteral("Save"), QStringLiteral("Unsupportted Format")}));
+    QVERIFY(!QFileInfo::exists(answers.typed));
+    QCOMPARE(AppConfig.LastOpenFileName, plain + QStringLiteral(".png")); // the refused name is not kept
 }
 
 void TestScene::labelText()
@@ -784,15 +697,19 @@ void TestScene::veilAndHole()
     desktop.fill(kDesktop);
     CSGraphicsPixmapItem item(desktop);
     item.setSelectionRect(selection);
-    const QImage image = paintItem(item);
+    QImage image(desktop.size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    QStyleOptionGraphicsItem option;
+    option.exposedRect = item.boundingRect();
+    item.paint(&painter, &option, nullptr);
+    painter.end();
 
-    const QColor grey = veiled(kDesktop);
     // Inside the selection (away from its outline), far outside it, just
     // outside its right and bottom edges, and where a label would be.
-    QCOMPARE(image.pixelColor(51, 61), hole ? kDesktop : grey);
-    QCOMPARE(image.pixelColor(148, 98), hole ? kDesktop : grey);
+    QCOMPARE(image.pixelColor(51, 61), hole ? kDesktop : kVeiled);
+    QCOMPARE(image.pixelColor(148, 98), hole ? kDesktop : kVeiled);
     for (const QPoint p : {QPoint(250, 150), QPoint(152, 80), QPoint(100, 102), QPoint(hole ? 20 : 55, 50)})
-        QCOMPARE(image.pixelColor(p), grey);
+        QCOMPARE(image.pixelColor(p), kVeiled);
 }
 
 // On the real view: moving the pointer and the highlight repaints only a
@@ -812,11 +729,7 @@ void TestScene::partialRepaintMatchesFullRepaint()
 
     PaintLog log;
     view.viewport()->installEventFilter(&log);
-    const struct
-    {
-        QPointF cursor;
-        QRectF selection;
-    } steps[] = {
+    const QList<QPair<QPointF, QRectF>> steps = {
         {QPointF(140, 133), QRectF(200, 150, 120, 80)},
         {QPointF(141, 134), QRectF(210, 160, 300, 200)},
         {QPointF(141.5, 134.25), QRectF(10, 10, 30, 30)},
@@ -829,17 +742,14 @@ void TestScene::partialRepaintMatchesFullRepaint()
         {QPointF(400, 340), QRectF(300, 240, 100, 100)},
         {QPointF(399, 339), QRectF(300.5, 240.5, 99, 99)},
     };
-    for (const auto& step : steps) {
-        log.painted = QRegion();
-        log.paints = 0;
-        item->setCursorPos(step.cursor);
-        item->setSelectionRect(step.selection);
-        QTRY_VERIFY(log.paints > 0);
+    for (const auto& [cursor, selection] : steps) {
+        log.pixels = 0;
+        item->setCursorPos(cursor);
+        item->setSelectionRect(selection);
+        QTRY_VERIFY(log.pixels > 0);
         QTest::qWait(20);
-        QVERIFY2(area(log.painted) < qint64(size.width()) * size.height() / 3,
-                 qPrintable(QStringLiteral("repainted %1 of %2 pixels")
-                                .arg(area(log.painted))
-                                .arg(qint64(size.width()) * size.height())));
+        QVERIFY2(log.pixels < qint64(size.width()) * size.height() / 3,
+                 qPrintable(QString::number(log.pixels)));
         // What the partial repaints left on the screen ...
         const QImage onScreen = QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage();
         // ... against everything painted afresh.
@@ -848,59 +758,26 @@ void TestScene::partialRepaintMatchesFullRepaint()
     }
 }
 
-// Placement of the tool strip beside a selection, on a 1920 x 1080 monitor
-// unless a row says otherwise, for a 480 x 40 strip.
-void TestScene::stripPosition_data()
+// The tool strip (480 x 40 here) goes beside the selection, on the
+// selection's monitor; the property strip (621 px in Text mode) hangs under
+// it, right edges aligned, and is moved, never resized, to stay on the monitor.
+void TestScene::strips()
 {
-    QTest::addColumn<QRectF>("selection");
-    QTest::addColumn<QRect>("area");
-    QTest::addColumn<QPoint>("expected");
-
-    QTest::newRow("room below: under the selection, right edges aligned")
-        << QRectF(600, 100, 640, 480) << kMonitor << QPoint(1240 - 480, 585);
-    QTest::newRow("exactly room for both strips below")
-        << QRectF(600, 100, 640, 1080 - 100 - 90) << kMonitor << QPoint(760, 1080 - 90 + 5);
-    QTest::newRow("one pixel short below: above the selection")
-        << QRectF(600, 100, 640, 1080 - 100 - 89) << kMonitor << QPoint(760, 100 - 40 - 5);
-    QTest::newRow("no room below nor above: over the selection's top")
-        << QRectF(600, 30, 640, 1050) << kMonitor << QPoint(760, 30);
-    QTest::newRow("nothing selected: top left") << QRectF(0, 0, 0, 0) << kMonitor << QPoint(0, 5);
-    QTest::newRow("whole desktop selected") << QRectF(0, 0, 1920, 1080) << kMonitor << QPoint(1440, 0);
-    const QRect right(1920, 0, 1280, 1024);
-    QTest::newRow("second monitor: its own bottom")
-        << QRectF(2000, 900, 300, 60) << right << QPoint(2000, 900 - 45);
-    QTest::newRow("pick reaching past the monitor's right edge: kept on it")
-        << QRectF(3000, 100, 400, 100) << right << QPoint(3200 - 480, 205);
-}
-
-void TestScene::stripPosition()
-{
-    QFETCH(QRectF, selection);
-    QFETCH(QRect, area);
-    QFETCH(QPoint, expected);
-    QCOMPARE(editDialogPosition(selection, QSize(480, 40), area), expected);
-}
-
-// The property strip (621 px in Text mode) hangs under the tool strip,
-// right edges aligned; it is moved, never resized, to stay on the monitor.
-void TestScene::stripStaysOnTheMonitor_data()
-{
-    QTest::addColumn<QRect>("strip");
-    QTest::addColumn<QRect>("area");
-    QTest::addColumn<QPoint>("expected");
-    QTest::newRow("off the bottom right") << QRect(1800, 1060, 621, 40) << kMonitor << QPoint(1299, 1040);
-    QTest::newRow("second monitor: its own left edge")
-        << QRect(1800, 500, 621, 40) << QRect(1920, 0, 1280, 1024) << QPoint(1920, 500);
-    QTest::newRow("wider than the monitor: its left edge shows")
-        << QRect(-50, 10, 700, 40) << QRect(0, 0, 600, 400) << QPoint(0, 10);
-}
-
-void TestScene::stripStaysOnTheMonitor()
-{
-    QFETCH(QRect, strip);
-    QFETCH(QRect, area);
-    QFETCH(QPoint, expected);
-    QCOMPARE(keptInside(strip, area), QRect(expected, strip.size()));
+    const QSize tool(480, 40);
+    const QRect monitor(0, 0, 1920, 1080), right(1920, 0, 1280, 1024);
+    // Under the selection, right edges aligned, when both strips fit below;
+    // one pixel short: above it; no room below nor above: over its top.
+    QCOMPARE(editDialogPosition(QRectF(600, 100, 640, 890), tool, monitor), QPoint(760, 995));
+    QCOMPARE(editDialogPosition(QRectF(600, 100, 640, 891), tool, monitor), QPoint(760, 55));
+    QCOMPARE(editDialogPosition(QRectF(600, 30, 640, 1050), tool, monitor), QPoint(760, 30));
+    QCOMPARE(editDialogPosition(QRectF(), tool, monitor), QPoint(0, 5)); // nothing selected
+    // A second monitor's own bottom edge; a pick reaching past its right edge.
+    QCOMPARE(editDialogPosition(QRectF(2000, 900, 300, 60), tool, right), QPoint(2000, 855));
+    QCOMPARE(editDialogPosition(QRectF(3000, 100, 400, 100), tool, right), QPoint(2720, 205));
+    QCOMPARE(keptInside(QRect(1800, 1060, 621, 40), monitor), QRect(1299, 1040, 621, 40));
+    QCOMPARE(keptInside(QRect(1800, 500, 621, 40), right), QRect(1920, 500, 621, 40));
+    // Wider than the monitor: its left edge shows.
+    QCOMPARE(keptInside(QRect(-50, 10, 700, 40), QRect(0, 0, 600, 400)), QRect(0, 10, 700, 40));
 }
 
 QTEST_MAIN(TestScene)
