@@ -17,6 +17,27 @@ bool MarkState::operator==(const MarkState& o) const
            frame == o.frame && frameWidth == o.frameWidth;
 }
 
+namespace {
+
+// Rectangles and ellipses have the same fields on different Qt bases.
+template <class Box> void readBox(const Box* item, MarkState& s)
+{
+    s.rect = item->rect();
+    s.pen = item->pen();
+    s.brush = item->brush();
+    s.filled = item->filled;
+}
+
+template <class Box> void writeBox(Box* item, const MarkState& s)
+{
+    item->setRect(s.rect);
+    item->setPen(s.pen);
+    item->setBrush(s.brush);
+    item->setFilled(s.filled);
+}
+
+} // namespace
+
 MarkState markState(const QGraphicsItem* item)
 {
     MarkState s;
@@ -24,15 +45,9 @@ MarkState markState(const QGraphicsItem* item)
         return s;
     s.pos = item->pos();
     if (auto* box = dynamic_cast<const CDrawRectItem*>(item)) {
-        s.rect = box->rect();
-        s.pen = box->pen();
-        s.brush = box->brush();
-        s.filled = box->filled;
+        readBox(box, s);
     } else if (auto* ellipse = dynamic_cast<const CDrawEllipseItem*>(item)) {
-        s.rect = ellipse->rect();
-        s.pen = ellipse->pen();
-        s.brush = ellipse->brush();
-        s.filled = ellipse->filled;
+        readBox(ellipse, s);
     } else if (auto* line = dynamic_cast<const CDrawLineItem*>(item)) {
         s.line = line->line();
         s.pen = line->pen();
@@ -60,15 +75,9 @@ void setMarkState(QGraphicsItem* item, const MarkState& s)
         return;
     item->setPos(s.pos);
     if (auto* box = dynamic_cast<CDrawRectItem*>(item)) {
-        box->setRect(s.rect);
-        box->setPen(s.pen);
-        box->setBrush(s.brush);
-        box->setFilled(s.filled);
+        writeBox(box, s);
     } else if (auto* ellipse = dynamic_cast<CDrawEllipseItem*>(item)) {
-        ellipse->setRect(s.rect);
-        ellipse->setPen(s.pen);
-        ellipse->setBrush(s.brush);
-        ellipse->setFilled(s.filled);
+        writeBox(ellipse, s);
     } else if (auto* line = dynamic_cast<CDrawLineItem*>(item)) {
         line->setLine(s.line);
         line->setPen(s.pen);
@@ -117,19 +126,13 @@ QBrush fillBrush(const DrawProperties& look)
 
 namespace {
 
-QColor withAlpha(QColor color, int alpha)
-{
-    color.setAlpha(alpha);
-    return color;
-}
-
 // The changes of the strip that concern a pen: its colour, width and, for
 // shapes, whether it is drawn at all. The alpha follows the transparency.
-QPen changedPen(QPen pen, const DrawProperties& before, const DrawProperties& after, bool shape, bool& changed)
+QPen changedPen(QPen pen, const DrawProperties& before, const DrawProperties& after, bool shape,
+                bool& changed)
 {
-    const int alpha = after.transparency * 255 / 100;
     if (before.frameColor != after.frameColor) {
-        pen.setColor(withAlpha(after.frameColor, alpha));
+        pen.setColor(after.withTransparency(after.frameColor));
         changed = true;
     }
     if (before.frameWidth != after.frameWidth) {
@@ -141,7 +144,7 @@ QPen changedPen(QPen pen, const DrawProperties& before, const DrawProperties& af
         changed = true;
     }
     if (before.transparency != after.transparency) {
-        pen.setColor(withAlpha(pen.color(), alpha));
+        pen.setColor(after.withTransparency(pen.color()));
         changed = true;
     }
     return pen;
@@ -150,7 +153,6 @@ QPen changedPen(QPen pen, const DrawProperties& before, const DrawProperties& af
 QBrush changedBrush(const QBrush& brush, const DrawProperties& before, const DrawProperties& after,
                     bool& changed)
 {
-    const int alpha = after.transparency * 255 / 100;
     QColor color = brush.style() == Qt::NoBrush ? before.withTransparency(before.fillColor) : brush.color();
     bool touched = false;
     if (before.fillColor != after.fillColor) {
@@ -162,11 +164,11 @@ QBrush changedBrush(const QBrush& brush, const DrawProperties& before, const Dra
     if (!touched)
         return brush;
     changed = true;
-    return QBrush(withAlpha(color, alpha), Qt::SolidPattern);
+    return QBrush(after.withTransparency(color), Qt::SolidPattern);
 }
 
-template <class Shape> bool applyToShape(Shape* item, const DrawProperties& before, const DrawProperties& after,
-                                         bool shapePen)
+template <class Shape>
+bool applyToShape(Shape* item, const DrawProperties& before, const DrawProperties& after, bool shapePen)
 {
     bool changed = false;
     item->setPen(changedPen(item->pen(), before, after, shapePen, changed));
@@ -202,22 +204,21 @@ bool applyLookChange(QGraphicsItem* item, const DrawProperties& before, const Dr
         return changed;
     }
     if (auto* text = dynamic_cast<CDrawTextItem*>(item)) {
-        const int alpha = after.transparency * 255 / 100;
         const bool alphaChanged = before.transparency != after.transparency;
         bool changed = false;
         if (before.fontColor != after.fontColor || alphaChanged) {
-            text->setDefaultTextColor(withAlpha(
-                before.fontColor != after.fontColor ? after.fontColor : text->defaultTextColor(), alpha));
+            text->setDefaultTextColor(after.withTransparency(
+                before.fontColor != after.fontColor ? after.fontColor : text->defaultTextColor()));
             changed = true;
         }
         if (before.fillColor != after.fillColor || alphaChanged) {
-            text->setFillColor(
-                withAlpha(before.fillColor != after.fillColor ? after.fillColor : text->fillColor, alpha));
+            text->setFillColor(after.withTransparency(before.fillColor != after.fillColor ? after.fillColor
+                                                                                          : text->fillColor));
             changed = true;
         }
         if (before.frameColor != after.frameColor || alphaChanged) {
-            text->setFrameColor(
-                withAlpha(before.frameColor != after.frameColor ? after.frameColor : text->frameColor, alpha));
+            text->setFrameColor(after.withTransparency(
+                before.frameColor != after.frameColor ? after.frameColor : text->frameColor));
             changed = true;
         }
         if (before.frameWidth != after.frameWidth) {
