@@ -1,10 +1,13 @@
 #include "annotate/DrawPolygonItem.h"
 
+#include <QGraphicsScene>
 #include <QPainter>
 #include <QVector>
 #include <QPainterPathStroker>
 #include <QStyle>
 #include <QStyleOptionGraphicsItem>
+
+#include <cmath>
 
 CDrawPolygonItem::CDrawPolygonItem(QGraphicsItem* parent) : QGraphicsPolygonItem(parent) {}
 
@@ -77,6 +80,9 @@ void CDrawPolygonItem::setPolygon(const QPolygonF& points)
         prepareGeometryChange();
         m_growing = false;
         m_stroke.clear();
+        m_layer = QImage();
+        m_layerRect = QRect();
+        m_layerValid = QRegion();
         update();
     }
     QGraphicsPolygonItem::setPolygon(copy);
@@ -93,13 +99,22 @@ void CDrawPolygonItem::appendStrokePoint(const QPointF& point)
     const QPointF previous = m_stroke.isEmpty() ? point : m_stroke.last();
     m_stroke << point;
     if (!m_reserve.contains(point)) {
+        // The room grows with the stroke, so that a long stroke outgrows it
+        // (and is repainted whole) only a few times; never beyond the desktop.
         prepareGeometryChange();
-        m_reserve = m_reserve.united(QRectF(point, QSizeF(0, 0)))
-                        .adjusted(-kReserveStep, -kReserveStep, kReserveStep, kReserveStep);
+        const QRectF reached = m_reserve.united(QRectF(point, QSizeF(0, 0)));
+        const qreal dx = qMax(kReserveStep, reached.width() / 2);
+        const qreal dy = qMax(kReserveStep, reached.height() / 2);
+        QRectF room = reached.adjusted(-dx, -dy, dx, dy);
+        if (scene())
+            room = (room & scene()->sceneRect()) | reached;
+        m_reserve = room;
     }
     // The new segment, and the join that replaces the old end's cap.
     const qreal reach = strokeReach(pen());
-    update(QRectF(previous, point).normalized().adjusted(-reach, -reach, reach, reach));
+    const QRectF changed = QRectF(previous, point).normalized().adjusted(-reach, -reach, reach, reach);
+    m_layerValid -= changed.toAlignedRect();
+    update(changed);
 }
 
 void CDrawPolygonItem::endStroke()
@@ -138,7 +153,7 @@ QPainterPath CDrawPolygonItem::shape() const
     return m_shapeCache;
 }
 
-void CDrawPolygonItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*)
+void CDrawPolygonItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
 {
     const bool fills = filled && !freehand;
     if (!fills && brush().style() != Qt::NoBrush)
@@ -159,23 +174,79 @@ void CDrawPolygonItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* 
                                   [&path](QPainter* p) { p->drawPath(path); });
             return;
         }
-        m_index.sync(points);
-        for (const QRect& r : DrawPaint::exposedRegion(painter, option, boundingRect())) {
-            const QRectF window = QRectF(r).adjusted(-reach, -reach, reach, reach);
-            const QPainterPath path = polylineOf(points, m_index.segmentsNear(points, window));
-            if (path.isEmpty())
-                continue;
-            painter->save();
-            painter->setClipRect(r, Qt::IntersectClip);
-            DrawPaint::paintShape(painter, option, shadow, pen(), Qt::NoBrush,
-                                  [&path](QPainter* p) { p->drawPath(path); });
-            painter->restore();
-        }
+        const QRegion area = DrawPaint::exposedRegion(painter, option, boundingRect());
+        if (m_growing && widget && paintFromLayer(painter, option, area))
+            return;
+        paintPieces(painter, option, points, area);
     } else {
         const Qt::FillRule rule = fillRule();
         DrawPaint::paintShape(painter, option, shadow, pen(), fills ? brush() : QBrush(Qt::NoBrush),
                               [&points, rule](QPainter* p) { p->drawPolygon(points, rule); });
     }
+}
+
+void CDrawPolygonItem::paintPieces(QPainter* painter, const QStyleOptionGraphicsItem* option,
+                                   const QPolygonF& points, const QRegion& area) const
+{
+    m_index.sync(points);
+    const qreal reach = strokeReach(pen());
+    for (const QRect& r : area) {
+        const QRectF window = QRectF(r).adjusted(-reach, -reach, reach, reach);
+        const QPainterPath path = polylineOf(points, m_index.segmentsNear(points, window));
+        if (path.isEmpty())
+            continue;
+        painter->save();
+        painter->setClipRect(r, Qt::IntersectClip);
+        DrawPaint::paintShape(painter, option, shadow, pen(), Qt::NoBrush,
+                              [&path](QPainter* p) { p->drawPath(path); });
+        painter->restore();
+    }
+}
+
+bool CDrawPolygonItem::paintFromLayer(QPainter* painter, const QStyleOptionGraphicsItem* option,
+                                      const QRegion& area) const
+{
+    // Only where a layer pixel is a device pixel.
+    const QTransform toDevice = painter->deviceTransform();
+    if (toDevice.type() > QTransform::TxTranslate
+        || toDevice.dx() != std::round(toDevice.dx()) || toDevice.dy() != std::round(toDevice.dy()))
+        return false;
+    if (m_layerPen != pen() || m_layerShadow != shadow) {
+        m_layerValid = QRegion();
+        m_layerPen = pen();
+        m_layerShadow = shadow;
+    }
+    const QRect bounds = boundingRect().toAlignedRect();
+    if (!m_layerRect.contains(bounds)) {
+        // The stroke outgrew its room: move what is made to a larger layer.
+        QImage grown(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+        if (grown.isNull())
+            return false;
+        grown.fill(Qt::transparent);
+        if (!m_layer.isNull()) {
+            QPainter copy(&grown);
+            copy.setCompositionMode(QPainter::CompositionMode_Source);
+            copy.drawImage(m_layerRect.topLeft() - bounds.topLeft(), m_layer);
+        }
+        m_layer = grown;
+        m_layerValid &= QRegion(m_layerRect);
+        m_layerRect = bounds;
+    }
+    const QRegion missing = (area & QRegion(m_layerRect)) - m_layerValid;
+    if (!missing.isEmpty()) {
+        QPainter layer(&m_layer);
+        layer.setRenderHints(painter->renderHints());
+        layer.translate(-m_layerRect.topLeft());
+        layer.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : missing)
+            layer.fillRect(r, Qt::transparent);
+        layer.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        paintPieces(&layer, option, m_stroke, missing);
+        m_layerValid += missing;
+    }
+    for (const QRect& r : area & QRegion(m_layerRect))
+        painter->drawImage(r, m_layer, r.translated(-m_layerRect.topLeft()));
+    return true;
 }
 
 void CDrawPolygonItem::hoverEnterEvent(QGraphicsSceneHoverEvent* event)

@@ -4,8 +4,10 @@
 #include "annotate/StrokeIndex.h"
 
 #include <QGraphicsPolygonItem>
+#include <QImage>
 #include <QPainterPath>
 #include <QPen>
+#include <QRegion>
 
 // A closed polygon mark (Polygon and Curve tools) or, with `freehand`, an
 // open free-hand stroke that is never filled. Points are in scene
@@ -55,4 +57,18 @@ private:
     mutable QPen m_shapePen;
     // Finds the segments near each repainted piece of a free-hand stroke.
     mutable StrokeIndex m_index;
+
+    // The pixels of a stroke being drawn, for the view (the picture itself
+    // is always stroked anew): the crosshair's
+    // bands cross the stroke on every pointer move, and copying its pixels
+    // costs the same at any length where stroking it again does not. Kept
+    // only while the stroke grows; each new segment's area is made again.
+    bool paintFromLayer(QPainter* painter, const QStyleOptionGraphicsItem* option, const QRegion& area) const;
+    void paintPieces(QPainter* painter, const QStyleOptionGraphicsItem* option, const QPolygonF& points,
+                     const QRegion& area) const;
+    mutable QImage m_layer;
+    mutable QRect m_layerRect;     // the layer's place in item coordinates
+    mutable QRegion m_layerValid;  // where its pixels are up to date
+    mutable QPen m_layerPen;
+    mutable bool m_layerShadow = false;
 };

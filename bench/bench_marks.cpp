@@ -83,22 +83,32 @@ int measureHere(int argc, char** argv)
     };
     sendMouse(viewport, QEvent::MouseButtonPress, scribble(0), Qt::LeftButton);
     QCoreApplication::processEvents();
-    const int points = 5000;
-    const int window = 1000;
-    double cpuStart = 0;
-    QElapsedTimer wall;
-    for (int i = 1; i < points; ++i) {
-        if (i % window == 1) {
-            cpuStart = Bench::cpuSeconds();
-            wall.start();
+    // Windows of points; the target compares the cost at 5,000 points (the
+    // last hundred) with the cost at 100 (the second hundred: the first
+    // includes the layer's first paint).
+    const int ends[] = {100, 200, 1000, 2000, 3000, 4000, 4900, 5000};
+    int first = 1;
+    double at100 = 0;
+    double at5000 = 0;
+    for (const int last : ends) {
+        const double cpuStart = Bench::cpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        for (int i = first; i <= last; ++i) {
+            sendMouse(viewport, QEvent::MouseMove, scribble(i), Qt::LeftButton);
+            QCoreApplication::processEvents();
         }
-        sendMouse(viewport, QEvent::MouseMove, scribble(i), Qt::LeftButton);
-        QCoreApplication::processEvents();
-        if (i % window == 0 || i == points - 1) {
-            std::printf("(2) pointer move while drawing, points %d to %d: %.3f ms each, CPU %.3f ms each\n",
-                        i - (i - 1) % window, i, wall.nsecsElapsed() / 1e6 / window, (Bench::cpuSeconds() - cpuStart) * 1000 / window);
-        }
+        const int moves = last - first + 1;
+        std::printf("(2) pointer move while drawing, points %d to %d: %.3f ms each, CPU %.3f ms each\n", first,
+                    last, wall.nsecsElapsed() / 1e6 / moves, (Bench::cpuSeconds() - cpuStart) * 1000 / moves);
+        if (last == 200)
+            at100 = wall.nsecsElapsed();
+        if (last == 5000)
+            at5000 = wall.nsecsElapsed();
+        first = last + 1;
     }
+    std::printf("(2) a move at 5,000 points costs %.2fx a move at 100 (target 1.5x at most)\n", at5000 / at100);
+    const int points = 5001;
     sendMouse(viewport, QEvent::MouseButtonRelease, scribble(points - 1), Qt::NoButton);
     delete view;
     return 0;

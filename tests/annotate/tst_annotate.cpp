@@ -49,8 +49,10 @@ QImage sceneRender(QGraphicsScene& scene)
 
 const QSize kCanvas(900, 600);
 
-// Repaints the parts of the canvas: the background, then the stroke.
-void repaint(QImage& canvas, const QImage& background, CDrawPolygonItem& item, const QList<QRect>& parts)
+// Repaints the parts of the canvas: the background, then the stroke, as the
+// picture is painted or, with a widget, as a view paints it.
+void repaint(QImage& canvas, const QImage& background, CDrawPolygonItem& item, const QList<QRect>& parts,
+             QWidget* widget = nullptr)
 {
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -61,7 +63,7 @@ void repaint(QImage& canvas, const QImage& background, CDrawPolygonItem& item, c
         painter.drawImage(r.topLeft(), background, r);
         QStyleOptionGraphicsItem option;
         option.exposedRect = r;
-        item.paint(&painter, &option, nullptr);
+        item.paint(&painter, &option, widget);
         painter.restore();
     }
 }
@@ -88,6 +90,7 @@ private slots:
     void arrowHeadGeometry_data();
     void arrowHeadGeometry();
     void textExportPaint();
+    void grownStrokeMatchesWholeStroke_data();
     void grownStrokeMatchesWholeStroke();
     void colorComboEntries();
     void perTool_data();
@@ -162,11 +165,23 @@ void TestAnnotate::textExportPaint()
     QCOMPARE(TestSupport::differingPixels(exportPaint(*item), moved), 0);
 }
 
+void TestAnnotate::grownStrokeMatchesWholeStroke_data()
+{
+    QTest::addColumn<bool>("onView");
+    QTest::newRow("picture") << false;
+    // The view keeps the growing stroke as pixels and lays them over the
+    // desktop, which rounds a level or two differently at its soft edges.
+    QTest::newRow("view") << true;
+}
+
 // A free-hand stroke drawn point by point, repainted only where the view is
 // told it changed (and in thin full-width bands, as the crosshair causes),
 // ends with the same pixels as the same stroke painted whole.
 void TestAnnotate::grownStrokeMatchesWholeStroke()
 {
+    QFETCH(bool, onView);
+    QWidget view;
+    QWidget* widget = onView ? &view : nullptr;
     const int points = 3000;
     const QImage background = TestSupport::makeTestPattern(kCanvas, 4);
     const auto stroke = [] {
@@ -189,7 +204,7 @@ void TestAnnotate::grownStrokeMatchesWholeStroke()
     });
 
     QImage canvas = background.copy();
-    repaint(canvas, background, *grown, {canvas.rect()});
+    repaint(canvas, background, *grown, {canvas.rect()}, widget);
     for (int i = 1; i < points; ++i) {
         grown->appendStrokePoint(scribblePoint(i));
         if (i % 7 == 0 || i == points - 1) {
@@ -198,7 +213,7 @@ void TestAnnotate::grownStrokeMatchesWholeStroke()
             // whole canvas each way.
             const QPoint p = scribblePoint(i).toPoint();
             dirty << QRect(0, p.y() - 1, kCanvas.width(), 3) << QRect(p.x() - 1, 0, 3, kCanvas.height());
-            repaint(canvas, background, *grown, dirty);
+            repaint(canvas, background, *grown, dirty, widget);
             dirty.clear();
         }
     }
@@ -209,14 +224,15 @@ void TestAnnotate::grownStrokeMatchesWholeStroke()
     repaint(expected, background, *whole, {expected.rect()});
 
     QVERIFY(TestSupport::differingPixels(expected, background) > 1000); // the stroke shows
-    QCOMPARE(TestSupport::differingPixels(canvas, expected), qint64(0));
+    const int tolerance = onView ? 2 : 0;
+    QCOMPARE(TestSupport::differingPixels(canvas, expected, tolerance), qint64(0));
 
     // The finished stroke repainted in bands, too.
     grown->endStroke();
     QList<QRect> strips;
     for (int y = 0; y < kCanvas.height(); y += 3)
         strips << QRect(0, y, kCanvas.width(), 3);
-    repaint(canvas, background, *grown, strips);
+    repaint(canvas, background, *grown, strips, widget);
     QCOMPARE(TestSupport::differingPixels(canvas, expected), qint64(0));
 }
 

@@ -6,6 +6,8 @@
 #include <QTemporaryFile>
 #include <QtTest>
 
+#include <cstdlib>
+
 namespace TestSupport {
 
 ToolResult runTool(const QString& program, const QStringList& arguments, int timeoutMs,
@@ -102,7 +104,7 @@ QStringList visibleWindows(const QString& namePattern)
     return QString::fromLatin1(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-qint64 differingPixels(const QImage& a, const QImage& b)
+qint64 differingPixels(const QImage& a, const QImage& b, int tolerance)
 {
     if (a.size() != b.size())
         return -1;
@@ -118,8 +120,16 @@ qint64 differingPixels(const QImage& a, const QImage& b)
     for (int row = 0; row < x.height(); ++row) {
         const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
         const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
-        for (int col = 0; col < x.width(); ++col)
-            count += p[col] != q[col];
+        for (int col = 0; col < x.width(); ++col) {
+            if (p[col] == q[col])
+                continue;
+            for (int shift = 0; shift < 32; shift += 8) {
+                if (std::abs(int((p[col] >> shift) & 0xff) - int((q[col] >> shift) & 0xff)) > tolerance) {
+                    ++count;
+                    break;
+                }
+            }
+        }
     }
     return count;
 }

@@ -48,8 +48,9 @@ QImage makeTestPattern(const QSize& size, int seed = 1);
 QStringList visibleWindows(const QString& namePattern);
 
 // Number of pixels that differ in any of the four channels (alpha included)
-// between two images of the same size; -1 when the sizes differ.
-qint64 differingPixels(const QImage& a, const QImage& b);
+// by more than `tolerance` levels between two images of the same size; -1
+// when the sizes differ.
+qint64 differingPixels(const QImage& a, const QImage& b, int tolerance = 0);
 
 // Runs xdotool with a space-separated command line; a failure fails the test.
 void runXdotool(const QString& commandLine);
