@@ -2,6 +2,7 @@
 #include "annotate/DrawTextItem.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
+#include "platform/LargeImage.h"
 
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
@@ -15,19 +16,34 @@ QImage CSGraphicsScene::renderSelection()
     if (target.isEmpty())
         target = desktop.rect();
 
-    QImage picture(target.size(), QImage::Format_ARGB32);
-    picture.fill(Qt::transparent); // what lies outside the desktop
+    // The marks, in their stacking order; the chosen mark's handles are
+    // for the screen only.
+    QList<QGraphicsItem*> marks;
+    for (QGraphicsItem* item : items(Qt::AscendingOrder)) {
+        if (item != m_backgroundItem && !dynamic_cast<CMarkHandlesItem*>(item) && item->isVisible())
+            marks << item;
+    }
+    // The desktop itself, without veil, outline, label or crosshair: as it
+    // is when nothing is drawn on the whole of it (no copy at all), else
+    // copied in one pass, or onto a clear picture where the area reaches
+    // beyond the desktop.
+    const QImage pixels = desktop.toImage();
+    if (marks.isEmpty() && target == pixels.rect())
+        return pixels;
+    QImage picture = newLargeImage(target.size(), QImage::Format_ARGB32);
     QPainter painter(&picture);
+    if (pixels.rect().contains(target)) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(QPoint(0, 0), pixels, target);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    } else {
+        picture.fill(Qt::transparent);
+        painter.drawImage(-target.topLeft(), pixels);
+    }
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     painter.translate(-target.topLeft());
-    // The desktop itself, without veil, outline, label or crosshair.
-    painter.drawPixmap(0, 0, desktop);
 
-    const QList<QGraphicsItem*> all = items(Qt::AscendingOrder);
-    for (QGraphicsItem* item : all) {
-        // The chosen mark's handles are for the screen only.
-        if (item == m_backgroundItem || dynamic_cast<CMarkHandlesItem*>(item) || !item->isVisible())
-            continue;
+    for (QGraphicsItem* item : std::as_const(marks)) {
         QStyleOptionGraphicsItem option;
         option.exposedRect = item->boundingRect();
         painter.save();

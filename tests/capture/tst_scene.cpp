@@ -427,6 +427,10 @@ void TestScene::marksLookAsTheStripShows()
     QVERIFY(text);
     QCOMPARE(text->fillColor, fill);
     QCOMPARE(text->defaultTextColor().alpha(), fill.alpha());
+    // Drawn without a pick, the marks are on the picture of the whole desktop.
+    const QImage picture = m_scene->renderSelection();
+    QCOMPARE(picture.size(), m_desktop.size());
+    QVERIFY(picture.pixel(30, 30) != m_desktop.pixel(30, 30));
 }
 
 // One scenario through every kind of change, each taken back with Ctrl+Z

@@ -2,10 +2,12 @@
 #include "config/AppConfig.h"
 #include "output/PictureFiles.h"
 #include "output/PngWriter.h"
+#include "platform/LargeImage.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QImageReader>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -47,6 +49,7 @@ private slots:
     void replacingWriteKeepsTheOldFileOnFailure();
     void pngDecodesToTheImage_data();
     void pngDecodesToTheImage();
+    void largePageImageHoldsItsPixels();
 
 private:
     const QImage m_picture = TestSupport::makeTestPattern(QSize(37, 23));
@@ -209,6 +212,22 @@ void TestPictureFiles::pngDecodesToTheImage()
     const QImage back = QImage::fromData(PngWriter::encode(image, options), "PNG");
     QCOMPARE(back.size(), image.size());
     QCOMPARE(TestSupport::differingPixels(back, image), qint64(0));
+}
+
+// A desktop-sized picture in memory of large pages (odd width: rows padded)
+// holds what is painted into it, and encodes to it.
+void TestPictureFiles::largePageImageHoldsItsPixels()
+{
+    const QImage source = withTransparency(QSize(2501, 1203));
+    QImage large = newLargeImage(source.size(), QImage::Format_ARGB32);
+    QCOMPARE(large.size(), source.size());
+    QPainter painter(&large);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, source);
+    painter.end();
+    QCOMPARE(TestSupport::differingPixels(large, source), qint64(0));
+    const QImage back = QImage::fromData(PngWriter::encode(large), "PNG");
+    QCOMPARE(TestSupport::differingPixels(back, source), qint64(0));
 }
 
 QTEST_MAIN(TestPictureFiles)
