@@ -1,5 +1,6 @@
 #include "platform/ScreenGrab.h"
 
+#include "platform/LargeImage.h"
 #include "platform/X11Connection.h"
 
 #include <QGuiApplication>
@@ -12,9 +13,14 @@
 #include <sys/mman.h>
 #include <sys/shm.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 constexpr uint32_t kAllPlanes = ~0u;
+// The shared band's size.
+constexpr int kBandBytes = 4 << 20;
 
 // The root window's pixels, wrapped without copying them: through shared
 // memory where the server offers it, else in one GetImage reply.
@@ -30,14 +36,19 @@ void makeOpaque(quint32* pixels, qsizetype count)
 // The root window's pixels through a shared-memory segment (MIT-SHM): the
 // server writes them straight into our memory instead of sending a reply of
 // the desktop's size through the socket, which costs both sides most of a
-// grab's time. A null image where the server cannot share memory with us
-// (a remote display, no extension).
+// grab's time. The segment holds a band of a few MiB, read band by band
+// into the picture: every fresh page costs both processes a fault, so a
+// desktop-sized segment would cost thousands of them on each side, where
+// the band's pages are touched once and the picture is made of large pages.
+// A null image where the server cannot share memory with us (a remote
+// display, no extension).
 QImage grabRootWithShm(xcb_connection_t* c, xcb_window_t root, int width, int height)
 {
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(c, &xcb_shm_id);
     if (!extension || !extension->present)
         return QImage();
-    const size_t size = size_t(width) * size_t(height) * 4;
+    const int bandRows = std::max(1, std::min(height, kBandBytes / (width * 4)));
+    const size_t size = size_t(width) * size_t(bandRows) * 4;
     const int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
     if (id < 0)
         return QImage();
@@ -49,28 +60,37 @@ QImage grabRootWithShm(xcb_connection_t* c, xcb_window_t root, int width, int he
     // Map every page now, in one call: faulting them in one by one as the
     // pixels are first touched costs several times more.
     madvise(memory, size, MADV_POPULATE_WRITE);
+    QImage image = newLargeImage(QSize(width, height), QImage::Format_RGB32);
     const xcb_shm_seg_t segment = xcb_generate_id(c);
     xcb_shm_attach(c, segment, uint32_t(id), 0);
-    xcb_generic_error_t* error = nullptr;
-    XcbReply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
-        c,
-        xcb_shm_get_image(c, root, 0, 0, uint16_t(width), uint16_t(height), kAllPlanes,
-                          XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0),
-        &error));
-    xcb_shm_detach(c, segment);
-    // Both sides are attached or have failed to: the segment goes away with
-    // the last detach.
-    shmctl(id, IPC_RMID, nullptr);
-    std::free(error);
-    if (!reply) {
-        xcb_flush(c);
-        shmdt(memory);
-        return QImage();
+    bool ok = !image.isNull();
+    for (int y = 0; y < height && ok; y += bandRows) {
+        const int rows = std::min(bandRows, height - y);
+        xcb_generic_error_t* error = nullptr;
+        XcbReply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
+            c,
+            xcb_shm_get_image(c, root, 0, int16_t(y), uint16_t(width), uint16_t(rows), kAllPlanes,
+                              XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0),
+            &error));
+        std::free(error);
+        // Both sides are attached (or have failed to) once the first reply
+        // is in: the segment goes away with the last detach.
+        if (y == 0)
+            shmctl(id, IPC_RMID, nullptr);
+        ok = bool(reply);
+        if (!ok)
+            break;
+        const auto* band = static_cast<const quint32*>(memory);
+        for (int r = 0; r < rows; ++r) {
+            auto* line = reinterpret_cast<quint32*>(image.scanLine(y + r));
+            std::memcpy(line, band + size_t(r) * width, size_t(width) * 4);
+            makeOpaque(line, width);
+        }
     }
-    auto* pixels = static_cast<quint32*>(memory);
-    makeOpaque(pixels, qsizetype(width) * height);
-    return QImage(static_cast<uchar*>(memory), width, height, width * 4, QImage::Format_RGB32,
-                  [](void* m) { shmdt(m); }, memory);
+    xcb_shm_detach(c, segment);
+    xcb_flush(c);
+    shmdt(memory);
+    return ok ? image : QImage();
 }
 
 QImage grabRootWithXcb(xcb_connection_t* c, const xcb_screen_t* screen)
