@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
+#include <QTimer>
 #include <QUndoStack>
 #include <QWindow>
 
@@ -60,6 +61,12 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     m_pointer = std::make_unique<CPointerTracker>();
 
     setGeometry(0, 0, int(std::ceil(desktop.width() / m_ratio)), int(std::ceil(desktop.height() / m_ratio)));
+
+    m_frameTimer = new QTimer(this);
+    m_frameTimer->setSingleShot(true);
+    m_frameTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_frameTimer, &QTimer::timeout, this,
+            [this] { QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority); });
 
     // The strips and the scene speak to the view; the view speaks upward.
     CSnapshotProp* prop = m_editDialog->propDialog();
@@ -184,6 +191,23 @@ void CDrawView::endSnapshot()
     // Its window and the desktop-sized buffer behind it go as well; a view
     // is never shown again.
     destroy();
+}
+
+bool CDrawView::event(QEvent* event)
+{
+    if (event->type() == QEvent::UpdateRequest) {
+        // The repaint waits for the rest of the frame; the one request
+        // pending meanwhile covers every change made until then.
+        constexpr qint64 kFrameMs = 8;
+        const qint64 since = m_lastFrame.isValid() ? m_lastFrame.elapsed() : kFrameMs;
+        if (since < kFrameMs) {
+            if (!m_frameTimer->isActive())
+                m_frameTimer->start(int(kFrameMs - since));
+            return true;
+        }
+        m_lastFrame.restart();
+    }
+    return QGraphicsView::event(event);
 }
 
 void CDrawView::ReselectSnapshotArea()

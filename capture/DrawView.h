@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QGraphicsView>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QHash>
 #include <QKeySequence>
 
 #include <memory>
+
+class QTimer;
 
 class CPointerTracker;
 class CSGraphicsScene;
@@ -74,6 +77,7 @@ signals:
     void restartRequested();
 
 protected:
+    bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -103,6 +107,11 @@ private:
     std::unique_ptr<CPointerTracker> m_pointer;
     QHash<int, QPointF> m_buttonDownScenePos;
     QHash<int, QPoint> m_buttonDownScreenPos;
+    // Repaints follow the pointer at most once a frame: a fast pointer
+    // sends a move every few milliseconds, and painting and sending every
+    // one of them to the X server costs more than a screen can show.
+    QElapsedTimer m_lastFrame;
+    QTimer* m_frameTimer = nullptr;
     QPointF m_lastScenePos;
     QPoint m_lastScreenPos;
 };

@@ -101,8 +101,11 @@ class PaintLog : public QObject
 {
 public:
     qint64 pixels = 0;
+    int paints = 0;
     bool eventFilter(QObject*, QEvent* event) override
     {
+        if (event->type() == QEvent::Paint)
+            ++paints;
         if (event->type() == QEvent::Paint)
             for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
                 pixels += qint64(r.width()) * r.height();
@@ -760,6 +763,19 @@ void TestScene::partialRepaintMatchesFullRepaint()
         const QImage full = view.viewport()->grab().toImage();
         QCOMPARE(TestSupport::differingPixels(onScreen, full), qint64(0));
     }
+
+    // A fast pointer: its moves are painted once a frame, not one by one,
+    // and where it stopped is on the screen.
+    log.paints = 0;
+    for (int i = 0; i < 30; ++i) {
+        item->setCursorPos(QPointF(500 + i, 400 + i));
+        QCoreApplication::processEvents();
+    }
+    QTRY_VERIFY(log.paints > 0);
+    QTest::qWait(30);
+    QVERIFY2(log.paints <= 10, qPrintable(QString::number(log.paints)));
+    const QImage onScreen = QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage();
+    QCOMPARE(TestSupport::differingPixels(onScreen, view.viewport()->grab().toImage()), qint64(0));
 }
 
 // The tool strip (480 x 40 here) goes beside the selection, on the
