@@ -11,6 +11,7 @@
 #include "platform/PointerTracker.h"
 #include "platform/WindowList.h"
 
+#include <QBackingStore>
 #include <QContextMenuEvent>
 #include <QGraphicsSceneMouseEvent>
 #include <QGuiApplication>
@@ -22,6 +23,8 @@
 #include <QWindow>
 
 #include <cmath>
+
+#include <sys/mman.h>
 
 CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(parent)
 {
@@ -349,6 +352,22 @@ void CDrawView::takeKeyboard()
         return;
     if (QWindow* window = windowHandle())
         window->setKeyboardGrabEnabled(true);
+}
+
+bool CDrawView::viewportEvent(QEvent* event)
+{
+    // The first paint of a new window fills a desktop-sized buffer that was
+    // never touched: map all of its pages in one call first, which costs a
+    // fraction of faulting them in one by one as the paint reaches them.
+    if (event->type() == QEvent::Paint && !m_backingPrepared) {
+        m_backingPrepared = true;
+        QPaintDevice* device = backingStore() ? backingStore()->paintDevice() : nullptr;
+        if (device && device->devType() == QInternal::Image) {
+            auto* image = static_cast<QImage*>(device);
+            madvise(image->bits(), size_t(image->sizeInBytes()), MADV_POPULATE_WRITE);
+        }
+    }
+    return QGraphicsView::viewportEvent(event);
 }
 
 void CDrawView::showEvent(QShowEvent* event)

@@ -78,6 +78,7 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -112,6 +113,7 @@ private:
     // one of them to the X server costs more than a screen can show.
     QElapsedTimer m_lastFrame;
     QTimer* m_frameTimer = nullptr;
+    bool m_backingPrepared = false;
     QPointF m_lastScenePos;
     QPoint m_lastScreenPos;
 };

@@ -20,7 +20,7 @@ namespace {
 
 constexpr uint32_t kAllPlanes = ~0u;
 // The shared band's size.
-constexpr int kBandBytes = 4 << 20;
+constexpr int kBandBytes = 512 << 10;
 
 // The root window's pixels, wrapped without copying them: through shared
 // memory where the server offers it, else in one GetImage reply.
@@ -36,7 +36,7 @@ void makeOpaque(quint32* pixels, qsizetype count)
 // The root window's pixels through a shared-memory segment (MIT-SHM): the
 // server writes them straight into our memory instead of sending a reply of
 // the desktop's size through the socket, which costs both sides most of a
-// grab's time. The segment holds a band of a few MiB, read band by band
+// grab's time. The segment holds a band of half a MiB, read band by band
 // into the picture: every fresh page costs both processes a fault, so a
 // desktop-sized segment would cost thousands of them on each side, where
 // the band's pages are touched once and the picture is made of large pages.
