@@ -79,7 +79,8 @@ void settle()
 
 Times finishOnce(const QPixmap& desktop, const QRectF& pick, bool marks, bool ours, const QString& dir)
 {
-    auto* view = new CDrawView(desktop, nullptr);
+    // A desktop of its own, as each snapshot has: finishing may paint into it.
+    auto* view = new CDrawView(desktop.copy(), nullptr);
     view->show();
     QCoreApplication::processEvents();
     CSGraphicsScene* scene = view->snapshotScene();

@@ -1,6 +1,7 @@
 #include "output/FinishedPicture.h"
 #include "output/PictureFiles.h"
 #include "capture/AboveView.h"
+#include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 
@@ -99,22 +100,28 @@ bool CSGraphicsScene::finishSnapshot()
     if (!toClipboard && !toFile)
         return savePicture();
 
-    // Rendered once for every destination and encoded at most once: the file
-    // is written in the background (the snapshot can end meanwhile), and the
-    // clipboard encodes only when a program pastes.
-    const auto picture = std::make_shared<FinishedPicture>(renderSelection());
+    // The file is made first: where it cannot be, the snapshot stays open
+    // as it was. The picture is then rendered once, for the last time, for
+    // every destination and encoded at most once: the file is written in the
+    // background (the snapshot can end meanwhile), and the clipboard encodes
+    // only when a program pastes.
+    PictureFile file;
+    if (toFile) {
+        const SaveResult created = createPictureFile(m_backgroundItem->pixmap().toImage(), &file);
+        if (!created.ok) {
+            showMessage(drawView(), QMessageBox::Critical, tr("Error"),
+                        tr("The picture could not be saved as %1:\n%2").arg(created.fileName, created.error));
+            return false;
+        }
+    }
+    const auto picture = std::make_shared<FinishedPicture>(renderSelectionForTheLastTime());
     if (toClipboard)
         copyPictureToClipboard(picture);
     if (toFile) {
-        const SaveResult result = startSavePictureToFile(picture, [picture, toClipboard](const SaveResult& written) {
+        fillPictureFileLater(picture, file, [picture, toClipboard](const SaveResult& written) {
             if (!written.ok)
                 reportLateSaveFailure(written, picture, toClipboard);
         });
-        if (!result.ok) {
-            showMessage(drawView(), QMessageBox::Critical, tr("Error"),
-                        tr("The picture could not be saved as %1:\n%2").arg(result.fileName, result.error));
-            return false;
-        }
     }
     return true;
 }

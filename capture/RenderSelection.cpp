@@ -9,7 +9,17 @@
 
 QImage CSGraphicsScene::renderSelection()
 {
-    const QPixmap desktop = m_backgroundItem->pixmap();
+    return renderPicture(false);
+}
+
+QImage CSGraphicsScene::renderSelectionForTheLastTime()
+{
+    return renderPicture(true);
+}
+
+QImage CSGraphicsScene::renderPicture(bool intoDesktop)
+{
+    QPixmap desktop = m_backgroundItem->pixmap();
     const QRectF selection = m_backgroundItem->selectionRect();
     // Whole pixels, truncated toward zero; nothing picked means the desktop.
     QRect target(int(selection.x()), int(selection.y()), int(selection.width()), int(selection.height()));
@@ -27,12 +37,33 @@ QImage CSGraphicsScene::renderSelection()
     // is when nothing is drawn on the whole of it (no copy at all), else
     // copied in one pass, or onto a clear picture where the area reaches
     // beyond the desktop.
-    const QImage pixels = desktop.toImage();
+    QImage pixels = desktop.toImage();
     if (marks.isEmpty() && target == pixels.rect())
         return pixels;
-    QImage picture = newLargeImage(target.size(), QImage::Format_ARGB32);
+    QImage picture;
+    if (intoDesktop && pixels.depth() == 32 && pixels.rect().contains(target)) {
+        // For the last time: the marks are painted into the desktop's own
+        // pixels, once nothing else holds them, and the picture is the
+        // picked part of them in place, instead of a copy as large.
+        desktop = QPixmap();
+        m_backgroundItem->releasePictures();
+        if (target == pixels.rect()) {
+            picture = std::move(pixels);
+        } else {
+            auto* whole = new QImage(std::move(pixels));
+            uchar* first = whole->bits() + target.y() * whole->bytesPerLine() + target.x() * 4;
+            picture = QImage(
+                first, target.width(), target.height(), whole->bytesPerLine(), whole->format(),
+                [](void* image) { delete static_cast<QImage*>(image); }, whole);
+        }
+        pixels = QImage();
+    } else {
+        picture = newLargeImage(target.size(), QImage::Format_ARGB32);
+    }
     QPainter painter(&picture);
-    if (pixels.rect().contains(target)) {
+    if (pixels.isNull()) {
+        // The desktop's own pixels.
+    } else if (pixels.rect().contains(target)) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(QPoint(0, 0), pixels, target);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -46,6 +46,9 @@ public:
     // The selection with its marks, exactly as the user sees it but without
     // veil, label or crosshair; the whole desktop when nothing is selected.
     QImage renderSelection();
+    // The same for the snapshot's last use, without a copy: the marks are
+    // painted into the desktop itself, which the scene then no longer has.
+    QImage renderSelectionForTheLastTime();
     // Asks for a file name and writes the picture there; true once written.
     bool savePicture();
     // Where "Save picture" opens: the folder of the last picture it saved
@@ -121,6 +124,7 @@ protected:
     void wheelEvent(QGraphicsSceneWheelEvent* event) override;
 
 private:
+    QImage renderPicture(bool intoDesktop);
     // The drawing tools (every mode but None and Select), in SceneTools.cpp.
     void toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode);
     void toolMove(QGraphicsSceneMouseEvent* event, DrawMode mode);

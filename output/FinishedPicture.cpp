@@ -114,13 +114,9 @@ void copyPictureToClipboard(const std::shared_ptr<FinishedPicture>& picture)
     runPending([picture] { picture->compact(); });
 }
 
-SaveResult startSavePictureToFile(const std::shared_ptr<FinishedPicture>& picture,
-                                  std::function<void(const SaveResult&)> written)
+void fillPictureFileLater(const std::shared_ptr<FinishedPicture>& picture, PictureFile file,
+                          std::function<void(const SaveResult&)> written)
 {
-    PictureFile file;
-    const SaveResult created = createPictureFile(picture->image(), &file);
-    if (!created.ok)
-        return created;
     runPending([picture, file, written = std::move(written)]() mutable {
         const QByteArray shared = usesSharedPng(file) ? picture->png() : QByteArray();
         const SaveResult result = fillPictureFile(&file, picture->image(), shared);
@@ -130,7 +126,6 @@ SaveResult startSavePictureToFile(const std::shared_ptr<FinishedPicture>& pictur
         if (app && written)
             QMetaObject::invokeMethod(app, [written, result] { written(result); }, Qt::QueuedConnection);
     });
-    return created;
 }
 
 void waitForPictureFiles()

@@ -63,15 +63,14 @@ private:
 // holds a few megabytes rather than the pixels of the whole desktop.
 void copyPictureToClipboard(const std::shared_ptr<FinishedPicture>& picture);
 
-// Saves the picture as saveImageToFile does, but only the name is chosen and
-// the file created now, so that a missing folder or a taken name fails at
-// once, in the result. The encoding and writing go on in a worker thread;
-// `written` is then called in the main thread with the outcome (a failed
-// write leaves no file behind).
-SaveResult startSavePictureToFile(const std::shared_ptr<FinishedPicture>& picture,
-                                  std::function<void(const SaveResult&)> written);
+// Writes the picture into a file made with createPictureFile (which fails
+// at once on a missing folder or taken names): the encoding and writing go
+// on in a worker thread; `written` is then called in the main thread with
+// the outcome (a failed write leaves no file behind).
+void fillPictureFileLater(const std::shared_ptr<FinishedPicture>& picture, PictureFile file,
+                          std::function<void(const SaveResult&)> written);
 
-// Waits until every file started by startSavePictureToFile is complete and
+// Waits until every file started by fillPictureFileLater is complete and
 // its outcome reported, and the clipboard's picture is encoded; done before
 // the program ends.
 void waitForPictureFiles();

@@ -434,6 +434,7 @@ void TestScene::marksLookAsTheStripShows()
     const QImage picture = m_scene->renderSelection();
     QCOMPARE(picture.size(), m_desktop.size());
     QVERIFY(picture.pixel(30, 30) != m_desktop.pixel(30, 30));
+    QCOMPARE(differingPixels(m_scene->renderSelectionForTheLastTime(), picture), 0);
 }
 
 // One scenario through every kind of change, each taken back with Ctrl+Z
@@ -524,6 +525,9 @@ void TestScene::undoAndRedoEveryChange()
     frameColor->setColor(QColor(Qt::green));
     QCOMPARE(last->pen().color(), drawn);
     QVERIFY(m_view->isVisible());
+    // Finishing paints into the desktop itself: the same picture.
+    const QImage picture = m_scene->renderSelection();
+    QCOMPARE(differingPixels(m_scene->renderSelectionForTheLastTime(), picture), 0);
 }
 
 // The pick's eight handles, clockwise from the top left, hit a little off
