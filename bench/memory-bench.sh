@@ -1,8 +1,8 @@
 #!/bin/bash
 # Memory of a resident vireoscape through snapshots, driven by real X input
 # on a private Xvfb (with openbox) per screen size: resident memory idle,
-# the peak during a snapshot with marks that is finished to clipboard and
-# file, the resident memory once it ended, and after a paste of the picture.
+# the peak during a snapshot of nearly the whole desktop that is finished to
+# clipboard and file (double click), the resident memory once it ended, and after a paste.
 #   bench/memory-bench.sh [-s "1920x1080 3840x2160 7680x4320"] [-b build/vireoscape]
 set -euo pipefail
 sizes="1920x1080 3840x2160 7680x4320"
