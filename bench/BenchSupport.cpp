@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <algorithm>
 #include <ctime>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -138,13 +139,27 @@ ProcessFigures measure(const QString& program, const QStringList& arguments, con
     pid_t pid = 0;
     if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
         return figures;
+    // The child's own peak, read while it runs: the kernel's figure for a
+    // spawned child starts from the spawning process's size (this one's).
     int status = 0;
     struct rusage usage = {};
-    ::wait4(pid, &status, 0, &usage);
+    const QByteArray statusFile = "/proc/" + QByteArray::number(pid) + "/status";
+    long peak = 0;
+    while (::wait4(pid, &status, WNOHANG, &usage) == 0) {
+        QFile file(QString::fromLatin1(statusFile));
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                if (line.startsWith("VmHWM:"))
+                    peak = std::max(peak, line.mid(6).trimmed().split(' ').value(0).toLong());
+            }
+        }
+        struct timespec pause = {0, 500000};
+        nanosleep(&pause, nullptr);
+    }
     figures.seconds = timer.nsecsElapsed() / 1e9;
     figures.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
                          usage.ru_stime.tv_usec / 1e6;
-    figures.peakKiB = usage.ru_maxrss;
+    figures.peakKiB = peak;
     figures.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return figures;
 }

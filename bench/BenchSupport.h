@@ -35,7 +35,7 @@ struct ProcessFigures
 {
     double seconds = 0;   // wall-clock time of the whole process
     double cpuSeconds = 0; // user + system
-    long peakKiB = 0;     // maximum resident set size
+    long peakKiB = 0;     // maximum resident set size, sampled every half millisecond
     int exitCode = -1;
 };
 
