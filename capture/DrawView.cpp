@@ -65,6 +65,7 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
 
     setGeometry(0, 0, int(std::ceil(desktop.width() / m_ratio)), int(std::ceil(desktop.height() / m_ratio)));
 
+    m_onWayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     m_frameTimer = new QTimer(this);
     m_frameTimer->setSingleShot(true);
     m_frameTimer->setTimerType(Qt::PreciseTimer);
@@ -198,7 +199,9 @@ void CDrawView::endSnapshot()
 
 bool CDrawView::event(QEvent* event)
 {
-    if (event->type() == QEvent::UpdateRequest) {
+    // Not on Wayland, where the compositor's frame callbacks pace the
+    // repaints already.
+    if (event->type() == QEvent::UpdateRequest && !m_onWayland) {
         // The repaint waits for the rest of the frame; the one request
         // pending meanwhile covers every change made until then.
         constexpr qint64 kFrameMs = 8;
@@ -357,9 +360,11 @@ void CDrawView::takeKeyboard()
 bool CDrawView::viewportEvent(QEvent* event)
 {
     // The first paint of a new window fills a desktop-sized buffer that was
-    // never touched: map all of its pages in one call first, which costs a
-    // fraction of faulting them in one by one as the paint reaches them.
-    if (event->type() == QEvent::Paint && !m_backingPrepared) {
+    // never touched (on X11, shared memory made for the window): map all of
+    // its pages in one call first, which costs a fraction of faulting them
+    // in one by one as the paint reaches them. Wayland's buffers are the
+    // compositor's affair.
+    if (event->type() == QEvent::Paint && !m_backingPrepared && !m_onWayland) {
         m_backingPrepared = true;
         QPaintDevice* device = backingStore() ? backingStore()->paintDevice() : nullptr;
         if (device && device->devType() == QInternal::Image) {

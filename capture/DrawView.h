@@ -114,6 +114,7 @@ private:
     QElapsedTimer m_lastFrame;
     QTimer* m_frameTimer = nullptr;
     bool m_backingPrepared = false;
+    bool m_onWayland = false;
     QPointF m_lastScenePos;
     QPoint m_lastScreenPos;
 };
