@@ -206,60 +206,71 @@ void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
     QString error;
     QVERIFY2(window.publishService(&error), qPrintable(error));
 
-    // The command a desktop's key binding runs reaches this instance.
-    QProcess ask;
-    ask.start(programPath(), {QStringLiteral("--snapshot")});
-    QTRY_VERIFY_WITH_TIMEOUT(ask.state() == QProcess::NotRunning, 20000);
-    QCOMPARE(ask.exitCode(), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible(), 30000);
-    CDrawView* view = window.captureView();
-    QVERIFY(view->isFullScreen());
-    QVERIFY(QTest::qWaitForWindowExposed(view));
-    QCOMPARE(view->geometry(), QGuiApplication::primaryScreen()->geometry());
-    // No window list here: the newcomer is not told to click a window.
-    const QString hint = view->snapshotScene()->backgroundItem()->hint();
-    QVERIFY2(hint.startsWith(QLatin1String("Drag an area")), qPrintable(hint));
-
-    // A drag through the view's own events, then a double click inside.
-    QWidget* area = view->viewport();
-    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, QPoint(100, 120));
-    QTest::mouseMove(area, QPoint(250, 220));
-    QTest::mouseMove(area, QPoint(400, 330));
-    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, QPoint(400, 330));
-    QTest::qWait(200);
-    // A compositor takes the clipboard only from a client that had real
-    // input: a key press from a virtual keyboard gives the view that. The
-    // view must have the keyboard first, and the press must reach it (a
-    // keyboard that appears while the view maps may be missed: press again).
-    // The virtual keyboard stays until the picture is on the clipboard: once
-    // it goes, the client's input serial goes with it and the compositor
-    // refuses the clipboard.
-    QTRY_VERIFY_WITH_TIMEOUT(view->windowHandle()->isActive(), 10000);
-    KeySeen key;
-    view->windowHandle()->installEventFilter(&key);
-    QProcess wtype;
-    for (int attempt = 0; attempt < 3 && !key.pressed; ++attempt) {
-        if (wtype.state() != QProcess::NotRunning) {
-            wtype.kill();
-            wtype.waitForFinished();
-        }
-        wtype.start(QStringLiteral("wtype"),
-                    {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"),
-                     QStringLiteral("Shift_L"), QStringLiteral("-s"), QStringLiteral("20000")});
-        QVERIFY(wtype.waitForStarted());
-        QTest::qWaitFor([&key] { return key.pressed; }, 3000);
-    }
-    QVERIFY(key.pressed);
-    QTest::mouseDClick(area, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
-    QTRY_VERIFY_WITH_TIMEOUT(!view->isVisible(), 5000);
-
-    // wl-paste waits on the clipboard's owner, this process: keep serving.
     QProcess paste;
-    paste.start(QStringLiteral("wl-paste"), {QStringLiteral("--type"), QStringLiteral("image/png")});
-    QTRY_VERIFY_WITH_TIMEOUT(paste.state() == QProcess::NotRunning, 20000);
-    wtype.kill();
-    wtype.waitForFinished();
-    QVERIFY2(paste.exitCode() == 0, paste.readAllStandardError().constData());
+    CDrawView* view = nullptr;
+    for (int round = 0; round < 3; ++round) {
+        // The command a desktop's key binding runs reaches this instance.
+        QProcess ask;
+        ask.start(programPath(), {QStringLiteral("--snapshot")});
+        QTRY_VERIFY_WITH_TIMEOUT(ask.state() == QProcess::NotRunning, 20000);
+        QCOMPARE(ask.exitCode(), 0);
+        // Again: the new snapshot replaces the old view.
+        const QPointer<CDrawView> previous = view;
+        QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible() && !previous, 30000);
+        view = window.captureView();
+        QTRY_VERIFY_WITH_TIMEOUT(view->isFullScreen(), 5000);
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        QCOMPARE(view->geometry(), QGuiApplication::primaryScreen()->geometry());
+        // No window list here: the newcomer is not told to click a window.
+        const QString hint = view->snapshotScene()->backgroundItem()->hint();
+        QVERIFY2(hint.startsWith(QLatin1String("Drag an area")), qPrintable(hint));
+
+        // A drag through the view's own events, then a double click inside.
+        QWidget* area = view->viewport();
+        QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, QPoint(100, 120));
+        QTest::mouseMove(area, QPoint(250, 220));
+        QTest::mouseMove(area, QPoint(400, 330));
+        QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, QPoint(400, 330));
+        QTest::qWait(200);
+        // A compositor takes the clipboard only from a client that had real
+        // input: a key press from a virtual keyboard gives the view that. The
+        // view must have the keyboard first, and the press must reach it (a
+        // keyboard that appears while the view maps may be missed: press again).
+        // The virtual keyboard stays until the picture is pasted.
+        QTRY_VERIFY_WITH_TIMEOUT(view->windowHandle()->isActive(), 10000);
+        KeySeen key;
+        view->windowHandle()->installEventFilter(&key);
+        QProcess wtype;
+        for (int attempt = 0; attempt < 3 && !key.pressed; ++attempt) {
+            if (wtype.state() != QProcess::NotRunning) {
+                wtype.kill();
+                wtype.waitForFinished();
+            }
+            wtype.start(QStringLiteral("wtype"),
+                        {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"),
+                         QStringLiteral("Shift_L"), QStringLiteral("-s"), QStringLiteral("20000")});
+            QVERIFY(wtype.waitForStarted());
+            QTest::qWaitFor([&key] { return key.pressed; }, 3000);
+        }
+        QVERIFY(key.pressed);
+        QTest::mouseDClick(area, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
+        QTRY_VERIFY_WITH_TIMEOUT(!view->isVisible(), 5000);
+
+        // wl-paste waits on the clipboard's owner, this process: keep serving.
+        paste.start(QStringLiteral("wl-paste"), {QStringLiteral("--type"), QStringLiteral("image/png")});
+        QTRY_VERIFY_WITH_TIMEOUT(paste.state() == QProcess::NotRunning, 20000);
+        wtype.kill();
+        wtype.waitForFinished();
+        const QByteArray refused = paste.readAllStandardError();
+        // The headless compositor sometimes refuses the clipboard to input
+        // from its virtual keyboard (its serial check); a new snapshot then.
+        if (paste.exitCode() != 0 && refused.contains("No selection") && round < 2) {
+            qWarning("the compositor refused the clipboard; a new snapshot");
+            continue;
+        }
+        QVERIFY2(paste.exitCode() == 0, refused.constData());
+        break;
+    }
     QImage pasted;
     QVERIFY(pasted.loadFromData(paste.readAllStandardOutput(), "PNG"));
     // One picture pixel per device pixel of the area seen.
