@@ -189,6 +189,8 @@ void CSGraphicsPixmapItem::setInterfaceScale(qreal scale)
     m_scale = scale;
     m_labelFont.setPointSizeF(8 * scale);
     m_labelText.clear();
+    m_magnifierText = QStaticText();
+    measureHint();
     update();
 }
 
@@ -271,7 +273,17 @@ void CSGraphicsPixmapItem::paintMagnifier(QPainter* painter, const QRect& area) 
     painter->setPen(Qt::white);
     painter->setFont(m_labelFont);
     const QRect label(box.left(), view.bottom() + 1, box.width(), box.bottom() - view.bottom());
-    painter->drawText(label, Qt::AlignCenter, QStringLiteral("%1, %2").arg(pixel.x()).arg(pixel.y()));
+    // Laid out once per pixel, not for every band of the box a move repaints.
+    const QString text = QStringLiteral("%1, %2").arg(pixel.x()).arg(pixel.y());
+    if (text != m_magnifierText.text()) {
+        m_magnifierText.setTextFormat(Qt::PlainText);
+        m_magnifierText.setText(text);
+        m_magnifierText.prepare(QTransform(), m_labelFont);
+    }
+    const QSizeF size = m_magnifierText.size();
+    painter->drawStaticText(QPointF(label.left() + std::floor((label.width() - size.width()) / 2),
+                                    label.top() + std::floor((label.height() - size.height()) / 2)),
+                            m_magnifierText);
     painter->restore();
 }
 
@@ -281,21 +293,31 @@ void CSGraphicsPixmapItem::setHint(const QString& text, const QRect& area)
     m_hint = text;
     if (area.isValid())
         m_hintArea = area;
+    measureHint();
     invalidate(QRegion(old) + hintRect());
 }
 
-QRect CSGraphicsPixmapItem::hintRect() const
+QFont CSGraphicsPixmapItem::hintFont() const
 {
-    if (m_hint.isEmpty())
-        return QRect();
     QFont font = m_labelFont;
     font.setWeight(QFont::Normal);
     font.setPointSizeF(11 * m_scale);
-    const QFontMetrics metrics(font);
+    return font;
+}
+
+// Measured when the text or the scale changes, not for every band a pointer
+// move repaints: laying the text out costs more than the band.
+void CSGraphicsPixmapItem::measureHint()
+{
+    if (m_hint.isEmpty()) {
+        m_hintRect = QRect();
+        return;
+    }
+    const QFontMetrics metrics(hintFont());
     const int pad = int(std::lround(10 * m_scale));
     const QSize size(metrics.horizontalAdvance(m_hint) + 2 * pad, metrics.height() + 2 * pad);
     const QRect area = m_hintArea.isValid() ? m_hintArea : boundingRect().toAlignedRect();
-    return QRect(QPoint(area.center().x() - size.width() / 2, area.top() + int(std::lround(40 * m_scale))), size);
+    m_hintRect = QRect(QPoint(area.center().x() - size.width() / 2, area.top() + int(std::lround(40 * m_scale))), size);
 }
 
 void CSGraphicsPixmapItem::paintHint(QPainter* painter, const QRect& area) const
@@ -303,15 +325,12 @@ void CSGraphicsPixmapItem::paintHint(QPainter* painter, const QRect& area) const
     const QRect box = hintRect();
     if (box.isEmpty() || !box.intersects(area))
         return;
-    QFont font = m_labelFont;
-    font.setWeight(QFont::Normal);
-    font.setPointSizeF(11 * m_scale);
     painter->save();
     painter->setPen(Qt::NoPen);
     painter->setBrush(QColor(30, 30, 30, 215));
     painter->drawRoundedRect(box, 6 * m_scale, 6 * m_scale);
     painter->setPen(Qt::white);
-    painter->setFont(font);
+    painter->setFont(hintFont());
     painter->drawText(box, Qt::AlignCenter, m_hint);
     painter->restore();
 }

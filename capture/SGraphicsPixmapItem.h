@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <QStaticText>
 #include <QVector>
 
 #include <cmath>
@@ -55,7 +56,7 @@ public:
     // near the top of `area` (scene pixels); empty: none.
     void setHint(const QString& text, const QRect& area = QRect());
     QString hint() const { return m_hint; }
-    QRect hintRect() const;
+    QRect hintRect() const { return m_hintRect; }
 
     // "(640 * 480)" for a 640 by 480 selection.
     static QString sizeLabelText(const QRectF& selection);
@@ -82,6 +83,8 @@ private:
     void paintHandles(QPainter* painter) const;
     void paintMagnifier(QPainter* painter, const QRect& area) const;
     void paintHint(QPainter* painter, const QRect& area) const;
+    QFont hintFont() const;
+    void measureHint();
 
     QRectF m_selection;
     QPointF m_cursorPos;
@@ -91,9 +94,12 @@ private:
     bool m_magnifierShown = false;
     QString m_hint;
     QRect m_hintArea;
+    QRect m_hintRect;
     bool m_crosshairVisible = false;
     QFont m_labelFont;
     // The size label's text and its measured size, kept between paints.
     mutable QString m_labelText;
     mutable QSize m_labelSize;
+    // The magnifier's coordinates, laid out for the pixel under the pointer.
+    mutable QStaticText m_magnifierText;
 };

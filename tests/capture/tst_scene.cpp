@@ -733,10 +733,33 @@ void TestScene::partialRepaintMatchesFullRepaint()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     CSGraphicsPixmapItem* item = view.snapshotScene()->backgroundItem();
-    item->setCrosshairVisible(true);
+    // Everything that follows the pointer or lies in its way: the crosshair,
+    // the magnifier with its coordinates, and the newcomer's hint.
+    const QString hint = CDrawView::firstRunHintText(true);
+    auto showAll = [&hint](CSGraphicsPixmapItem* i) {
+        i->setCrosshairVisible(true);
+        i->setMagnifierShown(true);
+        i->setHint(hint);
+    };
+    showAll(item);
     item->setCursorPos(QPointF(100, 100));
     item->setSelectionRect(QRectF(200, 150, 120, 80));
     QTest::qWait(50);
+    // The same state painted by an item that never painted before: nothing
+    // kept between paints (measured texts, laid-out labels) may go stale.
+    auto paintedAfresh = [&](const QPointF& cursor, const QRectF& selection) {
+        CSGraphicsPixmapItem fresh(QPixmap::fromImage(pattern));
+        showAll(&fresh);
+        fresh.setCursorPos(cursor);
+        fresh.setSelectionRect(selection);
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QStyleOptionGraphicsItem option;
+        option.exposedRect = fresh.boundingRect();
+        fresh.paint(&painter, &option, nullptr);
+        return image;
+    };
 
     PaintLog log;
     view.viewport()->installEventFilter(&log);
@@ -766,6 +789,7 @@ void TestScene::partialRepaintMatchesFullRepaint()
         // ... against everything painted afresh.
         const QImage full = view.viewport()->grab().toImage();
         QCOMPARE(TestSupport::differingPixels(onScreen, full), qint64(0));
+        QCOMPARE(TestSupport::differingPixels(onScreen, paintedAfresh(cursor, selection)), qint64(0));
     }
 
     // A fast pointer: its moves are painted once a frame, not one by one,
@@ -780,6 +804,8 @@ void TestScene::partialRepaintMatchesFullRepaint()
     QVERIFY2(log.paints <= 10, qPrintable(QString::number(log.paints)));
     const QImage onScreen = QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage();
     QCOMPARE(TestSupport::differingPixels(onScreen, view.viewport()->grab().toImage()), qint64(0));
+    QCOMPARE(TestSupport::differingPixels(onScreen, paintedAfresh(QPointF(529, 429), steps.last().second)),
+             qint64(0));
 }
 
 // The tool strip (480 x 40 here) goes beside the selection, on the

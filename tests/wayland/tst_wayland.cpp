@@ -250,7 +250,7 @@ void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
                         {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"),
                          QStringLiteral("Shift_L"), QStringLiteral("-s"), QStringLiteral("20000")});
             QVERIFY(wtype.waitForStarted());
-            QTest::qWaitFor([&key] { return key.pressed; }, 3000);
+            QVERIFY(QTest::qWaitFor([&key] { return key.pressed; }, 3000));
         }
         QVERIFY(key.pressed);
         QTest::mouseDClick(area, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
