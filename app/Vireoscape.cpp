@@ -278,10 +278,12 @@ void Vireoscape::showSnapshot()
         m_captureView->showFirstRunHint();
         AppConfig.FirstRunHints = qMax(1, AppConfig.FirstRunHints) + 1;
     }
-    if (windowsKnown)
+    if (windowsKnown) {
         m_captureView->show();
-    else
+        m_captureView->veilAhead();
+    } else {
         m_captureView->showFullScreen();
+    }
     m_captureView->raise();
     m_captureView->activateWindow();
 }

@@ -9,6 +9,7 @@
 #include "config/AppConfig.h"
 #include "output/PictureFiles.h"
 #include "platform/PointerTracker.h"
+#include "platform/ServerVeil.h"
 #include "platform/WindowList.h"
 
 #include <QBackingStore>
@@ -17,6 +18,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 #include <QUndoStack>
@@ -126,6 +128,22 @@ void CDrawView::showFirstRunHint()
                      QSize(int(g.width() * m_ratio), int(g.height() * m_ratio)));
     }
     s->backgroundItem()->setHint(firstRunHintText(m_windowsOffered), area);
+}
+
+void CDrawView::veilAhead()
+{
+    CSGraphicsScene* s = snapshotScene();
+    if (!s || m_onWayland || QGuiApplication::platformName() != QLatin1String("xcb") || !isVisible() ||
+        !ServerVeil::windowsKeepPixelsBelow())
+        return;
+    // The colour exactly as the painter blends it: laid over nothing, the
+    // veil leaves its premultiplied self.
+    QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
+    probe.fill(Qt::transparent);
+    QPainter painter(&probe);
+    painter.fillRect(probe.rect(), CSGraphicsPixmapItem::veilColor());
+    painter.end();
+    ServerVeil::blendOver(quint32(winId()), s->backgroundItem()->pixmap().size(), probe.pixel(0, 0));
 }
 
 void CDrawView::raiseToolDialogs()

@@ -41,6 +41,12 @@ public:
     // coordinates are device (desktop) pixels at any scale factor.
     qreal desktopRatio() const { return m_ratio; }
 
+    // Right after show(): where the X server still shows the desktop below
+    // the new window, it lays the veil over those pixels itself, so that the
+    // snapshot is seen to start before the first paint, a desktop-sized
+    // transfer, reaches it. That paint then puts the same pixels there.
+    void veilAhead();
+
     // The newcomer's hint on the frozen desktop, until the first click.
     void showFirstRunHint();
     static QString firstRunHintText(bool windowsOffered);

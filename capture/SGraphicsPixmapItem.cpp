@@ -112,6 +112,11 @@ CSGraphicsPixmapItem::CSGraphicsPixmapItem(const QPixmap& desktop)
     setShapeMode(QGraphicsPixmapItem::BoundingRectShape);
 }
 
+QColor CSGraphicsPixmapItem::veilColor()
+{
+    return kVeilColor;
+}
+
 QString CSGraphicsPixmapItem::sizeLabelText(const QRectF& selection)
 {
     return QStringLiteral("(%1 * %2)").arg(selection.width(), 0, 'g', -1).arg(selection.height(), 0, 'g', -1);

@@ -58,6 +58,9 @@ public:
     QString hint() const { return m_hint; }
     QRect hintRect() const { return m_hintRect; }
 
+    // The grey laid over everything outside the selection.
+    static QColor veilColor();
+
     // "(640 * 480)" for a 640 by 480 selection.
     static QString sizeLabelText(const QRectF& selection);
     // The label's grey box above the selection for a measured text size.

@@ -2,12 +2,17 @@
 // pixels, the window list (the top-level windows are the application windows
 // themselves) checked against what xwininfo says, and hot keys pressed with
 // xdotool.
+#include "annotate/StripGeometry.h"
+#include "capture/DrawView.h"
+#include "capture/SGraphicsPixmapItem.h"
 #include "platform/GlobalShortcut.h"
+#include "platform/ServerVeil.h"
 #include "platform/ScreenGrab.h"
 #include "platform/WindowList.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
@@ -55,6 +60,7 @@ private slots:
     void applicationWindow();
     void overlappingWindows();
     void grabIsOpaque();
+    void veilBeforeFirstPaint();
     void gtkFrameExtents_data();
     void gtkFrameExtents();
     void pressActivates();
@@ -185,6 +191,36 @@ void TestPlatformX11::grabIsOpaque()
     const QImage grabbed = grabDesktopImage();
     QCOMPARE(differingPixels(grabbed, pattern), 0);
     QCOMPARE(differingPixels(grabbed, referenceScreenshot()), 0);
+}
+
+// A snapshot looks veiled from the moment its window is mapped: the X server
+// darkens the desktop below the new window itself, and the first paint then
+// puts the same pixels there (every value of every channel occurs). Only the
+// desktop's outermost pixels wait for that paint, which outlines its edges.
+void TestPlatformX11::veilBeforeFirstPaint()
+{
+    const QSize size = QGuiApplication::primaryScreen()->size();
+    const QImage pattern = makeTestPattern(size, 11);
+    QVERIFY(setRootPicture(pattern));
+    QVERIFY(ServerVeil::windowsKeepPixelsBelow());
+    QImage veiled = pattern.copy();
+    QPainter painter(&veiled);
+    painter.fillRect(veiled.rect(), CSGraphicsPixmapItem::veilColor());
+    painter.end();
+    const QRect inside = pattern.rect().adjusted(1, 1, -1, -1);
+
+    CDrawView view(QPixmap::fromImage(pattern), nullptr);
+    view.setWindowFlags(floatingWindowFlags());
+    view.show();
+    view.veilAhead();
+    // The event loop has not run: nothing of the program's is painted yet.
+    const QImage before = grabDesktopImage();
+    QCOMPARE(differingPixels(before.copy(inside), veiled.copy(inside)), 0);
+
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QTest::qWait(300);
+    const QImage after = grabDesktopImage();
+    QCOMPARE(differingPixels(after.copy(inside), before.copy(inside)), 0);
 }
 
 void TestPlatformX11::pressActivates()
