@@ -256,15 +256,12 @@ void Vireoscape::showSnapshot()
         snapshotFailed(QString());
         return;
     }
-    // Taken once, with the desktop: the user picks from the frozen picture.
-    // Only X11 lists windows; elsewhere nothing is offered to pick.
-    const CWindowList windows =
-        windowsKnown ? CWindowList::fromX11({quint32(internalWinId())}) : CWindowList();
-
     m_captureView = new CDrawView(desktop, this);
     desktop = QPixmap();
+    // Only X11 lists windows; elsewhere nothing is offered to pick. The list
+    // itself is taken once the view is up (below).
     if (windowsKnown)
-        m_captureView->setWindowList(windows);
+        m_captureView->setWindowList(CWindowList());
     m_captureView->setRestartKey(QKeySequence(CShortcut(AppConfig.ShortcutStartSnapshot).toString(true)));
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
@@ -281,6 +278,11 @@ void Vireoscape::showSnapshot()
     if (windowsKnown) {
         m_captureView->show();
         m_captureView->veilAhead();
+        // Taken once, as the desktop was, while the X server lays the veil:
+        // the user picks from the frozen picture. Nothing has moved since
+        // the grab, and the view's own window is left out.
+        m_captureView->setWindowList(
+            CWindowList::fromX11({quint32(internalWinId()), quint32(m_captureView->winId())}));
     } else {
         m_captureView->showFullScreen();
     }

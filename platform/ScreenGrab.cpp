@@ -36,10 +36,11 @@ void makeOpaque(quint32* pixels, qsizetype count)
 // The root window's pixels through a shared-memory segment (MIT-SHM): the
 // server writes them straight into our memory instead of sending a reply of
 // the desktop's size through the socket, which costs both sides most of a
-// grab's time. The segment holds a band of half a MiB, read band by band
+// grab's time. The segment holds two bands of half a MiB, read band by band
 // into the picture: every fresh page costs both processes a fault, so a
 // desktop-sized segment would cost thousands of them on each side, where
-// the band's pages are touched once and the picture is made of large pages.
+// the bands' pages are touched once and the picture is made of large pages.
+// The server fills one band while we copy the other.
 // A null image where the server cannot share memory with us (a remote
 // display, no extension).
 QImage grabRootWithShm(xcb_connection_t* c, xcb_window_t root, int width, int height)
@@ -48,7 +49,8 @@ QImage grabRootWithShm(xcb_connection_t* c, xcb_window_t root, int width, int he
     if (!extension || !extension->present)
         return QImage();
     const int bandRows = std::max(1, std::min(height, kBandBytes / (width * 4)));
-    const size_t size = size_t(width) * size_t(bandRows) * 4;
+    const size_t bandSize = size_t(width) * size_t(bandRows) * 4;
+    const size_t size = 2 * bandSize;
     const int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
     if (id < 0)
         return QImage();
@@ -63,30 +65,48 @@ QImage grabRootWithShm(xcb_connection_t* c, xcb_window_t root, int width, int he
     QImage image = newLargeImage(QSize(width, height), QImage::Format_RGB32);
     const xcb_shm_seg_t segment = xcb_generate_id(c);
     xcb_shm_attach(c, segment, uint32_t(id), 0);
+    const int bands = (height + bandRows - 1) / bandRows;
+    // Band k goes to half k % 2 of the segment.
+    const auto request = [&](int k) {
+        const int y = k * bandRows;
+        return xcb_shm_get_image(c, root, 0, int16_t(y), uint16_t(width), uint16_t(std::min(bandRows, height - y)),
+                                 kAllPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment, uint32_t((k % 2) * bandSize));
+    };
+    xcb_shm_get_image_cookie_t pending[2] = {};
+    int issued = 0;
+    for (; issued < std::min(2, bands); ++issued)
+        pending[issued] = request(issued);
     bool ok = !image.isNull();
-    for (int y = 0; y < height && ok; y += bandRows) {
-        const int rows = std::min(bandRows, height - y);
+    int received = 0;
+    while (ok && received < bands) {
+        const int k = received++;
         xcb_generic_error_t* error = nullptr;
-        XcbReply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
-            c,
-            xcb_shm_get_image(c, root, 0, int16_t(y), uint16_t(width), uint16_t(rows), kAllPlanes,
-                              XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0),
-            &error));
+        XcbReply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(c, pending[k % 2], &error));
         std::free(error);
         // Both sides are attached (or have failed to) once the first reply
         // is in: the segment goes away with the last detach.
-        if (y == 0)
+        if (k == 0)
             shmctl(id, IPC_RMID, nullptr);
         ok = bool(reply);
         if (!ok)
             break;
-        const auto* band = static_cast<const quint32*>(memory);
+        const int y = k * bandRows;
+        const int rows = std::min(bandRows, height - y);
+        const auto* band = reinterpret_cast<const quint32*>(static_cast<const char*>(memory) + (k % 2) * bandSize);
         for (int r = 0; r < rows; ++r) {
             auto* line = reinterpret_cast<quint32*>(image.scanLine(y + r));
             std::memcpy(line, band + size_t(r) * width, size_t(width) * 4);
             makeOpaque(line, width);
         }
+        // This half is free again: the server fills it while we copy the other.
+        if (issued < bands) {
+            pending[issued % 2] = request(issued);
+            ++issued;
+        }
     }
+    // A request still in flight after a failure is answered and dropped.
+    for (int k = received; k < issued; ++k)
+        xcb_discard_reply(c, pending[k % 2].sequence);
     xcb_shm_detach(c, segment);
     xcb_flush(c);
     shmdt(memory);
