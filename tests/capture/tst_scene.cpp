@@ -434,7 +434,20 @@ void TestScene::marksLookAsTheStripShows()
     const QImage picture = m_scene->renderSelection();
     QCOMPARE(picture.size(), m_desktop.size());
     QVERIFY(picture.pixel(30, 30) != m_desktop.pixel(30, 30));
-    QCOMPARE(differingPixels(m_scene->renderSelectionForTheLastTime(), picture), 0);
+    // The text is in the picture too (the picture is painted away from the
+    // scene's thread, the text laid out beforehand), inside its box only.
+    text->setPlainText(QStringLiteral("Hello"));
+    const QImage withText = m_scene->renderSelection();
+    const QColor ink = text->defaultTextColor();
+    text->setDefaultTextColor(Qt::transparent);
+    const QImage inkless = m_scene->renderSelection();
+    text->setDefaultTextColor(ink);
+    const QRect box = text->mapRectToScene(text->boundingRect()).toAlignedRect();
+    QVERIFY(differingPixels(withText.copy(box), inkless.copy(box)) > 20);
+    QImage outside = withText;
+    QPainter(&outside).drawImage(box.topLeft(), inkless.copy(box));
+    QCOMPARE(differingPixels(outside, inkless), 0);
+    QCOMPARE(differingPixels(m_scene->renderSelectionForTheLastTime(), withText), 0);
 }
 
 // One scenario through every kind of change, each taken back with Ctrl+Z
