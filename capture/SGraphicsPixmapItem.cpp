@@ -194,6 +194,7 @@ void CSGraphicsPixmapItem::setInterfaceScale(qreal scale)
     m_scale = scale;
     m_labelFont.setPointSizeF(8 * scale);
     m_labelText.clear();
+    m_footprintLabels[0] = m_footprintLabels[1] = {};
     m_magnifierText = QStaticText();
     measureHint();
     update();
@@ -371,12 +372,24 @@ QRegion CSGraphicsPixmapItem::selectionFootprint(const QRectF& selection, bool w
     QRegion area(outer);
     if (!withInside)
         area -= QRegion(aligned.adjusted(m, m, -m, -m));
-    const QFontMetrics metrics(m_labelFont);
-    const QRect text =
-        metrics.boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, sizeLabelText(selection));
     // Measured on the screen here, by the painter in paint(): allow for rounding.
-    area += sizeLabelBox(selection, text.size()).adjusted(-3, -3, 3, 3);
+    area += sizeLabelBox(selection, footprintLabelSize(sizeLabelText(selection))).adjusted(-3, -3, 3, 3);
     return area;
+}
+
+// A change of the selection asks for the old label's size and the new one's;
+// the last two are kept, so that each text is laid out once.
+QSize CSGraphicsPixmapItem::footprintLabelSize(const QString& text) const
+{
+    for (const auto& [known, size] : m_footprintLabels) {
+        if (known == text)
+            return size;
+    }
+    const QFontMetrics metrics(m_labelFont);
+    const QSize size = metrics.boundingRect(QRect(0, 0, 100, 100), Qt::AlignLeft | Qt::AlignTop, text).size();
+    m_footprintLabels[1] = m_footprintLabels[0];
+    m_footprintLabels[0] = {text, size};
+    return size;
 }
 
 void CSGraphicsPixmapItem::invalidate(const QRegion& area)

@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include <cmath>
+#include <utility>
 
 // The background of the selection scene: the frozen desktop under a grey
 // veil with a hole for the selection, a crosshair through the pointer and a
@@ -82,6 +83,7 @@ private:
     void invalidate(const QRegion& area);
     QRegion selectionFootprint(const QRectF& selection, bool withInside = true) const;
     QRegion crosshairFootprint(const QPointF& pos) const;
+    QSize footprintLabelSize(const QString& text) const;
 
     void paintHandles(QPainter* painter) const;
     void paintMagnifier(QPainter* painter, const QRect& area) const;
@@ -103,6 +105,8 @@ private:
     // The size label's text and its measured size, kept between paints.
     mutable QString m_labelText;
     mutable QSize m_labelSize;
+    // The size labels measured last for the pixels they cover.
+    mutable std::pair<QString, QSize> m_footprintLabels[2];
     // The magnifier's coordinates, laid out for the pixel under the pointer.
     mutable QStaticText m_magnifierText;
 };
