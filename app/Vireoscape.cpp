@@ -258,10 +258,6 @@ void Vireoscape::showSnapshot()
     }
     m_captureView = new CDrawView(desktop, this);
     desktop = QPixmap();
-    // Only X11 lists windows; elsewhere nothing is offered to pick. The list
-    // itself is taken once the view is up (below).
-    if (windowsKnown)
-        m_captureView->setWindowList(CWindowList());
     m_captureView->setRestartKey(QKeySequence(CShortcut(AppConfig.ShortcutStartSnapshot).toString(true)));
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
@@ -270,21 +266,23 @@ void Vireoscape::showSnapshot()
     // the compositor gives the keyboard only to the windows it manages: a
     // full-screen one covers the output.
     m_captureView->setWindowFlags(windowsKnown ? floatingWindowFlags() : Qt::Window | Qt::FramelessWindowHint);
-    // Placed on the primary monitor once the view is a window of its own.
-    if (AppConfig.FirstRunHints <= CAppConfig::kHintedSnapshots) {
-        m_captureView->showFirstRunHint();
-        AppConfig.FirstRunHints = qMax(1, AppConfig.FirstRunHints) + 1;
-    }
     if (windowsKnown) {
         m_captureView->show();
         m_captureView->veilAhead();
-        // Taken once, as the desktop was, while the X server lays the veil:
-        // the user picks from the frozen picture. Nothing has moved since
-        // the grab, and the view's own window is left out.
+        // Only X11 lists windows; elsewhere nothing is offered to pick. Taken
+        // once, as the desktop was, while the X server lays the veil: the
+        // user picks from the frozen picture. Nothing has moved since the
+        // grab, and the view's own window is left out.
         m_captureView->setWindowList(
             CWindowList::fromX11({quint32(internalWinId()), quint32(m_captureView->winId())}));
     } else {
         m_captureView->showFullScreen();
+    }
+    // On the primary monitor, in the view's first paint (the event loop has
+    // not run since it was shown).
+    if (AppConfig.FirstRunHints <= CAppConfig::kHintedSnapshots) {
+        m_captureView->showFirstRunHint();
+        AppConfig.FirstRunHints = qMax(1, AppConfig.FirstRunHints) + 1;
     }
     m_captureView->raise();
     m_captureView->activateWindow();

@@ -133,17 +133,18 @@ void CDrawView::showFirstRunHint()
 void CDrawView::veilAhead()
 {
     CSGraphicsScene* s = snapshotScene();
-    if (!s || m_onWayland || QGuiApplication::platformName() != QLatin1String("xcb") || !isVisible() ||
+    if (!s || QGuiApplication::platformName() != QLatin1String("xcb") || !isVisible() ||
         !ServerVeil::windowsKeepPixelsBelow())
         return;
     // The colour exactly as the painter blends it: laid over nothing, the
     // veil leaves its premultiplied self.
-    QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
-    probe.fill(Qt::transparent);
-    QPainter painter(&probe);
-    painter.fillRect(probe.rect(), CSGraphicsPixmapItem::veilColor());
-    painter.end();
-    ServerVeil::blendOver(quint32(winId()), s->backgroundItem()->pixmap().size(), probe.pixel(0, 0));
+    static const QRgb colour = [] {
+        QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
+        probe.fill(Qt::transparent);
+        QPainter(&probe).fillRect(probe.rect(), CSGraphicsPixmapItem::veilColor());
+        return probe.pixel(0, 0);
+    }();
+    ServerVeil::blendOver(quint32(winId()), s->backgroundItem()->pixmap().size(), colour);
 }
 
 void CDrawView::raiseToolDialogs()

@@ -94,6 +94,7 @@ QImage CSGraphicsScene::renderPicture(bool intoDesktop)
     // What the painting needs of the scene is read here, on the scene's
     // thread: where each mark is, and every text laid out.
     QList<QTransform> transforms;
+    QList<CDrawTextItem*> texts;
     for (QGraphicsItem* item : std::as_const(marks)) {
         transforms << item->sceneTransform();
         if (auto* text = dynamic_cast<CDrawTextItem*>(item)) {
@@ -101,6 +102,7 @@ QImage CSGraphicsScene::renderPicture(bool intoDesktop)
             // caret or focus frame.
             text->setExportPaint(true);
             text->document()->size();
+            texts << text;
         }
     }
     paintOnPoolThread([&] {
@@ -128,9 +130,7 @@ QImage CSGraphicsScene::renderPicture(bool intoDesktop)
         }
         painter.end();
     });
-    for (QGraphicsItem* item : std::as_const(marks)) {
-        if (auto* text = dynamic_cast<CDrawTextItem*>(item))
-            text->setExportPaint(false);
-    }
+    for (CDrawTextItem* text : std::as_const(texts))
+        text->setExportPaint(false);
     return picture;
 }
