@@ -34,7 +34,8 @@ QImage newLargeImage(const QSize& size, QImage::Format format)
         return QImage(size, format);
     const auto aligned = (reinterpret_cast<std::uintptr_t>(start) + kLargePage - 1) & ~(kLargePage - 1);
     auto* pixels = reinterpret_cast<uchar*>(aligned);
-    madvise(pixels, bytes, MADV_HUGEPAGE);
+    // Where the kernel cannot (before 5.14), the pages fault in as touched.
+    madvise(pixels, bytes, MADV_POPULATE_WRITE);
     auto* mapping = new Mapping{start, length};
     QImage image(
         pixels, size.width(), size.height(), bytesPerLine, format,

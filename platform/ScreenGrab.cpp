@@ -39,7 +39,7 @@ void makeOpaque(quint32* pixels, qsizetype count)
 // grab's time. The segment holds two bands of half a MiB, read band by band
 // into the picture: every fresh page costs both processes a fault, so a
 // desktop-sized segment would cost thousands of them on each side, where
-// the bands' pages are touched once and the picture is made of large pages.
+// the bands' pages are touched once and the picture's are mapped in one call.
 // The server fills one band while we copy the other.
 // A null image where the server cannot share memory with us (a remote
 // display, no extension).

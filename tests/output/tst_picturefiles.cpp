@@ -214,7 +214,7 @@ void TestPictureFiles::pngDecodesToTheImage()
     QCOMPARE(TestSupport::differingPixels(back, image), qint64(0));
 }
 
-// A desktop-sized picture in memory of large pages (odd width: rows padded)
+// A desktop-sized picture in memory of its own mapping (odd width: rows padded)
 // holds what is painted into it, and encodes to it.
 void TestPictureFiles::largePageImageHoldsItsPixels()
 {
