@@ -31,8 +31,6 @@
 CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(parent)
 {
     auto* scene = new CSGraphicsScene(desktop, this);
-    m_editDialog = new CSnapshotEdit(this);
-    m_editDialog->setWindowFlags(floatingWindowFlags());
 
     // Without an index the scene lists its items in the order they were added.
     scene->setItemIndexMethod(QGraphicsScene::NoIndex);
@@ -74,7 +72,26 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     connect(m_frameTimer, &QTimer::timeout, this,
             [this] { QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority); });
 
-    // The strips and the scene speak to the view; the view speaks upward.
+    // The scene speaks to the view; the view speaks upward.
+    connect(scene, &CSGraphicsScene::finishRequested, this, &CDrawView::finishSnapshot);
+    connect(scene, &CSGraphicsScene::abandonRequested, this, &CDrawView::abandonSnapshot);
+    connect(scene, &CSGraphicsScene::copyRequested, this, &CDrawView::copySnapshot);
+    connect(scene, &CSGraphicsScene::saveRequested, this, &CDrawView::savePicture);
+    connect(scene, &CSGraphicsScene::picked, this, &CDrawView::placeEditDialog);
+}
+
+// Building the strips (their fonts, colour lists and icons) takes longer
+// than building the rest of the view: the program asks for them once the
+// view's window and veil are on their way, and anything that needs them
+// earlier builds them then.
+void CDrawView::buildToolStrips()
+{
+    if (m_editDialog)
+        return;
+    CSGraphicsScene* scene = snapshotScene();
+    m_editDialog = new CSnapshotEdit(this);
+    m_editDialog->setWindowFlags(floatingWindowFlags());
+    // The strips speak to the scene and to the view.
     CSnapshotProp* prop = m_editDialog->propDialog();
     scene->setDrawProperties(prop->properties());
     connect(prop, &CSnapshotProp::propertiesChanged, scene, &CSGraphicsScene::setDrawProperties);
@@ -82,14 +99,15 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     connect(m_editDialog, &CSnapshotEdit::finishRequested, this, &CDrawView::finishSnapshot);
     connect(m_editDialog, &CSnapshotEdit::saveRequested, this, &CDrawView::savePicture);
     connect(m_editDialog, &CSnapshotEdit::cancelRequested, this, &CDrawView::cancelSnapshot);
-    connect(scene, &CSGraphicsScene::finishRequested, this, &CDrawView::finishSnapshot);
-    connect(scene, &CSGraphicsScene::abandonRequested, this, &CDrawView::abandonSnapshot);
-    connect(scene, &CSGraphicsScene::copyRequested, this, &CDrawView::copySnapshot);
-    connect(scene, &CSGraphicsScene::saveRequested, this, &CDrawView::savePicture);
-    connect(scene, &CSGraphicsScene::picked, this, &CDrawView::placeEditDialog);
     // A mark chosen with Select shows the controls of its kind: a change
     // there applies to it.
     connect(scene, &CSGraphicsScene::markSelected, m_editDialog, &CSnapshotEdit::showPropertiesFor);
+}
+
+CSnapshotEdit* CDrawView::editDialog()
+{
+    buildToolStrips();
+    return m_editDialog;
 }
 
 CDrawView::~CDrawView() = default;
@@ -149,6 +167,8 @@ void CDrawView::veilAhead()
 
 void CDrawView::raiseToolDialogs()
 {
+    if (!m_editDialog)
+        return; // nothing shown yet
     m_editDialog->raise();
     m_editDialog->propDialog()->raise();
 }
@@ -163,7 +183,7 @@ void CDrawView::placeEditDialog(const QRectF& selection)
     if (!monitor)
         monitor = screen();
     const QRect area = monitor ? monitor->geometry() : geometry();
-    const QSize size = m_editDialog->size();
+    const QSize size = editDialog()->size();
     const QPoint at = editDialogPosition(global, size, area);
     m_editDialog->setPlacementArea(area);
     m_editDialog->setGeometry(QRect(at, size));
@@ -206,7 +226,8 @@ void CDrawView::abandonSnapshot()
 
 void CDrawView::endSnapshot()
 {
-    m_editDialog->closeSnapshot();
+    if (m_editDialog)
+        m_editDialog->closeSnapshot();
     close(); // hidden now, so that a next grab sees the desktop again
     // The view stays until the next snapshot; its pictures need not.
     if (CSGraphicsScene* s = snapshotScene())
@@ -237,7 +258,8 @@ bool CDrawView::event(QEvent* event)
 
 void CDrawView::ReselectSnapshotArea()
 {
-    m_editDialog->setDrawMode(DrawMode::None);
+    if (m_editDialog)
+        m_editDialog->setDrawMode(DrawMode::None);
     if (CSGraphicsScene* s = snapshotScene())
         s->clearAll();
 }

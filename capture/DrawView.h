@@ -34,7 +34,10 @@ public:
     // The start-snapshot hot key, which the view's keyboard grab keeps from
     // the global shortcut: pressed here, it starts the snapshot over.
     void setRestartKey(const QKeySequence& key) { m_restartKey = key; }
-    CSnapshotEdit* editDialog() const { return m_editDialog; }
+    // The tool strip and its property strip, built on first use if
+    // buildToolStrips() has not built them yet.
+    CSnapshotEdit* editDialog();
+    void buildToolStrips();
     CSGraphicsScene* snapshotScene() const;
 
     // Device pixels per logical pixel of the screen the view covers. Scene
