@@ -2,7 +2,8 @@
 # Memory of a resident vireoscape through snapshots, driven by real X input
 # on a private Xvfb (with openbox) per screen size: resident memory idle,
 # the peak during a snapshot of nearly the whole desktop that is finished to
-# clipboard and file (double click), the resident memory once it ended, and after a paste.
+# clipboard and file (double click), the resident memory once it ended, and after a paste,
+# with how much of the growth is the program's own memory and how much mapped files.
 #   bench/memory-bench.sh [-s "1920x1080 3840x2160 7680x4320"] [-b build/vireoscape]
 set -euo pipefail
 sizes="1920x1080 3840x2160 7680x4320"
@@ -39,7 +40,7 @@ for size in $sizes; do
   HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home "$bin" >/dev/null 2>&1 &
   vs=$!; pids+=("$vs")
   sleep 3
-  idle=$(field $vs VmRSS)
+  idle=$(field $vs VmRSS); idleAnon=$(field $vs RssAnon); idleFile=$(field $vs RssFile)
   xdotool key alt+s
   for _ in $(seq 100); do xdotool search --onlyvisible --name "Draw View" >/dev/null 2>&1 && break; sleep 0.1; done
   sleep 1
@@ -53,13 +54,18 @@ for size in $sizes; do
   after=$(field $vs VmRSS)
   xclip -selection clipboard -o -t image/png >"$work/paste.png" 2>/dev/null || true
   sleep 1
-  pasted=$(field $vs VmRSS)
+  pasted=$(field $vs VmRSS); pastedAnon=$(field $vs RssAnon); pastedFile=$(field $vs RssFile)
   peak=$(field $vs VmHWM)
   ok=$( [ -s "$work/paste.png" ] && ls "$home/shots"/*.png >/dev/null 2>&1 && echo ok || echo FAILED)
   png=$(stat -c %s "$work/paste.png")
   printf '%-10s idle %6s MiB  in snapshot %6s  peak %6s  after it ended %6s  after a paste %6s MiB  (%s, PNG on the clipboard %s MiB)\n' \
     "$size" "$(mib "$idle")" "$(mib "$during")" "$(mib "$peak")" "$(mib "$after")" "$(mib "$pasted")" "$ok" \
     "$(mib $((png / 1024)))"
+  # What the growth is made of: the program's own memory, and pages of the
+  # libraries and fonts it mapped (shared with other programs, and dropped
+  # first when memory is short).
+  printf '%-10s after a paste, above idle: %s MiB of its own memory, %s MiB of mapped libraries and fonts\n' \
+    "" "$(mib $((pastedAnon - idleAnon)))" "$(mib $((pastedFile - idleFile)))"
   kill $vs; wait $vs 2>/dev/null || true
   kill $xvfb; wait $xvfb 2>/dev/null || true
 done
