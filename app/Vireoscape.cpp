@@ -284,9 +284,6 @@ void Vireoscape::showSnapshot()
         m_captureView->showFirstRunHint();
         AppConfig.FirstRunHints = qMax(1, AppConfig.FirstRunHints) + 1;
     }
-    // Once the window and the veil are on their way: the strips are the
-    // slowest part of the view to build, and are not needed before a pick.
-    m_captureView->buildToolStrips();
     m_captureView->raise();
     m_captureView->activateWindow();
 }

@@ -81,9 +81,9 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
 }
 
 // Building the strips (their fonts, colour lists and icons) takes longer
-// than building the rest of the view: the program asks for them once the
-// view's window and veil are on their way, and anything that needs them
-// earlier builds them then.
+// than building the rest of the view, and they are not needed before a
+// pick: they are built after the view's first paint, or earlier by
+// anything that needs them.
 void CDrawView::buildToolStrips()
 {
     if (m_editDialog)
@@ -405,6 +405,9 @@ bool CDrawView::viewportEvent(QEvent* event)
     // its pages in one call first, which costs a fraction of faulting them
     // in one by one as the paint reaches them. Wayland's buffers are the
     // compositor's affair.
+    const bool firstPaint = event->type() == QEvent::Paint && !m_firstPainted;
+    if (firstPaint)
+        m_firstPainted = true;
     if (event->type() == QEvent::Paint && !m_backingPrepared && !m_onWayland) {
         m_backingPrepared = true;
         QPaintDevice* device = backingStore() ? backingStore()->paintDevice() : nullptr;
@@ -413,7 +416,16 @@ bool CDrawView::viewportEvent(QEvent* event)
             madvise(image->bits(), size_t(image->sizeInBytes()), MADV_POPULATE_WRITE);
         }
     }
-    return QGraphicsView::viewportEvent(event);
+    const bool handled = QGraphicsView::viewportEvent(event);
+    // The strips are built once the first picture is on its way to the
+    // screen: when the event loop next runs, after this paint's transfer.
+    if (firstPaint) {
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible())
+                buildToolStrips();
+        });
+    }
+    return handled;
 }
 
 void CDrawView::showEvent(QShowEvent* event)

@@ -34,8 +34,8 @@ public:
     // The start-snapshot hot key, which the view's keyboard grab keeps from
     // the global shortcut: pressed here, it starts the snapshot over.
     void setRestartKey(const QKeySequence& key) { m_restartKey = key; }
-    // The tool strip and its property strip, built on first use if
-    // buildToolStrips() has not built them yet.
+    // The tool strip and its property strip, built on first use if they
+    // have not been built yet (they are, after the first paint).
     CSnapshotEdit* editDialog();
     void buildToolStrips();
     CSGraphicsScene* snapshotScene() const;
@@ -111,6 +111,7 @@ private:
     void endSnapshot();
 
     CSnapshotEdit* m_editDialog = nullptr;
+    bool m_firstPainted = false;
     QKeySequence m_restartKey;
     qreal m_ratio = 1.0;
     bool m_windowsOffered = false; // a window list was given: clicks pick windows
