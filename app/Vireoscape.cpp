@@ -208,6 +208,9 @@ void Vireoscape::startSnapshot()
     // The portal may take a second; a second start meanwhile changes nothing.
     if (m_grabbing)
         return;
+    m_waitForMainWindow = isVisible();
+    m_mainWindowSeen = false;
+    m_sinceStart.start();
     hide();
     // A negative delay would not start the timer at all, leaving the user
     // with no window and no snapshot; an absurd one would look the same.
@@ -217,6 +220,24 @@ void Vireoscape::startSnapshot()
 void Vireoscape::OnTimeOut()
 {
     m_delayTimer.stop();
+    // With a short delay the window manager may not yet have taken the main
+    // window's frame down: the desktop is taken once it has, and the windows
+    // it covered have had a moment to paint themselves again.
+    if (m_waitForMainWindow) {
+        constexpr int kPollMs = 5;
+        constexpr int kRepaintMs = 20;
+        constexpr qint64 kLongestWaitMs = 500;
+        if (x11TopLevelOnScreen(quint32(internalWinId())) && m_sinceStart.elapsed() < kLongestWaitMs) {
+            m_mainWindowSeen = true;
+            m_delayTimer.start(kPollMs);
+            return;
+        }
+        m_waitForMainWindow = false;
+        if (m_mainWindowSeen) {
+            m_delayTimer.start(kRepaintMs);
+            return;
+        }
+    }
     delete m_captureView;
     m_captureView = nullptr;
     m_grabbing = true;

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QSystemTrayIcon>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -105,6 +106,11 @@ private:
     // A picture has been asked for and has not come yet.
     bool m_grabbing = false;
     QTimer m_delayTimer;
+    // The main window was on the screen when the snapshot started: the grab
+    // waits until it has gone, frame and all.
+    bool m_waitForMainWindow = false;
+    bool m_mainWindowSeen = false; // and found there after the delay
+    QElapsedTimer m_sinceStart;
     QRect m_rememberedGeometry;
     bool m_firstShow = true;
     bool m_settingsSaved = false;

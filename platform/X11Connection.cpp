@@ -46,3 +46,23 @@ bool x11DisplayReachable(const char* displayName)
     xcb_disconnect(c);
     return ok;
 }
+
+bool x11TopLevelOnScreen(unsigned int window)
+{
+    xcb_connection_t* c = x11Connection();
+    if (!c || !window)
+        return false;
+    // The outermost ancestor below the root: the window itself, or its frame.
+    xcb_window_t top = window;
+    for (int depth = 0; depth < 8; ++depth) {
+        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, top), nullptr));
+        if (!tree)
+            return false;
+        if (tree->parent == XCB_NONE || tree->parent == tree->root)
+            break;
+        top = tree->parent;
+    }
+    XcbReply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, top), nullptr));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}

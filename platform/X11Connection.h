@@ -15,6 +15,12 @@ const xcb_screen_t* x11Screen();
 // The root window of that screen, or 0 without X11.
 unsigned int x11RootWindow();
 
+// Whether a top-level window of ours is still on the screen, with the frame
+// a window manager put round it: once the program unmaps the window, a
+// reparenting window manager takes the frame down a moment later. False
+// without X11.
+bool x11TopLevelOnScreen(unsigned int window);
+
 // Whether an X server can be reached at all (checked before any Qt GUI object
 // exists, so that a missing display is reported instead of aborting).
 bool x11DisplayReachable(const char* displayName);

@@ -61,6 +61,8 @@ case "$mode" in
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
         sleep 0.05
       done
+      # The test may hold the window manager up for a moment (SIGSTOP).
+      export VS_TEST_WM_PID=$wm_pid
     fi
     ;;
   *) echo "unknown mode $mode"; exit 2 ;;

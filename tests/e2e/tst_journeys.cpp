@@ -256,7 +256,8 @@ void TestJourneys::setTrayHost(bool running)
 // ARGS (the program to its end) · snapshot (Alt+S) · key KEYS · pick-window
 // · tool NAME · drag X,Y X,Y · click X,Y · dblclick X,Y · close (Alt+F4 on
 // the main window) · signal TERM|KILL · second-start · tray-host off · tray
-// dblclick · take-clipboard · xrdb RESOURCE · expect ...
+// dblclick · take-clipboard · xrdb RESOURCE · reference (the screen now is
+// what later pictures are compared with) · wm-pause MS · expect ...
 void TestJourneys::journey_data()
 {
     QTest::addColumn<QStringList>("environment");
@@ -309,6 +310,11 @@ void TestJourneys::journey_data()
     row("after finishing: exit goes to the tray with close-to-tray", {},
         "set GenActionAfterFinish=2; set GenCloseToTray=true; start; snapshot; drag 100,120 300,250;"
         "dblclick 200,200; expect file 100,120,200,130; expect running; expect tray icon");
+    // Without a delay, the main window the hot key hides must be off the
+    // screen, frame and all, before the desktop is taken.
+    row("no delay: the main window is not in the picture", {},
+        "set IntervalSnap=0; start shown; wm-pause 300; snapshot; drag 0,0 1919,1079; dblclick 960,540; expect main hidden;"
+        "reference; expect clipboard 0,0,1919,1079");
     row("hot keys with Caps Lock; Escape shows the main window", {},
         "start; key Caps_Lock; key alt+e; expect main shown; snapshot; expect main hidden; key Escape;"
         "expect view hidden; expect main shown; key Caps_Lock");
@@ -448,6 +454,13 @@ void TestJourneys::run(const QString& step)
         runXdotool(QStringLiteral("key alt+s"));
         QTRY_VERIFY_WITH_TIMEOUT(!viewWindow().isEmpty(), 20000);
         QTest::qWait(300);
+    } else if (verb == QLatin1String("wm-pause")) {
+        // The window manager stops for ARG ms, as a busy one would.
+        const pid_t wm = pid_t(qEnvironmentVariableIntValue("VS_TEST_WM_PID"));
+        QVERIFY(wm > 0 && ::kill(wm, SIGSTOP) == 0);
+        QTimer::singleShot(arg.toInt(), [wm] { ::kill(wm, SIGCONT); });
+    } else if (verb == QLatin1String("reference")) {
+        m_screen = referenceScreenshot();
     } else if (verb == QLatin1String("key")) {
         runXdotool(QStringLiteral("key --delay 80 ") + words.mid(1).join(QLatin1Char(' ')));
         QTest::qWait(300);
