@@ -16,7 +16,7 @@ struct Mapping
 
 } // namespace
 
-QImage newLargeImage(const QSize& size, QImage::Format format)
+QImage newLargeImage(const QSize& size, QImage::Format format, PageMapping pageMapping)
 {
     const int depth = QImage::toPixelFormat(format).bitsPerPixel();
     if (size.isEmpty() || depth % 8 != 0)
@@ -35,7 +35,8 @@ QImage newLargeImage(const QSize& size, QImage::Format format)
     const auto aligned = (reinterpret_cast<std::uintptr_t>(start) + kLargePage - 1) & ~(kLargePage - 1);
     auto* pixels = reinterpret_cast<uchar*>(aligned);
     // Where the kernel cannot (before 5.14), the pages fault in as touched.
-    madvise(pixels, bytes, MADV_POPULATE_WRITE);
+    if (pageMapping == PageMapping::Now)
+        madvise(pixels, bytes, MADV_POPULATE_WRITE);
     auto* mapping = new Mapping{start, length};
     QImage image(
         pixels, size.width(), size.height(), bytesPerLine, format,

@@ -11,4 +11,8 @@
 // request, it also compacts memory for them at the fault, and a 4K grab then
 // stalled for up to 150 ms instead of taking 25-40. Small images get an
 // ordinary image. The pixels are not initialised.
-QImage newLargeImage(const QSize& size, QImage::Format format);
+enum class PageMapping {
+    Now,  // every page mapped before the image is returned
+    Later // as the pixels are first written, or by the caller
+};
+QImage newLargeImage(const QSize& size, QImage::Format format, PageMapping mapping = PageMapping::Now);
