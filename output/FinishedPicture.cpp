@@ -2,9 +2,11 @@
 
 #include "output/PngWriter.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QImageWriter>
 #include <QMutex>
 #include <QPointer>
 #include <QThread>
@@ -63,15 +65,29 @@ QStringList PictureMimeData::formats() const
 
 bool PictureMimeData::hasFormat(const QString& mimeType) const
 {
+    // Qt's Wayland clipboard makes every image type a program asks for out
+    // of the image itself when there is one, PNG too, with Qt's own writer:
+    // there the image is only handed out on request, so that a paste gets
+    // the one encoding (and the other types are made below).
+    if (mimeType == kQtImage && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return false;
     return mimeType == kPng || mimeType == kQtImage;
 }
 
 QVariant PictureMimeData::retrieveData(const QString& mimeType, QMetaType type) const
 {
-    if (mimeType == kPng && type.id() != QMetaType::QImage)
-        return m_picture->png();
-    if (mimeType == kQtImage || mimeType == kPng)
-        return m_picture->image();
+    const bool asImage = type.id() == QMetaType::QImage;
+    // Qt's own image type travels between programs as PNG as well.
+    if (mimeType == kPng || mimeType == kQtImage)
+        return asImage ? QVariant(m_picture->image()) : QVariant(m_picture->png());
+    // Any other image type Qt offers, in Qt's writer, as Qt would make it.
+    if (mimeType.startsWith(QLatin1String("image/")) && !asImage) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter(&buffer, mimeType.mid(6).toLatin1()).write(m_picture->image());
+        return bytes;
+    }
     return QVariant();
 }
 

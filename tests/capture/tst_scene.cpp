@@ -19,10 +19,12 @@
 #include "output/FinishedPicture.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGraphicsSceneMouseEvent>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -621,7 +623,16 @@ void TestScene::finish()
         return;
     const QByteArray bytes = written.readAll();
     QCOMPARE(differingPixels(QImage::fromData(bytes, "PNG"), expected), 0);
-    QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("image/png")), bytes);
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(offered->data(QStringLiteral("image/png")), bytes);
+    // Qt's own image type travels as the same PNG; the other image types are
+    // made from the picture, as Qt's writer makes them.
+    QCOMPARE(offered->data(QStringLiteral("application/x-qt-image")), bytes);
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(QImageWriter(&buffer, "bmp").write(expected));
+    QCOMPARE(offered->data(QStringLiteral("image/bmp")), bmp);
 }
 
 // A file that cannot be created keeps the snapshot open. Then the name is

@@ -10,6 +10,7 @@
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
+#include "output/PngWriter.h"
 #include "support/TestSupport.h"
 
 #include <QClipboard>
@@ -292,6 +293,8 @@ void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
     const QRect seen(QPoint(100, 120) * ratio, QSize(300, 210) * ratio);
     QCOMPARE(pasted.size(), seen.size());
     QCOMPARE(differingPixels(pasted, m_screen.copy(seen)), qint64(0));
+    // The program's own encoding, not one Qt made again on the paste.
+    QVERIFY(pastedBytes == PngWriter::encode(pasted));
 }
 
 void TestWayland::hotKeysGoThroughThePortal()
