@@ -11,7 +11,8 @@ mode=$1; shift
 sandbox=$(mktemp -d "${TMPDIR:-/tmp}/vireoscape-test.XXXXXX")
 server_pid=""; wm_pid=""
 cleanup() {
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
+  # A window manager the test left stopped takes its TERM once continued.
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && kill -CONT "$wm_pid" 2>/dev/null
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$sandbox"
