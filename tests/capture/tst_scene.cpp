@@ -760,7 +760,9 @@ void TestScene::partialRepaintMatchesFullRepaint()
     // Everything that follows the pointer or lies in its way: the crosshair,
     // the magnifier with its coordinates, and the newcomer's hint.
     const QString hint = CDrawView::firstRunHintText(true);
-    auto showAll = [&hint](CSGraphicsPixmapItem* i) {
+    qreal interfaceScale = 1;
+    auto showAll = [&hint, &interfaceScale](CSGraphicsPixmapItem* i) {
+        i->setInterfaceScale(interfaceScale);
         i->setCrosshairVisible(true);
         i->setMagnifierShown(true);
         i->setHint(hint);
@@ -771,11 +773,19 @@ void TestScene::partialRepaintMatchesFullRepaint()
     QTest::qWait(50);
     // The same state painted by an item that never painted before: nothing
     // kept between paints (measured texts, laid-out labels) may go stale.
-    auto paintedAfresh = [&](const QPointF& cursor, const QRectF& selection) {
+    // The pick's outline and handles: none while an area is dragged, both
+    // once it is picked, the outline alone while a drawing tool is chosen.
+    enum Frame { Bare, Outline, Handles };
+    auto setFrame = [](CSGraphicsPixmapItem* i, Frame frame) {
+        i->setOutlineShown(frame != Bare);
+        i->setHandlesShown(frame == Handles);
+    };
+    auto paintedAfresh = [&](const QPointF& cursor, const QRectF& selection, Frame frame = Bare) {
         CSGraphicsPixmapItem fresh(QPixmap::fromImage(pattern));
         showAll(&fresh);
         fresh.setCursorPos(cursor);
         fresh.setSelectionRect(selection);
+        setFrame(&fresh, frame);
         QImage image(size, QImage::Format_RGB32);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -787,7 +797,13 @@ void TestScene::partialRepaintMatchesFullRepaint()
 
     PaintLog log;
     view.viewport()->installEventFilter(&log);
-    const QList<QPair<QPointF, QRectF>> steps = {
+    struct Step
+    {
+        QPointF cursor;
+        QRectF selection;
+        Frame frame = Bare;
+    };
+    const QList<Step> steps = {
         {QPointF(140, 133), QRectF(200, 150, 120, 80)},
         {QPointF(141, 134), QRectF(210, 160, 300, 200)},
         {QPointF(141.5, 134.25), QRectF(10, 10, 30, 30)},
@@ -799,11 +815,20 @@ void TestScene::partialRepaintMatchesFullRepaint()
         // edges, where the veil must not be blended twice along its seams.
         {QPointF(400, 340), QRectF(300, 240, 100, 100)},
         {QPointF(399, 339), QRectF(300.5, 240.5, 99, 99)},
+        // Picked: the handles come; a drawing tool takes them away again;
+        // then a handle dragged.
+        {QPointF(420, 350), QRectF(300.5, 240.5, 99, 99), Handles},
+        {QPointF(421, 351), QRectF(300.5, 240.5, 99, 99), Outline},
+        {QPointF(425, 355), QRectF(310, 250, 120, 90), Handles},
     };
-    for (const auto& [cursor, selection] : steps) {
+    Step last;
+    auto check = [&](const Step& step) {
+        last = step;
+        const auto& [cursor, selection, frame] = step;
         log.pixels = 0;
         item->setCursorPos(cursor);
         item->setSelectionRect(selection);
+        setFrame(item, frame);
         QTRY_VERIFY(log.pixels > 0);
         QTest::qWait(20);
         QVERIFY2(log.pixels < qint64(size.width()) * size.height() / 3,
@@ -813,8 +838,27 @@ void TestScene::partialRepaintMatchesFullRepaint()
         // ... against everything painted afresh.
         const QImage full = view.viewport()->grab().toImage();
         QCOMPARE(TestSupport::differingPixels(onScreen, full), qint64(0));
-        QCOMPARE(TestSupport::differingPixels(onScreen, paintedAfresh(cursor, selection)), qint64(0));
+        QCOMPARE(TestSupport::differingPixels(onScreen, paintedAfresh(cursor, selection, frame)), qint64(0));
+    };
+    for (const Step& step : steps) {
+        check(step);
+        if (QTest::currentTestFailed())
+            return;
     }
+    // The interface of a scaled display: wider outline and handles.
+    interfaceScale = 2;
+    item->setInterfaceScale(interfaceScale); // repaints everything once
+    QTest::qWait(50);
+    for (const Step& step : {Step{QPointF(430, 360), QRectF(310, 250, 120, 90), Handles},
+                             Step{QPointF(431, 361), QRectF(310, 250, 120, 90), Outline},
+                             Step{QPointF(432, 362), QRectF(312, 251, 140, 95), Bare}}) {
+        check(step);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    interfaceScale = 1;
+    item->setInterfaceScale(interfaceScale);
+    QTest::qWait(50);
 
     // A fast pointer: its moves are painted once a frame, not one by one,
     // and where it stopped is on the screen.
@@ -828,7 +872,8 @@ void TestScene::partialRepaintMatchesFullRepaint()
     QVERIFY2(log.paints <= 10, qPrintable(QString::number(log.paints)));
     const QImage onScreen = QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage();
     QCOMPARE(TestSupport::differingPixels(onScreen, view.viewport()->grab().toImage()), qint64(0));
-    QCOMPARE(TestSupport::differingPixels(onScreen, paintedAfresh(QPointF(529, 429), steps.last().second)),
+    QCOMPARE(TestSupport::differingPixels(onScreen,
+                                          paintedAfresh(QPointF(529, 429), last.selection, last.frame)),
              qint64(0));
 }
 
