@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QRect>
 #include <QSystemTrayIcon>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 

@@ -408,8 +408,7 @@ bool CDrawView::viewportEvent(QEvent* event)
     const bool firstPaint = event->type() == QEvent::Paint && !m_firstPainted;
     if (firstPaint)
         m_firstPainted = true;
-    if (event->type() == QEvent::Paint && !m_backingPrepared && !m_onWayland) {
-        m_backingPrepared = true;
+    if (firstPaint && !m_onWayland) {
         QPaintDevice* device = backingStore() ? backingStore()->paintDevice() : nullptr;
         if (device && device->devType() == QInternal::Image) {
             auto* image = static_cast<QImage*>(device);

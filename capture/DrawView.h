@@ -111,7 +111,7 @@ private:
     void endSnapshot();
 
     CSnapshotEdit* m_editDialog = nullptr;
-    bool m_firstPainted = false;
+    bool m_firstPainted = false; // its buffer prepared, the strips on their way
     QKeySequence m_restartKey;
     qreal m_ratio = 1.0;
     bool m_windowsOffered = false; // a window list was given: clicks pick windows
@@ -123,7 +123,6 @@ private:
     // one of them to the X server costs more than a screen can show.
     QElapsedTimer m_lastFrame;
     QTimer* m_frameTimer = nullptr;
-    bool m_backingPrepared = false;
     bool m_onWayland = false;
     QPointF m_lastScenePos;
     QPoint m_lastScreenPos;
