@@ -1,28 +1,14 @@
 #pragma once
 
-#include "annotate/DrawObjectItem.h"
+#include "annotate/DrawBoxItem.h"
 
-#include <QGraphicsEllipseItem>
-
-// An ellipse mark inside its rectangle, in scene coordinates.
-class CDrawEllipseItem : public QGraphicsEllipseItem, public CDrawObjectItem
+// An ellipse mark inside its rectangle.
+class CDrawEllipseItem : public CDrawBoxItem<QGraphicsEllipseItem>
 {
 public:
-    explicit CDrawEllipseItem(QGraphicsItem* parent = nullptr);
-    ~CDrawEllipseItem() override;
-
-    bool filled = false;
-    void setFilled(bool on)
-    {
-        filled = on;
-        update();
-    }
-
-    QRectF boundingRect() const override;
-    // An unfilled ellipse's brush reads Qt::NoBrush after the first paint.
-    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget = nullptr) override;
+    using CDrawBoxItem::CDrawBoxItem;
+    DrawMode kind() const override { return DrawMode::Ellipse; }
 
 protected:
-    void hoverEnterEvent(QGraphicsSceneHoverEvent* event) override;
-    void hoverLeaveEvent(QGraphicsSceneHoverEvent* event) override;
+    void drawBox(QPainter* painter, const QRectF& box) const override;
 };

@@ -39,7 +39,7 @@ QColor lineShadowColor(const QColor& penColor)
     return QColor(125, 125, 125, qMax(alpha, kShadowAlphaFloor));
 }
 
-CDrawLineItem::CDrawLineItem(QGraphicsItem* parent) : QGraphicsLineItem(parent) {}
+CDrawLineItem::CDrawLineItem(QGraphicsItem* parent) : CDrawMark(parent) {}
 
 CDrawLineItem::~CDrawLineItem() = default;
 
@@ -87,14 +87,34 @@ void CDrawLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opt
     painter->restore();
 }
 
-void CDrawLineItem::hoverEnterEvent(QGraphicsSceneHoverEvent* event)
+MarkState CDrawLineItem::state() const
 {
-    QGraphicsLineItem::hoverEnterEvent(event);
-    hovered = true;
+    MarkState s = CDrawObjectItem::state();
+    s.line = line();
+    s.pen = pen();
+    return s;
 }
 
-void CDrawLineItem::hoverLeaveEvent(QGraphicsSceneHoverEvent* event)
+void CDrawLineItem::setState(const MarkState& s)
 {
-    QGraphicsLineItem::hoverLeaveEvent(event);
-    hovered = false;
+    CDrawObjectItem::setState(s);
+    setLine(s.line);
+    setPen(s.pen);
+}
+
+bool CDrawLineItem::applyLook(const DrawProperties& before, const DrawProperties& after)
+{
+    bool changed = false;
+    setPen(MarkLook::changedPen(pen(), before, after, false, changed));
+    return changed;
+}
+
+void CDrawLineItem::moveItemHandle(int handle, const QPointF& point)
+{
+    QLineF l = line();
+    if (handle == 0)
+        l.setP1(point);
+    else if (handle == 1)
+        l.setP2(point);
+    setLine(l);
 }

@@ -31,7 +31,7 @@ QColor lineShadowColor(const QColor& penColor);
 // arrow head; the line is in scene coordinates at position (0, 0) until the
 // user drags it. The shape is the plain line's; the bounding rectangle also
 // holds the head and the shadow.
-class CDrawLineItem : public QGraphicsLineItem, public CDrawObjectItem
+class CDrawLineItem : public CDrawMark<QGraphicsLineItem>
 {
 public:
     explicit CDrawLineItem(QGraphicsItem* parent = nullptr);
@@ -42,7 +42,14 @@ public:
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget = nullptr) override;
 
+    DrawMode kind() const override { return arrow ? DrawMode::LineArrow : DrawMode::Line; }
+    MarkState state() const override;
+    void setState(const MarkState& state) override;
+    bool applyLook(const DrawProperties& before, const DrawProperties& after) override;
+
 protected:
-    void hoverEnterEvent(QGraphicsSceneHoverEvent* event) override;
-    void hoverLeaveEvent(QGraphicsSceneHoverEvent* event) override;
+    // Its two ends.
+    QVector<QPointF> itemHandles() const override { return {line().p1(), line().p2()}; }
+    void moveItemHandle(int handle, const QPointF& point) override;
+    QRectF itemOutline() const override { return QRectF(line().p1(), line().p2()).normalized(); }
 };

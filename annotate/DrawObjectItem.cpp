@@ -3,11 +3,72 @@
 #include <QBrush>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QRegion>
 #include <QPen>
 #include <QStyleOptionGraphicsItem>
 
 CDrawObjectItem::~CDrawObjectItem() = default;
+
+CDrawObjectItem* CDrawObjectItem::of(QGraphicsItem* item)
+{
+    return dynamic_cast<CDrawObjectItem*>(item);
+}
+
+MarkState CDrawObjectItem::state() const
+{
+    MarkState s;
+    s.pos = item()->pos();
+    return s;
+}
+
+void CDrawObjectItem::setState(const MarkState& state)
+{
+    item()->setPos(state.pos);
+}
+
+QVector<QPointF> CDrawObjectItem::handles() const
+{
+    QVector<QPointF> points = itemHandles();
+    for (QPointF& p : points)
+        p = item()->mapToScene(p);
+    return points;
+}
+
+void CDrawObjectItem::moveHandle(int handle, const QPointF& scenePos)
+{
+    if (handle >= 0)
+        moveItemHandle(handle, item()->mapFromScene(scenePos));
+}
+
+QRectF CDrawObjectItem::outline() const
+{
+    return item()->mapRectToScene(itemOutline());
+}
+
+bool CDrawObjectItem::hit(const QPointF& scenePos, qreal tolerance) const
+{
+    const QPointF p = item()->mapFromScene(scenePos);
+    const QPainterPath shape = item()->shape();
+    if (shape.contains(p))
+        return true;
+    if (tolerance <= 0)
+        return false;
+    // Quick rejection before stroking the outline.
+    if (!shape.controlPointRect().adjusted(-tolerance, -tolerance, tolerance, tolerance).contains(p))
+        return false;
+    QPainterPathStroker stroker;
+    stroker.setWidth(2 * tolerance);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return stroker.createStroke(shape).contains(p);
+}
+
+bool CDrawObjectItem::applyLook(const DrawProperties&, const DrawProperties&)
+{
+    return false;
+}
 
 namespace DrawPaint {
 

@@ -9,7 +9,7 @@
 
 #include <cmath>
 
-CDrawPolygonItem::CDrawPolygonItem(QGraphicsItem* parent) : QGraphicsPolygonItem(parent) {}
+CDrawPolygonItem::CDrawPolygonItem(QGraphicsItem* parent) : CDrawMark(parent) {}
 
 CDrawPolygonItem::~CDrawPolygonItem() = default;
 
@@ -249,14 +249,40 @@ bool CDrawPolygonItem::paintFromLayer(QPainter* painter, const QStyleOptionGraph
     return true;
 }
 
-void CDrawPolygonItem::hoverEnterEvent(QGraphicsSceneHoverEvent* event)
+MarkState CDrawPolygonItem::state() const
 {
-    QGraphicsPolygonItem::hoverEnterEvent(event);
-    hovered = true;
+    MarkState s = CDrawObjectItem::state();
+    s.polygon = polygon();
+    s.pen = pen();
+    s.brush = brush();
+    s.filled = filled;
+    return s;
 }
 
-void CDrawPolygonItem::hoverLeaveEvent(QGraphicsSceneHoverEvent* event)
+void CDrawPolygonItem::setState(const MarkState& s)
 {
-    QGraphicsPolygonItem::hoverLeaveEvent(event);
-    hovered = false;
+    CDrawObjectItem::setState(s);
+    setPolygon(s.polygon);
+    endStroke();
+    setPen(s.pen);
+    setBrush(s.brush);
+    setFilled(s.filled);
+}
+
+bool CDrawPolygonItem::applyLook(const DrawProperties& before, const DrawProperties& after)
+{
+    if (!freehand)
+        return MarkLook::applyToShape(this, before, after);
+    bool changed = false;
+    setPen(MarkLook::changedPen(pen(), before, after, false, changed));
+    return changed;
+}
+
+void CDrawPolygonItem::moveItemHandle(int handle, const QPointF& point)
+{
+    QPolygonF points = polygon();
+    if (!freehand && handle < points.size()) {
+        points[handle] = point;
+        setPolygon(points);
+    }
 }

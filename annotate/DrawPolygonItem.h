@@ -12,7 +12,7 @@
 // A closed polygon mark (Polygon and Curve tools) or, with `freehand`, an
 // open free-hand stroke that is never filled. Points are in scene
 // coordinates at position (0, 0) until the user drags the mark.
-class CDrawPolygonItem : public QGraphicsPolygonItem, public CDrawObjectItem
+class CDrawPolygonItem : public CDrawMark<QGraphicsPolygonItem>
 {
 public:
     explicit CDrawPolygonItem(QGraphicsItem* parent = nullptr);
@@ -43,9 +43,21 @@ public:
     // first paint.
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget = nullptr) override;
 
+    DrawMode kind() const override { return freehand ? DrawMode::Draw : DrawMode::Polygon; }
+    MarkState state() const override;
+    void setState(const MarkState& state) override;
+    bool applyLook(const DrawProperties& before, const DrawProperties& after) override;
+    bool finishEditing() override
+    {
+        endStroke();
+        return true;
+    }
+
 protected:
-    void hoverEnterEvent(QGraphicsSceneHoverEvent* event) override;
-    void hoverLeaveEvent(QGraphicsSceneHoverEvent* event) override;
+    // The vertices of a polygon; none for a free-hand stroke.
+    QVector<QPointF> itemHandles() const override { return freehand ? QVector<QPointF>() : polygon(); }
+    void moveItemHandle(int handle, const QPointF& point) override;
+    QRectF itemOutline() const override { return polygon().boundingRect(); }
 
 private:
     bool m_growing = false;

@@ -1,29 +1,14 @@
 #pragma once
 
-#include "annotate/DrawObjectItem.h"
+#include "annotate/DrawBoxItem.h"
 
-#include <QGraphicsRectItem>
-
-// A rectangle mark; its rectangle is in scene coordinates at position (0, 0)
-// until the user drags it.
-class CDrawRectItem : public QGraphicsRectItem, public CDrawObjectItem
+// A rectangle mark.
+class CDrawRectItem : public CDrawBoxItem<QGraphicsRectItem>
 {
 public:
-    explicit CDrawRectItem(QGraphicsItem* parent = nullptr);
-    ~CDrawRectItem() override;
-
-    bool filled = false;
-    void setFilled(bool on)
-    {
-        filled = on;
-        update();
-    }
-
-    QRectF boundingRect() const override;
-    // An unfilled rectangle's brush reads Qt::NoBrush after the first paint.
-    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget = nullptr) override;
+    using CDrawBoxItem::CDrawBoxItem;
+    DrawMode kind() const override { return DrawMode::Rectangle; }
 
 protected:
-    void hoverEnterEvent(QGraphicsSceneHoverEvent* event) override;
-    void hoverLeaveEvent(QGraphicsSceneHoverEvent* event) override;
+    void drawBox(QPainter* painter, const QRectF& box) const override;
 };

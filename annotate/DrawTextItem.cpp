@@ -7,7 +7,7 @@
 #include <QStyleOptionGraphicsItem>
 #include <QTextDocument>
 
-CDrawTextItem::CDrawTextItem(QGraphicsItem* parent) : QGraphicsTextItem(parent)
+CDrawTextItem::CDrawTextItem(QGraphicsItem* parent) : CDrawMark(parent)
 {
     setTextInteractionFlags(Qt::TextEditorInteraction);
 }
@@ -154,14 +154,87 @@ void CDrawTextItem::focusOutEvent(QFocusEvent* event)
     }
 }
 
-void CDrawTextItem::hoverEnterEvent(QGraphicsSceneHoverEvent* event)
+MarkState CDrawTextItem::state() const
 {
-    QGraphicsTextItem::hoverEnterEvent(event);
-    hovered = true;
+    MarkState s = CDrawObjectItem::state();
+    s.html = toHtml();
+    s.font = font();
+    s.textColor = defaultTextColor();
+    s.fillColor = fillColor;
+    s.frameColor = frameColor;
+    s.filled = filled;
+    s.frame = frame;
+    s.frameWidth = frameWidth;
+    return s;
 }
 
-void CDrawTextItem::hoverLeaveEvent(QGraphicsSceneHoverEvent* event)
+void CDrawTextItem::setState(const MarkState& s)
 {
-    QGraphicsTextItem::hoverLeaveEvent(event);
-    hovered = false;
+    CDrawObjectItem::setState(s);
+    if (toHtml() != s.html)
+        setHtml(s.html);
+    setFont(s.font);
+    setDefaultTextColor(s.textColor);
+    setFillColor(s.fillColor);
+    setFrameColor(s.frameColor);
+    setFilled(s.filled);
+    setFrame(s.frame);
+    setFrameWidth(s.frameWidth);
+}
+
+bool CDrawTextItem::applyLook(const DrawProperties& before, const DrawProperties& after)
+{
+    const bool alphaChanged = before.transparency != after.transparency;
+    // A colour the strip changed, or the mark's own with the new alpha.
+    auto changedColor = [&](const QColor& was, const QColor& now, const QColor& own, bool& changed) {
+        changed = was != now || alphaChanged;
+        return after.withTransparency(was != now ? now : own);
+    };
+    bool changed = false, one = false;
+    QColor c = changedColor(before.fontColor, after.fontColor, defaultTextColor(), one);
+    if (one)
+        setDefaultTextColor(c);
+    changed |= one;
+    c = changedColor(before.fillColor, after.fillColor, fillColor, one);
+    if (one)
+        setFillColor(c);
+    changed |= one;
+    c = changedColor(before.frameColor, after.frameColor, frameColor, one);
+    if (one)
+        setFrameColor(c);
+    changed |= one;
+    if (before.frameWidth != after.frameWidth) {
+        setFrameWidth(after.frameWidth);
+        changed = true;
+    }
+    if (before.frame != after.frame) {
+        setFrame(after.frame);
+        changed = true;
+    }
+    if (before.fill != after.fill) {
+        setFilled(after.fill);
+        changed = true;
+    }
+    if (before.fontFamily != after.fontFamily || before.fontSize != after.fontSize) {
+        QFont f = font();
+        if (before.fontFamily != after.fontFamily)
+            f.setFamily(after.fontFamily);
+        if (before.fontSize != after.fontSize)
+            f.setPointSize(after.fontSize);
+        setFont(f);
+        changed = true;
+    }
+    return changed;
+}
+
+bool CDrawTextItem::finishEditing()
+{
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    return !toPlainText().isEmpty();
+}
+
+void CDrawTextItem::settle()
+{
+    // Laid out here: the picture is painted on another thread.
+    document()->size();
 }

@@ -13,7 +13,7 @@
 // With exportPaint set, paint() draws at the painter's origin, in item
 // coordinates like every other mark, and draws only the text and its box:
 // no caret, selection or focus frame of the on-screen editor.
-class CDrawTextItem : public QGraphicsTextItem, public CDrawObjectItem
+class CDrawTextItem : public CDrawMark<QGraphicsTextItem>
 {
     Q_OBJECT
     Q_INTERFACES(CDrawObjectItem)
@@ -49,14 +49,22 @@ public:
     bool contains(const QPointF& point) const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget = nullptr) override;
 
+    DrawMode kind() const override { return DrawMode::Text; }
+    MarkState state() const override;
+    void setState(const MarkState& state) override;
+    bool applyLook(const DrawProperties& before, const DrawProperties& after) override;
+    // The typing ends; false when nothing was typed.
+    bool finishEditing() override;
+    void settle() override;
+    void setPicturePaint(bool on) override { setExportPaint(on); }
+
 protected:
+    QRectF itemOutline() const override { return textBox(); }
     void mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-    void hoverEnterEvent(QGraphicsSceneHoverEvent* event) override;
-    void hoverLeaveEvent(QGraphicsSceneHoverEvent* event) override;
 
 private:
     QString m_htmlAtFocus;

@@ -1,5 +1,4 @@
-#include "capture/MarkHandlesItem.h"
-#include "annotate/DrawTextItem.h"
+#include "annotate/DrawObjectItem.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "platform/LargeImage.h"
@@ -7,7 +6,6 @@
 #include <QPainter>
 #include <QSemaphore>
 #include <QStyleOptionGraphicsItem>
-#include <QTextDocument>
 #include <QThread>
 #include <QThreadPool>
 
@@ -38,6 +36,21 @@ void paintOnPoolThread(const std::function<void()>& paint)
 
 } // namespace
 
+void CSGraphicsScene::paintMarks(QPainter& painter, const QList<TransformedMark>& marks)
+{
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    for (const TransformedMark& mark : marks) {
+        QGraphicsItem* item = mark.first->item();
+        QStyleOptionGraphicsItem option;
+        option.exposedRect = item->boundingRect();
+        painter.save();
+        // Where the user sees it, moved or not.
+        painter.setTransform(mark.second, true);
+        item->paint(&painter, &option, nullptr);
+        painter.restore();
+    }
+}
+
 QImage CSGraphicsScene::renderSelection()
 {
     return renderPicture(false);
@@ -59,10 +72,10 @@ QImage CSGraphicsScene::renderPicture(bool intoDesktop)
 
     // The marks, in their stacking order; the chosen mark's handles are
     // for the screen only.
-    QList<QGraphicsItem*> marks;
-    for (QGraphicsItem* item : items(Qt::AscendingOrder)) {
-        if (item != m_backgroundItem && !dynamic_cast<CMarkHandlesItem*>(item) && item->isVisible())
-            marks << item;
+    QList<CDrawObjectItem*> marks;
+    for (CDrawObjectItem* mark : this->marks()) {
+        if (mark->item()->isVisible())
+            marks << mark;
     }
     // The desktop itself, without veil, outline, label or crosshair: as it
     // is when nothing is drawn on the whole of it (no copy at all), else
@@ -91,19 +104,16 @@ QImage CSGraphicsScene::renderPicture(bool intoDesktop)
     } else {
         picture = newLargeImage(target.size(), QImage::Format_ARGB32);
     }
-    // What the painting needs of the scene is read here, on the scene's
-    // thread: where each mark is, and every text laid out.
-    QList<QTransform> transforms;
-    QList<CDrawTextItem*> texts;
-    for (QGraphicsItem* item : std::as_const(marks)) {
-        transforms << item->sceneTransform();
-        if (auto* text = dynamic_cast<CDrawTextItem*>(item)) {
-            // A text mark draws its text and box only, without the editor's
-            // caret or focus frame.
-            text->setExportPaint(true);
-            text->document()->size();
-            texts << text;
-        }
+    // What the painting needs of the scene is made here, on the scene's
+    // thread: where each mark is, and whatever each mark prepares (a text
+    // is laid out). Then the marks paint for the picture: a text mark its
+    // text and box only, without the editor's caret or focus frame.
+    QList<TransformedMark> painted;
+    for (CDrawObjectItem* mark : std::as_const(marks))
+        mark->settle();
+    for (CDrawObjectItem* mark : std::as_const(marks)) {
+        painted.append({mark, mark->item()->sceneTransform()});
+        mark->setPicturePaint(true);
     }
     paintOnPoolThread([&] {
         QPainter painter(&picture);
@@ -117,20 +127,11 @@ QImage CSGraphicsScene::renderPicture(bool intoDesktop)
             picture.fill(Qt::transparent);
             painter.drawImage(-target.topLeft(), pixels);
         }
-        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
         painter.translate(-target.topLeft());
-        for (qsizetype i = 0; i < marks.size(); ++i) {
-            QStyleOptionGraphicsItem option;
-            option.exposedRect = marks[i]->boundingRect();
-            painter.save();
-            // Where the user sees it, moved or not.
-            painter.setTransform(transforms[i], true);
-            marks[i]->paint(&painter, &option, nullptr);
-            painter.restore();
-        }
+        paintMarks(painter, painted);
         painter.end();
     });
-    for (CDrawTextItem* text : std::as_const(texts))
-        text->setExportPaint(false);
+    for (CDrawObjectItem* mark : std::as_const(marks))
+        mark->setPicturePaint(false);
     return picture;
 }

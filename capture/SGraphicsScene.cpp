@@ -1,6 +1,6 @@
 #include "capture/SGraphicsScene.h"
 
-#include "annotate/DrawPolygonItem.h"
+#include "annotate/DrawObjectItem.h"
 #include "capture/MarkHandlesItem.h"
 #include "capture/SGraphicsPixmapItem.h"
 
@@ -98,10 +98,8 @@ void CSGraphicsScene::applyDrawMode(DrawMode mode)
     // The pick stays adjustable until drawing starts.
     m_backgroundItem->setHandlesShown(mode == DrawMode::None || mode == DrawMode::Select);
 
-    const QList<QGraphicsItem*> all = items();
-    for (QGraphicsItem* item : all) {
-        if (item == m_backgroundItem || item == m_handles)
-            continue;
+    for (CDrawObjectItem* mark : marks()) {
+        QGraphicsItem* item = mark->item();
         switch (mode) {
         case DrawMode::None:
         case DrawMode::Select:
@@ -137,7 +135,7 @@ void CSGraphicsScene::focusOutEvent(QFocusEvent* event)
 
 bool CSGraphicsScene::isTypingText() const
 {
-    const auto* text = dynamic_cast<const QGraphicsTextItem*>(focusItem());
+    const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(focusItem());
     return text && text->textInteractionFlags().testFlag(Qt::TextEditable);
 }
 

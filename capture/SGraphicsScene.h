@@ -12,6 +12,7 @@
 
 #include <functional>
 
+class CDrawObjectItem;
 class CMarkHandlesItem;
 class CSGraphicsPixmapItem;
 class QGraphicsItem;
@@ -80,12 +81,14 @@ public:
     void redo();
 
     // The mark chosen with Select, shown with its handles; null for none.
-    QGraphicsItem* selectedMark() const { return m_selected; }
-    void selectMark(QGraphicsItem* mark);
+    CDrawObjectItem* selectedMark() const { return m_selected; }
+    void selectMark(CDrawObjectItem* mark);
     // Removes the chosen mark (Delete), as one undoable step.
     void deleteSelectedMark();
     // The topmost mark at or within the hit tolerance of a scene position.
-    QGraphicsItem* markAt(const QPointF& scenePos) const;
+    CDrawObjectItem* markAt(const QPointF& scenePos) const;
+    // The marks in the scene, in stacking order.
+    QList<CDrawObjectItem*> marks(Qt::SortOrder order = Qt::AscendingOrder) const;
     // How far from a thin stroke a click still hits it, in scene pixels.
     qreal hitTolerance() const;
     // The pick handle (0..7, clockwise from the top left corner) or the
@@ -125,6 +128,9 @@ protected:
 
 private:
     QImage renderPicture(bool intoDesktop);
+    // Paints marks (prepared for it) where the user sees them, in order.
+    using TransformedMark = QPair<CDrawObjectItem*, QTransform>;
+    static void paintMarks(QPainter& painter, const QList<TransformedMark>& marks);
     // The drawing tools (every mode but None and Select), in SceneTools.cpp.
     void toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode);
     void toolMove(QGraphicsSceneMouseEvent* event, DrawMode mode);
@@ -141,17 +147,17 @@ private:
     // Ends the item in progress as choosing another tool would.
     void endItemInProgress();
     // A new mark in the scene: stacked on top and recorded as a step.
-    void markAdded(QGraphicsItem* mark);
+    void markAdded(CDrawObjectItem* mark);
     void textEdited(const QString& before);
     // Undo and redo take marks out of the scene and put them back; taken-out
     // marks live on here until the scene goes.
     friend class MarkCommand;
-    void detachMark(QGraphicsItem* mark);
-    void attachMark(QGraphicsItem* mark);
+    void detachMark(CDrawObjectItem* mark);
+    void attachMark(CDrawObjectItem* mark);
     // Records a change already made to a mark.
-    void pushChange(QGraphicsItem* mark, const MarkState& before, bool mergeable = false);
+    void pushChange(CDrawObjectItem* mark, const MarkState& before, bool mergeable = false);
     // Takes marks out of the scene as one step.
-    void eraseMarks(const QList<QGraphicsItem*>& marks);
+    void eraseMarks(const QList<CDrawObjectItem*>& marks);
     void refreshHandles();
 
     // Select mode and the pick handles: what a left press started.
@@ -173,8 +179,8 @@ private:
     WindowFinder m_windowFinder;
 
     QUndoStack* m_undo = nullptr;
-    QSet<QGraphicsItem*> m_detached;
-    QGraphicsItem* m_selected = nullptr;
+    QSet<CDrawObjectItem*> m_detached;
+    CDrawObjectItem* m_selected = nullptr;
     CMarkHandlesItem* m_handles = nullptr;
     qreal m_nextZ = 1;
     enum class Drag { None, PickHandle, MarkHandle, MarkMove };
@@ -183,7 +189,7 @@ private:
     QPointF m_dragStart;
     QPointF m_dragItemStart;
     QRectF m_dragPick;
-    QGraphicsItem* m_dragItem = nullptr;
+    CDrawObjectItem* m_dragItem = nullptr;
     MarkState m_dragBefore;
 };
 

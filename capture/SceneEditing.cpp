@@ -1,5 +1,3 @@
-#include "annotate/DrawEllipseItem.h"
-#include "annotate/DrawLineItem.h"
 #include "annotate/DrawObjectItem.h"
 #include "annotate/DrawPolygonItem.h"
 #include "annotate/DrawTextItem.h"
@@ -23,17 +21,17 @@ class MarkCommand : public QUndoCommand
 public:
     enum Kind { Add, Remove, Change };
 
-    MarkCommand(CSGraphicsScene* scene, Kind kind, const QList<QGraphicsItem*>& marks)
+    MarkCommand(CSGraphicsScene* scene, Kind kind, const QList<CDrawObjectItem*>& marks)
         : m_scene(scene), m_kind(kind), m_marks(marks)
     {
     }
-    MarkCommand(CSGraphicsScene* scene, QGraphicsItem* mark, const MarkState& before, bool mergeable)
-        : m_scene(scene), m_kind(Change), m_marks{mark}, m_before(before), m_after(markState(mark)),
+    MarkCommand(CSGraphicsScene* scene, CDrawObjectItem* mark, const MarkState& before, bool mergeable)
+        : m_scene(scene), m_kind(Change), m_marks{mark}, m_before(before), m_after(mark->state()),
           m_mergeable(mergeable)
     {
     }
 
-    bool adds(QGraphicsItem* mark) const { return m_kind == Add && m_marks.contains(mark); }
+    bool adds(CDrawObjectItem* mark) const { return m_kind == Add && m_marks.contains(mark); }
 
     int id() const override { return m_mergeable ? 1 : -1; }
     bool mergeWith(const QUndoCommand* other) override
@@ -61,17 +59,17 @@ private:
     void apply(bool forward)
     {
         if (m_kind == Change) {
-            setMarkState(m_marks.first(), forward ? m_after : m_before);
+            m_marks.first()->setState(forward ? m_after : m_before);
             return;
         }
         const bool attach = (m_kind == Add) == forward;
-        for (QGraphicsItem* mark : std::as_const(m_marks))
+        for (CDrawObjectItem* mark : std::as_const(m_marks))
             attach ? m_scene->attachMark(mark) : m_scene->detachMark(mark);
     }
 
     CSGraphicsScene* m_scene;
     Kind m_kind;
-    QList<QGraphicsItem*> m_marks;
+    QList<CDrawObjectItem*> m_marks;
     MarkState m_before;
     MarkState m_after;
     bool m_mergeable = false;
@@ -94,21 +92,6 @@ const MarkCommand* topCommand(const QUndoStack* stack)
     return stack->index() > 0 ? dynamic_cast<const MarkCommand*>(stack->command(stack->index() - 1)) : nullptr;
 }
 
-DrawMode kindOf(const QGraphicsItem* mark)
-{
-    if (!mark)
-        return DrawMode::None;
-    if (auto* polygon = dynamic_cast<const CDrawPolygonItem*>(mark))
-        return polygon->freehand ? DrawMode::Draw : DrawMode::Polygon;
-    if (dynamic_cast<const CDrawTextItem*>(mark))
-        return DrawMode::Text;
-    if (auto* line = dynamic_cast<const CDrawLineItem*>(mark))
-        return line->arrow ? DrawMode::LineArrow : DrawMode::Line;
-    if (dynamic_cast<const CDrawEllipseItem*>(mark))
-        return DrawMode::Ellipse;
-    return DrawMode::Rectangle;
-}
-
 // Whether two sets of properties differ in nothing but the transparency.
 bool onlyTransparencyDiffers(const DrawProperties& a, const DrawProperties& b)
 {
@@ -119,10 +102,10 @@ bool onlyTransparencyDiffers(const DrawProperties& a, const DrawProperties& b)
 
 } // namespace
 
-void CSGraphicsScene::markAdded(QGraphicsItem* mark)
+void CSGraphicsScene::markAdded(CDrawObjectItem* mark)
 {
-    mark->setZValue(m_nextZ++);
-    if (auto* text = dynamic_cast<CDrawTextItem*>(mark))
+    mark->item()->setZValue(m_nextZ++);
+    if (auto* text = qobject_cast<CDrawTextItem*>(mark->item()->toGraphicsObject()))
         connect(text, &CDrawTextItem::textEdited, this, &CSGraphicsScene::textEdited);
     m_undo->push(new MarkCommand(this, MarkCommand::Add, {mark}));
 }
@@ -135,42 +118,42 @@ void CSGraphicsScene::textEdited(const QString& before)
     // The text typed into a new mark belongs to the step that added it.
     if (text == m_currentItem)
         return;
-    MarkState old = markState(text);
+    MarkState old = text->state();
     old.html = before;
     pushChange(text, old);
 }
 
-void CSGraphicsScene::pushChange(QGraphicsItem* mark, const MarkState& before, bool mergeable)
+void CSGraphicsScene::pushChange(CDrawObjectItem* mark, const MarkState& before, bool mergeable)
 {
-    if (markState(mark) == before)
+    if (mark->state() == before)
         return;
     m_undo->push(new MarkCommand(this, mark, before, mergeable));
     refreshHandles();
 }
 
-void CSGraphicsScene::detachMark(QGraphicsItem* mark)
+void CSGraphicsScene::detachMark(CDrawObjectItem* mark)
 {
     if (mark == m_selected)
         selectMark(nullptr);
-    if (mark == m_currentItem)
+    if (mark->item() == m_currentItem)
         m_currentItem = nullptr;
-    if (mark->scene() == this)
-        removeItem(mark);
+    if (mark->item()->scene() == this)
+        removeItem(mark->item());
     m_detached.insert(mark);
 }
 
-void CSGraphicsScene::attachMark(QGraphicsItem* mark)
+void CSGraphicsScene::attachMark(CDrawObjectItem* mark)
 {
     m_detached.remove(mark);
-    if (!mark->scene())
-        addItem(mark);
+    if (!mark->item()->scene())
+        addItem(mark->item());
 }
 
 void CSGraphicsScene::deleteCurrentItem()
 {
     if (!m_currentItem)
         return;
-    QGraphicsItem* item = m_currentItem;
+    CDrawObjectItem* item = CDrawObjectItem::of(m_currentItem);
     const MarkCommand* top = topCommand(m_undo);
     if (top && top->adds(item)) {
         // Take the step back and forget it: the item was never finished.
@@ -185,16 +168,11 @@ void CSGraphicsScene::deleteCurrentItem()
 
 void CSGraphicsScene::endItemInProgress()
 {
-    if (auto* text = dynamic_cast<QGraphicsTextItem*>(m_currentItem)) {
-        text->setTextInteractionFlags(Qt::NoTextInteraction);
-        if (text->toPlainText().isEmpty())
-            deleteCurrentItem();
-    }
-    if (auto* stroke = dynamic_cast<CDrawPolygonItem*>(m_currentItem))
-        stroke->endStroke();
+    if (CDrawObjectItem* mark = CDrawObjectItem::of(m_currentItem); mark && !mark->finishEditing())
+        deleteCurrentItem();
     // A text mark edited again after a double click.
-    if (auto* text = dynamic_cast<QGraphicsTextItem*>(focusItem()))
-        text->setTextInteractionFlags(Qt::NoTextInteraction);
+    if (CDrawObjectItem* mark = CDrawObjectItem::of(focusItem()))
+        mark->finishEditing();
     m_polygonPoints.clear();
     m_currentItem = nullptr;
 }
@@ -219,13 +197,13 @@ void CSGraphicsScene::setDrawProperties(const DrawProperties& properties)
     m_properties = properties;
     if (!m_selected)
         return;
-    const MarkState old = markState(m_selected);
+    const MarkState old = m_selected->state();
     // A slider drag is one step, not one per position.
-    if (applyLookChange(m_selected, before, properties))
+    if (m_selected->applyLook(before, properties))
         pushChange(m_selected, old, onlyTransparencyDiffers(before, properties));
 }
 
-void CSGraphicsScene::selectMark(QGraphicsItem* mark)
+void CSGraphicsScene::selectMark(CDrawObjectItem* mark)
 {
     if (mark == m_selected)
         return;
@@ -238,17 +216,17 @@ void CSGraphicsScene::selectMark(QGraphicsItem* mark)
         addItem(m_handles);
     }
     refreshHandles();
-    emit markSelected(kindOf(mark));
+    emit markSelected(mark ? mark->kind() : DrawMode::None);
 }
 
 void CSGraphicsScene::refreshHandles()
 {
-    if (m_selected && m_selected->scene() != this) {
+    if (m_selected && m_selected->item()->scene() != this) {
         selectMark(nullptr);
         return;
     }
     if (m_handles && m_selected)
-        m_handles->setFrame(markOutline(m_selected), markHandles(m_selected));
+        m_handles->setFrame(m_selected->outline(), m_selected->handles());
 }
 
 void CSGraphicsScene::deleteSelectedMark()
@@ -257,9 +235,9 @@ void CSGraphicsScene::deleteSelectedMark()
         eraseMarks({m_selected});
 }
 
-void CSGraphicsScene::eraseMarks(const QList<QGraphicsItem*>& marks)
+void CSGraphicsScene::eraseMarks(const QList<CDrawObjectItem*>& marks)
 {
-    for (QGraphicsItem* mark : marks)
+    for (CDrawObjectItem* mark : marks)
         detachMark(mark);
     m_undo->push(new MarkCommand(this, MarkCommand::Remove, marks));
 }
@@ -269,18 +247,26 @@ qreal CSGraphicsScene::hitTolerance() const
     return 4 * m_backgroundItem->interfaceScale();
 }
 
-QGraphicsItem* CSGraphicsScene::markAt(const QPointF& scenePos) const
+QList<CDrawObjectItem*> CSGraphicsScene::marks(Qt::SortOrder order) const
 {
-    const QList<QGraphicsItem*> all = items(Qt::DescendingOrder);
+    QList<CDrawObjectItem*> found;
+    for (QGraphicsItem* item : items(order)) {
+        if (CDrawObjectItem* mark = CDrawObjectItem::of(item))
+            found << mark;
+    }
+    return found;
+}
+
+CDrawObjectItem* CSGraphicsScene::markAt(const QPointF& scenePos) const
+{
+    const QList<CDrawObjectItem*> all = marks(Qt::DescendingOrder);
     const qreal tolerance = hitTolerance();
     // An exact hit wins over a near one lower down.
-    for (QGraphicsItem* item : all) {
-        if (dynamic_cast<CDrawObjectItem*>(item) && item->isVisible() && markHit(item, scenePos, 0))
-            return item;
-    }
-    for (QGraphicsItem* item : all) {
-        if (dynamic_cast<CDrawObjectItem*>(item) && item->isVisible() && markHit(item, scenePos, tolerance))
-            return item;
+    for (qreal reach : {qreal(0), tolerance}) {
+        for (CDrawObjectItem* mark : all) {
+            if (mark->item()->isVisible() && mark->hit(scenePos, reach))
+                return mark;
+        }
     }
     return nullptr;
 }
@@ -379,15 +365,14 @@ bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
     m_dragStart = pos;
     if (mode == DrawMode::Select) {
         // The text being typed takes its own presses (the caret).
-        if (auto* text = dynamic_cast<QGraphicsTextItem*>(focusItem());
-            text && text->textInteractionFlags().testFlag(Qt::TextEditable) && markHit(text, pos, 0))
+        if (CDrawObjectItem* text = CDrawObjectItem::of(focusItem()); text && isTypingText() && text->hit(pos, 0))
             return false;
         const int markHandle = markHandleAt(pos);
         if (markHandle >= 0) {
             m_drag = Drag::MarkHandle;
             m_dragHandle = markHandle;
             m_dragItem = m_selected;
-            m_dragBefore = markState(m_selected);
+            m_dragBefore = m_selected->state();
             return true;
         }
     }
@@ -402,13 +387,13 @@ bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
     }
     if (mode == DrawMode::Select) {
         endItemInProgress();
-        QGraphicsItem* mark = markAt(pos);
+        CDrawObjectItem* mark = markAt(pos);
         selectMark(mark);
         if (mark) {
             m_drag = Drag::MarkMove;
             m_dragItem = mark;
-            m_dragItemStart = mark->pos();
-            m_dragBefore = markState(mark);
+            m_dragItemStart = mark->item()->pos();
+            m_dragBefore = mark->state();
         }
         return true;
     }
@@ -424,12 +409,12 @@ void CSGraphicsScene::continueDrag(const QPointF& pos)
     case Drag::MarkHandle:
         // From the shape at the press: a corner dragged past the opposite
         // one turns the box round, and the handle's number with it.
-        setMarkState(m_dragItem, m_dragBefore);
-        moveMarkHandle(m_dragItem, m_dragHandle, pos);
+        m_dragItem->setState(m_dragBefore);
+        m_dragItem->moveHandle(m_dragHandle, pos);
         refreshHandles();
         break;
     case Drag::MarkMove:
-        m_dragItem->setPos(m_dragItemStart + (pos - m_dragStart));
+        m_dragItem->item()->setPos(m_dragItemStart + (pos - m_dragStart));
         refreshHandles();
         break;
     case Drag::None:
@@ -446,7 +431,7 @@ void CSGraphicsScene::endDrag(const QPointF& pos)
     m_drag = Drag::None;
     if (drag == Drag::PickHandle)
         emit picked(m_backgroundItem->selectionRect());
-    else if (m_dragItem && m_dragItem->scene() == this)
+    else if (m_dragItem && m_dragItem->item()->scene() == this)
         pushChange(m_dragItem, m_dragBefore);
     m_dragItem = nullptr;
 }

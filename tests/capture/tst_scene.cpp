@@ -6,7 +6,6 @@
 #include "annotate/ColorComboBox.h"
 #include "annotate/DrawRectItem.h"
 #include "annotate/DrawTextItem.h"
-#include "annotate/MarkState.h"
 #include "annotate/SnapshotEdit.h"
 #include "annotate/SnapshotProp.h"
 #include "annotate/StripGeometry.h"
@@ -467,9 +466,9 @@ void TestScene::undoAndRedoEveryChange()
     QVERIFY(box);
     setMode(DrawMode::Select);
     drag({100, 140}, {130, 160}); // on its left edge: a move
-    QCOMPARE(m_scene->selectedMark(), box);
+    QCOMPARE(m_scene->selectedMark(), static_cast<CDrawObjectItem*>(box));
     drag({230, 200}, {260, 240}); // its bottom right handle
-    QCOMPARE(markOutline(box), QRectF(130, 120, 130, 120));
+    QCOMPARE(box->outline(), QRectF(130, 120, 130, 120));
     // The moved mark is in the picture where it is now, not where drawn.
     const QImage moved = m_scene->renderSelection();
     QCOMPARE(moved.pixel(QPoint(195, 180) - QPoint(50, 40)), qRgb(0, 0, 255));
@@ -504,16 +503,16 @@ void TestScene::undoAndRedoEveryChange()
     QCOMPARE(box->pen().color(), QColor(Qt::red));
     QCOMPARE(differingPixels(m_scene->renderSelection(), moved), 0);
     key(Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(markOutline(box), QRectF(130, 120, 100, 80));
+    QCOMPARE(box->outline(), QRectF(130, 120, 100, 80));
     key(Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(markOutline(box), QRectF(100, 100, 100, 80));
+    QCOMPARE(box->outline(), QRectF(100, 100, 100, 80));
     key(Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(marks().isEmpty());
     QVERIFY(!m_scene->undoStack()->canUndo());
 
     for (int i = 0; i < 4; ++i)
         key(Qt::Key_Y, Qt::ControlModifier);
-    QCOMPARE(markOutline(box), QRectF(130, 120, 130, 120));
+    QCOMPARE(box->outline(), QRectF(130, 120, 130, 120));
     QCOMPARE(differingPixels(m_scene->renderSelection(), recoloured), 0);
     for (int i = 0; i < 3; ++i)
         key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
@@ -576,13 +575,14 @@ void TestScene::handles()
         click(at);
         QCOMPARE(m_scene->selectedMark() != nullptr, hit);
     }
-    QGraphicsItem* line = m_scene->selectedMark();
-    QCOMPARE(::markHandles(line), (QVector<QPointF>{{120, 200}, {280, 200}}));
+    CDrawObjectItem* line = m_scene->selectedMark();
+    QVERIFY(line);
+    QCOMPARE(line->handles(), (QVector<QPointF>{{120, 200}, {280, 200}}));
     QCOMPARE(differingPixels(m_scene->renderSelection(), plain), 0);
     drag({280, 200}, {290, 240});
-    QCOMPARE(::markHandles(line), (QVector<QPointF>{{120, 200}, {290, 240}}));
+    QCOMPARE(line->handles(), (QVector<QPointF>{{120, 200}, {290, 240}}));
     drag({205, 220}, {195, 200}); // moved, its handles go with it
-    QCOMPARE(::markHandles(line), (QVector<QPointF>{{110, 180}, {280, 220}}));
+    QCOMPARE(line->handles(), (QVector<QPointF>{{110, 180}, {280, 220}}));
     QCOMPARE(m_scene->markHandleAt({282, 218}), 1);
 }
 
