@@ -1,7 +1,7 @@
 #pragma once
 
-// The current tool of a snapshot, held by the tool dialog and read by the
-// scene at every mouse event.
+// The current tool of a snapshot. The values are the written ones; the
+// tools themselves are listed in ToolRegistry.
 enum class DrawMode : int {
     None = 0, // picking the area
     Select = 1,
@@ -15,8 +15,3 @@ enum class DrawMode : int {
     Text = 9,
     Erase = 10,
 };
-
-inline bool isToolMode(DrawMode mode)
-{
-    return static_cast<int>(mode) >= 0 && static_cast<int>(mode) <= 10;
-}

@@ -3,8 +3,8 @@
 #include <QColor>
 #include <QString>
 
-// How new marks look, as the property strip shows it: the scene's tools take
-// a copy at every change and read it at the press that creates a mark.
+// How new marks look, as the property strip shows it: the tools read it at
+// the press that creates a mark.
 struct DrawProperties
 {
     QColor frameColor; // the outline of shapes, the line of line tools
@@ -16,6 +16,13 @@ struct DrawProperties
     int transparency = 100; // percent of opacity, 5..100
     QString fontFamily;
     int fontSize = 16;
+
+    bool operator==(const DrawProperties& o) const
+    {
+        return frameColor == o.frameColor && fillColor == o.fillColor && fontColor == o.fontColor &&
+               frame == o.frame && fill == o.fill && frameWidth == o.frameWidth &&
+               transparency == o.transparency && fontFamily == o.fontFamily && fontSize == o.fontSize;
+    }
 
     // A colour with the alpha of the transparency: percent * 255 / 100.
     QColor withTransparency(QColor color) const

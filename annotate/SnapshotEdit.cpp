@@ -2,6 +2,8 @@
 
 #include "annotate/SnapshotProp.h"
 #include "annotate/StripGeometry.h"
+#include "annotate/ToolRegistry.h"
+#include "annotate/ToolState.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -11,13 +13,6 @@
 
 namespace {
 
-// The file stem of each tool's icons, indexed by DrawMode; none for Curve.
-const char* const kIconStems[] = {
-    "ico_btn_select", "ico_btn_select",  "ico_btn_line",    "ico_btn_line_arrow",
-    "ico_btn_rect",   "ico_btn_ellipse", "ico_btn_polygon", nullptr,
-    "ico_btn_draw",   "ico_btn_text",    "ico_btn_erase",
-};
-
 QIcon iconFrom(const QString& path)
 {
     QIcon icon;
@@ -25,132 +20,112 @@ QIcon iconFrom(const QString& path)
     return icon;
 }
 
-bool showsProperties(DrawMode mode)
+// Whether choosing the tool shows the property strip.
+bool showsProperties(const ToolRow& row)
 {
-    switch (mode) {
-    case DrawMode::Line:
-    case DrawMode::LineArrow:
-    case DrawMode::Rectangle:
-    case DrawMode::Ellipse:
-    case DrawMode::Polygon:
-    case DrawMode::Draw:
-    case DrawMode::Text:
-        return true;
-    default:
-        return false;
-    }
+    return !row.controls.isEmpty() && !row.keepsStrip;
 }
 
 } // namespace
 
-CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags)
+CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags, CToolState* state)
+    : QDialog(parent, flags), m_state(state ? state : new CToolState(this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(1);
 
-    struct Button
-    {
-        QPushButton*& field;
-        QString tip;
-        void (CSnapshotEdit::*slot)();
-        QString icon;
+    auto addButton = [this, layout](const QString& tip, const QString& icon) {
+        auto* button = new QPushButton(this);
+        button->setToolTip(tip);
+        button->setAutoDefault(false);
+        button->setIcon(iconFrom(icon));
+        layout->addWidget(button, 0);
+        return button;
     };
-    const Button buttons[] = {
-        {selectButton, tr("Select (Delete: remove the chosen mark)"), &CSnapshotEdit::OnBtnSelect, iconPath(DrawMode::Select, false)},
-        {lineButton, tr("Line"), &CSnapshotEdit::OnBtnLine, iconPath(DrawMode::Line, false)},
-        {lineArrowButton, tr("Line with arrow"), &CSnapshotEdit::OnBtnLineArrow,
-         iconPath(DrawMode::LineArrow, false)},
-        {rectangleButton, tr("Rectangle"), &CSnapshotEdit::OnBtnRectangle,
-         iconPath(DrawMode::Rectangle, false)},
-        {polygonButton, tr("Polygon"), &CSnapshotEdit::OnBtnPolygon, iconPath(DrawMode::Polygon, false)},
-        {ellipseButton, tr("Ellipse"), &CSnapshotEdit::OnBtnEllipse, iconPath(DrawMode::Ellipse, false)},
-        {drawButton, tr("Draw"), &CSnapshotEdit::OnBtnDraw, iconPath(DrawMode::Draw, false)},
-        {textButton, tr("Text"), &CSnapshotEdit::OnBtnText, iconPath(DrawMode::Text, false)},
-        {eraseButton, tr("Erase"), &CSnapshotEdit::OnBtnErase, iconPath(DrawMode::Erase, false)},
-        {saveButton, tr("Save picture (Ctrl+S)"), &CSnapshotEdit::OnBtnSave,
-         QStringLiteral(":/Resources/ico_save.png")},
-        {cancelButton, tr("Cancel (Esc)"), &CSnapshotEdit::OnBtnCancel,
-         QStringLiteral(":/Resources/ico_cancel.png")},
-        {okButton, tr("Ok (Enter; Ctrl+C: clipboard only; Ctrl+Z: undo)"), &CSnapshotEdit::OnBtnOk, QStringLiteral(":/Resources/ico_ok.png")},
-    };
-    for (const Button& b : buttons) {
-        b.field = new QPushButton(this);
-        b.field->setToolTip(b.tip);
-        b.field->setAutoDefault(false);
-        b.field->setIcon(iconFrom(b.icon));
-        layout->addWidget(b.field, 0);
-        connect(b.field, &QPushButton::clicked, this, b.slot);
+    for (const ToolRow* row : stripTools()) {
+        QPushButton* button = addButton(toolTip(*row), iconPath(row->mode, false));
+        m_toolButtons.insert(int(row->mode), button);
+        const DrawMode mode = row->mode;
+        connect(button, &QPushButton::clicked, this, [this, mode] { setDrawMode(mode); });
     }
+    saveButton = addButton(tr("Save picture (Ctrl+S)"), QStringLiteral(":/Resources/ico_save.png"));
+    cancelButton = addButton(tr("Cancel (Esc)"), QStringLiteral(":/Resources/ico_cancel.png"));
+    okButton = addButton(tr("Ok (Enter; Ctrl+C: clipboard only; Ctrl+Z: undo)"),
+                         QStringLiteral(":/Resources/ico_ok.png"));
+    connect(saveButton, &QPushButton::clicked, this, &CSnapshotEdit::OnBtnSave);
+    connect(cancelButton, &QPushButton::clicked, this, &CSnapshotEdit::OnBtnCancel);
+    connect(okButton, &QPushButton::clicked, this, &CSnapshotEdit::OnBtnOk);
 
-    m_propDialog = new CSnapshotProp(this);
+    m_propDialog = new CSnapshotProp(this, {}, m_state);
     m_propDialog->setWindowFlags(floatingWindowFlags());
-    setDrawMode(DrawMode::None);
-    resize(480, 40);
+    // The state's tool as it is now (None in a new snapshot), without
+    // choosing it again.
+    showDrawMode(m_state->mode());
+    connect(m_state, &CToolState::modeChanged, this, &CSnapshotEdit::showDrawMode);
+    resize(40 * (m_toolButtons.size() + 3), 40);
 }
 
 QString CSnapshotEdit::iconPath(DrawMode mode, bool selected)
 {
-    const int index = static_cast<int>(mode);
-    if (!isToolMode(mode) || !kIconStems[index])
+    const ToolRow& row = toolRow(mode);
+    if (!row.iconStem)
         return QString();
     return QStringLiteral(":/Resources/%1%2.png")
-        .arg(QLatin1String(kIconStems[index]), selected ? QString() : QStringLiteral("_no"));
+        .arg(QLatin1String(row.iconStem), selected ? QString() : QStringLiteral("_no"));
+}
+
+QString CSnapshotEdit::toolTip(const ToolRow& row)
+{
+    return tr(row.tip);
+}
+
+DrawMode CSnapshotEdit::drawMode() const
+{
+    return m_state->mode();
 }
 
 QPushButton* CSnapshotEdit::buttonFor(DrawMode mode) const
 {
-    switch (mode) {
-    case DrawMode::None:
-    case DrawMode::Select:
-        return selectButton;
-    case DrawMode::Line:
-        return lineButton;
-    case DrawMode::LineArrow:
-        return lineArrowButton;
-    case DrawMode::Rectangle:
-        return rectangleButton;
-    case DrawMode::Ellipse:
-        return ellipseButton;
-    case DrawMode::Polygon:
-        return polygonButton;
-    case DrawMode::Draw:
-        return drawButton;
-    case DrawMode::Text:
-        return textButton;
-    case DrawMode::Erase:
-        return eraseButton;
-    default:
-        return nullptr;
-    }
+    return m_toolButtons.value(int(toolRow(mode).shownOn));
 }
 
 void CSnapshotEdit::showModeIcon(DrawMode mode, bool selected)
 {
     if (QPushButton* button = buttonFor(mode))
-        button->setIcon(iconFrom(iconPath(mode, selected)));
+        button->setIcon(iconFrom(iconPath(toolRow(mode).shownOn, selected)));
 }
 
 void CSnapshotEdit::setDrawMode(DrawMode newMode)
 {
-    const bool changes = newMode != m_drawMode;
-    if (changes && isToolMode(m_drawMode))
-        showModeIcon(m_drawMode, false);
-    if (changes && newMode != DrawMode::Curve)
+    m_state->setMode(newMode);
+}
+
+void CSnapshotEdit::showDrawMode(DrawMode newMode)
+{
+    const ToolRow& row = toolRow(newMode);
+    const bool changes = newMode != m_shownMode;
+    if (changes && isToolMode(m_shownMode))
+        showModeIcon(m_shownMode, false);
+    if (changes && !row.keepsStrip)
         showModeIcon(newMode, true);
-    if (showsProperties(newMode)) {
+    if (showsProperties(row)) {
         m_propDialog->show();
         m_propDialog->raise();
-    } else if (newMode != DrawMode::Curve) {
+    } else if (!row.keepsStrip) {
         m_propDialog->hide();
     }
-    m_drawMode = newMode;
+    m_shownMode = newMode;
+    placePropDialog(newMode);
+}
 
+void CSnapshotEdit::placePropDialog(DrawMode controls)
+{
     // The property strip hangs under this strip, right edges one pixel apart.
     const QRect frame = frameGeometry();
     const QSize size = m_propDialog->size();
     m_propDialog->setGeometry(frame.right() - size.width(), frame.bottom() + 5, size.width(), size.height());
-    m_propDialog->setDrawMode(newMode);
+    m_propDialog->setDrawMode(controls);
     // Its width follows the tool; wider than this strip (text), it would
     // hang off the monitor's left edge beside a pick near that edge.
     if (m_placementArea.isValid()) {
@@ -159,24 +134,17 @@ void CSnapshotEdit::setDrawMode(DrawMode newMode)
         if (kept != prop)
             m_propDialog->setGeometry(kept);
     }
-
-    emit drawModeChanged(newMode);
 }
 
 void CSnapshotEdit::showPropertiesFor(DrawMode kind)
 {
-    if (m_drawMode != DrawMode::Select)
+    if (!toolRow(m_state->mode()).choosesMarks)
         return;
-    if (!showsProperties(kind)) {
+    if (!showsProperties(toolRow(kind))) {
         m_propDialog->hide();
         return;
     }
-    const QRect frame = frameGeometry();
-    const QSize size = m_propDialog->size();
-    m_propDialog->setGeometry(frame.right() - size.width(), frame.bottom() + 5, size.width(), size.height());
-    m_propDialog->setDrawMode(kind);
-    if (m_placementArea.isValid())
-        m_propDialog->setGeometry(keptInside(m_propDialog->geometry(), m_placementArea));
+    placePropDialog(kind);
     m_propDialog->show();
     m_propDialog->raise();
 }

@@ -3,22 +3,29 @@
 #include "annotate/DrawMode.h"
 
 #include <QDialog>
+#include <QHash>
 
 class CSnapshotProp;
+class CToolState;
 class QPushButton;
+struct ToolRow;
 
-// The floating strip of tool buttons beside the picked area: nine tools and
-// Save picture, Cancel, OK. It holds the current tool, shows it by the
-// buttons' icons and keeps the property strip under itself; what the buttons
-// ask for (a new tool, finish, save, cancel) it tells through its signals.
+// The floating strip of tool buttons beside the picked area: the tools of
+// the tool registry, then Save picture, Cancel, OK. It shows the current
+// tool of the tool state by the buttons' icons and keeps the property strip
+// under itself; what the action buttons ask for (finish, save, cancel) it
+// tells through its signals.
 class CSnapshotEdit : public QDialog
 {
     Q_OBJECT
 public:
-    explicit CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags = {});
+    // Without a state of its own to share, it makes one.
+    explicit CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags = {}, CToolState* state = nullptr);
 
+    // Chooses a tool (the same one again too).
     void setDrawMode(DrawMode newMode);
-    DrawMode drawMode() const { return m_drawMode; }
+    DrawMode drawMode() const;
+    CToolState* toolState() const { return m_state; }
     CSnapshotProp* propDialog() const { return m_propDialog; }
     // The button that shows this mode (None shares Select's); null for Curve.
     QPushButton* buttonFor(DrawMode mode) const;
@@ -35,6 +42,8 @@ public:
 
     // The resource icons of a tool's button, unselected and selected.
     static QString iconPath(DrawMode mode, bool selected);
+    // A tool's tip with the key that chooses it.
+    static QString toolTip(const ToolRow& row);
 
 public slots:
     void OnBtnOk();
@@ -52,7 +61,6 @@ public slots:
     void OnBtnSave();
 
 signals:
-    void drawModeChanged(DrawMode mode);
     void finishRequested();
     void saveRequested();
     void cancelRequested();
@@ -64,22 +72,19 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The state's tool was chosen: icons, the property strip.
+    void showDrawMode(DrawMode newMode);
     void showModeIcon(DrawMode mode, bool selected);
+    // Hangs the property strip under this strip, showing a tool's controls.
+    void placePropDialog(DrawMode controls);
 
-    QPushButton* selectButton = nullptr;
-    QPushButton* lineButton = nullptr;
-    QPushButton* lineArrowButton = nullptr;
-    QPushButton* rectangleButton = nullptr;
-    QPushButton* polygonButton = nullptr;
-    QPushButton* ellipseButton = nullptr;
-    QPushButton* drawButton = nullptr;
-    QPushButton* textButton = nullptr;
-    QPushButton* eraseButton = nullptr;
+    CToolState* m_state = nullptr;
+    QHash<int, QPushButton*> m_toolButtons; // by DrawMode
     QPushButton* saveButton = nullptr;
     QPushButton* cancelButton = nullptr;
     QPushButton* okButton = nullptr;
     CSnapshotProp* m_propDialog = nullptr;
     QRect m_placementArea;
-    // No tool until the constructor's first setDrawMode.
-    DrawMode m_drawMode = static_cast<DrawMode>(-1);
+    // The tool the icons show; none until the constructor shows the first.
+    DrawMode m_shownMode = static_cast<DrawMode>(-1);
 };

@@ -1,6 +1,7 @@
 #include "annotate/SnapshotProp.h"
 
 #include "annotate/ColorComboBox.h"
+#include "annotate/ToolState.h"
 #include "config/AppConfig.h"
 
 #include <QCheckBox>
@@ -11,6 +12,8 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSlider>
+
+#include <algorithm>
 
 namespace {
 
@@ -46,7 +49,8 @@ void selectColor(ColorComboBox* box, const QColor& color)
 
 } // namespace
 
-CSnapshotProp::CSnapshotProp(QWidget* parent, Qt::WindowFlags f) : QDialog(parent, f)
+CSnapshotProp::CSnapshotProp(QWidget* parent, Qt::WindowFlags f, CToolState* state)
+    : QDialog(parent, f), m_state(state ? state : new CToolState(this))
 {
     setupForm();
 
@@ -64,6 +68,44 @@ CSnapshotProp::CSnapshotProp(QWidget* parent, Qt::WindowFlags f) : QDialog(paren
         frameWidthComboBox->addItem(QString::number(width), width);
 
     loadSettings();
+    tellLook();
+    connect(m_state, &CToolState::lookChanged, this,
+            [this](const DrawProperties&, const DrawProperties& look) { showLook(look); });
+}
+
+QWidget* CSnapshotProp::control(PropControl which) const
+{
+    QWidget* const controls[] = {fontComboBox,       fontColorComboBox, fontSizeComboBox,
+                                 frameCheckBox,      frameColorComboBox, frameWidthComboBox,
+                                 fillCheckBox,       fillColorComboBox};
+    return controls[int(which)];
+}
+
+void CSnapshotProp::tellLook()
+{
+    if (!m_showingLook)
+        m_state->setLook(properties());
+}
+
+void CSnapshotProp::showLook(const DrawProperties& look)
+{
+    if (m_showingLook || look == properties())
+        return;
+    m_showingLook = true;
+    if (fontFamily() != look.fontFamily)
+        fontComboBox->setCurrentFont(QFont(look.fontFamily));
+    selectColor(fontColorComboBox, look.fontColor);
+    selectByText(fontSizeComboBox, look.fontSize);
+    frameCheckBox->setChecked(look.frame);
+    selectColor(frameColorComboBox, look.frameColor);
+    selectByText(frameWidthComboBox, look.frameWidth);
+    fillCheckBox->setChecked(look.fill);
+    selectColor(fillColorComboBox, look.fillColor);
+    transparentSlider->setValue(look.transparency);
+    m_showingLook = false;
+    // What the controls could show of it (and the coupling of frame and
+    // fill made of it).
+    tellLook();
 }
 
 void CSnapshotProp::setupForm()
@@ -142,7 +184,7 @@ void CSnapshotProp::loadSettings()
     connect(frameCheckBox, &QCheckBox::stateChanged, this, &CSnapshotProp::OnCheckStateChangedFrame);
     connect(fillCheckBox, &QCheckBox::stateChanged, this, &CSnapshotProp::OnCheckStateChangedFilled);
 
-    const auto changed = [this] { emit propertiesChanged(properties()); };
+    const auto changed = [this] { tellLook(); };
     for (QComboBox* box : {static_cast<QComboBox*>(fontComboBox), static_cast<QComboBox*>(fontColorComboBox),
                            fontSizeComboBox, static_cast<QComboBox*>(frameColorComboBox), frameWidthComboBox,
                            static_cast<QComboBox*>(fillColorComboBox)})
@@ -169,7 +211,7 @@ DrawProperties CSnapshotProp::properties() const
 
 bool CSnapshotProp::isShapeMode() const
 {
-    return drawMode == DrawMode::Rectangle || drawMode == DrawMode::Ellipse || drawMode == DrawMode::Polygon;
+    return toolRow(drawMode).frameOrFill;
 }
 
 void CSnapshotProp::enableColorBoxes()
@@ -183,65 +225,38 @@ void CSnapshotProp::setDrawMode(DrawMode newMode)
 {
     const QRect g = frameGeometry();
     drawMode = newMode;
+    const ToolRow& row = toolRow(newMode);
+    if (row.controls.isEmpty())
+        return; // the strip stays as it is
 
-    QWidget* const controls[] = {nullptr,          fontComboBox,       fontColorComboBox,  fontSizeComboBox,
-                                 frameCheckBox,    frameColorComboBox, frameWidthComboBox, fillCheckBox,
-                                 fillColorComboBox};
-    QVector<int> shown;
-    switch (newMode) {
-    case DrawMode::Line:
-    case DrawMode::LineArrow:
-    case DrawMode::Curve:
-    case DrawMode::Draw:
-        shown = {FrameColorRect, FrameWidthRect};
-        frameColorComboBox->setToolTip(tr("Line Color"));
-        frameWidthComboBox->setToolTip(tr("Line Width"));
-        break;
-    case DrawMode::Rectangle:
-    case DrawMode::Ellipse:
-    case DrawMode::Polygon:
-        shown = {FrameCheckRect, FrameColorRect, FrameWidthRect, FillCheckRect, FillColorRect};
-        frameCheckBox->setToolTip(tr("Frame"));
-        frameColorComboBox->setToolTip(tr("Line Color"));
-        frameWidthComboBox->setToolTip(tr("Line Width"));
-        fillCheckBox->setToolTip(tr("Fill"));
-        fillColorComboBox->setToolTip(tr("Fill Color"));
-        break;
-    case DrawMode::Text:
-        shown = {FontRect,       FontColorRect,  FontSizeRect,  FrameCheckRect,
-                 FrameColorRect, FrameWidthRect, FillCheckRect, FillColorRect};
-        fontComboBox->setToolTip(tr("Font"));
-        fontColorComboBox->setToolTip(tr("Font Color"));
-        fontSizeComboBox->setToolTip(tr("Font Size"));
-        frameCheckBox->setToolTip(tr("Frame"));
-        frameColorComboBox->setToolTip(tr("Frame Color"));
-        frameWidthComboBox->setToolTip(tr("Frame Width"));
-        fillCheckBox->setToolTip(tr("Fill"));
-        fillColorComboBox->setToolTip(tr("Fill Color"));
-        break;
-    default:
-        return; // None, Select, Erase: the strip stays as it is
-    }
+    auto shows = [&row](PropControl which) {
+        return std::any_of(row.controls.begin(), row.controls.end(),
+                           [which](const ShownControl& c) { return c.control == which; });
+    };
+    for (const ShownControl& c : row.controls)
+        control(c.control)->setToolTip(tr(c.tip));
 
     // The strip is the designed width (plus one) less the designed widths of
     // the hidden controls; its right edge stays where the tool dialog put it.
     int newWidth = designedRects[DialogRect].width() + 1;
     for (int i = FontRect; i <= FillColorRect; ++i) {
-        const bool visible = shown.contains(i);
-        controls[i]->setVisible(visible);
+        const bool visible = shows(PropControl(i - FontRect));
+        control(PropControl(i - FontRect))->setVisible(visible);
         if (!visible)
             newWidth -= designedRects[i].width();
     }
 
-    if (newMode == DrawMode::Line || newMode == DrawMode::LineArrow || newMode == DrawMode::Curve ||
-        newMode == DrawMode::Draw) {
-        frameColorComboBox->setEnabled(true);
-        frameWidthComboBox->setEnabled(true);
-    } else {
-        enableColorBoxes();
-        if (isShapeMode() && !frameCheckBox->isChecked() && !fillCheckBox->isChecked())
-            frameCheckBox->setChecked(true);
-    }
+    // A colour box goes with its check box, where that is shown.
+    const bool frameOn = !shows(PropControl::FrameCheck) || frameCheckBox->isChecked();
+    const bool fillOn = !shows(PropControl::FillCheck) || fillCheckBox->isChecked();
+    if (shows(PropControl::FrameColor))
+        frameColorComboBox->setEnabled(frameOn);
+    if (shows(PropControl::FrameWidth))
+        frameWidthComboBox->setEnabled(frameOn);
+    if (shows(PropControl::FillColor))
+        fillColorComboBox->setEnabled(fillOn);
+    if (row.frameOrFill && !frameCheckBox->isChecked() && !fillCheckBox->isChecked())
+        frameCheckBox->setChecked(true);
 
     // The layout caps the strip at what the shown controls need; keep the
     // right edge by applying that cap here rather than letting it cut the

@@ -2,12 +2,14 @@
 
 #include "annotate/DrawMode.h"
 #include "annotate/DrawProperties.h"
+#include "annotate/ToolRegistry.h"
 
 #include <QColor>
 #include <QDialog>
 #include <QRect>
 #include <QVector>
 
+class CToolState;
 class ColorComboBox;
 class QCheckBox;
 class QComboBox;
@@ -17,14 +19,17 @@ class QLineEdit;
 class QSlider;
 
 // The one-row strip under the tool dialog where the user picks how new marks
-// look. It shows only the controls of the current tool, keeping its right
-// edge, and tells every change as a whole set of properties. The values go
-// into AppConfig when the strip closes, the transparency at every change.
+// look. It shows only the controls of the current tool (as its row in the
+// tool registry lists them), keeping its right edge. Its controls show the
+// look held by the tool state and change it. The values go into AppConfig
+// when the strip closes, the transparency at every change.
 class CSnapshotProp : public QDialog
 {
     Q_OBJECT
 public:
-    CSnapshotProp(QWidget* parent, Qt::WindowFlags f = {});
+    // Without a state of its own to share, it makes one.
+    CSnapshotProp(QWidget* parent, Qt::WindowFlags f = {}, CToolState* state = nullptr);
+    CToolState* toolState() const { return m_state; }
 
     void setDrawMode(DrawMode newMode);
 
@@ -40,9 +45,6 @@ public:
     // All of the above at once.
     DrawProperties properties() const;
 
-signals:
-    void propertiesChanged(const DrawProperties& properties);
-
 public slots:
     void OnTransparentValueChanged(int value);
     void OnCheckStateChangedFrame(int state);
@@ -56,6 +58,14 @@ private:
     void loadSettings();
     bool isShapeMode() const;
     void enableColorBoxes();
+    QWidget* control(PropControl which) const;
+    // The controls show a look set elsewhere.
+    void showLook(const DrawProperties& look);
+    // The look the controls show becomes the state's.
+    void tellLook();
+
+    CToolState* m_state = nullptr;
+    bool m_showingLook = false;
 
     DrawMode drawMode = DrawMode::None;
     // Laid-out geometries of the dialog and its eight tool-dependent

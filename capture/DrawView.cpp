@@ -89,13 +89,10 @@ void CDrawView::buildToolStrips()
     if (m_editDialog)
         return;
     CSGraphicsScene* scene = snapshotScene();
-    m_editDialog = new CSnapshotEdit(this);
+    // The strips share the tool and the look with the scene, and speak to
+    // the view.
+    m_editDialog = new CSnapshotEdit(this, {}, scene->toolState());
     m_editDialog->setWindowFlags(floatingWindowFlags());
-    // The strips speak to the scene and to the view.
-    CSnapshotProp* prop = m_editDialog->propDialog();
-    scene->setDrawProperties(prop->properties());
-    connect(prop, &CSnapshotProp::propertiesChanged, scene, &CSGraphicsScene::setDrawProperties);
-    connect(m_editDialog, &CSnapshotEdit::drawModeChanged, scene, &CSGraphicsScene::applyDrawMode);
     connect(m_editDialog, &CSnapshotEdit::finishRequested, this, &CDrawView::finishSnapshot);
     connect(m_editDialog, &CSnapshotEdit::saveRequested, this, &CDrawView::savePicture);
     connect(m_editDialog, &CSnapshotEdit::cancelRequested, this, &CDrawView::cancelSnapshot);

@@ -1,6 +1,8 @@
 #include "capture/SGraphicsScene.h"
 
 #include "annotate/DrawObjectItem.h"
+#include "annotate/ToolRegistry.h"
+#include "annotate/ToolState.h"
 #include "capture/MarkHandlesItem.h"
 #include "capture/SGraphicsPixmapItem.h"
 
@@ -15,12 +17,6 @@
 
 namespace {
 
-// Modes whose mouse input goes to the drawing tools.
-bool isDrawingMode(DrawMode mode)
-{
-    return isToolMode(mode) && mode != DrawMode::None && mode != DrawMode::Select;
-}
-
 // A drag shorter than this in either direction does not span a new area.
 constexpr qreal kMinDrag = 3;
 
@@ -31,18 +27,30 @@ bool longEnough(const QPointF& a, const QPointF& b)
 
 } // namespace
 
-QRectF spannedRect(const QPointF& a, const QPointF& b)
-{
-    const qreal x = qMin(a.x(), b.x());
-    const qreal y = qMin(a.y(), b.y());
-    return QRectF(x, y, qMax(a.x(), b.x()) - x, qMax(a.y(), b.y()) - y);
-}
-
 CSGraphicsScene::CSGraphicsScene(const QPixmap& desktop, QObject* parent) : QGraphicsScene(parent)
 {
     m_backgroundItem = new CSGraphicsPixmapItem(desktop);
     addItem(m_backgroundItem);
     m_undo = new QUndoStack(this);
+    // The scene takes a tool before the strips show it.
+    m_state = new CToolState(this);
+    connect(m_state, &CToolState::modeChanged, this, &CSGraphicsScene::applyDrawMode);
+    connect(m_state, &CToolState::lookChanged, this, &CSGraphicsScene::lookChanged);
+}
+
+DrawMode CSGraphicsScene::drawMode() const
+{
+    return m_state->mode();
+}
+
+const ToolRow& CSGraphicsScene::toolRow() const
+{
+    return ::toolRow(m_state->mode());
+}
+
+const DrawProperties& CSGraphicsScene::look() const
+{
+    return m_state->look();
 }
 
 CSGraphicsScene::~CSGraphicsScene()
@@ -85,39 +93,25 @@ void CSGraphicsScene::clearAll()
     }
     m_backgroundItem->setSelectionRect(QRectF(0, 0, 0, 0));
     m_currentItem = nullptr;
-    m_polygonPoints.clear();
 }
 
-void CSGraphicsScene::applyDrawMode(DrawMode mode)
+void CSGraphicsScene::applyDrawMode()
 {
-    m_drawMode = mode;
     endItemInProgress();
+    const ToolRow& row = toolRow();
+    m_tool = row.make ? row.make() : nullptr;
     m_drag = Drag::None;
-    if (mode != DrawMode::Select)
+    if (!row.choosesMarks)
         selectMark(nullptr);
     // The pick stays adjustable until drawing starts.
-    m_backgroundItem->setHandlesShown(mode == DrawMode::None || mode == DrawMode::Select);
+    m_backgroundItem->setHandlesShown(row.picksArea || row.choosesMarks);
 
     for (CDrawObjectItem* mark : marks()) {
         QGraphicsItem* item = mark->item();
-        switch (mode) {
-        case DrawMode::None:
-        case DrawMode::Select:
-            item->setFlags(QGraphicsItem::ItemIsMovable);
-            item->setAcceptHoverEvents(true);
-            item->setAcceptedMouseButtons(Qt::LeftButton);
-            break;
-        case DrawMode::Erase:
-            item->setFlags({});
-            item->setAcceptHoverEvents(true);
-            item->setAcceptedMouseButtons(Qt::LeftButton);
-            break;
-        default:
-            item->setFlags({});
-            item->setAcceptHoverEvents(false);
-            item->setAcceptedMouseButtons(Qt::NoButton);
-            break;
-        }
+        item->setFlags(row.marks == MarkAccess::Move ? QGraphicsItem::ItemIsMovable
+                                                     : QGraphicsItem::GraphicsItemFlags());
+        item->setAcceptHoverEvents(row.marks != MarkAccess::Inert);
+        item->setAcceptedMouseButtons(row.marks != MarkAccess::Inert ? Qt::LeftButton : Qt::NoButton);
     }
 }
 
@@ -211,7 +205,6 @@ void CSGraphicsScene::keyReleaseEvent(QKeyEvent* event)
         return;
     m_escapePressed = false;
     if (m_currentItem) {
-        m_polygonPoints.clear();
         deleteCurrentItem();
         return;
     }
@@ -224,8 +217,7 @@ void CSGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)
     m_backgroundItem->setHint(QString());
     // Handles, and in Select the marks themselves, come before the items'
     // own handling: a thin stroke is hit from a few pixels away too.
-    if (snapshotShown() && (m_drawMode == DrawMode::Select || m_drawMode == DrawMode::None) &&
-        startDrag(event)) {
+    if (snapshotShown() && (toolRow().choosesMarks || toolRow().picksArea) && startDrag(event)) {
         m_detectingWindows = false;
         m_leftPress = false;
         event->accept();
@@ -236,12 +228,11 @@ void CSGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)
         return;
     m_detectingWindows = false;
     m_leftPress = event->buttons().testFlag(Qt::LeftButton);
-    const DrawMode mode = drawMode();
-    if (mode == DrawMode::None) {
+    if (toolRow().picksArea) {
         if (m_leftPress)
             m_pressPoint = event->scenePos();
-    } else if (isDrawingMode(mode)) {
-        toolPress(event, mode);
+    } else if (m_tool) {
+        m_tool->press(*this, event);
     }
 }
 
@@ -260,7 +251,7 @@ void CSGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
     // The magnifier helps while an area is picked: before the first press,
     // while dragging a new area and while dragging a pick handle.
     const bool picking =
-        (drawMode() == DrawMode::None &&
+        (toolRow().picksArea &&
          (m_detectingWindows || (m_leftPress && event->buttons().testFlag(Qt::LeftButton)))) ||
         m_drag == Drag::PickHandle;
     if (!picking)
@@ -273,13 +264,12 @@ void CSGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
         return;
     }
 
-    const DrawMode mode = drawMode();
-    if (mode == DrawMode::None) {
+    if (toolRow().picksArea) {
         if (m_leftPress && event->buttons().testFlag(Qt::LeftButton) &&
             longEnough(m_pressPoint, event->scenePos()))
             m_backgroundItem->setSelectionRect(spannedRect(m_pressPoint, event->scenePos()));
-    } else if (isDrawingMode(mode)) {
-        toolMove(event, mode);
+    } else if (m_tool) {
+        m_tool->move(*this, event);
     }
 }
 
@@ -295,8 +285,7 @@ void CSGraphicsScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
         m_backgroundItem->setMagnifierShown(false);
         return;
     }
-    const DrawMode mode = drawMode();
-    if (mode == DrawMode::None) {
+    if (toolRow().picksArea) {
         if (m_leftPress) {
             m_backgroundItem->setOutlineShown(true);
             m_backgroundItem->setHandlesShown(true);
@@ -306,8 +295,8 @@ void CSGraphicsScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
                 m_backgroundItem->setSelectionRect(spannedRect(m_pressPoint, event->scenePos()));
             emit picked(m_backgroundItem->selectionRect());
         }
-    } else if (isDrawingMode(mode)) {
-        toolRelease(event, mode);
+    } else if (m_tool) {
+        m_tool->release(*this, event);
     }
 }
 
@@ -316,8 +305,7 @@ void CSGraphicsScene::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
     QGraphicsScene::mouseDoubleClickEvent(event);
     if (event->isAccepted() || !snapshotShown())
         return;
-    const DrawMode mode = drawMode();
-    if (isDrawingMode(mode) && toolDoubleClick(event, mode))
+    if (m_tool && m_tool->doubleClick(*this, event))
         return;
     if (event->buttons().testFlag(Qt::LeftButton))
         emit finishRequested();

@@ -3,6 +3,7 @@
 #include "annotate/DrawMode.h"
 #include "annotate/DrawProperties.h"
 #include "annotate/MarkState.h"
+#include "annotate/Tool.h"
 
 #include <QGraphicsScene>
 #include <QImage>
@@ -11,20 +12,25 @@
 #include <QSet>
 
 #include <functional>
+#include <memory>
 
 class CDrawObjectItem;
 class CMarkHandlesItem;
 class CSGraphicsPixmapItem;
+class CToolState;
+struct ToolRow;
 class QGraphicsItem;
 class QGraphicsView;
 class QUndoStack;
 
 // The scene behind the capture view: the frozen desktop as background, the
 // picking of the area while no tool is chosen, the window under the pointer
-// before the first press, and the drawing tools once one is chosen. It knows
-// nothing of the windows around it: the tool and the look of new marks are
-// handed in, and picks, finishing and abandoning go out as signals.
-class CSGraphicsScene : public QGraphicsScene
+// before the first press, and the drawing tools once one is chosen: it holds
+// the current tool and is what the tool works on. It knows nothing of the
+// windows around it: the tool and the look of new marks come from the tool
+// state it shares with the strips, and picks, finishing and abandoning go
+// out as signals.
+class CSGraphicsScene : public QGraphicsScene, public CToolContext
 {
     Q_OBJECT
 public:
@@ -37,13 +43,13 @@ public:
 
     // Removes and deletes every mark and empties the selection.
     void clearAll();
-    // Takes the tool: ends the item in progress and sets the marks' flags.
-    void applyDrawMode(DrawMode mode);
-    DrawMode drawMode() const { return m_drawMode; }
-    // The look of the marks created from now on; in Select, a change also
-    // applies to the chosen mark.
-    void setDrawProperties(const DrawProperties& properties);
-    const DrawProperties& drawProperties() const { return m_properties; }
+    // The tool and the look of new marks, shared with the strips. A change
+    // of the look also applies to the chosen mark.
+    CToolState* toolState() const { return m_state; }
+    // Takes the state's tool: ends the item in progress and sets the marks'
+    // flags. Runs whenever a tool is chosen.
+    void applyDrawMode();
+    DrawMode drawMode() const;
     // The selection with its marks, exactly as the user sees it but without
     // veil, label or crosshair; the whole desktop when nothing is selected.
     QImage renderSelection();
@@ -64,8 +70,6 @@ public:
     QRect detectWindowRect(const QPoint& screenPos, quint32 viewWinId) const;
 
     CSGraphicsPixmapItem* backgroundItem() const { return m_backgroundItem; }
-    QGraphicsItem* currentItem() const { return m_currentItem; }
-    QPolygonF polygonPoints() const { return m_polygonPoints; }
     bool isDetectingWindows() const { return m_detectingWindows; }
     // Whether a text mark has the keyboard: then keys type, except Escape.
     bool isTypingText() const;
@@ -87,10 +91,18 @@ public:
     void deleteSelectedMark();
     // The topmost mark at or within the hit tolerance of a scene position.
     CDrawObjectItem* markAt(const QPointF& scenePos) const;
-    // The marks in the scene, in stacking order.
-    QList<CDrawObjectItem*> marks(Qt::SortOrder order = Qt::AscendingOrder) const;
-    // How far from a thin stroke a click still hits it, in scene pixels.
-    qreal hitTolerance() const;
+
+    // What the tools work on.
+    const DrawProperties& look() const override;
+    void addMark(CDrawObjectItem* mark) override;
+    CDrawObjectItem* currentMark() const override { return m_currentItem; }
+    void releaseCurrentMark() override { m_currentItem = nullptr; }
+    void dropCurrentMark() override { deleteCurrentItem(); }
+    QList<CDrawObjectItem*> marks() const override;
+    qreal hitTolerance() const override;
+    void removeMarks(const QList<CDrawObjectItem*>& marks) override;
+    void pushChange(CDrawObjectItem* mark, const MarkState& before) override { recordChange(mark, before); }
+
     // The pick handle (0..7, clockwise from the top left corner) or the
     // chosen mark's handle at a scene position; -1 for none.
     int pickHandleAt(const QPointF& scenePos) const;
@@ -131,12 +143,10 @@ private:
     // Paints marks (prepared for it) where the user sees them, in order.
     using TransformedMark = QPair<CDrawObjectItem*, QTransform>;
     static void paintMarks(QPainter& painter, const QList<TransformedMark>& marks);
-    // The drawing tools (every mode but None and Select), in SceneTools.cpp.
-    void toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode);
-    void toolMove(QGraphicsSceneMouseEvent* event, DrawMode mode);
-    void toolRelease(QGraphicsSceneMouseEvent* event, DrawMode mode);
-    // True when the double click ended an item in progress: no finish then.
-    bool toolDoubleClick(QGraphicsSceneMouseEvent* event, DrawMode mode);
+    const ToolRow& toolRow() const;
+    QList<CDrawObjectItem*> marksInOrder(Qt::SortOrder order) const;
+    // A change of the look, for the chosen mark.
+    void lookChanged(const DrawProperties& before, const DrawProperties& after);
 
     // The snapshot's own keys (finish, copy, save, undo...); true when taken.
     bool snapshotKey(QKeyEvent* event);
@@ -146,8 +156,7 @@ private:
     void deleteCurrentItem();
     // Ends the item in progress as choosing another tool would.
     void endItemInProgress();
-    // A new mark in the scene: stacked on top and recorded as a step.
-    void markAdded(CDrawObjectItem* mark);
+
     void textEdited(const QString& before);
     // Undo and redo take marks out of the scene and put them back; taken-out
     // marks live on here until the scene goes.
@@ -155,9 +164,7 @@ private:
     void detachMark(CDrawObjectItem* mark);
     void attachMark(CDrawObjectItem* mark);
     // Records a change already made to a mark.
-    void pushChange(CDrawObjectItem* mark, const MarkState& before, bool mergeable = false);
-    // Takes marks out of the scene as one step.
-    void eraseMarks(const QList<CDrawObjectItem*>& marks);
+    void recordChange(CDrawObjectItem* mark, const MarkState& before, bool mergeable = false);
     void refreshHandles();
 
     // Select mode and the pick handles: what a left press started.
@@ -167,12 +174,11 @@ private:
     // Whether mouse input still belongs to a running snapshot.
     bool snapshotShown() const;
 
-    DrawMode m_drawMode = DrawMode::None;
-    DrawProperties m_properties;
-    QGraphicsItem* m_currentItem = nullptr;
+    CToolState* m_state = nullptr;
+    std::unique_ptr<CTool> m_tool;
+    CDrawObjectItem* m_currentItem = nullptr;
     CSGraphicsPixmapItem* m_backgroundItem = nullptr;
     QPointF m_pressPoint;
-    QPolygonF m_polygonPoints;
     bool m_leftPress = false;
     bool m_detectingWindows = true;
     bool m_escapePressed = false;
@@ -192,6 +198,3 @@ private:
     CDrawObjectItem* m_dragItem = nullptr;
     MarkState m_dragBefore;
 };
-
-// The rectangle spanned by two points.
-QRectF spannedRect(const QPointF& a, const QPointF& b);

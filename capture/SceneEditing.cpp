@@ -1,6 +1,6 @@
 #include "annotate/DrawObjectItem.h"
-#include "annotate/DrawPolygonItem.h"
 #include "annotate/DrawTextItem.h"
+#include "annotate/ToolRegistry.h"
 #include "capture/MarkHandlesItem.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -102,8 +102,10 @@ bool onlyTransparencyDiffers(const DrawProperties& a, const DrawProperties& b)
 
 } // namespace
 
-void CSGraphicsScene::markAdded(CDrawObjectItem* mark)
+void CSGraphicsScene::addMark(CDrawObjectItem* mark)
 {
+    addItem(mark->item());
+    m_currentItem = mark;
     mark->item()->setZValue(m_nextZ++);
     if (auto* text = qobject_cast<CDrawTextItem*>(mark->item()->toGraphicsObject()))
         connect(text, &CDrawTextItem::textEdited, this, &CSGraphicsScene::textEdited);
@@ -120,10 +122,10 @@ void CSGraphicsScene::textEdited(const QString& before)
         return;
     MarkState old = text->state();
     old.html = before;
-    pushChange(text, old);
+    recordChange(text, old);
 }
 
-void CSGraphicsScene::pushChange(CDrawObjectItem* mark, const MarkState& before, bool mergeable)
+void CSGraphicsScene::recordChange(CDrawObjectItem* mark, const MarkState& before, bool mergeable)
 {
     if (mark->state() == before)
         return;
@@ -135,7 +137,7 @@ void CSGraphicsScene::detachMark(CDrawObjectItem* mark)
 {
     if (mark == m_selected)
         selectMark(nullptr);
-    if (mark->item() == m_currentItem)
+    if (mark == m_currentItem)
         m_currentItem = nullptr;
     if (mark->item()->scene() == this)
         removeItem(mark->item());
@@ -153,7 +155,7 @@ void CSGraphicsScene::deleteCurrentItem()
 {
     if (!m_currentItem)
         return;
-    CDrawObjectItem* item = CDrawObjectItem::of(m_currentItem);
+    CDrawObjectItem* item = m_currentItem;
     const MarkCommand* top = topCommand(m_undo);
     if (top && top->adds(item)) {
         // Take the step back and forget it: the item was never finished.
@@ -168,12 +170,11 @@ void CSGraphicsScene::deleteCurrentItem()
 
 void CSGraphicsScene::endItemInProgress()
 {
-    if (CDrawObjectItem* mark = CDrawObjectItem::of(m_currentItem); mark && !mark->finishEditing())
+    if (m_currentItem && !m_currentItem->finishEditing())
         deleteCurrentItem();
     // A text mark edited again after a double click.
     if (CDrawObjectItem* mark = CDrawObjectItem::of(focusItem()))
         mark->finishEditing();
-    m_polygonPoints.clear();
     m_currentItem = nullptr;
 }
 
@@ -191,16 +192,14 @@ void CSGraphicsScene::redo()
     refreshHandles();
 }
 
-void CSGraphicsScene::setDrawProperties(const DrawProperties& properties)
+void CSGraphicsScene::lookChanged(const DrawProperties& before, const DrawProperties& after)
 {
-    const DrawProperties before = m_properties;
-    m_properties = properties;
     if (!m_selected)
         return;
     const MarkState old = m_selected->state();
     // A slider drag is one step, not one per position.
-    if (m_selected->applyLook(before, properties))
-        pushChange(m_selected, old, onlyTransparencyDiffers(before, properties));
+    if (m_selected->applyLook(before, after))
+        recordChange(m_selected, old, onlyTransparencyDiffers(before, after));
 }
 
 void CSGraphicsScene::selectMark(CDrawObjectItem* mark)
@@ -232,10 +231,10 @@ void CSGraphicsScene::refreshHandles()
 void CSGraphicsScene::deleteSelectedMark()
 {
     if (m_selected)
-        eraseMarks({m_selected});
+        removeMarks({m_selected});
 }
 
-void CSGraphicsScene::eraseMarks(const QList<CDrawObjectItem*>& marks)
+void CSGraphicsScene::removeMarks(const QList<CDrawObjectItem*>& marks)
 {
     for (CDrawObjectItem* mark : marks)
         detachMark(mark);
@@ -247,7 +246,12 @@ qreal CSGraphicsScene::hitTolerance() const
     return 4 * m_backgroundItem->interfaceScale();
 }
 
-QList<CDrawObjectItem*> CSGraphicsScene::marks(Qt::SortOrder order) const
+QList<CDrawObjectItem*> CSGraphicsScene::marks() const
+{
+    return marksInOrder(Qt::AscendingOrder);
+}
+
+QList<CDrawObjectItem*> CSGraphicsScene::marksInOrder(Qt::SortOrder order) const
 {
     QList<CDrawObjectItem*> found;
     for (QGraphicsItem* item : items(order)) {
@@ -259,7 +263,7 @@ QList<CDrawObjectItem*> CSGraphicsScene::marks(Qt::SortOrder order) const
 
 CDrawObjectItem* CSGraphicsScene::markAt(const QPointF& scenePos) const
 {
-    const QList<CDrawObjectItem*> all = marks(Qt::DescendingOrder);
+    const QList<CDrawObjectItem*> all = marksInOrder(Qt::DescendingOrder);
     const qreal tolerance = hitTolerance();
     // An exact hit wins over a near one lower down.
     for (qreal reach : {qreal(0), tolerance}) {
@@ -361,9 +365,9 @@ bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return false;
     const QPointF pos = event->scenePos();
-    const DrawMode mode = m_drawMode;
+    const ToolRow& row = toolRow();
     m_dragStart = pos;
-    if (mode == DrawMode::Select) {
+    if (row.choosesMarks) {
         // The text being typed takes its own presses (the caret).
         if (CDrawObjectItem* text = CDrawObjectItem::of(focusItem()); text && isTypingText() && text->hit(pos, 0))
             return false;
@@ -376,7 +380,7 @@ bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
             return true;
         }
     }
-    if (mode == DrawMode::Select || mode == DrawMode::None) {
+    if (row.choosesMarks || row.picksArea) {
         const int pickHandle = pickHandleAt(pos);
         if (pickHandle >= 0) {
             m_drag = Drag::PickHandle;
@@ -385,7 +389,7 @@ bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
             return true;
         }
     }
-    if (mode == DrawMode::Select) {
+    if (row.choosesMarks) {
         endItemInProgress();
         CDrawObjectItem* mark = markAt(pos);
         selectMark(mark);
@@ -432,6 +436,6 @@ void CSGraphicsScene::endDrag(const QPointF& pos)
     if (drag == Drag::PickHandle)
         emit picked(m_backgroundItem->selectionRect());
     else if (m_dragItem && m_dragItem->item()->scene() == this)
-        pushChange(m_dragItem, m_dragBefore);
+        recordChange(m_dragItem, m_dragBefore);
     m_dragItem = nullptr;
 }
