@@ -14,4 +14,7 @@ enum class DrawMode : int {
     Draw = 8,  // free hand
     Text = 9,
     Erase = 10,
+    Hide = 11,
+    Highlighter = 12,
+    Steps = 13,
 };

@@ -16,12 +16,18 @@ struct DrawProperties
     int transparency = 100; // percent of opacity, 5..100
     QString fontFamily;
     int fontSize = 16;
+    QColor highlightColor = QColor(255, 255, 0);
+    int highlightWidth = 16; // desktop pixels
+    int hideBlock = 12;      // desktop pixels
+    bool hideSmooth = false;
 
     bool operator==(const DrawProperties& o) const
     {
         return frameColor == o.frameColor && fillColor == o.fillColor && fontColor == o.fontColor &&
                frame == o.frame && fill == o.fill && frameWidth == o.frameWidth &&
-               transparency == o.transparency && fontFamily == o.fontFamily && fontSize == o.fontSize;
+               transparency == o.transparency && fontFamily == o.fontFamily && fontSize == o.fontSize &&
+               highlightColor == o.highlightColor && highlightWidth == o.highlightWidth &&
+               hideBlock == o.hideBlock && hideSmooth == o.hideSmooth;
     }
 
     // A colour with the alpha of the transparency: percent * 255 / 100.

@@ -5,7 +5,7 @@ bool MarkState::operator==(const MarkState& o) const
     return pos == o.pos && rect == o.rect && line == o.line && polygon == o.polygon && pen == o.pen &&
            brush == o.brush && filled == o.filled && html == o.html && font == o.font &&
            textColor == o.textColor && fillColor == o.fillColor && frameColor == o.frameColor &&
-           frame == o.frame && frameWidth == o.frameWidth;
+           frame == o.frame && frameWidth == o.frameWidth && blockSize == o.blockSize && smooth == o.smooth;
 }
 
 namespace MarkLook {

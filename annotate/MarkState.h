@@ -31,6 +31,9 @@ struct MarkState
     QColor frameColor;
     bool frame = false;
     int frameWidth = 1;
+    // Hide marks.
+    int blockSize = 0;
+    bool smooth = false;
 
     bool operator==(const MarkState& other) const;
     bool operator!=(const MarkState& other) const { return !(*this == other); }

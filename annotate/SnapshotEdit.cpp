@@ -77,7 +77,8 @@ QString CSnapshotEdit::iconPath(DrawMode mode, bool selected)
 
 QString CSnapshotEdit::toolTip(const ToolRow& row)
 {
-    return tr(row.tip);
+    const QString tip = tr(row.tip);
+    return row.key ? tr("%1\nKey: %2").arg(tip, QChar::fromLatin1(row.key)) : tip;
 }
 
 DrawMode CSnapshotEdit::drawMode() const

@@ -21,6 +21,9 @@ constexpr int kMinTransparent = 5;
 constexpr int kMaxTransparent = 100;
 const int kFontSizes[] = {5, 8, 10, 12, 14, 16, 24, 32, 45};
 const int kFrameWidths[] = {1, 2, 3, 4, 5};
+// Desktop pixels.
+const int kHideBlocks[] = {4, 6, 8, 12, 16, 24, 32};
+const int kHighlightWidths[] = {8, 12, 16, 24, 32};
 
 // Indices into designedRects.
 enum DesignedRect
@@ -34,18 +37,32 @@ enum DesignedRect
     FrameWidthRect,
     FillCheckRect,
     FillColorRect,
+    HideLookRect,
+    HideBlockRect,
+    HighlightColorRect,
+    HighlightWidthRect,
 };
 
-void selectByText(QComboBox* box, int value)
+// The entry of a value; the first one (or the fallback's) when it has none.
+void selectByText(QComboBox* box, int value, int fallback = -1)
 {
-    box->setCurrentIndex(qMax(0, box->findText(QString::number(value))));
+    int index = box->findText(QString::number(value));
+    if (index < 0)
+        index = box->findText(QString::number(fallback));
+    box->setCurrentIndex(qMax(0, index));
 }
 
-void selectColor(ColorComboBox* box, const QColor& color)
+void selectColor(ColorComboBox* box, const QColor& color, const QColor& fallback = QColor())
 {
-    box->setCurrentIndex(
-        qMax(0, box->findData(color, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive)));
+    const auto flags = Qt::MatchExactly | Qt::MatchCaseSensitive;
+    int index = box->findData(color, Qt::UserRole, flags);
+    if (index < 0 && fallback.isValid())
+        index = box->findData(fallback, Qt::UserRole, flags);
+    box->setCurrentIndex(qMax(0, index));
 }
+
+// A new tool's setting that is not in its list falls back to the default.
+const DrawProperties kDefaults;
 
 } // namespace
 
@@ -66,6 +83,12 @@ CSnapshotProp::CSnapshotProp(QWidget* parent, Qt::WindowFlags f, CToolState* sta
         fontSizeComboBox->addItem(QString::number(size), size);
     for (int width : kFrameWidths)
         frameWidthComboBox->addItem(QString::number(width), width);
+    hideLookComboBox->addItem(tr("Blocks"), false);
+    hideLookComboBox->addItem(tr("Smooth"), true);
+    for (int size : kHideBlocks)
+        hideBlockComboBox->addItem(QString::number(size), size);
+    for (int width : kHighlightWidths)
+        highlightWidthComboBox->addItem(QString::number(width), width);
 
     loadSettings();
     tellLook();
@@ -75,9 +98,10 @@ CSnapshotProp::CSnapshotProp(QWidget* parent, Qt::WindowFlags f, CToolState* sta
 
 QWidget* CSnapshotProp::control(PropControl which) const
 {
-    QWidget* const controls[] = {fontComboBox,       fontColorComboBox, fontSizeComboBox,
-                                 frameCheckBox,      frameColorComboBox, frameWidthComboBox,
-                                 fillCheckBox,       fillColorComboBox};
+    QWidget* const controls[] = {fontComboBox,     fontColorComboBox,      fontSizeComboBox,
+                                 frameCheckBox,    frameColorComboBox,     frameWidthComboBox,
+                                 fillCheckBox,     fillColorComboBox,      hideLookComboBox,
+                                 hideBlockComboBox, highlightColorComboBox, highlightWidthComboBox};
     return controls[int(which)];
 }
 
@@ -101,6 +125,10 @@ void CSnapshotProp::showLook(const DrawProperties& look)
     selectByText(frameWidthComboBox, look.frameWidth);
     fillCheckBox->setChecked(look.fill);
     selectColor(fillColorComboBox, look.fillColor);
+    hideLookComboBox->setCurrentIndex(look.hideSmooth ? 1 : 0);
+    selectByText(hideBlockComboBox, look.hideBlock, kDefaults.hideBlock);
+    selectColor(highlightColorComboBox, look.highlightColor, kDefaults.highlightColor);
+    selectByText(highlightWidthComboBox, look.highlightWidth, kDefaults.highlightWidth);
     transparentSlider->setValue(look.transparency);
     m_showingLook = false;
     // What the controls could show of it (and the coupling of frame and
@@ -144,6 +172,14 @@ void CSnapshotProp::setupForm()
     place(fillCheckBox, "fillCheckBox", 15);
     fillColorComboBox = new ColorComboBox(this);
     place(fillColorComboBox, "fillColorComboBox", 80);
+    hideLookComboBox = new QComboBox(this);
+    place(hideLookComboBox, "hideLookComboBox", 80);
+    hideBlockComboBox = new QComboBox(this);
+    place(hideBlockComboBox, "hideBlockComboBox", 50);
+    highlightColorComboBox = new ColorComboBox(this);
+    place(highlightColorComboBox, "highlightColorComboBox", 80);
+    highlightWidthComboBox = new QComboBox(this);
+    place(highlightWidthComboBox, "highlightWidthComboBox", 50);
     transparentEdit = new QLineEdit(this);
     transparentEdit->setToolTip(tr("Transparent Value"));
     place(transparentEdit, "transparentEdit", 30);
@@ -163,7 +199,11 @@ void CSnapshotProp::setupForm()
                      frameColorComboBox->geometry(),
                      frameWidthComboBox->geometry(),
                      fillCheckBox->geometry(),
-                     fillColorComboBox->geometry()};
+                     fillColorComboBox->geometry(),
+                     hideLookComboBox->geometry(),
+                     hideBlockComboBox->geometry(),
+                     highlightColorComboBox->geometry(),
+                     highlightWidthComboBox->geometry()};
 }
 
 void CSnapshotProp::loadSettings()
@@ -180,6 +220,11 @@ void CSnapshotProp::loadSettings()
     selectByText(frameWidthComboBox, AppConfig.FrameWidth);
     fillCheckBox->setChecked(AppConfig.FillCheck);
     selectColor(fillColorComboBox, AppConfig.FillColor);
+    hideLookComboBox->setCurrentIndex(AppConfig.HideLook == 1 ? 1 : 0);
+    selectByText(hideBlockComboBox, AppConfig.HideBlockSize, kDefaults.hideBlock);
+    selectColor(highlightColorComboBox, AppConfig.HighlighterColor, kDefaults.highlightColor);
+    selectByText(highlightWidthComboBox, AppConfig.HighlighterWidth, kDefaults.highlightWidth);
+    connect(hideLookComboBox, &QComboBox::currentIndexChanged, this, &CSnapshotProp::enableHideBlock);
 
     connect(frameCheckBox, &QCheckBox::stateChanged, this, &CSnapshotProp::OnCheckStateChangedFrame);
     connect(fillCheckBox, &QCheckBox::stateChanged, this, &CSnapshotProp::OnCheckStateChangedFilled);
@@ -187,7 +232,8 @@ void CSnapshotProp::loadSettings()
     const auto changed = [this] { tellLook(); };
     for (QComboBox* box : {static_cast<QComboBox*>(fontComboBox), static_cast<QComboBox*>(fontColorComboBox),
                            fontSizeComboBox, static_cast<QComboBox*>(frameColorComboBox), frameWidthComboBox,
-                           static_cast<QComboBox*>(fillColorComboBox)})
+                           static_cast<QComboBox*>(fillColorComboBox), hideLookComboBox, hideBlockComboBox,
+                           static_cast<QComboBox*>(highlightColorComboBox), highlightWidthComboBox})
         connect(box, &QComboBox::currentIndexChanged, this, changed);
     connect(frameCheckBox, &QCheckBox::toggled, this, changed);
     connect(fillCheckBox, &QCheckBox::toggled, this, changed);
@@ -206,12 +252,21 @@ DrawProperties CSnapshotProp::properties() const
     p.transparency = transparentValue();
     p.fontFamily = fontFamily();
     p.fontSize = fontSize();
+    p.hideSmooth = hideLookComboBox->currentData().toBool();
+    p.hideBlock = hideBlockComboBox->currentText().toInt();
+    p.highlightColor = highlightColorComboBox->color();
+    p.highlightWidth = highlightWidthComboBox->currentText().toInt();
     return p;
 }
 
 bool CSnapshotProp::isShapeMode() const
 {
     return toolRow(drawMode).frameOrFill;
+}
+
+void CSnapshotProp::enableHideBlock()
+{
+    hideBlockComboBox->setEnabled(!hideLookComboBox->currentData().toBool());
 }
 
 void CSnapshotProp::enableColorBoxes()
@@ -239,7 +294,7 @@ void CSnapshotProp::setDrawMode(DrawMode newMode)
     // The strip is the designed width (plus one) less the designed widths of
     // the hidden controls; its right edge stays where the tool dialog put it.
     int newWidth = designedRects[DialogRect].width() + 1;
-    for (int i = FontRect; i <= FillColorRect; ++i) {
+    for (int i = FontRect; i <= HighlightWidthRect; ++i) {
         const bool visible = shows(PropControl(i - FontRect));
         control(PropControl(i - FontRect))->setVisible(visible);
         if (!visible)
@@ -255,6 +310,7 @@ void CSnapshotProp::setDrawMode(DrawMode newMode)
         frameWidthComboBox->setEnabled(frameOn);
     if (shows(PropControl::FillColor))
         fillColorComboBox->setEnabled(fillOn);
+    enableHideBlock();
     if (row.frameOrFill && !frameCheckBox->isChecked() && !fillCheckBox->isChecked())
         frameCheckBox->setChecked(true);
 
@@ -349,5 +405,9 @@ void CSnapshotProp::closeEvent(QCloseEvent* event)
     AppConfig.FillCheck = fillCheckBox->isChecked();
     AppConfig.FillColor = fillColorComboBox->color();
     AppConfig.Transparent = transparentSlider->value();
+    AppConfig.HideLook = hideLookComboBox->currentData().toBool() ? 1 : 0;
+    AppConfig.HideBlockSize = hideBlockComboBox->currentText().toInt();
+    AppConfig.HighlighterColor = highlightColorComboBox->color();
+    AppConfig.HighlighterWidth = highlightWidthComboBox->currentText().toInt();
     event->accept();
 }

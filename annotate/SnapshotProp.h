@@ -58,6 +58,8 @@ private:
     void loadSettings();
     bool isShapeMode() const;
     void enableColorBoxes();
+    // The block size matters to the blocks look only.
+    void enableHideBlock();
     QWidget* control(PropControl which) const;
     // The controls show a look set elsewhere.
     void showLook(const DrawProperties& look);
@@ -68,8 +70,8 @@ private:
     bool m_showingLook = false;
 
     DrawMode drawMode = DrawMode::None;
-    // Laid-out geometries of the dialog and its eight tool-dependent
-    // controls, in the order of the controls from left to right.
+    // Laid-out geometries of the dialog and its tool-dependent controls,
+    // in the order of the controls from left to right.
     QVector<QRect> designedRects;
 
     QHBoxLayout* horizontalLayout = nullptr;
@@ -81,6 +83,10 @@ private:
     QComboBox* frameWidthComboBox = nullptr;
     QCheckBox* fillCheckBox = nullptr;
     ColorComboBox* fillColorComboBox = nullptr;
+    QComboBox* hideLookComboBox = nullptr;
+    QComboBox* hideBlockComboBox = nullptr;
+    ColorComboBox* highlightColorComboBox = nullptr;
+    QComboBox* highlightWidthComboBox = nullptr;
     QLineEdit* transparentEdit = nullptr;
     QSlider* transparentSlider = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "annotate/DrawObjectItem.h"
 #include "config/AppConfig.h"
 
+CMarkBackdrop::~CMarkBackdrop() = default;
 CToolContext::~CToolContext() = default;
 CTool::~CTool() = default;
 

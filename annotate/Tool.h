@@ -10,7 +10,19 @@
 
 class CDrawObjectItem;
 class QGraphicsSceneMouseEvent;
+class QImage;
+class QRect;
 class QKeyEvent;
+
+// What the marks below a mark show at an area of the scene: the desktop
+// and every mark stacked under the given one, as the picture shows them.
+class CMarkBackdrop
+{
+public:
+    virtual ~CMarkBackdrop();
+    // The area in scene (desktop) pixels; transparent beyond the desktop.
+    virtual QImage pixelsBelow(const QRect& area, const CDrawObjectItem* above) const = 0;
+};
 
 // What a tool works on: the marks of the scene and the undo steps, the look
 // of new marks. Implemented by the scene.
@@ -21,6 +33,8 @@ public:
 
     // The look of the marks created now.
     virtual const DrawProperties& look() const = 0;
+    // What a mark can show of the marks below it.
+    virtual const CMarkBackdrop* backdrop() const = 0;
 
     // A new mark on top of the others, recorded as one step; it becomes the
     // mark in progress.

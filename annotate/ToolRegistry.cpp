@@ -12,6 +12,9 @@ std::unique_ptr<CTool> makePolygonTool();
 std::unique_ptr<CTool> makeFreehandTool();
 std::unique_ptr<CTool> makeTextTool();
 std::unique_ptr<CTool> makeEraseTool();
+std::unique_ptr<CTool> makeHideTool();
+std::unique_ptr<CTool> makeHighlighterTool();
+std::unique_ptr<CTool> makeStepsTool();
 
 namespace {
 
@@ -31,6 +34,13 @@ const QList<ShownControl> kText = {{C::Font, QT_TRANSLATE_NOOP("CSnapshotProp", 
                                    {C::FrameWidth, QT_TRANSLATE_NOOP("CSnapshotProp", "Frame Width")},
                                    {C::FillCheck, QT_TRANSLATE_NOOP("CSnapshotProp", "Fill")},
                                    {C::FillColor, QT_TRANSLATE_NOOP("CSnapshotProp", "Fill Color")}};
+const QList<ShownControl> kHide = {{C::HideLook, QT_TRANSLATE_NOOP("CSnapshotProp", "Look")},
+                                   {C::HideBlock, QT_TRANSLATE_NOOP("CSnapshotProp", "Block Size")}};
+const QList<ShownControl> kHighlighter = {
+    {C::HighlightColor, QT_TRANSLATE_NOOP("CSnapshotProp", "Highlighter Color")},
+    {C::HighlightWidth, QT_TRANSLATE_NOOP("CSnapshotProp", "Highlighter Width")}};
+const QList<ShownControl> kSteps = {{C::FrameColor, QT_TRANSLATE_NOOP("CSnapshotProp", "Step Color")},
+                                    {C::FrameWidth, QT_TRANSLATE_NOOP("CSnapshotProp", "Step Size")}};
 
 #define TIP(text) QT_TRANSLATE_NOOP("CSnapshotEdit", text)
 using M = DrawMode;
@@ -62,6 +72,12 @@ const QList<ToolRow> kRows = {
      makeTextTool},
     {M::Erase, "Erase", "ico_btn_erase", TIP("Erase"), 'X', M::Erase, {}, false, false, A::Erase, false, false,
      makeEraseTool},
+    {M::Hide, "Hide", "ico_btn_hide", TIP("Hide (nobody can recover what is under it)"), 'H', M::Hide, kHide,
+     false, false, A::Inert, false, false, makeHideTool},
+    {M::Highlighter, "Highlighter", "ico_btn_highlighter", TIP("Highlighter"), 'M', M::Highlighter, kHighlighter,
+     false, false, A::Inert, false, false, makeHighlighterTool},
+    {M::Steps, "Steps", "ico_btn_steps", TIP("Steps"), 'N', M::Steps, kSteps, false, false, A::Inert, false,
+     false, makeStepsTool},
 };
 #undef TIP
 

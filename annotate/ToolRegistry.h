@@ -19,6 +19,10 @@ enum class PropControl
     FrameWidth,
     FillCheck,
     FillColor,
+    HideLook,
+    HideBlock,
+    HighlightColor,
+    HighlightWidth,
 };
 
 struct ShownControl

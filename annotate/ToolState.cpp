@@ -26,6 +26,10 @@ void CToolState::setLook(const DrawProperties& look)
     tell(&DrawProperties::transparency, &CToolState::transparencyChanged);
     tell(&DrawProperties::fontFamily, &CToolState::fontFamilyChanged);
     tell(&DrawProperties::fontSize, &CToolState::fontSizeChanged);
+    tell(&DrawProperties::highlightColor, &CToolState::highlightColorChanged);
+    tell(&DrawProperties::highlightWidth, &CToolState::highlightWidthChanged);
+    tell(&DrawProperties::hideBlock, &CToolState::hideBlockChanged);
+    tell(&DrawProperties::hideSmooth, &CToolState::hideSmoothChanged);
     if (!(before == look))
         emit lookChanged(before, look);
 }

@@ -21,6 +21,10 @@ class CToolState : public QObject
     Q_PROPERTY(int transparency READ transparency WRITE setTransparency NOTIFY transparencyChanged)
     Q_PROPERTY(QString fontFamily READ fontFamily WRITE setFontFamily NOTIFY fontFamilyChanged)
     Q_PROPERTY(int fontSize READ fontSize WRITE setFontSize NOTIFY fontSizeChanged)
+    Q_PROPERTY(QColor highlightColor READ highlightColor WRITE setHighlightColor NOTIFY highlightColorChanged)
+    Q_PROPERTY(int highlightWidth READ highlightWidth WRITE setHighlightWidth NOTIFY highlightWidthChanged)
+    Q_PROPERTY(int hideBlock READ hideBlock WRITE setHideBlock NOTIFY hideBlockChanged)
+    Q_PROPERTY(bool hideSmooth READ hideSmooth WRITE setHideSmooth NOTIFY hideSmoothChanged)
 public:
     explicit CToolState(QObject* parent = nullptr);
 
@@ -43,6 +47,10 @@ public:
     int transparency() const { return m_look.transparency; }
     QString fontFamily() const { return m_look.fontFamily; }
     int fontSize() const { return m_look.fontSize; }
+    QColor highlightColor() const { return m_look.highlightColor; }
+    int highlightWidth() const { return m_look.highlightWidth; }
+    int hideBlock() const { return m_look.hideBlock; }
+    bool hideSmooth() const { return m_look.hideSmooth; }
     void setFrameColor(const QColor& v) { set(&DrawProperties::frameColor, v); }
     void setFillColor(const QColor& v) { set(&DrawProperties::fillColor, v); }
     void setFontColor(const QColor& v) { set(&DrawProperties::fontColor, v); }
@@ -52,6 +60,10 @@ public:
     void setTransparency(int v) { set(&DrawProperties::transparency, v); }
     void setFontFamily(const QString& v) { set(&DrawProperties::fontFamily, v); }
     void setFontSize(int v) { set(&DrawProperties::fontSize, v); }
+    void setHighlightColor(const QColor& v) { set(&DrawProperties::highlightColor, v); }
+    void setHighlightWidth(int v) { set(&DrawProperties::highlightWidth, v); }
+    void setHideBlock(int v) { set(&DrawProperties::hideBlock, v); }
+    void setHideSmooth(bool v) { set(&DrawProperties::hideSmooth, v); }
 
 signals:
     void modeChanged(DrawMode mode);
@@ -65,6 +77,10 @@ signals:
     void transparencyChanged(int percent);
     void fontFamilyChanged(const QString& family);
     void fontSizeChanged(int size);
+    void highlightColorChanged(const QColor& color);
+    void highlightWidthChanged(int width);
+    void hideBlockChanged(int size);
+    void hideSmoothChanged(bool smooth);
 
 private:
     template <class T> void set(T DrawProperties::*field, const T& value)

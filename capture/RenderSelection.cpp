@@ -51,6 +51,37 @@ void CSGraphicsScene::paintMarks(QPainter& painter, const QList<TransformedMark>
     }
 }
 
+QImage CSGraphicsScene::pixelsBelow(const QRect& area, const CDrawObjectItem* above) const
+{
+    // As the picture has them: the desktop's pixels, then the marks.
+    QImage pixels(area.size(), QImage::Format_ARGB32);
+    pixels.fill(Qt::transparent);
+    QPainter painter(&pixels);
+    const QPixmap desktop = m_backgroundItem->pixmap();
+    const QRect onDesktop = area & desktop.rect();
+    if (!onDesktop.isEmpty()) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawPixmap(onDesktop.topLeft() - area.topLeft(), desktop, onDesktop);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    QList<TransformedMark> below;
+    for (CDrawObjectItem* mark : marks()) {
+        if (mark == above)
+            break;
+        if (!mark->item()->isVisible() || !mark->item()->sceneBoundingRect().intersects(area))
+            continue;
+        mark->settle();
+        below.append({mark, mark->item()->sceneTransform()});
+    }
+    for (const TransformedMark& mark : std::as_const(below))
+        mark.first->setPicturePaint(true);
+    painter.translate(-area.topLeft());
+    paintMarks(painter, below);
+    for (const TransformedMark& mark : std::as_const(below))
+        mark.first->setPicturePaint(false);
+    return pixels;
+}
+
 QImage CSGraphicsScene::renderSelection()
 {
     return renderPicture(false);
@@ -77,6 +108,11 @@ QImage CSGraphicsScene::renderPicture(bool intoDesktop)
         if (mark->item()->isVisible())
             marks << mark;
     }
+    // Whatever a mark makes for its painting is made here, on the scene's
+    // thread, while the desktop is still there (a Hide mark's cover is made
+    // of its pixels): a text is laid out.
+    for (CDrawObjectItem* mark : std::as_const(marks))
+        mark->settle();
     // The desktop itself, without veil, outline, label or crosshair: as it
     // is when nothing is drawn on the whole of it (no copy at all), else
     // copied in one pass, or onto a clear picture where the area reaches
@@ -104,13 +140,10 @@ QImage CSGraphicsScene::renderPicture(bool intoDesktop)
     } else {
         picture = newLargeImage(target.size(), QImage::Format_ARGB32);
     }
-    // What the painting needs of the scene is made here, on the scene's
-    // thread: where each mark is, and whatever each mark prepares (a text
-    // is laid out). Then the marks paint for the picture: a text mark its
-    // text and box only, without the editor's caret or focus frame.
+    // Where each mark is is read here too. Then the marks paint for the
+    // picture: a text mark its text and box only, without the editor's caret
+    // or focus frame.
     QList<TransformedMark> painted;
-    for (CDrawObjectItem* mark : std::as_const(marks))
-        mark->settle();
     for (CDrawObjectItem* mark : std::as_const(marks)) {
         painted.append({mark, mark->item()->sceneTransform()});
         mark->setPicturePaint(true);

@@ -36,6 +36,8 @@ CSGraphicsScene::CSGraphicsScene(const QPixmap& desktop, QObject* parent) : QGra
     m_state = new CToolState(this);
     connect(m_state, &CToolState::modeChanged, this, &CSGraphicsScene::applyDrawMode);
     connect(m_state, &CToolState::lookChanged, this, &CSGraphicsScene::lookChanged);
+    // Every change of the marks is a step.
+    connect(m_undo, &QUndoStack::indexChanged, this, &CSGraphicsScene::marksChanged);
 }
 
 DrawMode CSGraphicsScene::drawMode() const
@@ -93,6 +95,7 @@ void CSGraphicsScene::clearAll()
     }
     m_backgroundItem->setSelectionRect(QRectF(0, 0, 0, 0));
     m_currentItem = nullptr;
+    m_picked = false;
 }
 
 void CSGraphicsScene::applyDrawMode()
@@ -108,8 +111,7 @@ void CSGraphicsScene::applyDrawMode()
 
     for (CDrawObjectItem* mark : marks()) {
         QGraphicsItem* item = mark->item();
-        item->setFlags(row.marks == MarkAccess::Move ? QGraphicsItem::ItemIsMovable
-                                                     : QGraphicsItem::GraphicsItemFlags());
+        item->setFlag(QGraphicsItem::ItemIsMovable, row.marks == MarkAccess::Move);
         item->setAcceptHoverEvents(row.marks != MarkAccess::Inert);
         item->setAcceptedMouseButtons(row.marks != MarkAccess::Inert ? Qt::LeftButton : Qt::NoButton);
     }
@@ -173,6 +175,16 @@ bool CSGraphicsScene::snapshotKey(QKeyEvent* event)
             emit saveRequested();
         return true;
     }
+    // Once the tool strip is out, a tool's letter chooses it.
+    if (mods == Qt::NoModifier && m_picked) {
+        for (const ToolRow& row : toolRows()) {
+            if (row.key && key == row.key) {
+                if (!event->isAutoRepeat())
+                    m_state->setMode(row.mode);
+                return true;
+            }
+        }
+    }
     return false;
 }
 
@@ -187,7 +199,7 @@ void CSGraphicsScene::keyPressEvent(QKeyEvent* event)
             event->accept();
             return;
         }
-    } else if (snapshotKey(event)) {
+    } else if ((m_tool && m_tool->key(*this, event)) || snapshotKey(event)) {
         event->accept();
         return;
     }
@@ -200,6 +212,10 @@ void CSGraphicsScene::keyPressEvent(QKeyEvent* event)
 
 void CSGraphicsScene::keyReleaseEvent(QKeyEvent* event)
 {
+    if (!isTypingText() && m_tool && m_tool->key(*this, event)) {
+        event->accept();
+        return;
+    }
     QGraphicsScene::keyReleaseEvent(event);
     if (event->isAccepted() || event->key() != Qt::Key_Escape || event->isAutoRepeat() || !m_escapePressed)
         return;
@@ -293,6 +309,7 @@ void CSGraphicsScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
             m_leftPress = false;
             if (longEnough(m_pressPoint, event->scenePos()))
                 m_backgroundItem->setSelectionRect(spannedRect(m_pressPoint, event->scenePos()));
+            m_picked = true;
             emit picked(m_backgroundItem->selectionRect());
         }
     } else if (m_tool) {

@@ -30,7 +30,7 @@ class QUndoStack;
 // windows around it: the tool and the look of new marks come from the tool
 // state it shares with the strips, and picks, finishing and abandoning go
 // out as signals.
-class CSGraphicsScene : public QGraphicsScene, public CToolContext
+class CSGraphicsScene : public QGraphicsScene, public CToolContext, public CMarkBackdrop
 {
     Q_OBJECT
 public:
@@ -94,6 +94,8 @@ public:
 
     // What the tools work on.
     const DrawProperties& look() const override;
+    const CMarkBackdrop* backdrop() const override { return this; }
+    QImage pixelsBelow(const QRect& area, const CDrawObjectItem* above) const override;
     void addMark(CDrawObjectItem* mark) override;
     CDrawObjectItem* currentMark() const override { return m_currentItem; }
     void releaseCurrentMark() override { m_currentItem = nullptr; }
@@ -145,6 +147,8 @@ private:
     static void paintMarks(QPainter& painter, const QList<TransformedMark>& marks);
     const ToolRow& toolRow() const;
     QList<CDrawObjectItem*> marksInOrder(Qt::SortOrder order) const;
+    // Tells the marks that the marks below them may have changed.
+    void marksChanged();
     // A change of the look, for the chosen mark.
     void lookChanged(const DrawProperties& before, const DrawProperties& after);
 
@@ -181,6 +185,7 @@ private:
     QPointF m_pressPoint;
     bool m_leftPress = false;
     bool m_detectingWindows = true;
+    bool m_picked = false; // the tool strip is out: letters choose tools
     bool m_escapePressed = false;
     WindowFinder m_windowFinder;
 

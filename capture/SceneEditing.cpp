@@ -112,6 +112,12 @@ void CSGraphicsScene::addMark(CDrawObjectItem* mark)
     m_undo->push(new MarkCommand(this, MarkCommand::Add, {mark}));
 }
 
+void CSGraphicsScene::marksChanged()
+{
+    for (CDrawObjectItem* mark : marks())
+        mark->marksBelowChanged();
+}
+
 void CSGraphicsScene::textEdited(const QString& before)
 {
     auto* text = qobject_cast<CDrawTextItem*>(sender());
@@ -416,10 +422,12 @@ void CSGraphicsScene::continueDrag(const QPointF& pos)
         m_dragItem->setState(m_dragBefore);
         m_dragItem->moveHandle(m_dragHandle, pos);
         refreshHandles();
+        marksChanged();
         break;
     case Drag::MarkMove:
         m_dragItem->item()->setPos(m_dragItemStart + (pos - m_dragStart));
         refreshHandles();
+        marksChanged();
         break;
     case Drag::None:
         break;

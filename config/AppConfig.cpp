@@ -49,9 +49,11 @@ struct Loader
     {
         field = store.value(QLatin1String(key), def).toString();
     }
-    void operator()(const char* key, QColor& field, const QColor&) const
+    void operator()(const char* key, QColor& field, const QColor& def) const
     {
-        field = colorFromSetting(toUInt(store.value(QLatin1String(key))));
+        // The written colours load as 0 when missing; newer ones as their default.
+        const QVariant stored = store.value(QLatin1String(key));
+        field = stored.isValid() ? colorFromSetting(toUInt(stored)) : def;
     }
 };
 
@@ -119,7 +121,8 @@ CAppConfig::CAppConfig()
     : IntervalSnap(0), FontSize(0), FrameCheck(false), FrameWidth(0), FillCheck(false), Transparent(0),
       GenAutoRun(false), GenAutoHide(false), GenCloseToTray(false), GenActionAfterFinish(0),
       SnapshotAfterDlbClk(false), SnapshotShadow(false), CopyToClipboardAfterFinish(false),
-      SaveToFileAfterFinish(false), ImageQuality(0), FirstRunHints(0)
+      SaveToFileAfterFinish(false), ImageQuality(0), FirstRunHints(0), HideLook(0), HideBlockSize(0),
+      HighlighterWidth(0)
 {
 }
 

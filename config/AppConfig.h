@@ -47,6 +47,12 @@ public:
     // 0 until the program first started; then one more than the snapshots
     // taken so far, up to a few: the newcomer's messages and hints.
     int FirstRunHints;
+    // The Hide tool's look (0 blocks, 1 smooth) and block size, and the
+    // highlighter's colour and width (desktop pixels).
+    int HideLook;
+    int HideBlockSize;
+    QColor HighlighterColor;
+    int HighlighterWidth;
 
     // Reads every key from the settings store (defaults for missing ones),
     // then brings the log-on start entry in line with GenAutoRun.
@@ -106,4 +112,8 @@ template <class Record, class F> void CAppConfig::visit(Record& r, F&& f)
     f("ShortcutStartSnapshot", r.ShortcutStartSnapshot, QStringLiteral("Alt + S"));
     f("ShortcutShowMainWnd", r.ShortcutShowMainWnd, QStringLiteral("Alt + E"));
     f("FirstRunHints", r.FirstRunHints, 0);
+    f("HideLook", r.HideLook, 0);
+    f("HideBlockSize", r.HideBlockSize, 12);
+    f("HighlighterColor", r.HighlighterColor, QColor(255, 255, 0));
+    f("HighlighterWidth", r.HighlighterWidth, 16);
 }

@@ -153,6 +153,60 @@ void glyphErase(QPainter &p, const QColor &c)
     p.drawLine(QPointF(10, 20), QPointF(19.5, 20));
 }
 
+void glyphHide(QPainter &p, const QColor &c)
+{
+    // A framed area of blocks in three shades: what was there is gone.
+    p.setPen(QPen(c, 1.6, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(4, 5, 16, 14));
+    const int shade[3][4] = {{1, 3, 2, 3}, {3, 1, 3, 2}, {2, 3, 1, 3}};
+    p.setPen(Qt::NoPen);
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 4; ++col) {
+            QColor block = c;
+            block.setAlphaF(0.25 * shade[row][col]);
+            p.setBrush(block);
+            p.drawRect(QRectF(5.5 + col * 3.25, 6.5 + row * 3.7, 3.25, 3.7));
+        }
+    }
+}
+
+void glyphHighlighter(QPainter &p, const QColor &c)
+{
+    // Lines of text, the middle one under a wide translucent band that a
+    // chisel tip draws.
+    p.setPen(pen(c, 1.4));
+    p.drawLine(QPointF(3.5, 6), QPointF(16, 6));
+    p.drawLine(QPointF(3.5, 12), QPointF(13, 12));
+    p.drawLine(QPointF(3.5, 18), QPointF(15, 18));
+    QColor band = c;
+    band.setAlphaF(0.4);
+    p.setPen(Qt::NoPen);
+    p.setBrush(band);
+    p.drawRect(QRectF(2.5, 9, 14.5, 6));
+    p.setBrush(c);
+    p.drawPolygon(QPolygonF({QPointF(17, 9), QPointF(21.5, 4.5), QPointF(21.5, 15), QPointF(17, 15)}));
+}
+
+void glyphSteps(QPainter &p, const QColor &c)
+{
+    // Two numbered circles, "1" and "2" drawn as strokes so that the icon
+    // never depends on installed fonts.
+    p.setPen(pen(c, 1.6));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(7.5, 7.5), 4.6, 4.6);
+    p.drawEllipse(QPointF(16.5, 16.5), 4.6, 4.6);
+    p.setPen(pen(c, 1.4));
+    p.drawLine(QPointF(7.6, 5.3), QPointF(7.6, 9.8));
+    p.drawLine(QPointF(6.5, 6.2), QPointF(7.6, 5.3));
+    QPainterPath two;
+    two.moveTo(14.9, 15.2);
+    two.cubicTo(15.1, 13.5, 18.2, 13.7, 18, 15.3);
+    two.cubicTo(17.9, 16.3, 15.8, 17.5, 14.9, 18.7);
+    two.lineTo(18.2, 18.7);
+    p.drawPath(two);
+}
+
 void toolPair(const QString &name, void (*glyph)(QPainter &, const QColor &))
 {
     save(name + "_no", 24, [&](QPainter &p) { glyph(p, kInk); });
@@ -387,6 +441,9 @@ int main(int argc, char **argv)
     toolPair("ico_btn_draw", glyphDraw);
     toolPair("ico_btn_text", glyphText);
     toolPair("ico_btn_erase", glyphErase);
+    toolPair("ico_btn_hide", glyphHide);
+    toolPair("ico_btn_highlighter", glyphHighlighter);
+    toolPair("ico_btn_steps", glyphSteps);
 
     return ok ? 0 : 1;
 }

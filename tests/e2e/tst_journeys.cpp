@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -13,6 +14,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <optional>
 
 using namespace TestSupport;
 
@@ -24,8 +26,13 @@ const QRgb kFrame = qRgb(255, 0, 0);
 const QRgb kFill = qRgb(255, 255, 0);
 constexpr int kPen = 4;
 
-const QStringList kButtons = {"Select", "Line", "LineArrow", "Rectangle", "Polygon", "Ellipse",
-                              "Draw",   "Text", "Erase",     "Save",      "Cancel",  "Ok"};
+const QStringList kButtons = {"Select", "Line",  "LineArrow", "Rectangle",   "Polygon", "Ellipse",
+                              "Draw",   "Text",  "Erase",     "Hide",        "Highlighter", "Steps",
+                              "Save",   "Cancel", "Ok"};
+// The highlighter's default width and colour, and the size of a step drawn
+// with the journeys' pen.
+constexpr int kHighlight = 16;
+constexpr int kStepDiameter = 16 + 6 * kPen;
 
 QPoint point(const QString& text)
 {
@@ -75,14 +82,18 @@ enum class Paint
     Corner
 };
 
-// A rectangle mark and its frame colour (red unless recoloured).
+// A mark of a journey: a rectangle with its frame colour (red unless
+// recoloured), a Hide area, a highlighter stroke from one point to another,
+// or a step round its centre.
 struct Mark
 {
+    enum Kind { Rectangle, Hide, Highlight, Step } kind = Rectangle;
     QRect rect;
     QRgb frame = kFrame;
+    QLineF line;
 };
 
-Paint markAt(const QRect& mark, const QPoint& p)
+Paint rectangleAt(const QRect& mark, const QPoint& p)
 {
     const int h = kPen / 2;
     if (!mark.adjusted(-h, -h, h, h).contains(p))
@@ -92,6 +103,49 @@ Paint markAt(const QRect& mark, const QPoint& p)
     const bool side = p.x() < mark.left() || p.x() > mark.right();
     const bool end = p.y() < mark.top() || p.y() > mark.bottom();
     return side && end ? Paint::Corner : Paint::Frame;
+}
+
+qreal distanceToSegment(const QLineF& line, const QPointF& p)
+{
+    const QPointF d = line.p2() - line.p1();
+    const qreal length2 = QPointF::dotProduct(d, d);
+    const qreal t = length2 > 0 ? qBound(0.0, QPointF::dotProduct(p - line.p1(), d) / length2, 1.0) : 0.0;
+    return QLineF(p, line.p1() + t * d).length();
+}
+
+// What a mark makes of the pixel at p, which showed `screen`: true when it
+// covers it, with the colour it must have there (or none where it is not
+// exact: edges, a hidden area, a step's number).
+bool markCovers(const Mark& mark, const QPoint& p, QRgb screen, std::optional<QRgb>& want)
+{
+    const QPointF centre = QPointF(p) + QPointF(0.5, 0.5);
+    switch (mark.kind) {
+    case Mark::Rectangle: {
+        const Paint paint = rectangleAt(mark.rect, p);
+        if (paint == Paint::Desktop)
+            return false;
+        want = paint == Paint::Frame ? std::optional<QRgb>(mark.frame)
+               : paint == Paint::Fill ? std::optional<QRgb>(kFill)
+                                      : std::nullopt;
+        return true;
+    }
+    case Mark::Hide:
+        want = std::nullopt;
+        return mark.rect.contains(p);
+    case Mark::Highlight: {
+        const qreal d = distanceToSegment(mark.line, centre);
+        if (d > kHighlight / 2.0 + 1.5)
+            return false;
+        // Multiplied by yellow: blue goes, red and green stay.
+        want = d < kHighlight / 2.0 - 1.5 ? std::optional<QRgb>(qRgb(qRed(screen), qGreen(screen), 0))
+                                          : std::nullopt;
+        return true;
+    }
+    case Mark::Step:
+        want = std::nullopt;
+        return QLineF(mark.line.p1(), centre).length() <= kStepDiameter / 2.0 + 1.5;
+    }
+    return false;
 }
 
 // Differences between a picture of `area` and the desktop with the marks on
@@ -107,31 +161,41 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
     const QImage got = picture.convertToFormat(QImage::Format_ARGB32);
     qint64 count = 0;
     QString first;
+    QVector<qint64> unchanged(marks.size()), covered(marks.size()), framed(marks.size());
     for (int y = 0; y < area.height(); ++y) {
         for (int x = 0; x < area.width(); ++x) {
             const QPoint at = area.topLeft() + QPoint(x, y);
-            Paint paint = Paint::Desktop;
-            QRgb frame = kFrame;
-            for (const Mark& mark : marks) {
-                const Paint here = markAt(mark.rect, at);
-                if (here > paint)
-                    frame = mark.frame;
-                paint = qMax(paint, here);
+            // The last mark drawn over the pixel decides it.
+            std::optional<QRgb> want = desktop.pixel(at);
+            for (int i = marks.size() - 1; i >= 0; --i) {
+                if (markCovers(marks[i], at, desktop.pixel(at), want)) {
+                    ++covered[i];
+                    unchanged[i] += got.pixel(x, y) == desktop.pixel(at);
+                    framed[i] += got.pixel(x, y) == marks[i].frame;
+                    break;
+                }
             }
-            const QRgb want = paint == Paint::Frame  ? frame
-                              : paint == Paint::Fill ? kFill
-                                                     : desktop.pixel(at);
-            if (paint == Paint::Corner || got.pixel(x, y) == want)
+            if (!want || got.pixel(x, y) == *want)
                 continue;
             if (count++ == 0)
                 first = QStringLiteral("(%1,%2) is %3, not %4")
                             .arg(at.x())
                             .arg(at.y())
                             .arg(got.pixel(x, y), 8, 16, QLatin1Char('0'))
-                            .arg(want, 8, 16, QLatin1Char('0'));
+                            .arg(*want, 8, 16, QLatin1Char('0'));
         }
     }
-    return count ? QStringLiteral("%1 pixels differ, first %2").arg(count).arg(first) : QString();
+    if (count)
+        return QStringLiteral("%1 pixels differ, first %2").arg(count).arg(first);
+    // A hidden area shows almost nothing of the screen; a step is mostly
+    // its colour (round its number).
+    for (int i = 0; i < marks.size(); ++i) {
+        if (marks[i].kind == Mark::Hide && unchanged[i] * 10 > covered[i])
+            return QStringLiteral("%1 of %2 hidden pixels show the screen").arg(unchanged[i]).arg(covered[i]);
+        if (marks[i].kind == Mark::Step && framed[i] * 2 < covered[i])
+            return QStringLiteral("a step has %1 of %2 pixels of its colour").arg(framed[i]).arg(covered[i]);
+    }
+    return QString();
 }
 
 // The colour after a named one in the colour boxes' list.
@@ -176,6 +240,9 @@ private:
     QProcess m_trayer;
     QRect m_logoRect;
     QImage m_screen; // what the user saw when the snapshot started
+    QImage m_root;   // the desktop's picture
+    bool m_rootChanged = false;
+    QByteArray m_clipboard; // the PNG of the last picture checked on the clipboard
     QString m_shots;
     int m_status = -1; // of the last program run to its end
     QString m_errors;  // its standard error
@@ -185,7 +252,8 @@ void TestJourneys::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server");
-    QVERIFY(setRootPicture(makeTestPattern(QGuiApplication::primaryScreen()->size(), 3)));
+    m_root = makeTestPattern(QGuiApplication::primaryScreen()->size(), 3);
+    QVERIFY(setRootPicture(m_root));
     // A window at odd device pixels: a scaled view must still find it exactly.
     m_logo = new QProcess;
     m_logo->start(QStringLiteral("xlogo"), {QStringLiteral("-geometry"), QStringLiteral("221x161+801+403")});
@@ -233,6 +301,10 @@ void TestJourneys::cleanup()
 {
     stopProgram(m_program);
     tool(QStringLiteral("xrdb -remove"));
+    if (m_rootChanged) {
+        setRootPicture(m_root);
+        m_rootChanged = false;
+    }
 }
 
 void TestJourneys::setTrayHost(bool running)
@@ -257,7 +329,8 @@ void TestJourneys::setTrayHost(bool running)
 // · tool NAME · drag X,Y X,Y · click X,Y · dblclick X,Y · close (Alt+F4 on
 // the main window) · signal TERM|KILL · second-start · tray-host off · tray
 // dblclick · take-clipboard · xrdb RESOURCE · reference (the screen now is
-// what later pictures are compared with) · wm-pause MS · expect ...
+// what later pictures are compared with) · wm-pause MS · root-inside
+// X,Y,W,H (other pixels there on the desktop) · expect ...
 void TestJourneys::journey_data()
 {
     QTest::addColumn<QStringList>("environment");
@@ -297,6 +370,18 @@ void TestJourneys::journey_data()
         "start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 231,211; drag 301,251 381,311;"
         "tool Select; drag 191,181 221,201; tool Erase; click 341,281; tool Ok;"
         "expect clipboard 101,101,400,300 mark 181,171,80,60");
+    // The new tools, each from its button and from its letter.
+    row("hide, highlight and number steps", {},
+        "start; snapshot; drag 101,101 901,601; tool Hide; drag 201,151 361,241; key h; drag 501,151 601,221;"
+        "tool Highlighter; drag 151,301 451,301; key m; drag 151,351 451,381; tool Steps; click 601,401;"
+        "key n; click 701,451; tool Ok; expect clipboard 101,101,800,500 hide 201,151,160,90"
+        " hide 501,151,100,70 highlight 151,301,451,301 highlight 151,351,451,381 step 601,401 step 701,451");
+    // What is under a Hide mark never reaches the picture: the same picture
+    // after the hidden text changed.
+    row("a password hidden, changed and hidden again", {},
+        "start; snapshot; drag 101,101 501,401; key h; drag 201,151 361,241; tool Ok;"
+        "expect clipboard 101,101,400,300 hide 201,151,160,90; root-inside 202,152,158,88; snapshot;"
+        "drag 101,101 501,401; tool Hide; drag 201,151 361,241; tool Ok; expect clipboard-unchanged");
     row("after finishing: show the main window", {},
         "set GenActionAfterFinish=1; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
         "expect file 100,120,200,130; expect main shown");
@@ -420,10 +505,11 @@ QString TestJourneys::trayIcon() const
 
 QRect TestJourneys::toolStrip() const
 {
-    // The program's visible window twelve times as wide as high, at any scale.
+    // The program's visible window as many times as wide as high as it has
+    // buttons, at any scale.
     for (const QString& id : ourWindows()) {
         const QRect r = windowRect(id);
-        if (r.height() > 0 && r.width() == 12 * r.height())
+        if (r.height() > 0 && r.width() == kButtons.size() * r.height())
             return r;
     }
     return QRect();
@@ -534,6 +620,20 @@ void TestJourneys::run(const QString& step)
             second.terminate();
             QVERIFY(second.waitForFinished(5000));
         }
+    } else if (verb == QLatin1String("root-inside")) {
+        // Other pixels inside the area of the desktop's picture (as if the
+        // text shown there changed), the same around it.
+        const QRect area = rect(arg);
+        QImage changed = m_root;
+        QPainter painter(&changed);
+        painter.fillRect(area, Qt::white);
+        painter.setPen(Qt::black);
+        painter.drawText(area, Qt::AlignCenter, QStringLiteral("hunter2 \u2192 s3cr3t!"));
+        painter.end();
+        setRootPicture(changed); // judged below: windows show over it
+        auto shown = [&] { return differingPixels(referenceScreenshot().copy(area), changed.copy(area)) == 0; };
+        QTRY_VERIFY_WITH_TIMEOUT(shown(), 10000);
+        m_rootChanged = true;
     } else if (verb == QLatin1String("block-settings")) {
         // A folder in the settings file's place: nothing can be stored.
         QFile::remove(settingsFile());
@@ -552,14 +652,23 @@ void TestJourneys::run(const QString& step)
     }
 }
 
-// expect clipboard|file AREA [mark X,Y,W,H ...] · expect main|view
+// expect clipboard|file AREA [mark|hide|highlight|step ...] · expect
+// clipboard-unchanged (the PNG of the last picture checked) · expect main|view
 // shown|hidden · expect running · expect ended STATUS · expect status STATUS
 // [TEXT] · expect files NAMES... · expect setting KEY=VALUE · expect tray icon
 void TestJourneys::expect(const QStringList& words)
 {
     const QString what = words.value(0);
     const QString arg = words.value(1);
-    if (what == QLatin1String("clipboard") || what == QLatin1String("file")) {
+    if (what == QLatin1String("clipboard-unchanged")) {
+        // Byte for byte the PNG checked last.
+        QTRY_VERIFY_WITH_TIMEOUT(viewWindow().isEmpty(), 15000);
+        ToolResult clip;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (clip = tool(QStringLiteral("xclip -selection clipboard -t image/png -o"))).exitCode == 0, 15000);
+        QVERIFY(!m_clipboard.isEmpty());
+        QVERIFY2(clip.out == m_clipboard, "the picture changed");
+    } else if (what == QLatin1String("clipboard") || what == QLatin1String("file")) {
         expectPicture(words);
     } else if (what == QLatin1String("main") || what == QLatin1String("view")) {
         const bool shown = arg == QLatin1String("shown");
@@ -595,7 +704,7 @@ void TestJourneys::expect(const QStringList& words)
         QSettings store(settingsFile(), QSettings::IniFormat);
         QCOMPARE(store.value(arg.section(QLatin1Char('='), 0, 0)).toString(),
                  arg.section(QLatin1Char('='), 1));
-        QCOMPARE(store.allKeys().size(), 26); // every key written by the program
+        QCOMPARE(store.allKeys().size(), 30); // every key written by the program
     } else if (what == QLatin1String("tray")) {
         QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
     } else {
@@ -611,12 +720,24 @@ void TestJourneys::expectPicture(const QStringList& words)
     QRect area = rect(words.value(1));
     if (words.value(1) == QLatin1String("window"))
         area = m_logoRect;
-    QList<Mark> marks; // X,Y,W,H[,frame colour name]
+    // mark X,Y,W,H[,frame colour name] · hide X,Y,W,H · highlight X,Y,X,Y · step X,Y
+    QList<Mark> marks;
     for (int i = 2; i + 1 < words.size(); i += 2) {
-        Mark mark{rect(words.at(i + 1))};
-        const QString colour = words.at(i + 1).section(QLatin1Char(','), 4);
-        if (!colour.isEmpty())
-            mark.frame = QColor(colour).rgba();
+        const QString kind = words.at(i);
+        const QStringList v = words.at(i + 1).split(QLatin1Char(','));
+        Mark mark;
+        mark.rect = rect(words.at(i + 1));
+        if (kind == QLatin1String("hide")) {
+            mark.kind = Mark::Hide;
+        } else if (kind == QLatin1String("highlight")) {
+            mark.kind = Mark::Highlight;
+            mark.line = QLineF(v.value(0).toInt(), v.value(1).toInt(), v.value(2).toInt(), v.value(3).toInt());
+        } else if (kind == QLatin1String("step")) {
+            mark.kind = Mark::Step;
+            mark.line = QLineF(QPointF(point(words.at(i + 1))), QPointF());
+        } else if (!v.value(4).isEmpty()) {
+            mark.frame = QColor(v.value(4)).rgba();
+        }
         marks << mark;
     }
     QImage picture;
@@ -629,6 +750,7 @@ void TestJourneys::expectPicture(const QStringList& words)
         };
         QTRY_VERIFY_WITH_TIMEOUT(read(), 15000);
         picture = QImage::fromData(clip.out, "PNG");
+        m_clipboard = clip.out;
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(!shots().isEmpty(), 15000);
         const QString file = QDir(m_shots).filePath(shots().first());

@@ -213,6 +213,10 @@ CAppConfig unusualSettings()
     r.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + K");
     r.ShortcutShowMainWnd = QStringLiteral("Shift + F9");
     r.FirstRunHints = 7;
+    r.HideLook = 1;
+    r.HideBlockSize = 24;
+    r.HighlighterColor = QColor(0, 255, 255, 200);
+    r.HighlighterWidth = 32;
     return r;
 }
 
