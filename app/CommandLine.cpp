@@ -44,6 +44,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             mode = CommandLine::OneShot;
         } else if (argument == QLatin1String("--snapshot")) {
             mode = CommandLine::Snapshot;
+        } else if (argument == QLatin1String("--tray")) {
+            mode = CommandLine::Tray;
         } else if (matches(argument, std::begin(kQtOptionsWithValue), std::end(kQtOptionsWithValue))) {
             if (++i == arguments.size())
                 return invalid(argument);
@@ -53,7 +55,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         } else {
             return invalid(argument);
         }
-        // -s and --snapshot ask for different things.
+        // -s, --snapshot and --tray ask for different things.
         if (line.mode != CommandLine::Resident && line.mode != mode)
             return invalid(argument);
         line.mode = mode;
@@ -69,9 +71,11 @@ QString usageText()
         "Captures and annotates areas of the screen. Without an option the program stays in the\n"
         "system tray; Alt+S (or the key set in its options) starts a snapshot.\n"
         "\n"
-        "  -s            save a picture of the whole screen to a file and end, with no window\n"
-        "  --snapshot    start a snapshot in the running program, or start the program with a\n"
-        "                snapshot when none runs (bind a key of the desktop to this command)\n"
-        "  --help        show this help and end\n"
-        "  --version     show the version and end\n");
+        "  -s                save a picture of the whole screen to a file and end, with no window\n"
+        "  --snapshot        start a snapshot in the running program, or start the program with a\n"
+        "                    snapshot when none runs (bind a key of the desktop to this command)\n"
+        "  --tray            start in the system tray without showing the main window (the\n"
+        "                    session bus starts the program so when it is asked for a snapshot)\n"
+        "  -h, --help        show this help and end\n"
+        "  -v, --version     show the version and end\n");
 }

@@ -11,6 +11,7 @@ struct CommandLine
         Resident, // no option: the tray program
         OneShot,  // -s: the whole screen to a file, no window
         Snapshot, // --snapshot: a snapshot in the running program, else in a new one
+        Tray,     // --tray: the tray program, its main window not shown
         Help,     // --help: the usage on standard output
         Version,  // --version: the version on standard output
         Invalid,  // an unknown option: the usage on standard error

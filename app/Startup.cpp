@@ -305,7 +305,7 @@ int runVireoscape(int argc, char** argv)
         if (snapshot)
             QTimer::singleShot(0, &window, &Vireoscape::startSnapshot);
         else
-            window.setVisible(!AppConfig.GenAutoHide);
+            window.setVisible(!AppConfig.GenAutoHide && line.mode != CommandLine::Tray);
         result = QApplication::exec();
         waitForPictureFiles(); // files of the last snapshot may still be being written
         if (!window.saveSettings())
