@@ -54,6 +54,7 @@ void TestCommandLine::options_data()
                              << QString();
     QTest::newRow("unknown") << QStringList{"--frobnicate"} << 2 << QString() << "--frobnicate";
     QTest::newRow("after the one-shot") << QStringList{"-s", "extra"} << 2 << QString() << "extra";
+    QTest::newRow("tray with the one-shot") << QStringList{"--tray", "-s"} << 2 << QString() << "-s";
 }
 
 void TestCommandLine::options()
@@ -74,7 +75,7 @@ void TestCommandLine::options()
     QVERIFY2(err.isEmpty() ? result.err.isEmpty() : result.err.contains(err.toUtf8()),
              result.err.constData());
     // The usage names every option, also after a refused one.
-    for (const char* option : {"Usage: vireoscape", "-s ", "--snapshot", "--help", "--version"})
+    for (const char* option : {"Usage: vireoscape", "-s ", "--snapshot", "--tray", "--help", "--version"})
         QVERIFY2(arguments.first() == "--version" || (status ? result.err : result.out).contains(option),
                  option);
 }
