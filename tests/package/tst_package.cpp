@@ -18,23 +18,48 @@
 #include <QtTest>
 
 #include <csignal>
+#include <tuple>
 #include <xcb/xcb.h>
 
 using namespace TestSupport;
 
 namespace {
 
-const QString kServiceFile = QStringLiteral("usr/share/dbus-1/services/org.valdo_software.Vireoscape.service");
+const QString kServiceFile =
+    QStringLiteral("usr/share/dbus-1/services/org.valdo_software.Vireoscape.service");
 const QString kManPage = QStringLiteral("usr/share/man/man1/vireoscape.1.gz");
 const QString kCompletion = QStringLiteral("usr/share/bash-completion/completions/vireoscape");
 const QString kMetainfo = QStringLiteral("usr/share/metainfo/org.valdo_software.Vireoscape.metainfo.xml");
 const QString kDesktopEntry = QStringLiteral("usr/share/applications/vireoscape.desktop");
 const QString kChangelog = QStringLiteral("usr/share/doc/vireoscape/changelog.gz");
+
+const QString kScalableIcon = QStringLiteral("usr/share/icons/hicolor/scalable/apps/vireoscape.svg");
 const int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256, 512};
 
 QString iconPath(int size)
 {
     return QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/vireoscape.png").arg(size);
+}
+
+// What the package holds: (what it is, path, permissions and owner).
+QList<std::tuple<QString, QString, QString>> expectedFiles()
+{
+    const QString data = QStringLiteral("-rw-r--r-- root/root");
+    QList<std::tuple<QString, QString, QString>> files{
+        {QStringLiteral("program"), QStringLiteral("usr/bin/vireoscape"),
+         QStringLiteral("-rwxr-xr-x root/root")},
+        {QStringLiteral("desktop entry"), kDesktopEntry, data},
+        {QStringLiteral("scalable icon"), kScalableIcon, data},
+        {QStringLiteral("AppStream description"), kMetainfo, data},
+        {QStringLiteral("manual page"), kManPage, data},
+        {QStringLiteral("bash completion"), kCompletion, data},
+        {QStringLiteral("bus service"), kServiceFile, data},
+        {QStringLiteral("copyright"), QStringLiteral("usr/share/doc/vireoscape/copyright"), data},
+        {QStringLiteral("changelog"), kChangelog, data},
+    };
+    for (const int size : kIconSizes)
+        files.append({QStringLiteral("icon %1x%1").arg(size), iconPath(size), data});
+    return files;
 }
 
 QString text(const QByteArray& bytes)
@@ -182,13 +207,14 @@ void TestPackage::initTestCase()
     const QString config = QString::fromLocal8Bit(qgetenv("VS_CPACK_CONFIG"));
     QVERIFY2(QFileInfo::exists(config), "VS_CPACK_CONFIG names no cpack configuration");
     const QString out = m_work.filePath(QStringLiteral("out"));
-    const ToolResult cpack = runTool(
-        QStringLiteral("cpack"), {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"), config,
-                                  QStringLiteral("-B"), out},
-        240000);
+    const ToolResult cpack = runTool(QStringLiteral("cpack"),
+                                     {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
+                                      config, QStringLiteral("-B"), out},
+                                     240000);
     QVERIFY2(cpack.exitCode == 0, cpack.out + cpack.err);
 
-    const QString arch = text(runTool(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")}).out).trimmed();
+    const QString arch =
+        text(runTool(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")}).out).trimmed();
     const QString name = QStringLiteral("vireoscape_%1_%2.deb").arg(QStringLiteral(VIREOSCAPE_VERSION), arch);
     QCOMPARE(QDir(out).entryList({QStringLiteral("*.deb")}), QStringList{name});
     m_deb = QDir(out).filePath(name);
@@ -209,18 +235,8 @@ void TestPackage::contents_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("mode");
-    const QString data = QStringLiteral("-rw-r--r-- root/root");
-    QTest::newRow("program") << "usr/bin/vireoscape" << "-rwxr-xr-x root/root";
-    QTest::newRow("desktop entry") << kDesktopEntry << data;
-    for (const int size : kIconSizes)
-        QTest::addRow("icon %dx%d", size, size) << iconPath(size) << data;
-    QTest::newRow("scalable icon") << "usr/share/icons/hicolor/scalable/apps/vireoscape.svg" << data;
-    QTest::newRow("AppStream description") << kMetainfo << data;
-    QTest::newRow("manual page") << kManPage << data;
-    QTest::newRow("bash completion") << kCompletion << data;
-    QTest::newRow("bus service") << kServiceFile << data;
-    QTest::newRow("copyright") << "usr/share/doc/vireoscape/copyright" << data;
-    QTest::newRow("changelog") << kChangelog << data;
+    for (const auto& [what, path, mode] : expectedFiles())
+        QTest::newRow(qPrintable(what)) << path << mode;
 }
 
 void TestPackage::contents()
@@ -236,20 +252,13 @@ void TestPackage::contents()
 void TestPackage::nothingElse()
 {
     QSet<QString> expected;
-    contents_data();
+    for (const auto& file : expectedFiles())
+        expected << std::get<1>(file);
     for (auto it = m_listing.cbegin(); it != m_listing.cend(); ++it) {
-        if (it.value().startsWith(QLatin1Char('d'))) {
+        if (it.value().startsWith(QLatin1Char('d')))
             QCOMPARE(it.value(), QStringLiteral("drwxr-xr-x root/root"));
-            continue;
-        }
-        bool named = false;
-        for (const int size : kIconSizes)
-            named |= it.key() == iconPath(size);
-        named |= it.key().startsWith(QLatin1String("usr/share/icons/hicolor/scalable/apps/vireoscape.svg")) ||
-                 QStringList{QStringLiteral("usr/bin/vireoscape"), kDesktopEntry, kMetainfo, kManPage, kCompletion,
-                             kServiceFile, QStringLiteral("usr/share/doc/vireoscape/copyright"), kChangelog}
-                     .contains(it.key());
-        QVERIFY2(named, qPrintable(it.key()));
+        else
+            QVERIFY2(expected.contains(it.key()), qPrintable(it.key()));
     }
 }
 
@@ -258,7 +267,8 @@ void TestPackage::control_data()
     QTest::addColumn<QString>("actual");
     QTest::addColumn<QString>("expected"); // a regular expression
     const auto field = [this](const char* name) {
-        return text(runTool(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_deb, QLatin1String(name)}).out)
+        return text(runTool(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_deb, QLatin1String(name)})
+                        .out)
             .trimmed();
     };
     const QString version = QRegularExpression::escape(QStringLiteral(VIREOSCAPE_VERSION));
@@ -319,8 +329,8 @@ void TestPackage::checkers_data()
     QTest::newRow("appstreamcli") << "appstreamcli" << QStringList{"validate", "--no-net", rooted(kMetainfo)}
                                   << QStringList() << "err";
     // Hints too: more than one main category, for instance.
-    QTest::newRow("desktop-file-validate") << "desktop-file-validate" << QStringList{rooted(kDesktopEntry)}
-                                           << QStringList() << "out";
+    QTest::newRow("desktop-file-validate")
+        << "desktop-file-validate" << QStringList{rooted(kDesktopEntry)} << QStringList() << "out";
     // As lintian reads manual pages: every warning of groff shows.
     QTest::newRow("man") << "man"
                          << QStringList{"--warnings", "-E", "UTF-8", "-l", "-Tutf8", "-Z", rooted(kManPage)}
@@ -358,8 +368,7 @@ void TestPackage::icons()
         QVERIFY(icon.load(rooted(iconPath(size))));
     } else {
         // As GTK desktops draw it (librsvg); its edges may differ from QPainter's.
-        const ToolResult svg = runTool(
-            QStringLiteral("rsvg-convert"), {rooted(QStringLiteral("usr/share/icons/hicolor/scalable/apps/vireoscape.svg"))});
+        const ToolResult svg = runTool(QStringLiteral("rsvg-convert"), {rooted(kScalableIcon)});
         QVERIFY2(svg.exitCode == 0 && icon.loadFromData(svg.out, "PNG"), svg.err);
         size = 128;
     }
@@ -464,7 +473,8 @@ void TestPackage::settingsKeysInTheManual()
 {
     QSet<QString> written;
     CAppConfig record = CAppConfig::defaults();
-    CAppConfig::visit(record, [&written](const char* key, auto&, const auto&) { written << QLatin1String(key); });
+    CAppConfig::visit(record,
+                      [&written](const char* key, auto&, const auto&) { written << QLatin1String(key); });
     QSet<QString> documented;
     for (const QString& term : manTerms(text(gunzipped(kManPage)), QStringLiteral("SETTINGS")))
         documented << term.section(QLatin1Char(' '), 0, 0);
@@ -490,18 +500,20 @@ bool TestPackage::startBus()
     QFile config(m_work.filePath(QStringLiteral("bus.conf")));
     if (!config.open(QIODevice::WriteOnly))
         return false;
-    config.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                                "<busconfig><type>session</type><listen>%1</listen><servicedir>%2</servicedir>"
-                                "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                                "<allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-                                "</policy></busconfig>\n")
-                     .arg(address, QFileInfo(rooted(kServiceFile)).absolutePath())
-                     .toUtf8());
+    config.write(
+        QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                       " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                       "<busconfig><type>session</type><listen>%1</listen><servicedir>%2</servicedir>"
+                       "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                       "<allow eavesdrop=\"true\"/><allow own=\"*\"/>"
+                       "</policy></busconfig>\n")
+            .arg(address, QFileInfo(rooted(kServiceFile)).absolutePath())
+            .toUtf8());
     config.close();
     qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
-    m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                                                QStringLiteral("--config-file=") + config.fileName()});
+    m_bus.start(QStringLiteral("dbus-daemon"),
+                {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+                 QStringLiteral("--config-file=") + config.fileName()});
     return m_bus.waitForStarted() && m_bus.waitForReadyRead(5000);
 }
 
@@ -540,8 +552,8 @@ void TestPackage::busStartsTheProgram()
         asking.setProcessChannelMode(QProcess::ForwardedChannels);
         asking.start(program(), {call});
     } else {
-        QDBusMessage message = QDBusMessage::createMethodCall(name, QLatin1String(CSnapshotService::kObjectPath),
-                                                              name, call);
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(name, QLatin1String(CSnapshotService::kObjectPath), name, call);
         const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 20000);
         QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     }
