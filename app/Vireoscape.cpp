@@ -81,6 +81,8 @@ bool Vireoscape::publishService(QString* error)
     if (!m_service) {
         m_service = new CSnapshotService(this);
         connect(m_service, &CSnapshotService::startSnapshotRequested, this, &Vireoscape::startSnapshot);
+        connect(m_service, &CSnapshotService::delayedSnapshotRequested, this,
+                &Vireoscape::startSnapshotAfter);
         connect(m_service, &CSnapshotService::showMainWindowRequested, this, &Vireoscape::showMainWnd);
     }
     return m_service->publish(error);
@@ -205,6 +207,11 @@ void Vireoscape::setupPortalShortcuts()
 
 void Vireoscape::startSnapshot()
 {
+    startSnapshotAfter(AppConfig.IntervalSnap);
+}
+
+void Vireoscape::startSnapshotAfter(int delayMs)
+{
     // The portal may take a second; a second start meanwhile changes nothing.
     if (m_grabbing)
         return;
@@ -214,7 +221,7 @@ void Vireoscape::startSnapshot()
     hide();
     // A negative delay would not start the timer at all, leaving the user
     // with no window and no snapshot; an absurd one would look the same.
-    m_delayTimer.start(std::clamp(AppConfig.IntervalSnap, 0, kLongestSnapshotDelay));
+    m_delayTimer.start(std::clamp(delayMs, 0, kLongestSnapshotDelay));
 }
 
 void Vireoscape::OnTimeOut()

@@ -394,7 +394,7 @@ void TestPackage::runsFromTheScratchRoot_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("out");
     QTest::newRow("version") << QStringList{"--version"} << "vireoscape " VIREOSCAPE_VERSION "\n";
-    QTest::newRow("help") << QStringList{"--help"} << "Usage: vireoscape [OPTION]\n";
+    QTest::newRow("help") << QStringList{"--help"} << "Usage: vireoscape [OPTION]...\n";
 }
 
 void TestPackage::runsFromTheScratchRoot()
