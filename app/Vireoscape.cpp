@@ -48,9 +48,17 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
 QString Vireoscape::firstStartMessage()
 {
     const QString key = AppConfig.ShortcutStartSnapshot;
-    return key.isEmpty()
-               ? tr("Vireoscape runs in the tray. Click its icon twice to take a snapshot.")
-               : tr("Vireoscape runs in the tray. Press %1 to take a snapshot.").arg(key);
+    QString message = key.isEmpty()
+                          ? tr("Vireoscape runs in the tray. Click its icon twice to take a snapshot.")
+                          : tr("Vireoscape runs in the tray. Press %1 to take a snapshot.").arg(key);
+    // The first start has turned on the start with the system: say so, in
+    // the words of the options that change it.
+    if (AppConfig.GenAutoRun)
+        message += QLatin1Char(' ') +
+                   tr("It also starts with the system from now on: to change that, untick \"%1\" in %2 > %3.")
+                       .arg(QCoreApplication::translate("CGeneralPage", "Auto run when start up"),
+                            tr("Option..."), QCoreApplication::translate("COptionsDialog", "General"));
+    return message;
 }
 
 void Vireoscape::showFirstStartMessage()
