@@ -7,11 +7,14 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImageWriter>
+#include <QMap>
 #include <QMutex>
 #include <QPointer>
 #include <QThread>
 #include <QWaitCondition>
 
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 QImage FinishedPicture::image() const
@@ -93,18 +96,45 @@ QVariant PictureMimeData::retrieveData(const QString& mimeType, QMetaType type) 
 
 namespace {
 
-// The files being written in the background.
+// The files being written in the background, and the failures of those
+// whose outcome the main thread has not taken yet.
 struct PendingFiles
 {
     QMutex mutex;
     QWaitCondition done;
     int count = 0;
+    quint64 lastId = 0;
+    QMap<quint64, SaveResult> unreported;
 };
+
+void finishWritesAtExit();
 
 PendingFiles& pending()
 {
-    static PendingFiles files;
-    return files;
+    // Never destroyed: the writers and the exit handler below may still use
+    // it while static objects are being destroyed.
+    static PendingFiles* files = [] {
+        auto* made = new PendingFiles;
+        // Qt ends the process with exit() when the X connection is lost (at
+        // log-out): the files being written are completed first.
+        std::atexit(finishWritesAtExit);
+        return made;
+    }();
+    return *files;
+}
+
+void finishWritesAtExit()
+{
+    PendingFiles& files = pending();
+    QMutexLocker lock(&files.mutex);
+    while (files.count > 0)
+        files.done.wait(&files.mutex);
+    // No event loop is left to tell the user: say it where it can be read.
+    for (const SaveResult& failed : std::as_const(files.unreported))
+        std::fprintf(stderr, "vireoscape: %s\n",
+                     qUtf8Printable(QCoreApplication::translate("PictureFiles", "cannot save %1: %2")
+                                        .arg(failed.fileName, failed.error)));
+    files.unreported.clear();
 }
 
 // Runs the job in a thread of its own, counted as pending until it ends.
@@ -130,17 +160,40 @@ void copyPictureToClipboard(const std::shared_ptr<FinishedPicture>& picture)
     runPending([picture] { picture->compact(); });
 }
 
+bool clipboardHolds(const std::shared_ptr<FinishedPicture>& picture)
+{
+    // Our own contents come back as they were set; another program's as Qt's.
+    const auto* held = qobject_cast<const PictureMimeData*>(QGuiApplication::clipboard()->mimeData());
+    return held && held->picture() == picture;
+}
+
 void fillPictureFileLater(const std::shared_ptr<FinishedPicture>& picture, PictureFile file,
                           std::function<void(const SaveResult&)> written)
 {
     runPending([picture, file, written = std::move(written)]() mutable {
         const QByteArray shared = usesSharedPng(file) ? picture->png() : QByteArray();
         const SaveResult result = fillPictureFile(&file, picture->image(), shared);
+        quint64 id = 0;
+        if (!result.ok) {
+            QMutexLocker lock(&pending().mutex);
+            id = ++pending().lastId;
+            pending().unreported.insert(id, result);
+        }
         // The outcome is reported in the main thread; the job ends only once
         // that is queued, so a wait sees the report too.
         QCoreApplication* app = QCoreApplication::instance();
-        if (app && written)
-            QMetaObject::invokeMethod(app, [written, result] { written(result); }, Qt::QueuedConnection);
+        if (app && written) {
+            QMetaObject::invokeMethod(
+                app,
+                [written, result, id] {
+                    if (id) {
+                        QMutexLocker lock(&pending().mutex);
+                        pending().unreported.remove(id);
+                    }
+                    written(result);
+                },
+                Qt::QueuedConnection);
+        }
     });
 }
 
