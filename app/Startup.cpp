@@ -6,10 +6,12 @@
 #include "output/FinishedPicture.h"
 #include "platform/Session.h"
 #include "output/PictureFiles.h"
+#include "output/SafeFile.h"
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
 #include "app/SnapshotService.h"
 #include "app/Vireoscape.h"
+#include "capture/LateSaveFailures.h"
 #include "config/AppConfig.h"
 #include "platform/DesktopSource.h"
 #include "platform/ScreenGrab.h"
@@ -55,6 +57,15 @@ QString tr(const char* text)
 void printError(const QString& message)
 {
     std::fprintf(stderr, "vireoscape: %s\n", qUtf8Printable(message));
+}
+
+// Loads the settings, says what was refused in them, and removes the hidden
+// files that a writer killed while writing left in the picture folder.
+void loadSettings()
+{
+    for (const QString& problem : AppConfig.load())
+        printError(problem);
+    removeStaleTemporaryFiles(snapshotFolder());
 }
 
 } // namespace
@@ -202,7 +213,7 @@ int fastOneShot(int argc, char** argv)
         return -1;
     QCoreApplication app(argc, argv);
     setApplicationIdentity();
-    AppConfig.load();
+    loadSettings();
     const SaveResult result = saveImageToFile(image);
     if (!result.ok) {
         printError(tr("cannot save %1: %2").arg(result.fileName, result.error));
@@ -254,7 +265,7 @@ int runVireoscape(int argc, char** argv)
     QApplication app(argc, argv);
     initVireoscapeResources();
     setApplicationIdentity();
-    AppConfig.load();
+    loadSettings();
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
 
     if (line.mode == CommandLine::OneShot) {
@@ -267,16 +278,27 @@ int runVireoscape(int argc, char** argv)
 
     const bool snapshot = line.mode == CommandLine::Snapshot;
     QString busError;
-    if (snapshot && CSnapshotService::askRunningInstance(&busError))
-        return 0;
+    // Started, or refused by the running instance (a dialog of it is open),
+    // which has told its user why; the caller is told too.
+    const auto asked = [&busError] {
+        const CSnapshotService::Answer answer = CSnapshotService::askRunningInstance(&busError);
+        if (answer == CSnapshotService::Answer::Refused)
+            printError(busError);
+        return answer == CSnapshotService::Answer::NoInstance ? -1
+                                                               : answer == CSnapshotService::Answer::Started ? 0 : 1;
+    };
+    if (snapshot) {
+        if (const int status = asked(); status >= 0)
+            return status;
+    }
 
     CSingleInstance guard(QStringLiteral("MutexSnapshot_APP"));
     bool acquired = guard.tryAcquire();
     // An instance that is starting holds the guard before its service is on
     // the bus: give it a moment to answer.
     for (int attempt = 0; snapshot && !acquired && attempt < 20; ++attempt) {
-        if (CSnapshotService::askRunningInstance(&busError))
-            return 0;
+        if (const int status = asked(); status >= 0)
+            return status;
         QThread::msleep(100);
         acquired = guard.tryAcquire();
     }
@@ -307,13 +329,18 @@ int runVireoscape(int argc, char** argv)
         else
             window.setVisible(!AppConfig.GenAutoHide);
         result = QApplication::exec();
-        waitForPictureFiles(); // files of the last snapshot may still be being written
-        if (!window.saveSettings())
+        // Files of the last snapshot may still be being written; one that
+        // fails now is told on standard error (and in a box after "Exit").
+        LateSaveFailures::programEnding(!terminationRequested());
+        waitForPictureFiles();
+        if (!window.saveSettings() || LateSaveFailures::unsavedAtEnd())
             result = 1;
-    } // the window's destructor releases the hot keys
+    } // the window's destructor releases the hot keys and the bus name
 
     guard.release();
-    if (!terminationRequested())
+    // At a termination signal the session is going away, unless a picture
+    // is only on the clipboard now: it is served as after "Exit".
+    if (!terminationRequested() || LateSaveFailures::unsavedAtEnd())
         serveClipboardUntilTaken();
     return result;
 }
