@@ -228,7 +228,7 @@ QString CAppConfig::namePatternProblem(const QString& pattern, const QString& ex
         if (!QStringLiteral("YMDhms%").contains(field) || field.isNull()) {
             return tr("\"%1\" is no field of the file name: use %Y (year), %M (month), %D (day), %h (hour), "
                       "%m (minute), %s (second), or %% for a percent sign.")
-                .arg(QLatin1Char('%') + QString(field));
+                .arg(field.isNull() ? QStringLiteral("%") : QLatin1Char('%') + QString(field));
         }
         bytes += field == QLatin1Char('Y') ? 4 : field == QLatin1Char('%') ? 1 : 2;
         ++i;
