@@ -35,9 +35,9 @@ bool CSnapshotService::publish(QString* error)
     }
     // Queued behind a process that still holds the name (an older instance
     // serving its clipboard): the bus gives it to us once that lets it go.
-    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus.interface()->registerService(
-        QLatin1String(kServiceName), QDBusConnectionInterface::QueueService,
-        QDBusConnectionInterface::DontAllowReplacement);
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+        bus.interface()->registerService(QLatin1String(kServiceName), QDBusConnectionInterface::QueueService,
+                                         QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid() || reply.value() == QDBusConnectionInterface::ServiceNotRegistered) {
         bus.unregisterObject(QLatin1String(kObjectPath));
         *error = tr("the name %1 is taken: %2").arg(QLatin1String(kServiceName), reply.error().message());

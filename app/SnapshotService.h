@@ -37,7 +37,12 @@ public:
     // Gives the name and the object up.
     void withdraw();
 
-    enum class Answer { Started, Refused, NoInstance };
+    enum class Answer
+    {
+        Started,
+        Refused,
+        NoInstance
+    };
     // Asks the instance that owns the service to start a snapshot: Started,
     // Refused with the instance's reason, or NoInstance with why none answered.
     static Answer askRunningInstance(QString* error);

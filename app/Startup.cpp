@@ -3,18 +3,18 @@
 #include "app/ClipboardKeeper.h"
 #include "app/CommandLine.h"
 #include "app/MyCleanlooksStyle.h"
-#include "output/FinishedPicture.h"
-#include "platform/Session.h"
-#include "output/PictureFiles.h"
-#include "output/SafeFile.h"
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
 #include "app/SnapshotService.h"
 #include "app/Vireoscape.h"
 #include "capture/LateSaveFailures.h"
 #include "config/AppConfig.h"
+#include "output/FinishedPicture.h"
+#include "output/PictureFiles.h"
+#include "output/SafeFile.h"
 #include "platform/DesktopSource.h"
 #include "platform/ScreenGrab.h"
+#include "platform/Session.h"
 #include "platform/X11Connection.h"
 
 #include <QApplication>
@@ -285,7 +285,8 @@ int runVireoscape(int argc, char** argv)
         if (answer == CSnapshotService::Answer::Refused)
             printError(busError);
         return answer == CSnapshotService::Answer::NoInstance ? -1
-                                                               : answer == CSnapshotService::Answer::Started ? 0 : 1;
+               : answer == CSnapshotService::Answer::Started  ? 0
+                                                              : 1;
     };
     if (snapshot) {
         if (const int status = asked(); status >= 0)

@@ -14,12 +14,12 @@
 
 #include <QBackingStore>
 #include <QContextMenuEvent>
-#include <QPointer>
 #include <QGraphicsSceneMouseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QUndoStack>

@@ -1,10 +1,10 @@
-#include "output/FinishedPicture.h"
-#include "output/PictureFiles.h"
 #include "capture/AboveView.h"
 #include "capture/LateSaveFailures.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
+#include "output/FinishedPicture.h"
+#include "output/PictureFiles.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -29,7 +29,8 @@ bool s_unsaved = false;
 
 QString message(const SaveResult& result)
 {
-    return CSGraphicsScene::tr("The picture could not be saved as %1:\n%2").arg(result.fileName, result.error);
+    return CSGraphicsScene::tr("The picture could not be saved as %1:\n%2")
+        .arg(result.fileName, result.error);
 }
 
 // The box over the snapshot on the screen, if there is one, else above the
@@ -38,7 +39,8 @@ bool ask(const SaveResult& result)
 {
     CDrawView* view = CDrawView::onScreen();
     QMessageBox box(QMessageBox::Critical, CSGraphicsScene::tr("Error"),
-                    message(result) + QLatin1String("\n\n") + CSGraphicsScene::tr("The picture is on the clipboard."),
+                    message(result) + QLatin1String("\n\n") +
+                        CSGraphicsScene::tr("The picture is on the clipboard."),
                     QMessageBox::Ok, view);
     if (view)
         return execAboveView(&box) == QMessageBox::Ok;

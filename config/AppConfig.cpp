@@ -202,8 +202,8 @@ int CAppConfig::longestText(const char* key)
 {
     const QLatin1String name(key);
     return name == QLatin1String("SnapshotFileName") || name == QLatin1String("SnapshotFileNameExt") ||
-                   name == QLatin1String("ShortcutStartSnapshot") || name == QLatin1String("ShortcutShowMainWnd") ||
-                   name == QLatin1String("FontFamity")
+                   name == QLatin1String("ShortcutStartSnapshot") ||
+                   name == QLatin1String("ShortcutShowMainWnd") || name == QLatin1String("FontFamity")
                ? kLongestName
                : kLongestPath;
 }

@@ -180,7 +180,8 @@ SaveResult writeImageFile(const QImage& image, const QString& fileName, const QB
 QString snapshotFolder()
 {
     // An empty folder setting means the default one, not the current folder.
-    return AppConfig.SnapshotFilePath.isEmpty() ? CAppConfig::defaultSnapshotDir() : AppConfig.SnapshotFilePath;
+    return AppConfig.SnapshotFilePath.isEmpty() ? CAppConfig::defaultSnapshotDir()
+                                                : AppConfig.SnapshotFilePath;
 }
 
 namespace {

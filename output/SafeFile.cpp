@@ -78,8 +78,8 @@ int CSafeFile::create(const QString& folder)
         return errno;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QByteArray name = QFile::encodeName(temporaryName());
-        const int fd =
-            ::openat(m_folderFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int fd = ::openat(m_folderFd, name.constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0) {
@@ -123,7 +123,12 @@ int CSafeFile::publish(const std::function<QString(int)>& nameFor, int first, in
     // link too). Where the file system has no hard links (FAT), a rename
     // that refuses to replace; where even that is missing, a rename of a
     // name found free a moment before.
-    enum class Way { Link, RenameNoReplace, CheckedRename } way = Way::Link;
+    enum class Way
+    {
+        Link,
+        RenameNoReplace,
+        CheckedRename
+    } way = Way::Link;
     for (int n = first; n <= last;) {
         const QByteArray name = QFile::encodeName(nameFor(n));
         int done = -1;
@@ -132,7 +137,8 @@ int CSafeFile::publish(const std::function<QString(int)>& nameFor, int first, in
             done = ::linkat(m_folderFd, m_hidden.constData(), m_folderFd, name.constData(), 0);
             break;
         case Way::RenameNoReplace:
-            done = ::renameat2(m_folderFd, m_hidden.constData(), m_folderFd, name.constData(), RENAME_NOREPLACE);
+            done =
+                ::renameat2(m_folderFd, m_hidden.constData(), m_folderFd, name.constData(), RENAME_NOREPLACE);
             break;
         case Way::CheckedRename: {
             struct stat st;
@@ -148,7 +154,8 @@ int CSafeFile::publish(const std::function<QString(int)>& nameFor, int first, in
             ++n;
             continue;
         }
-        if (way == Way::Link && (error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK)) {
+        if (way == Way::Link &&
+            (error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK)) {
             way = Way::RenameNoReplace;
             continue;
         }
@@ -190,7 +197,8 @@ int removeStaleTemporaryFiles(const QString& folder)
         QDir(folder).entryList({kPrefix + QLatin1String("*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
         const QRegularExpressionMatch match = temporaryPattern().match(name);
-        if (!match.hasMatch() || match.captured(1) != machine() || writerRuns(pid_t(match.captured(2).toInt())))
+        if (!match.hasMatch() || match.captured(1) != machine() ||
+            writerRuns(pid_t(match.captured(2).toInt())))
             continue;
         const QByteArray path = QFile::encodeName(name);
         const int fd = ::openat(folderFd, path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);

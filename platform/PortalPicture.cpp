@@ -64,7 +64,8 @@ qint64 modifiedMs(const struct stat& st)
 
 // Removes the file when it is the portal's own for this request, and it is
 // still the file that was read.
-bool removeIfThePortals(const QString& path, const struct stat& read, const QStringList& folders, qint64 askedAtMs)
+bool removeIfThePortals(const QString& path, const struct stat& read, const QStringList& folders,
+                        qint64 askedAtMs)
 {
     if (!S_ISREG(read.st_mode) || read.st_nlink != 1 || read.st_uid != ::geteuid() ||
         modifiedMs(read) < askedAtMs - kClockSlackMs || !inFolders(path, folders))
@@ -126,7 +127,8 @@ PortalPicture takePortalPicture(const QString& path, const QStringList& folders,
     const QByteArray encoded = QFile::encodeName(path);
     struct stat st;
     if (::lstat(encoded.constData(), &st) != 0) {
-        result.error = failure(path, tr("cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        result.error =
+            failure(path, tr("cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
         return result;
     }
     // Never opened otherwise: a FIFO would block until someone writes to it.
@@ -146,7 +148,8 @@ PortalPicture takePortalPicture(const QString& path, const QStringList& folders,
     // documents portal's, may take O_NONBLOCK literally).
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (opened.st_size > kLargestFile) {
-        result.error = failure(path, tr("is %1 MB, more than any screen's picture").arg(opened.st_size >> 20));
+        result.error =
+            failure(path, tr("is %1 MB, more than any screen's picture").arg(opened.st_size >> 20));
     } else {
         QFile file;
         if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))

@@ -128,7 +128,8 @@ void TestAppConfig::textsTooLongAreRefused()
     QCOMPARE(AppConfig.SnapshotFilePath, defaults.SnapshotFilePath);
     QCOMPARE(AppConfig.LastOpenFileName, QStringLiteral("/kept/last.png"));
     QCOMPARE(problems.size(), 3);
-    QVERIFY2(problems.join(QLatin1Char('\n')).contains(QStringLiteral("SnapshotFileName is 1048576 characters long")),
+    QVERIFY2(problems.join(QLatin1Char('\n'))
+                 .contains(QStringLiteral("SnapshotFileName is 1048576 characters long")),
              qPrintable(problems.join(QLatin1Char('\n'))));
 }
 

@@ -8,10 +8,10 @@
 #include "app/SnapshotService.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDir>
-#include <QApplication>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -63,14 +63,16 @@ bool stackedAbove(const QString& upper, const QString& lower)
 
 QImage clipboardPicture()
 {
-    const ToolResult clip = runTool(QStringLiteral("xclip"), {"-selection", "clipboard", "-t", "image/png", "-o"});
+    const ToolResult clip =
+        runTool(QStringLiteral("xclip"), {"-selection", "clipboard", "-t", "image/png", "-o"});
     return clip.exitCode == 0 ? QImage::fromData(clip.out, "PNG") : QImage();
 }
 
 // Another program takes the clipboard.
 bool takeClipboard()
 {
-    return runTool(QStringLiteral("xclip"), {"-selection", "clipboard", "-l", "1"}, 20000, "taken").exitCode == 0;
+    return runTool(QStringLiteral("xclip"), {"-selection", "clipboard", "-l", "1"}, 20000, "taken")
+               .exitCode == 0;
 }
 
 } // namespace
@@ -134,7 +136,8 @@ void TestReliability::initTestCase()
     if (m_ownMounts) {
         m_small = QDir::home().filePath(QStringLiteral("small"));
         QVERIFY(QDir().mkpath(m_small));
-        QCOMPARE(::mount("vireoscape-test", QFile::encodeName(m_small).constData(), "tmpfs", 0, "size=8k"), 0);
+        QCOMPARE(::mount("vireoscape-test", QFile::encodeName(m_small).constData(), "tmpfs", 0, "size=8k"),
+                 0);
     }
 }
 
@@ -154,8 +157,12 @@ void TestReliability::init()
         for (const QString& name : QDir(m_small).entryList(QDir::Files | QDir::Hidden))
             QFile::remove(QDir(m_small).filePath(name));
     }
-    m_settings = {{"GenAutoRun", false},     {"GenAutoHide", true},    {"GenActionAfterFinish", 0},
-                  {"SnapshotFilePath", m_shots}, {"FirstRunHints", 99}, {"SaveToFileAfterFinish", true},
+    m_settings = {{"GenAutoRun", false},
+                  {"GenAutoHide", true},
+                  {"GenActionAfterFinish", 0},
+                  {"SnapshotFilePath", m_shots},
+                  {"FirstRunHints", 99},
+                  {"SaveToFileAfterFinish", true},
                   {"CopyToClipboardAfterFinish", true}};
 }
 
@@ -168,7 +175,8 @@ void TestReliability::cleanup()
 QString TestReliability::smallFolder()
 {
     if (m_small.isEmpty())
-        QTest::qSkip("needs its own mount namespace (run as root) for a small file system", __FILE__, __LINE__);
+        QTest::qSkip("needs its own mount namespace (run as root) for a small file system", __FILE__,
+                     __LINE__);
     return m_small;
 }
 
@@ -199,9 +207,9 @@ void TestReliability::startServer(const QSize& size, bool windowManager)
     qputenv("DISPLAY", ":" + m_server.readLine().trimmed());
     if (windowManager) {
         m_windowManager.start(QStringLiteral("openbox"), {"--sm-disable"});
-        QTRY_VERIFY_WITH_TIMEOUT(runTool(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"})
-                                     .out.contains("window id"),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            runTool(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).out.contains("window id"),
+            10000);
     }
     m_screen = makeTestPattern(size, 7);
     QVERIFY(setRootPicture(m_screen));
@@ -357,7 +365,8 @@ void TestReliability::signalDuringAFailingWrite()
     QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_program->exitCode(), 1);
     const QString errors = QString::fromLocal8Bit(m_program->readAllStandardError());
-    QVERIFY2(errors.contains(QStringLiteral("could not be saved")) && errors.contains(QStringLiteral("clipboard")),
+    QVERIFY2(errors.contains(QStringLiteral("could not be saved")) &&
+                 errors.contains(QStringLiteral("clipboard")),
              qPrintable(errors));
     QCOMPARE(QDir(m_small).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
@@ -388,7 +397,8 @@ void TestReliability::noSnapshotUnderADialog()
         QString main;
         QTRY_VERIFY_WITH_TIMEOUT(!(main = window(QStringLiteral("Vireoscape"))).isEmpty(), 20000);
         const QRect r = windowRect(main);
-        runXdotool(QStringLiteral("mousemove %1 %2 click 1").arg(r.x() + r.width() * 3 / 4).arg(r.center().y()));
+        runXdotool(
+            QStringLiteral("mousemove %1 %2 click 1").arg(r.x() + r.width() * 3 / 4).arg(r.center().y()));
         QTRY_VERIFY_WITH_TIMEOUT(!window(dialog).isEmpty(), 10000);
         QTest::qWait(300);
         runXdotool(QStringLiteral("key --delay 100 Tab space"));

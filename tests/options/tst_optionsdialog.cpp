@@ -9,11 +9,11 @@
 
 #include <QFile>
 #include <QLineEdit>
-#include <QStackedWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -190,9 +190,10 @@ void TestOptionsDialog::namesThatCannotBeStored_data()
     row("upper-case H is no field", "fileNameEdit", "%H", "\"%H\" is no field");
     row("a percent sign at the end", "fileNameEdit", "shot%", "\"%\" is no field");
     row("a tab", "fileNameEdit", "a\tb", "control characters");
-    row("too long once the date is in", "fileNameEdit", QString(120, QLatin1Char('n')) + QString("%Y").repeated(60),
-        "too long");
-    row("a folder of 4000 bytes", "filePathEdit", "/" + QString(3999, QLatin1Char('p')), "file path is too long");
+    row("too long once the date is in", "fileNameEdit",
+        QString(120, QLatin1Char('n')) + QString("%Y").repeated(60), "too long");
+    row("a folder of 4000 bytes", "filePathEdit", "/" + QString(3999, QLatin1Char('p')),
+        "file path is too long");
     row("a newline in the folder", "filePathEdit", "/tmp/a\nb", "control characters");
 }
 
@@ -222,7 +223,8 @@ void TestOptionsDialog::namesThatCannotBeStored()
     QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
     if (why.isEmpty()) {
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(field == QLatin1String("fileNameEdit") ? AppConfig.SnapshotFileName : AppConfig.SnapshotFilePath,
+        QCOMPARE(field == QLatin1String("fileNameEdit") ? AppConfig.SnapshotFileName
+                                                        : AppConfig.SnapshotFilePath,
                  text);
         return;
     }

@@ -144,10 +144,17 @@ void TestPictureFiles::namesStayInTheFolder_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("ext");
     QTest::addColumn<QString>("written");
-    QTest::newRow("parent folder") << "../up" << ".png" << ".._up.png";
-    QTest::newRow("absolute name") << "/tmp/abs" << ".png" << "_tmp_abs.png";
-    QTest::newRow("extension with a path") << "x" << "/../y.png" << "x_.._y.png";
-    QTest::newRow("NUL in the name") << QStringLiteral("a%1b").arg(QChar(0)) << ".png" << "a_b.png";
+    QTest::newRow("parent folder") << "../up"
+                                   << ".png"
+                                   << ".._up.png";
+    QTest::newRow("absolute name") << "/tmp/abs"
+                                   << ".png"
+                                   << "_tmp_abs.png";
+    QTest::newRow("extension with a path") << "x"
+                                           << "/../y.png"
+                                           << "x_.._y.png";
+    QTest::newRow("NUL in the name") << QStringLiteral("a%1b").arg(QChar(0)) << ".png"
+                                     << "a_b.png";
 }
 
 void TestPictureFiles::namesStayInTheFolder()
@@ -224,7 +231,8 @@ void TestPictureFiles::staleTemporaryFilesGo()
     QVERIFY(running.waitForStarted());
     const QString host = QSysInfo::machineHostName();
     const QString ofDead = QStringLiteral(".vireoscape-%1-%2-0badf00d.tmp").arg(host).arg(dead);
-    const QString ofRunning = QStringLiteral(".vireoscape-%1-%2-0badf00d.tmp").arg(host).arg(running.processId());
+    const QString ofRunning =
+        QStringLiteral(".vireoscape-%1-%2-0badf00d.tmp").arg(host).arg(running.processId());
     const QString ofOtherHost = QStringLiteral(".vireoscape-elsewhere-%1-0badf00d.tmp").arg(dead);
     for (const QString& name : {ofDead, ofRunning, ofOtherHost, QStringLiteral(".vireoscape-notes.tmp")})
         QVERIFY(put(name));

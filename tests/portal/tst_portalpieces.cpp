@@ -37,8 +37,9 @@ public slots:
     QDBusObjectPath Screenshot(const QString&, const QVariantMap& options, const QDBusMessage& call)
     {
         const QString sender = call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
-        const QDBusObjectPath path(QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
-                                       .arg(sender, options.value(QStringLiteral("handle_token")).toString()));
+        const QDBusObjectPath path(
+            QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+                .arg(sender, options.value(QStringLiteral("handle_token")).toString()));
         const QString uri = qEnvironmentVariable("VS_FAKE_URI");
         const QString copy = qEnvironmentVariable("VS_FAKE_COPY");
         QTimer::singleShot(100, this, [path, uri, copy] {
@@ -145,7 +146,7 @@ void TestPortalPieces::failureNamesWhatIsMissing()
 void TestPortalPieces::answeredFile_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("read");    // a picture comes of it
+    QTest::addColumn<bool>("read");     // a picture comes of it
     QTest::addColumn<QString>("error"); // else what the failure says
     QTest::addColumn<bool>("removed");
     QTest::newRow("the portal's picture") << "fresh" << true << QString() << true;
@@ -173,8 +174,8 @@ void TestPortalPieces::answeredFile()
     QVERIFY(QDir().mkpath(userFolder));
     const QString mine = QDir(userFolder).filePath(QStringLiteral("mine.png"));
     QVERIFY(writeFile(mine, PngWriter::encode(picture)));
-    const QString answer = kind == QLatin1String("elsewhere") ? mine
-                                                              : QDir(portalFolder).filePath(QStringLiteral("shot.png"));
+    const QString answer =
+        kind == QLatin1String("elsewhere") ? mine : QDir(portalFolder).filePath(QStringLiteral("shot.png"));
     QFile::remove(answer == mine ? QString() : answer);
     const qint64 asked = QDateTime::currentMSecsSinceEpoch();
     if (kind == QLatin1String("fresh") || kind == QLatin1String("old"))
@@ -214,7 +215,8 @@ void TestPortalPieces::hostileAnswers_data()
     QTest::addColumn<QString>("said");  // on standard error
     QTest::addColumn<QSize>("written"); // the size of the picture saved
     QTest::newRow("a FIFO") << "fifo" << 1 << "is not a regular file" << QSize();
-    QTest::newRow("a user's picture outside the portal's folder") << "mine" << 0 << QString() << QSize(64, 48);
+    QTest::newRow("a user's picture outside the portal's folder")
+        << "mine" << 0 << QString() << QSize(64, 48);
     QTest::newRow("an 11520 x 4320 picture of the portal") << "large" << 0 << QString() << QSize(11520, 4320);
     QTest::newRow("a URI that is no file") << "web" << 1 << "https://example.org/shot.png" << QSize();
 }
