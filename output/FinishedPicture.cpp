@@ -8,18 +8,17 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMap>
-#include <QMutex>
 #include <QPointer>
 #include <QThread>
-#include <QWaitCondition>
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
 QImage FinishedPicture::image() const
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     if (!m_image.isNull())
         return m_image;
     // Not kept: a picture asked for within the program is rare.
@@ -31,11 +30,11 @@ QByteArray FinishedPicture::png()
     std::call_once(m_encoded, [this] {
         const QImage pixels = image();
         const QByteArray png = PngWriter::encode(pixels);
-        QMutexLocker lock(&m_mutex);
+        const std::lock_guard lock(m_mutex);
         m_png = png;
         m_done = true;
     });
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     return m_png;
 }
 
@@ -43,13 +42,13 @@ void FinishedPicture::compact()
 {
     if (png().isEmpty())
         return; // keep the pixels: without them nothing would be left
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     m_image = QImage();
 }
 
 bool FinishedPicture::holdsPixels() const
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     return !m_image.isNull();
 }
 
@@ -97,11 +96,13 @@ QVariant PictureMimeData::retrieveData(const QString& mimeType, QMetaType type) 
 namespace {
 
 // The files being written in the background, and the failures of those
-// whose outcome the main thread has not taken yet.
+// whose outcome the main thread has not taken yet. The standard library's
+// mutex and condition, whose waits a thread sanitizer follows (Qt's own
+// wait releases the mutex inside the Qt library, out of its sight).
 struct PendingFiles
 {
-    QMutex mutex;
-    QWaitCondition done;
+    std::mutex mutex;
+    std::condition_variable done;
     int count = 0;
     quint64 lastId = 0;
     QMap<quint64, SaveResult> unreported;
@@ -126,9 +127,8 @@ PendingFiles& pending()
 void finishWritesAtExit()
 {
     PendingFiles& files = pending();
-    QMutexLocker lock(&files.mutex);
-    while (files.count > 0)
-        files.done.wait(&files.mutex);
+    std::unique_lock lock(files.mutex);
+    files.done.wait(lock, [&files] { return files.count == 0; });
     // No event loop is left to tell the user: say it where it can be read.
     for (const SaveResult& failed : std::as_const(files.unreported))
         std::fprintf(stderr, "vireoscape: %s\n",
@@ -141,14 +141,14 @@ void finishWritesAtExit()
 void runPending(std::function<void()> job)
 {
     {
-        QMutexLocker lock(&pending().mutex);
+        const std::lock_guard lock(pending().mutex);
         ++pending().count;
     }
     std::thread([job = std::move(job)] {
         job();
-        QMutexLocker lock(&pending().mutex);
+        const std::lock_guard lock(pending().mutex);
         --pending().count;
-        pending().done.wakeAll();
+        pending().done.notify_all();
     }).detach();
 }
 
@@ -175,7 +175,7 @@ void fillPictureFileLater(const std::shared_ptr<FinishedPicture>& picture, Pictu
         const SaveResult result = fillPictureFile(&file, picture->image(), shared);
         quint64 id = 0;
         if (!result.ok) {
-            QMutexLocker lock(&pending().mutex);
+            const std::lock_guard lock(pending().mutex);
             id = ++pending().lastId;
             pending().unreported.insert(id, result);
         }
@@ -187,7 +187,7 @@ void fillPictureFileLater(const std::shared_ptr<FinishedPicture>& picture, Pictu
                 app,
                 [written, result, id] {
                     if (id) {
-                        QMutexLocker lock(&pending().mutex);
+                        const std::lock_guard lock(pending().mutex);
                         pending().unreported.remove(id);
                     }
                     written(result);
@@ -200,9 +200,8 @@ void fillPictureFileLater(const std::shared_ptr<FinishedPicture>& picture, Pictu
 void waitForPictureFiles()
 {
     {
-        QMutexLocker lock(&pending().mutex);
-        while (pending().count > 0)
-            pending().done.wait(&pending().mutex);
+        std::unique_lock lock(pending().mutex);
+        pending().done.wait(lock, [] { return pending().count == 0; });
     }
     // Deliver the reports queued by the writers.
     if (QThread::currentThread() == qApp->thread())

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QImage>
 #include <QMimeData>
-#include <QMutex>
 
 #include <atomic>
 #include <functional>
@@ -33,7 +32,7 @@ public:
     bool holdsPixels() const;
 
 private:
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     QImage m_image;
     std::once_flag m_encoded;
     std::atomic<bool> m_done{false};

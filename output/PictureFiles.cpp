@@ -194,14 +194,16 @@ QString nameWith(const PictureFile& file, int n)
 QString allTaken(const PictureFile& file)
 {
     return tr("every name from %1 to %2 is taken (name pattern \"%3\")")
-        .arg(nameWith(file, 0), nameWith(file, kLastNameSuffix), AppConfig.SnapshotFileName + file.ext);
+        .arg(nameWith(file, 0), nameWith(file, kLastNameSuffix), file.pattern + file.ext);
 }
 
 } // namespace
 
 SaveResult createPictureFile(const QImage& image, PictureFile* file)
 {
-    file->base = expandFileName(AppConfig.SnapshotFileName);
+    // Read here, in the main thread: the writer thread reads no settings.
+    file->pattern = AppConfig.SnapshotFileName;
+    file->base = expandFileName(file->pattern);
     file->ext = withinFolder(AppConfig.SnapshotFileNameExt);
     const QDir dir(snapshotFolder());
     SaveResult result;

@@ -57,6 +57,7 @@ struct PictureFile
     std::shared_ptr<CSafeFile> file;
     QString fileName;  // the name planned; once written, the name it got
     QString base, ext; // the name is base + ext, or base + "_N" + ext
+    QString pattern;   // the name pattern it came from, for messages
     int firstFree = 0; // the first N whose name was free when it was made
     QByteArray format;
     int quality = -1;

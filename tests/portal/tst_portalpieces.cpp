@@ -19,6 +19,8 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -56,6 +58,8 @@ public slots:
 
 int runFakePortal(int argc, char** argv)
 {
+    // Gone with the test, also when a time-out kills it.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     QCoreApplication app(argc, argv);
     FakeScreenshotPortal portal;
     QDBusConnection bus = QDBusConnection::sessionBus();
