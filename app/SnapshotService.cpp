@@ -6,6 +6,8 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 
+#include <algorithm>
+
 const char CSnapshotService::kServiceName[] = "org.valdo_software.Vireoscape";
 const char CSnapshotService::kObjectPath[] = "/org/valdo_software/Vireoscape";
 const char CSnapshotService::kRefusedError[] = "org.valdo_software.Vireoscape.Error.Refused";
@@ -58,16 +60,18 @@ void CSnapshotService::withdraw()
     bus.unregisterService(QLatin1String(kServiceName));
 }
 
-CSnapshotService::Answer CSnapshotService::askRunningInstance(QString* error)
+CSnapshotService::Answer CSnapshotService::askRunningInstance(QString* error, int delayMs)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         *error = tr("no session bus: %1").arg(bus.lastError().message());
         return Answer::NoInstance;
     }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QLatin1String(kServiceName), QLatin1String(kObjectPath),
-                                       QLatin1String(kServiceName), QStringLiteral("StartSnapshot"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QLatin1String(kServiceName), QLatin1String(kObjectPath), QLatin1String(kServiceName),
+        delayMs < 0 ? QStringLiteral("StartSnapshot") : QStringLiteral("StartSnapshotAfter"));
+    if (delayMs >= 0)
+        call << delayMs;
     // Nothing is to be started by the bus: the caller starts the program itself.
     call.setAutoStartService(false);
     const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
@@ -77,11 +81,23 @@ CSnapshotService::Answer CSnapshotService::askRunningInstance(QString* error)
     return reply.errorName() == QLatin1String(kRefusedError) ? Answer::Refused : Answer::NoInstance;
 }
 
-void CSnapshotService::StartSnapshot()
+void CSnapshotService::start(int delayMs)
 {
-    const QString refusal = m_starter ? m_starter() : QString();
+    const QString refusal = m_starter ? m_starter(delayMs) : QString();
     if (!refusal.isEmpty() && calledFromDBus())
         sendErrorReply(QLatin1String(kRefusedError), refusal);
+}
+
+void CSnapshotService::StartSnapshot()
+{
+    start(-1);
+}
+
+void CSnapshotService::StartSnapshotAfter(int milliseconds)
+{
+    // Negative values mean the settings' delay inside; a caller's "-1" is a
+    // delay of nothing, as any other value below zero.
+    start(std::max(milliseconds, 0));
 }
 
 void CSnapshotService::ShowMainWindow()

@@ -26,9 +26,11 @@ public:
     // clipboard now must not be taken for a running instance.
     ~CSnapshotService() override;
 
-    // What StartSnapshot does: starts a snapshot and returns an empty text,
-    // or returns why it cannot start one now.
-    void setStarter(std::function<QString()> starter) { m_starter = std::move(starter); }
+    // What StartSnapshot and StartSnapshotAfter do: starts a snapshot (the
+    // desktop taken after delayMs, or after the settings' delay when it is
+    // negative) and returns an empty text, or returns why it cannot start
+    // one now.
+    void setStarter(std::function<QString(int delayMs)> starter) { m_starter = std::move(starter); }
 
     // Puts the service on the session bus; false when there is no bus, or
     // with the reason when it cannot be registered. A name held by another
@@ -43,18 +45,25 @@ public:
         Refused,
         NoInstance
     };
-    // Asks the instance that owns the service to start a snapshot: Started,
-    // Refused with the instance's reason, or NoInstance with why none answered.
-    static Answer askRunningInstance(QString* error);
+    // Asks the instance that owns the service to start a snapshot (the
+    // desktop taken after delayMs, or after the settings' delay when it is
+    // negative): Started, Refused with the instance's reason, or NoInstance
+    // with why none answered.
+    static Answer askRunningInstance(QString* error, int delayMs = -1);
 
 public slots:
     Q_SCRIPTABLE void StartSnapshot();
+    // The desktop is taken after the milliseconds given (0 to 60000)
+    // instead of the settings' delay.
+    Q_SCRIPTABLE void StartSnapshotAfter(int milliseconds);
     Q_SCRIPTABLE void ShowMainWindow();
 
 signals:
     void showMainWindowRequested();
 
 private:
-    std::function<QString()> m_starter;
+    void start(int delayMs);
+
+    std::function<QString(int)> m_starter;
     bool m_published = false;
 };

@@ -48,9 +48,17 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
 QString Vireoscape::firstStartMessage()
 {
     const QString key = AppConfig.ShortcutStartSnapshot;
-    return key.isEmpty()
-               ? tr("Vireoscape runs in the tray. Click its icon twice to take a snapshot.")
-               : tr("Vireoscape runs in the tray. Press %1 to take a snapshot.").arg(key);
+    QString message = key.isEmpty()
+                          ? tr("Vireoscape runs in the tray. Click its icon twice to take a snapshot.")
+                          : tr("Vireoscape runs in the tray. Press %1 to take a snapshot.").arg(key);
+    // The first start has turned on the start with the system: say so, in
+    // the words of the options that change it.
+    if (AppConfig.GenAutoRun)
+        message += QLatin1Char(' ') +
+                   tr("It also starts with the system from now on: to change that, untick \"%1\" in %2 > %3.")
+                       .arg(QCoreApplication::translate("CGeneralPage", "Auto run when start up"),
+                            tr("Option..."), QCoreApplication::translate("COptionsDialog", "General"));
+    return message;
 }
 
 void Vireoscape::showFirstStartMessage()
@@ -80,7 +88,7 @@ bool Vireoscape::publishService(QString* error)
 {
     if (!m_service) {
         m_service = new CSnapshotService(this);
-        m_service->setStarter([this] { return requestSnapshot(); });
+        m_service->setStarter([this](int delayMs) { return requestSnapshot(delayMs); });
         connect(m_service, &CSnapshotService::showMainWindowRequested, this, &Vireoscape::showMainWnd);
     }
     return m_service->publish(error);
@@ -213,7 +221,12 @@ void Vireoscape::startSnapshot()
     requestSnapshot();
 }
 
-QString Vireoscape::requestSnapshot()
+void Vireoscape::startSnapshotAfter(int delayMs)
+{
+    requestSnapshot(delayMs);
+}
+
+QString Vireoscape::requestSnapshot(int delayMs)
 {
     // A new snapshot deletes the view of the last one and hides this window:
     // under a dialog of either (the save dialog, a message box, Options)
@@ -235,13 +248,15 @@ QString Vireoscape::requestSnapshot()
     // The portal may take a second; a second start meanwhile changes nothing.
     if (m_grabbing)
         return QString();
+    if (delayMs < 0)
+        delayMs = AppConfig.IntervalSnap;
     m_waitForMainWindow = isVisible();
     m_mainWindowSeen = false;
     m_sinceStart.start();
     hide();
     // A negative delay would not start the timer at all, leaving the user
     // with no window and no snapshot; an absurd one would look the same.
-    m_delayTimer.start(std::clamp(AppConfig.IntervalSnap, 0, kLongestSnapshotDelay));
+    m_delayTimer.start(std::clamp(delayMs, 0, kLongestSnapshotDelay));
     return QString();
 }
 

@@ -44,10 +44,12 @@ public:
     // they can (X11, or a desktop that took them through its portal).
     QString hotKeysNotice() const { return m_hotKeysNotice; }
 
-    // Starts a snapshot and returns an empty text, or refuses with a short
-    // notice and returns why: nothing starts under a dialog of the program,
-    // which lives on the stack of the view or of this window it belongs to.
-    QString requestSnapshot();
+    // Starts a snapshot (the desktop taken after delayMs, or after the
+    // settings' delay when it is negative) and returns an empty text, or
+    // refuses with a short notice and returns why: nothing starts under a
+    // dialog of the program, which lives on the stack of the view or of this
+    // window it belongs to.
+    QString requestSnapshot(int delayMs = -1);
     // The dialog of the program that is open now, if any.
     static QWidget* openDialog();
 
@@ -66,6 +68,9 @@ public:
 
 public slots:
     void startSnapshot();
+    // A snapshot whose desktop is taken after delayMs (bounded) instead of
+    // the settings' delay.
+    void startSnapshotAfter(int delayMs);
     void OnOption();
     void showMainWnd();
     void showAbout();
