@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QtTest>
 
 #include <csignal>
@@ -90,6 +91,8 @@ private slots:
     void cleanup();
     void killDuringWrites_data();
     void killDuringWrites();
+    void oneShotEndedWhileWriting_data();
+    void oneShotEndedWhileWriting();
     void lateFailureShowsAboveTheNextSnapshot();
     void signalDuringAFailingWrite();
     void noSnapshotUnderADialog_data();
@@ -294,6 +297,84 @@ void TestReliability::killDuringWrites()
              qPrintable(QStringLiteral("%1 pictures").arg(pictures.size())));
 }
 
+void TestReliability::oneShotEndedWhileWriting_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("output"); // -o FILE, else the name pattern
+    QTest::newRow("SIGKILL, name pattern") << int(SIGKILL) << false;
+    QTest::newRow("SIGKILL, -o FILE") << int(SIGKILL) << true;
+    QTest::newRow("SIGTERM, name pattern") << int(SIGTERM) << false;
+    QTest::newRow("SIGTERM, -o FILE") << int(SIGTERM) << true;
+}
+
+// `vireoscape -s` of a 4K screen, ended at moments spread over its run: a
+// picture name holds the complete picture or nothing. A termination signal
+// during the write takes effect once the file has its name, so it leaves no
+// hidden file behind; the hidden file of a killed run goes with the next
+// run that writes into its folder.
+void TestReliability::oneShotEndedWhileWriting()
+{
+    QFETCH(int, signal);
+    QFETCH(bool, output);
+    startServer(QSize(3840, 2160));
+    const QDir folder(output ? QDir(m_shots).filePath(QStringLiteral("elsewhere")) : m_shots);
+    QVERIFY(QDir().mkpath(folder.path()));
+    writeSettings();
+    const auto arguments = [&](const QString& name) {
+        return output ? QStringList{"-s", "-o", folder.filePath(name)} : QStringList{"-s"};
+    };
+    const auto hiddenFiles = [&folder] {
+        return folder.entryList(QDir::Files | QDir::Hidden).size() - folder.entryList(QDir::Files).size();
+    };
+    const QList<int> moments{0, 40, 80, 120, 160, 200, 240, 280, 320, 360, 400, 450, 500, 600, 800, 2000};
+    qint64 deadWriter = 0;
+    int finishedAfterSignal = 0; // ended by the signal, with the picture written
+    for (int i = 0; i < moments.size(); ++i) {
+        const QStringList before = folder.entryList(QDir::Files);
+        QProcess run;
+        run.start(programPath(), arguments(QStringLiteral("shot%1.png").arg(i)));
+        QVERIFY(run.waitForStarted());
+        deadWriter = run.processId();
+        QTest::qWait(moments.at(i));
+        if (run.state() == QProcess::Running)
+            ::kill(pid_t(run.processId()), signal);
+        QVERIFY(run.state() == QProcess::NotRunning || run.waitForFinished(30000));
+        QStringList added = folder.entryList(QDir::Files);
+        for (const QString& name : before)
+            added.removeOne(name);
+        QVERIFY(added.size() <= 1);
+        for (const QString& name : std::as_const(added)) {
+            const QImage picture(folder.filePath(name));
+            QVERIFY2(!picture.isNull(), qPrintable(name + QStringLiteral(" is not a complete picture")));
+            QCOMPARE(differingPixels(picture, m_screen), qint64(0));
+        }
+        if (signal == SIGTERM) {
+            QCOMPARE(hiddenFiles(), 0);
+            // The path goes out once the picture has its name.
+            const QString said = QString::fromLocal8Bit(run.readAllStandardOutput()).trimmed();
+            QCOMPARE(said, added.isEmpty() ? QString() : folder.filePath(added.value(0)));
+            if (run.exitStatus() == QProcess::CrashExit && !added.isEmpty())
+                ++finishedAfterSignal;
+        }
+    }
+    // The last moment comes after the run's end.
+    QVERIFY(!folder.entryList(QDir::Files).isEmpty());
+    // Moments 40 ms apart fall into the encoding and writing of a 4K picture.
+    if (signal == SIGTERM)
+        QVERIFY(finishedAfterSignal > 0);
+
+    // A hidden file as a killed writer leaves it, besides those of this test.
+    QFile left(folder.filePath(QStringLiteral(".vireoscape-%1-%2-0123abcd.tmp")
+                                   .arg(QSysInfo::machineHostName())
+                                   .arg(deadWriter)));
+    QVERIFY(left.open(QIODevice::WriteOnly));
+    left.write("half a picture");
+    left.close();
+    const ToolResult last = runTool(programPath(), arguments(QStringLiteral("last.png")), 30000);
+    QVERIFY2(last.exitCode == 0, last.err.constData());
+    QCOMPARE(hiddenFiles(), 0);
+}
+
 // The file of snapshot 1 fails (a full disk) while snapshot 2 is open: the
 // "Error" box is shown above the view and takes the keys, and the clipboard
 // holds picture 1 until the user has seen it. A 4K picture takes long enough
@@ -374,11 +455,16 @@ void TestReliability::signalDuringAFailingWrite()
 void TestReliability::noSnapshotUnderADialog_data()
 {
     QTest::addColumn<QString>("dialog");
-    QTest::addColumn<bool>("byCommand"); // `vireoscape --snapshot`, else the hot key
+    QTest::addColumn<QStringList>("command"); // `vireoscape --snapshot ...`; empty: the hot key
+    const QStringList bus{QStringLiteral("--snapshot")};
+    const QStringList delayed{QStringLiteral("--snapshot"), QStringLiteral("-d"), QStringLiteral("0")};
     for (const char* dialog : {"Save", "Unsupportted Format", "Config Dialog"}) {
-        QTest::addRow("%s, hot key", dialog) << QString(dialog) << false;
-        QTest::addRow("%s, --snapshot", dialog) << QString(dialog) << true;
+        QTest::addRow("%s, hot key", dialog) << QString(dialog) << QStringList();
+        QTest::addRow("%s, --snapshot", dialog) << QString(dialog) << bus;
     }
+    // StartSnapshotAfter, the call with a delay of its own.
+    QTest::addRow("Save, --snapshot -d 0") << QStringLiteral("Save") << delayed;
+    QTest::addRow("Config Dialog, --snapshot -d 0") << QStringLiteral("Config Dialog") << delayed;
 }
 
 // A snapshot asked for while a dialog of the program is open is refused:
@@ -386,7 +472,7 @@ void TestReliability::noSnapshotUnderADialog_data()
 void TestReliability::noSnapshotUnderADialog()
 {
     QFETCH(QString, dialog);
-    QFETCH(bool, byCommand);
+    QFETCH(QStringList, command);
     const bool options = dialog == QLatin1String("Config Dialog");
     m_settings.insert(QStringLiteral("GenAutoHide"), !options);
     m_program = launch();
@@ -414,8 +500,8 @@ void TestReliability::noSnapshotUnderADialog()
         }
     }
     QTest::qWait(300);
-    if (byCommand) {
-        const ToolResult asked = runTool(programPath(), {QStringLiteral("--snapshot")}, 20000);
+    if (!command.isEmpty()) {
+        const ToolResult asked = runTool(programPath(), command, 20000);
         QCOMPARE(asked.exitCode, 1);
         QVERIFY2(asked.err.contains(dialog.toUtf8()), asked.err.constData());
     } else {
