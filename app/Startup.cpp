@@ -265,8 +265,12 @@ int runVireoscape(int argc, char** argv)
         acquired = guard.tryAcquire();
     }
     if (!acquired) {
-        if (snapshot)
+        // The caller of --snapshot is told on standard error: a box would open
+        // under the running instance's snapshot, if one is open, and wait there.
+        if (snapshot) {
             printError(tr("the running instance cannot be asked for a snapshot: %1").arg(busError));
+            return 1;
+        }
         QMessageBox::critical(nullptr, QObject::tr("Error"),
                               QObject::tr("Can't start more than one instance of the application."),
                               QMessageBox::Ok);

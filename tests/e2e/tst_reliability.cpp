@@ -551,6 +551,11 @@ void TestReliability::newStartWhileTheOldServesTheClipboard()
     QProcess* second = launch();
     const auto stop = qScopeGuard([&second] { stopProgram(second); });
     QTRY_COMPARE_WITH_TIMEOUT(bus->servicePid(name).value(), uint(second->processId()), 20000);
+    // A caller without the bus is told why, with no box that would wait unseen.
+    const ToolResult busless = runTool(programPath(), {QStringLiteral("--snapshot")}, 20000, {},
+                                       {QStringLiteral("DBUS_SESSION_BUS_ADDRESS=disabled:")});
+    QCOMPARE(busless.exitCode, 1);
+    QVERIFY2(busless.err.contains("cannot be asked for a snapshot"), busless.err.constData());
     const ToolResult asked = runTool(programPath(), {QStringLiteral("--snapshot")}, 20000);
     QVERIFY2(asked.exitCode == 0, asked.err.constData());
     QTRY_VERIFY_WITH_TIMEOUT(!window(QStringLiteral("Draw View")).isEmpty(), 20000);
