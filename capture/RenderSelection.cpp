@@ -1,4 +1,3 @@
-#include "capture/MarkHandlesItem.h"
 #include "annotate/DrawTextItem.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -57,13 +56,10 @@ QImage CSGraphicsScene::renderPicture(bool intoDesktop)
     if (target.isEmpty())
         target = desktop.rect();
 
-    // The marks, in their stacking order; the chosen mark's handles are
+    // The marks, stacked as on the screen; the chosen mark's handles are
     // for the screen only.
-    QList<QGraphicsItem*> marks;
-    for (QGraphicsItem* item : items(Qt::AscendingOrder)) {
-        if (item != m_backgroundItem && !dynamic_cast<CMarkHandlesItem*>(item) && item->isVisible())
-            marks << item;
-    }
+    QList<QGraphicsItem*> marks = this->marks(Qt::AscendingOrder);
+    marks.removeIf([](const QGraphicsItem* item) { return !item->isVisible(); });
     // The desktop itself, without veil, outline, label or crosshair: as it
     // is when nothing is drawn on the whole of it (no copy at all), else
     // copied in one pass, or onto a clear picture where the area reaches

@@ -79,6 +79,12 @@ public:
     void undo();
     void redo();
 
+    // The marks, bottom first or (Qt::DescendingOrder) top first. Each new
+    // mark is stacked on top by its z value, which it keeps through undo and
+    // redo; the scene has no index, so items() lists the order of adding,
+    // and undo adds a mark again at the end.
+    QList<QGraphicsItem*> marks(Qt::SortOrder order = Qt::AscendingOrder) const;
+
     // The mark chosen with Select, shown with its handles; null for none.
     QGraphicsItem* selectedMark() const { return m_selected; }
     void selectMark(QGraphicsItem* mark);
@@ -92,6 +98,9 @@ public:
     // chosen mark's handle at a scene position; -1 for none.
     int pickHandleAt(const QPointF& scenePos) const;
     int markHandleAt(const QPointF& scenePos) const;
+    // Picks anew, as at the start of the snapshot: no marks, no area, the
+    // window under the pointer (a scene position) offered at once.
+    void pickAgain(const QPointF& pointer);
     // Whether an area is picked and can be adjusted.
     bool hasPick() const;
     // Arrow keys: moves the pick, or with `resize` grows or shrinks its
@@ -125,6 +134,8 @@ protected:
 
 private:
     QImage renderPicture(bool intoDesktop);
+    // Offers the window under a scene position as the selection.
+    void highlightWindowAt(const QPointF& scenePos);
     // The drawing tools (every mode but None and Select), in SceneTools.cpp.
     void toolPress(QGraphicsSceneMouseEvent* event, DrawMode mode);
     void toolMove(QGraphicsSceneMouseEvent* event, DrawMode mode);

@@ -10,6 +10,7 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QUndoStack>
 
+#include <algorithm>
 #include <cmath>
 
 // Undo and redo, the mark chosen with Select and its handles, and the
@@ -269,17 +270,31 @@ qreal CSGraphicsScene::hitTolerance() const
     return 4 * m_backgroundItem->interfaceScale();
 }
 
+QList<QGraphicsItem*> CSGraphicsScene::marks(Qt::SortOrder order) const
+{
+    QList<QGraphicsItem*> found;
+    for (QGraphicsItem* item : items()) {
+        if (dynamic_cast<CDrawObjectItem*>(item))
+            found << item;
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const QGraphicsItem* a, const QGraphicsItem* b) { return a->zValue() < b->zValue(); });
+    if (order == Qt::DescendingOrder)
+        std::reverse(found.begin(), found.end());
+    return found;
+}
+
 QGraphicsItem* CSGraphicsScene::markAt(const QPointF& scenePos) const
 {
-    const QList<QGraphicsItem*> all = items(Qt::DescendingOrder);
+    const QList<QGraphicsItem*> all = marks(Qt::DescendingOrder);
     const qreal tolerance = hitTolerance();
     // An exact hit wins over a near one lower down.
     for (QGraphicsItem* item : all) {
-        if (dynamic_cast<CDrawObjectItem*>(item) && item->isVisible() && markHit(item, scenePos, 0))
+        if (item->isVisible() && markHit(item, scenePos, 0))
             return item;
     }
     for (QGraphicsItem* item : all) {
-        if (dynamic_cast<CDrawObjectItem*>(item) && item->isVisible() && markHit(item, scenePos, tolerance))
+        if (item->isVisible() && markHit(item, scenePos, tolerance))
             return item;
     }
     return nullptr;

@@ -202,11 +202,9 @@ void CSGraphicsScene::toolRelease(QGraphicsSceneMouseEvent* event, DrawMode mode
         // Every mark under the pointer goes, thin strokes within a few
         // pixels too. Hover reaches only the topmost of overlapping marks,
         // so the ones below are found by position. One release is one step.
-        const QList<QGraphicsItem*> all = items(Qt::AscendingOrder);
         QList<QGraphicsItem*> erased;
-        for (QGraphicsItem* item : all) {
-            auto* mark = dynamic_cast<CDrawObjectItem*>(item);
-            if (mark && (mark->hovered || markHit(item, pos, hitTolerance())))
+        for (QGraphicsItem* item : marks()) {
+            if (dynamic_cast<CDrawObjectItem*>(item)->hovered || markHit(item, pos, hitTolerance()))
                 erased << item;
         }
         if (!erased.isEmpty())

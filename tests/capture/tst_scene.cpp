@@ -26,10 +26,12 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyleOptionGraphicsItem>
 #include <QTemporaryDir>
@@ -71,6 +73,7 @@ struct Answers : QTimer
 {
     QString typed, proposed, text; // proposed: the file dialog's folder and proposed name
     QStringList titles;
+    bool yes = false; // a question is answered Yes, not closed
     explicit Answers(const QString& name = QString()) : typed(name)
     {
         connect(this, &QTimer::timeout, [this] {
@@ -78,8 +81,13 @@ struct Answers : QTimer
             if (!modal)
                 return;
             titles << modal->windowTitle();
-            if (auto* box = qobject_cast<QMessageBox*>(modal))
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box)
                 text = box->text();
+            if (box && yes && box->button(QMessageBox::Yes)) {
+                box->button(QMessageBox::Yes)->click();
+                return;
+            }
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
             if (edit)
@@ -94,6 +102,38 @@ struct Answers : QTimer
         start(20);
     }
 };
+
+// The tool strip's buttons from left to right, and the modes by number.
+const QStringList kButtons = {"Select", "Line", "LineArrow", "Rectangle", "Polygon", "Ellipse",
+                              "Draw",   "Text", "Erase",     "Save",      "Cancel",  "Ok"};
+const QStringList kModes = {"None",    "Select",  "Line", "LineArrow", "Rectangle", "Ellipse",
+                            "Polygon", "Curve",   "Draw", "Text",      "Erase"};
+
+QPointF point(const QString& text)
+{
+    return QPointF(text.section(QLatin1Char(','), 0, 0).toDouble(), text.section(QLatin1Char(','), 1, 1).toDouble());
+}
+
+QRect rect(const QString& text)
+{
+    const QStringList v = text.split(QLatin1Char(','));
+    return QRect(v.value(0).toInt(), v.value(1).toInt(), v.value(2).toInt(), v.value(3).toInt());
+}
+
+// A colour laid over an opaque pixel as Qt's raster engine blends it: the
+// premultiplied colour plus the pixel times the rest of the alpha, each
+// product divided by 255 and rounded.
+QRgb over(QRgb pixel, const QColor& colour)
+{
+    const QRgb s = qPremultiply(colour.rgba());
+    const int rest = 255 - qAlpha(s);
+    const auto part = [rest](int v) {
+        const int t = v * rest;
+        return (t + (t >> 8) + 0x80) >> 8;
+    };
+    return qRgba(qRed(s) + part(qRed(pixel)), qGreen(s) + part(qGreen(pixel)), qBlue(s) + part(qBlue(pixel)),
+                 qAlpha(s) + part(qAlpha(pixel)));
+}
 
 // A desktop of one colour, and that colour under the veil.
 const QColor kDesktop(40, 90, 200), kVeiled(83, 114, 181);
@@ -130,6 +170,10 @@ private slots:
     void adjustPick();
     void picture_data();
     void picture();
+    void markPixels_data();
+    void markPixels();
+    void toolsKeysAndMenus_data();
+    void toolsKeysAndMenus();
     void marksLookAsTheStripShows_data();
     void marksLookAsTheStripShows();
     void undoAndRedoEveryChange();
@@ -180,14 +224,23 @@ private:
     {
         QTest::keyClick(m_view.get(), Qt::Key(key), modifiers);
     }
+    // The marks of a kind, bottom first.
     template <class T = CDrawObjectItem> QList<T*> marks() const
     {
         QList<T*> found;
-        for (QGraphicsItem* item : m_scene->items(Qt::AscendingOrder))
+        for (QGraphicsItem* item : m_scene->marks())
             if (auto* mark = dynamic_cast<T*>(item))
                 found << mark;
         return found;
     }
+    // A step of a scripted snapshot (see toolsKeysAndMenus) and its checks.
+    void step(const QString& step);
+    void expect(const QStringList& words);
+    void chooseFromMenu(const QPointF& at, const QString& entry);
+    // The screen without the crosshair, and the picture, at a scene pixel.
+    QRgb onScreen(const QPoint& p);
+    QRgb inPicture(const QPoint& p);
+    QStringList m_ended; // how the snapshot ended: finished, abandoned, restart
 
     QImage m_desktop;
     QTemporaryDir m_dir;
@@ -236,6 +289,11 @@ void TestScene::open()
     m_scene = m_view->snapshotScene();
     m_scene->setWindowFinder(fakeWindowAt);
     m_background = m_scene->backgroundItem();
+    m_view->setRestartKey(QKeySequence(QStringLiteral("Alt+S")));
+    m_ended.clear();
+    connect(m_view.get(), &CDrawView::finished, this, [this] { m_ended << QStringLiteral("finished"); });
+    connect(m_view.get(), &CDrawView::abandoned, this, [this] { m_ended << QStringLiteral("abandoned"); });
+    connect(m_view.get(), &CDrawView::restartRequested, this, [this] { m_ended << QStringLiteral("restart"); });
     m_view->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
 }
@@ -281,8 +339,14 @@ void TestScene::pick()
     release(to, button);
     move(QPointF(500, 420));
     QCOMPARE(m_background->selectionRect(), selection);
-    // Only a left click picks (and shows the tool strip).
-    QCOMPARE(m_view->editDialog()->isVisible(), button == Qt::LeftButton);
+    // Only a left click picks (and shows the tool strip). A drawing tool's
+    // property strip hangs under it: right edges a pixel apart, 4 pixels between.
+    CSnapshotEdit* strip = m_view->editDialog();
+    QCOMPARE(strip->isVisible(), button == Qt::LeftButton);
+    setMode(DrawMode::Ellipse);
+    const QRect under = strip->propDialog()->frameGeometry();
+    QCOMPARE(under.right(), strip->frameGeometry().right() - 1);
+    QCOMPARE(under.top(), strip->frameGeometry().bottom() + 5);
 }
 
 void TestScene::adjustPick_data()
@@ -292,22 +356,29 @@ void TestScene::adjustPick_data()
     QTest::addColumn<int>("keyCode");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QRectF>("expected");
-    const QPointF none;
-    QTest::newRow("bottom right") << QPointF(300, 250) << QPointF(341, 283) << 0 << 0
-                                  << QRectF(100, 100, 241, 183);
-    QTest::newRow("top left, a pixel off")
-        << QPointF(101, 99) << QPointF(90, 95) << 0 << 0 << QRectF(90, 95, 210, 155);
-    QTest::newRow("left edge past the right one")
-        << QPointF(100, 175) << QPointF(350, 175) << 0 << 0 << QRectF(300, 100, 50, 150);
-    QTest::newRow("bottom edge onto the top one")
-        << QPointF(200, 250) << QPointF(200, 100) << 0 << 0 << QRectF(100, 100, 200, 1);
-    QTest::newRow("top right to the desktop's corner")
-        << QPointF(300, 100) << QPointF(639, 0) << 0 << 0 << QRectF(100, 0, 539, 250);
-    QTest::newRow("left moves") << none << none << int(Qt::Key_Left) << 0 << QRectF(99, 100, 200, 150);
-    QTest::newRow("Shift+Right grows")
-        << none << none << int(Qt::Key_Right) << int(Qt::ShiftModifier) << QRectF(100, 100, 201, 150);
-    QTest::newRow("Shift+Up shrinks")
-        << none << none << int(Qt::Key_Up) << int(Qt::ShiftModifier) << QRectF(100, 100, 200, 149);
+    const auto handle = [](const char* name, QPointF from, QPointF to, QRectF expected) {
+        QTest::newRow(name) << from << to << 0 << 0 << expected;
+    };
+    // The eight handles, clockwise from the top left corner.
+    handle("top left, a pixel off", {101, 99}, {90, 95}, {90, 95, 210, 155});
+    handle("top edge", {200, 100}, {200, 60}, {100, 60, 200, 190});
+    handle("top right to the desktop's corner", {300, 100}, {639, 0}, {100, 0, 539, 250});
+    handle("right edge", {300, 175}, {420, 180}, {100, 100, 320, 150});
+    handle("bottom right", {300, 250}, {341, 283}, {100, 100, 241, 183});
+    handle("bottom edge onto the top one", {200, 250}, {200, 100}, {100, 100, 200, 1});
+    handle("bottom left", {100, 250}, {60, 300}, {60, 100, 240, 200});
+    handle("left edge past the right one", {100, 175}, {350, 175}, {300, 100, 50, 150});
+    const auto keyRow = [](const char* name, Qt::Key key, int modifiers, QRectF expected) {
+        QTest::newRow(name) << QPointF() << QPointF() << int(key) << modifiers << expected;
+    };
+    keyRow("Left moves", Qt::Key_Left, 0, {99, 100, 200, 150});
+    keyRow("Right moves", Qt::Key_Right, 0, {101, 100, 200, 150});
+    keyRow("Up moves", Qt::Key_Up, 0, {100, 99, 200, 150});
+    keyRow("Down moves", Qt::Key_Down, 0, {100, 101, 200, 150});
+    keyRow("Shift+Right grows", Qt::Key_Right, Qt::ShiftModifier, {100, 100, 201, 150});
+    keyRow("Shift+Left shrinks", Qt::Key_Left, Qt::ShiftModifier, {100, 100, 199, 150});
+    keyRow("Shift+Down grows", Qt::Key_Down, Qt::ShiftModifier, {100, 100, 200, 151});
+    keyRow("Shift+Up shrinks", Qt::Key_Up, Qt::ShiftModifier, {100, 100, 200, 149});
 }
 
 // An area picked from (100, 100) to (300, 250), then adjusted with a handle
@@ -380,6 +451,312 @@ void TestScene::picture()
     QPainter(&want).drawImage(expected.topLeft(), m_desktop,
                               expected.translated(int(selection.x()), int(selection.y())));
     QCOMPARE(differingPixels(m_scene->renderSelection(), want), 0);
+}
+
+void TestScene::markPixels_data()
+{
+    QTest::addColumn<bool>("shadow");
+    QTest::addColumn<bool>("frame");
+    QTest::addColumn<int>("transparency");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("paint"); // RECT COLOUR [ALPHA], laid over the desktop in this order
+    QTest::addColumn<QString>("skip");  // rectangles not compared: antialiased corners
+    const auto row = [](const char* name, bool shadow, bool frame, int transparency, const char* steps,
+                        const char* paint, const char* skip) {
+        QTest::newRow(name) << shadow << frame << transparency << QString(steps) << QString(paint) << QString(skip);
+    };
+    // A 4-pixel pen centred on whole pixels covers whole pixels; square caps
+    // reach half the pen beyond a line's ends. A line's shadow is grey with
+    // the pen's alpha less 20, that of the other marks grey with alpha 125,
+    // two pixels right and down, under the mark.
+    row("line", true, true, 100, "tool Line; drag 100,100 200,100", "100,100,104,4 grey 235; 98,98,104,4 red", "");
+    row("line without shadow", false, true, 100, "tool Line; drag 100,100 200,100", "98,98,104,4 red", "");
+    // Bevelled joins leave the outer corner squares partly covered.
+    row("framed rectangle", true, true, 100, "tool Rectangle; drag 100,100 200,160",
+        "100,100,104,64 grey 125; 98,98,104,64 red; 102,102,96,56 blue",
+        "98,98,2,2 200,98,2,2 98,160,2,2 200,160,2,2 202,100,2,2 100,162,2,2 202,162,2,2");
+    // The shadow shows through a translucent fill.
+    row("half-transparent fill, no frame", true, false, 50, "tool Rectangle; drag 100,100 200,160",
+        "102,102,100,60 grey 125; 100,100,100,60 blue 127", "");
+    row("polygon", true, false, 50, "tool Polygon; click 100,100; click 200,100; click 200,160; click 100,160; rclick 100,160",
+        "102,102,100,60 grey 125; 100,100,100,60 blue 127", "");
+    row("polygon without shadow", false, false, 50, "tool Polygon; click 100,100; click 200,100; click 200,160; click 100,160; rclick 100,160",
+        "100,100,100,60 blue 127", "");
+    // An open stroke: nothing filled inside its corner.
+    row("free hand", true, true, 100,
+        "tool Draw; press 100,100; move 150,100 left; move 200,100 left; move 200,130 left; move 200,160 left; release 200,160",
+        "100,100,102,4 grey 125; 200,102,4,62 grey 125; 98,98,102,4 red; 198,100,4,62 red", "200,98,2,2 202,100,2,2");
+}
+
+// Marks drawn with the tools, against pixels worked out from where they were
+// dragged: the same in the picture and on the screen.
+void TestScene::markPixels()
+{
+    QFETCH(bool, shadow);
+    QFETCH(bool, frame);
+    QFETCH(int, transparency);
+    QFETCH(QString, steps);
+    QFETCH(QString, paint);
+    QFETCH(QString, skip);
+    AppConfig.SnapshotShadow = shadow;
+    AppConfig.FrameCheck = frame;
+    AppConfig.Transparent = transparency;
+    AppConfig.FrameWidth = 4;
+    open();
+    const QRect pick(50, 50, 250, 150);
+    drag(pick.topLeft(), pick.topLeft() + QPoint(pick.width(), pick.height()));
+    for (const QString& s : steps.split(QLatin1Char(';')))
+        step(s.trimmed());
+    move({600, 450}); // the crosshair away from the marks
+
+    QImage expected = m_desktop.convertToFormat(QImage::Format_ARGB32);
+    for (const QString& op : paint.split(QLatin1Char(';'))) {
+        const QStringList w = op.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        QColor colour = w.value(1) == QLatin1String("grey") ? QColor(125, 125, 125) : QColor(w.value(1));
+        colour.setAlpha(w.value(2, QStringLiteral("255")).toInt());
+        const QRect r = rect(w.value(0));
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                expected.setPixel(x, y, over(expected.pixel(x, y), colour));
+    }
+    QImage picture = m_scene->renderSelection();
+    QImage screen = m_view->viewport()->grab().toImage().convertToFormat(QImage::Format_ARGB32).copy(pick);
+    expected = expected.copy(pick);
+    // On the screen the veil's outline runs along the selection's edge pixels.
+    const QRect inside = QRect(QPoint(0, 0), pick.size()).adjusted(1, 1, -1, -1);
+    QPainter blank[3] = {QPainter(&picture), QPainter(&screen), QPainter(&expected)};
+    for (QPainter& painter : blank) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QString& r : skip.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            painter.fillRect(rect(r).translated(-pick.topLeft()), Qt::transparent);
+        painter.end();
+    }
+    QCOMPARE(differingPixels(picture, expected), 0);
+    QCOMPARE(differingPixels(screen.copy(inside), expected.copy(inside)), 0);
+}
+
+void TestScene::toolsKeysAndMenus_data()
+{
+    QTest::addColumn<QString>("steps");
+    const auto row = [](const char* name, const char* steps) { QTest::newRow(name) << QString(steps); };
+    const char* pick = "drag 50,50 500,400; ";
+    // Stacking: the mark drawn later lies on top on the screen and in the
+    // picture, after every undo and redo; Select takes the one on top.
+    row("erased mark comes back under the other", QByteArray(pick) +
+        "tool Rectangle; drag 100,100 200,200; fill lime; drag 150,150 250,250; tool Erase; click 110,110;"
+        "expect marks 1; key Ctrl+Z; expect pixel 175,175 lime; expect pixel 120,120 blue; key Ctrl+Y;"
+        "expect pixel 120,120 desktop; key Ctrl+Shift+Z; key Ctrl+Z; expect marks 2; expect pixel 175,175 lime");
+    row("Select takes the mark on top; Backspace removes it", QByteArray(pick) +
+        "tool Rectangle; drag 100,100 200,200; fill lime; drag 150,150 250,250; tool Select; click 175,175;"
+        "expect chosen 2; key Backspace; expect marks 1; expect pixel 175,175 blue; key Ctrl+Z;"
+        "expect pixel 175,175 lime; click 120,120; expect chosen 1");
+    row("polygon: clicks, an edge to the pointer, a right click ends it", QByteArray(pick) +
+        "tool Polygon; click 100,100; click 200,100; move 220,180; expect points 100,100 200,100 220,180;"
+        "click 200,160; move 130,170; rclick 130,170; expect points 100,100 200,100 200,160;"
+        "expect pixel 180,120 blue; click 300,100; click 350,100; dblclick 350,150; expect view shown;"
+        "expect marks 2; expect points 300,100 350,100 350,150 350,150");
+    row("arrow head at the end", QByteArray(pick) +
+        "tool LineArrow; drag 100,300 300,300; expect pixel 200,300 red; expect pixel 291,302 red;"
+        "expect pixel 200,303 desktop; expect points 100,300 300,300");
+    row("Escape while drawing drops only that mark", QByteArray(pick) +
+        "tool Rectangle; drag 100,100 200,200; tool Line; press 250,250; move 300,300 left; key Escape;"
+        "release 300,300; expect marks 1; expect view shown; key Ctrl+Z; expect marks 0; key Ctrl+Y;"
+        "expect marks 1; key Escape; expect view hidden; expect ended abandoned");
+    row("text: an empty box goes, Escape ends the typing, then the snapshot", QByteArray(pick) +
+        "tool Text; click 300,300; click 120,120; type Hi; expect marks 1; key Escape; expect text Hi;"
+        "expect view shown; key Escape; expect view hidden; expect ended abandoned");
+    row("menu: Undo, Redo; Reselect picks anew and undo brings nothing back", QByteArray(pick) +
+        "tool Rectangle; drag 100,100 200,200; menu 300,300 Undo; expect marks 0; menu 300,300 Redo;"
+        "expect marks 1; menu 150,120 Reselect snapshot area; expect marks 0; expect strip hidden;"
+        "expect mode None; expect magnifier shown; expect selection 100,80,200,150; key Ctrl+Z;"
+        "expect marks 0; move 60,60; expect selection 50,50,500,400; click 150,120;"
+        "expect selection 100,80,200,150; expect strip shown; expect pixel 150,150 desktop");
+    row("every tool button; Cancel ends without a picture", QByteArray(pick) +
+        "tool Line; expect mode Line; tool LineArrow; expect mode LineArrow; tool Rectangle;"
+        "expect mode Rectangle; tool Polygon; expect mode Polygon; tool Ellipse; expect mode Ellipse;"
+        "tool Draw; expect mode Draw; tool Text; expect mode Text; tool Erase; expect mode Erase;"
+        "tool Select; expect mode Select; tool Cancel; expect view hidden; expect ended finished;"
+        "expect nofile pick.png");
+    row("Escape on the tool strip ends as Cancel", QByteArray(pick) +
+        "strip-key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
+    row("the start key starts over", QByteArray(pick) + "key Alt+S; expect view hidden; expect ended restart");
+    row("Save picture, over an existing name only when told", QByteArray(pick) +
+        "tool Rectangle; drag 100,100 200,200; save shot.png; expect file shot.png picture; write taken.png;"
+        "save taken.png no; expect file taken.png precious; tool Save taken.png yes;"
+        "expect file taken.png picture; expect view shown; tool Ok; expect view hidden; expect file pick.png shot.png");
+}
+
+// A snapshot driven step by step: tools chosen with the strip's buttons,
+// the mouse, the keys of the snapshot and the view's menu. Steps: tool NAME
+// [FILE yes|no] · press|release|click|rclick|dblclick X,Y · move X,Y [left]
+// · drag X,Y X,Y · key KEYS · strip-key KEY · type TEXT · fill COLOUR (the
+// strip's fill colour) · menu X,Y ENTRY · save FILE [yes|no] (Ctrl+S, the
+// answer to a question) · write FILE (one that holds "precious") · expect ...
+void TestScene::toolsKeysAndMenus()
+{
+    QFETCH(QString, steps);
+    open();
+    for (const QString& s : steps.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        step(s.trimmed());
+        if (QTest::currentTestFailed()) {
+            qWarning("at step \"%s\"", qPrintable(s.trimmed()));
+            return;
+        }
+    }
+}
+
+void TestScene::step(const QString& step)
+{
+    const QStringList w = step.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QString verb = w.value(0), arg = w.value(1);
+    const QPointF at = point(arg);
+    if (verb == QLatin1String("tool")) {
+        const QList<QPushButton*> buttons = m_view->editDialog()->findChildren<QPushButton*>();
+        QVERIFY(kButtons.indexOf(arg) >= 0 && buttons.size() == kButtons.size());
+        std::unique_ptr<Answers> answers;
+        if (w.size() > 2) { // "Save picture" with a name and the answer to a question
+            answers = std::make_unique<Answers>(m_dir.filePath(w.value(2)));
+            answers->yes = w.value(3) == QLatin1String("yes");
+        }
+        QTest::mouseClick(buttons.at(kButtons.indexOf(arg)), Qt::LeftButton);
+    } else if (verb == QLatin1String("press") || verb == QLatin1String("release")) {
+        mouse(verb == QLatin1String("press") ? QEvent::GraphicsSceneMousePress : QEvent::GraphicsSceneMouseRelease,
+              at, Qt::LeftButton, verb == QLatin1String("press") ? Qt::LeftButton : Qt::NoButton);
+    } else if (verb == QLatin1String("click")) {
+        move(at);
+        click(at);
+    } else if (verb == QLatin1String("rclick")) {
+        press(at, Qt::RightButton);
+        release(at, Qt::RightButton);
+    } else if (verb == QLatin1String("dblclick")) {
+        move(at);
+        click(at);
+        mouse(QEvent::GraphicsSceneMouseDoubleClick, at, Qt::LeftButton, Qt::LeftButton);
+        release(at);
+    } else if (verb == QLatin1String("move")) {
+        move(at, w.value(2) == QLatin1String("left") ? Qt::LeftButton : Qt::NoButton);
+    } else if (verb == QLatin1String("drag")) {
+        drag(at, point(w.value(2)));
+    } else if (verb == QLatin1String("key") || verb == QLatin1String("strip-key")) {
+        QWidget* target = verb == QLatin1String("key") ? static_cast<QWidget*>(m_view.get()) : m_view->editDialog();
+        for (const QString& k : w.mid(1)) {
+            const QKeyCombination c = QKeySequence::fromString(k)[0];
+            QTest::keyClick(target, c.key(), c.keyboardModifiers());
+        }
+    } else if (verb == QLatin1String("type")) {
+        QTest::keyClicks(m_view.get(), arg);
+    } else if (verb == QLatin1String("fill")) {
+        m_view->editDialog()->propDialog()->findChild<ColorComboBox*>(QStringLiteral("fillColorComboBox"))->setColor(QColor(arg));
+    } else if (verb == QLatin1String("menu")) {
+        chooseFromMenu(at, w.mid(2).join(QLatin1Char(' ')));
+    } else if (verb == QLatin1String("save")) {
+        Answers answers(m_dir.filePath(arg));
+        answers.yes = w.value(2) == QLatin1String("yes");
+        key(Qt::Key_S, Qt::ControlModifier);
+    } else if (verb == QLatin1String("write")) {
+        QFile file(m_dir.filePath(arg));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("precious") == 8);
+    } else if (verb == QLatin1String("expect")) {
+        expect(w.mid(1));
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+    }
+}
+
+QRgb TestScene::onScreen(const QPoint& p)
+{
+    const bool crosshair = m_background->crosshairVisible();
+    m_background->setCrosshairVisible(false);
+    const QImage screen = m_view->viewport()->grab().toImage();
+    m_background->setCrosshairVisible(crosshair);
+    return screen.pixel(p);
+}
+
+QRgb TestScene::inPicture(const QPoint& p)
+{
+    const QRectF selection = m_background->selectionRect();
+    const QPoint origin(int(selection.x()), int(selection.y()));
+    return m_scene->renderSelection().pixel(p - origin);
+}
+
+// expect marks N · expect view|strip|magnifier shown|hidden · expect mode
+// NAME · expect selection X,Y,W,H · expect points X,Y... (the top mark's
+// handles) · expect chosen N (the Nth mark from the bottom) · expect text
+// TEXT (the top mark's, typing ended) · expect pixel X,Y COLOUR|desktop (on
+// the screen and in the picture) · expect file FILE picture|precious ·
+// expect nofile FILE · expect file FILE FILE (the same picture) · expect ended finished|abandoned|restart
+void TestScene::expect(const QStringList& words)
+{
+    const QString what = words.value(0), arg = words.value(1);
+    QGraphicsItem* top = m_scene->marks(Qt::DescendingOrder).value(0);
+    if (what == QLatin1String("marks")) {
+        QCOMPARE(m_scene->marks().size(), arg.toInt());
+    } else if (what == QLatin1String("view") || what == QLatin1String("strip") || what == QLatin1String("magnifier")) {
+        const bool shown = what == QLatin1String("view")    ? m_view->isVisible()
+                           : what == QLatin1String("strip") ? m_view->editDialog()->isVisible()
+                                                            : m_background->magnifierShown();
+        QCOMPARE(shown, arg == QLatin1String("shown"));
+    } else if (what == QLatin1String("mode")) {
+        QCOMPARE(kModes.value(int(m_scene->drawMode())), arg);
+    } else if (what == QLatin1String("selection")) {
+        QCOMPARE(m_background->selectionRect(), QRectF(rect(arg)));
+    } else if (what == QLatin1String("points")) {
+        QVector<QPointF> points;
+        for (const QString& p : words.mid(1))
+            points << point(p);
+        QCOMPARE(::markHandles(top), points);
+    } else if (what == QLatin1String("chosen")) {
+        QCOMPARE(m_scene->selectedMark(), m_scene->marks().value(arg.toInt() - 1));
+    } else if (what == QLatin1String("text")) {
+        auto* text = dynamic_cast<CDrawTextItem*>(top);
+        QVERIFY(text && !m_scene->isTypingText());
+        QCOMPARE(text->toPlainText(), arg);
+    } else if (what == QLatin1String("pixel")) {
+        const QPoint p = point(arg).toPoint();
+        const QRgb want = words.value(2) == QLatin1String("desktop") ? m_desktop.pixel(p) : QColor(words.value(2)).rgba();
+        QCOMPARE(QColor::fromRgba(onScreen(p)), QColor::fromRgba(want));
+        QCOMPARE(QColor::fromRgba(inPicture(p)), QColor::fromRgba(want));
+    } else if (what == QLatin1String("file") || what == QLatin1String("nofile")) {
+        waitForPictureFiles();
+        QFile file(m_dir.filePath(arg));
+        QCOMPARE(file.open(QIODevice::ReadOnly), what == QLatin1String("file"));
+        if (words.value(2) == QLatin1String("precious"))
+            QCOMPARE(file.readAll(), QByteArray("precious"));
+        else if (file.isOpen()) // as the picture is now, or as another file holds it
+            QCOMPARE(differingPixels(QImage::fromData(file.readAll()),
+                                     words.value(2) == QLatin1String("picture") ? m_scene->renderSelection()
+                                                                              : QImage(m_dir.filePath(words.value(2)))),
+                     0);
+    } else if (what == QLatin1String("ended")) {
+        QCOMPARE(m_ended, QStringList{arg});
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown expectation ") + words.join(QLatin1Char(' '))));
+    }
+}
+
+// A right click at a scene position, and an entry of the menu that opens
+// chosen with the keyboard; a disabled entry closes the menu.
+void TestScene::chooseFromMenu(const QPointF& at, const QString& entry)
+{
+    const QPoint local = m_view->mapFromScene(at);
+    const QPoint global = m_view->viewport()->mapToGlobal(local);
+    QCursor::setPos(global);
+    press(at, Qt::RightButton);
+    QTimer::singleShot(0, this, [entry] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        for (QAction* action : menu->actions()) {
+            if (action->text() == entry && action->isEnabled()) {
+                menu->setActiveAction(action);
+                QTest::keyClick(menu, Qt::Key_Return);
+                return;
+            }
+        }
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, local, global);
+    QApplication::sendEvent(m_view->viewport(), &event);
+    release(at, Qt::RightButton);
 }
 
 void TestScene::marksLookAsTheStripShows_data()
