@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QtTest>
 
+Q_DECLARE_METATYPE(TestSupport::Settings)
+
 // The settings and the autostart entry, in the test's own temporary home.
 class TestAppConfig : public QObject
 {
@@ -15,7 +17,8 @@ class TestAppConfig : public QObject
 private slots:
     void initTestCase();
     void init();
-    void saveThenLoadGivesTheSameRecord();
+    void storeHoldsTheTable_data();
+    void storeHoldsTheTable();
     void storedTextLoads_data();
     void storedTextLoads();
     void sessionStartsTheProgram_data();
@@ -34,24 +37,36 @@ void TestAppConfig::init()
     AppConfig = CAppConfig();
 }
 
-void TestAppConfig::saveThenLoadGivesTheSameRecord()
+void TestAppConfig::storeHoldsTheTable_data()
 {
-    AppConfig = TestSupport::unusualSettings();
-    AppConfig.ShortcutShowMainWnd = QString();
-    AppConfig.ImageQuality = 0;
-    const QMap<QString, QString> saved = TestSupport::settingsAsText(AppConfig);
-    AppConfig.save();
+    QTest::addColumn<TestSupport::Settings>("stored"); // before the start
+    QTest::addColumn<TestSupport::Settings>("loaded");
+    QTest::newRow("first run") << TestSupport::Settings() << TestSupport::firstRunSettings();
+    QTest::newRow("every value unusual") << TestSupport::unusualSettings() << TestSupport::unusualSettings();
+}
 
-    AppConfig = CAppConfig();
+// Every key under its own name with its default or the stored value, each
+// field from the key of its name; loading brings the autostart entry in line
+// (a stale one goes), saving writes every key back as it was.
+void TestAppConfig::storeHoldsTheTable()
+{
+    QFETCH(TestSupport::Settings, stored);
+    QFETCH(TestSupport::Settings, loaded);
+    if (!stored.isEmpty())
+        TestSupport::storeSettings(stored);
+    QVERIFY(applyAutoRun(true));
     AppConfig.load();
-    QCOMPARE(TestSupport::settingsAsText(AppConfig), saved);
+    QCOMPARE(TestSupport::settingsAsText(AppConfig), loaded);
+    QCOMPARE(QFile::exists(autoRunEntryPath()), loaded.value("GenAutoRun") == QLatin1String("true"));
+    QVERIFY(AppConfig.save().ok);
+    QCOMPARE(TestSupport::storedSettings(), loaded);
 }
 
 void TestAppConfig::storedTextLoads_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("loaded"); // as TestSupport::settingsAsText shows it
+    QTest::addColumn<QString>("loaded"); // as the store holds it
     const auto row = [](const char* name, const char* key, const char* stored, const char* loaded) {
         QTest::newRow(name) << QString(key) << QString(stored) << QString(loaded);
     };
@@ -63,10 +78,12 @@ void TestAppConfig::storedTextLoads_data()
     row("word for an integer", "IntervalSnap", "soon", "0");
     row("action kept as stored", "GenActionAfterFinish", "7", "7");
     row("bool zero", "FillCheck", "0", "false");
-    // Colours are stored as numbers with alpha in the top byte.
-    row("half-transparent red", "FrameColor", "2164195328", "#80ff0000");
-    row("transparent white", "FillColor", "16777215", "#00ffffff");
-    row("garbage colour is black with alpha 0", "FontColor", "blue", "#00000000");
+    row("bool word", "GenAutoHide", "true", "true");
+    // Colours are stored as numbers with alpha in the top byte: 0x80ff0000,
+    // 0x00ffffff.
+    row("half-transparent red", "FrameColor", "2164195328", "2164195328");
+    row("transparent white", "FillColor", "16777215", "16777215");
+    row("garbage colour is black with alpha 0", "FontColor", "blue", "0");
 }
 
 void TestAppConfig::storedTextLoads()

@@ -1,8 +1,10 @@
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QSettings>
 #include <QTemporaryFile>
 #include <QtTest>
 
@@ -184,48 +186,128 @@ void stopProgram(QProcess*& program)
     program = nullptr;
 }
 
-CAppConfig unusualSettings()
+Settings firstRunSettings()
 {
-    CAppConfig r = CAppConfig::defaults();
-    r.IntervalSnap = 350;
-    r.LastOpenFileName = QStringLiteral("/pictures/ä ö/last.png");
-    r.FontFamity = QStringLiteral("DejaVu Sans");
-    r.FontColor = QColor(255, 0, 0, 128);
-    r.FontSize = 21;
-    r.FrameCheck = true;
-    r.FrameColor = QColor(0, 255, 0);
-    r.FrameWidth = 5;
-    r.FillCheck = false;
-    r.FillColor = QColor(0, 0, 255, 10);
-    r.Transparent = 40;
-    r.GenAutoRun = false;
-    r.GenAutoHide = true;
-    r.GenCloseToTray = false;
-    r.GenActionAfterFinish = 2;
-    r.SnapshotAfterDlbClk = false;
-    r.SnapshotShadow = false;
-    r.CopyToClipboardAfterFinish = false;
-    r.SaveToFileAfterFinish = false;
-    r.SnapshotFilePath = QStringLiteral("/pictures/shots ");
-    r.SnapshotFileName = QStringLiteral("shot=%D;%h,%%");
-    r.SnapshotFileNameExt = QStringLiteral(".bmp");
-    r.ImageQuality = 55;
-    r.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + K");
-    r.ShortcutShowMainWnd = QStringLiteral("Shift + F9");
-    r.FirstRunHints = 7;
-    return r;
+    return {{"IntervalSnap", "200"},
+            {"LastOpenFileName", ""},
+            {"FontFamity", ""},
+            {"FontColor", "0"},
+            {"FontSize", "16"},
+            {"FrameCheck", "false"},
+            {"FrameColor", "0"},
+            {"FrameWidth", "2"},
+            {"FillCheck", "true"},
+            {"FillColor", "0"},
+            {"Transparent", "80"},
+            {"GenAutoRun", "true"},
+            {"GenAutoHide", "false"},
+            {"GenCloseToTray", "true"},
+            {"GenActionAfterFinish", "1"},
+            {"SnapshotAfterDlbClk", "true"},
+            {"SnapshotShadow", "true"},
+            {"CopyToClipboardAfterFinish", "true"},
+            {"SaveToFileAfterFinish", "true"},
+            {"SnapshotFilePath", QDir::homePath()},
+            {"SnapshotFileName", "Snapshot_%Y_%M_%D_%h_%m_%s"},
+            {"SnapshotFileNameExt", ".png"},
+            {"ImageQuality", "80"},
+            {"ShortcutStartSnapshot", "Alt + S"},
+            {"ShortcutShowMainWnd", "Alt + E"},
+            {"FirstRunHints", "0"}};
 }
 
-QMap<QString, QString> settingsAsText(const CAppConfig& record)
+Settings unusualSettings()
 {
-    QMap<QString, QString> values;
-    CAppConfig::visit(record, [&](const char* key, const auto& field, const auto&) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, QColor>)
-            values.insert(QLatin1String(key), field.name(QColor::HexArgb));
-        else
-            values.insert(QLatin1String(key), QVariant::fromValue(field).toString());
-    });
+    return {{"IntervalSnap", "350"},
+            {"LastOpenFileName", "/pictures/ä ö/last.png"},
+            {"FontFamity", "DejaVu Sans"},
+            {"FontColor", "2164195328"}, // 0x80ff0000
+            {"FontSize", "21"},
+            {"FrameCheck", "true"},
+            {"FrameColor", "4278255360"}, // 0xff00ff00
+            {"FrameWidth", "5"},
+            {"FillCheck", "false"},
+            {"FillColor", "167772415"}, // 0x0a0000ff
+            {"Transparent", "40"},
+            {"GenAutoRun", "false"},
+            {"GenAutoHide", "true"},
+            {"GenCloseToTray", "false"},
+            {"GenActionAfterFinish", "2"},
+            {"SnapshotAfterDlbClk", "false"},
+            {"SnapshotShadow", "false"},
+            {"CopyToClipboardAfterFinish", "false"},
+            {"SaveToFileAfterFinish", "false"},
+            {"SnapshotFilePath", "/pictures/shots "},
+            {"SnapshotFileName", "shot=%D;%h,%%"},
+            {"SnapshotFileNameExt", ".bmp"},
+            {"ImageQuality", "55"},
+            {"ShortcutStartSnapshot", "Ctrl + Alt + K"},
+            {"ShortcutShowMainWnd", "Shift + F9"},
+            {"FirstRunHints", "7"}};
+}
+
+namespace {
+
+QString asText(const QColor& c)
+{
+    return QString::number(c.rgba());
+}
+
+template <class T> QString asText(const T& value)
+{
+    return QVariant::fromValue(value).toString();
+}
+
+} // namespace
+
+Settings settingsAsText(const CAppConfig& r)
+{
+#define VS_FIELD(name) {QStringLiteral(#name), asText(r.name)}
+    return {VS_FIELD(IntervalSnap),
+            VS_FIELD(LastOpenFileName),
+            VS_FIELD(FontFamity),
+            VS_FIELD(FontColor),
+            VS_FIELD(FontSize),
+            VS_FIELD(FrameCheck),
+            VS_FIELD(FrameColor),
+            VS_FIELD(FrameWidth),
+            VS_FIELD(FillCheck),
+            VS_FIELD(FillColor),
+            VS_FIELD(Transparent),
+            VS_FIELD(GenAutoRun),
+            VS_FIELD(GenAutoHide),
+            VS_FIELD(GenCloseToTray),
+            VS_FIELD(GenActionAfterFinish),
+            VS_FIELD(SnapshotAfterDlbClk),
+            VS_FIELD(SnapshotShadow),
+            VS_FIELD(CopyToClipboardAfterFinish),
+            VS_FIELD(SaveToFileAfterFinish),
+            VS_FIELD(SnapshotFilePath),
+            VS_FIELD(SnapshotFileName),
+            VS_FIELD(SnapshotFileNameExt),
+            VS_FIELD(ImageQuality),
+            VS_FIELD(ShortcutStartSnapshot),
+            VS_FIELD(ShortcutShowMainWnd),
+            VS_FIELD(FirstRunHints)};
+#undef VS_FIELD
+}
+
+Settings storedSettings()
+{
+    // The file as another program reads it, not through the program's code.
+    QSettings store(QSettings().fileName(), QSettings::IniFormat);
+    Settings values;
+    for (const QString& key : store.allKeys())
+        values.insert(key, store.value(key).toString());
     return values;
+}
+
+void storeSettings(const Settings& settings)
+{
+    QFile::remove(QSettings().fileName());
+    QSettings store(QSettings().fileName(), QSettings::IniFormat);
+    for (auto it = settings.begin(); it != settings.end(); ++it)
+        store.setValue(it.key(), it.value());
 }
 
 } // namespace TestSupport
