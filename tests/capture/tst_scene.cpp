@@ -43,6 +43,7 @@
 #include <sys/resource.h>
 
 using TestSupport::differingPixels;
+using TestSupport::over;
 
 namespace {
 
@@ -118,21 +119,6 @@ QRect rect(const QString& text)
 {
     const QStringList v = text.split(QLatin1Char(','));
     return QRect(v.value(0).toInt(), v.value(1).toInt(), v.value(2).toInt(), v.value(3).toInt());
-}
-
-// A colour laid over an opaque pixel as Qt's raster engine blends it: the
-// premultiplied colour plus the pixel times the rest of the alpha, each
-// product divided by 255 and rounded.
-QRgb over(QRgb pixel, const QColor& colour)
-{
-    const QRgb s = qPremultiply(colour.rgba());
-    const int rest = 255 - qAlpha(s);
-    const auto part = [rest](int v) {
-        const int t = v * rest;
-        return (t + (t >> 8) + 0x80) >> 8;
-    };
-    return qRgba(qRed(s) + part(qRed(pixel)), qGreen(s) + part(qGreen(pixel)), qBlue(s) + part(qBlue(pixel)),
-                 qAlpha(s) + part(qAlpha(pixel)));
 }
 
 // A desktop of one colour, and that colour under the veil.

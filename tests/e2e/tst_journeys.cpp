@@ -66,10 +66,12 @@ QRect windowRect(const QString& id)
 
 // What a framed, filled rectangle mark (in desktop pixels) does to a pixel:
 // the pen is centred on the edges and its bevelled joins leave the outer
-// corner squares partly covered, which the comparison skips.
+// corner squares partly covered, which the comparison skips. Its shadow,
+// grey with alpha 125, lies two pixels right and down, under it.
 enum class Paint
 {
     Desktop,
+    Shadow,
     Frame,
     Fill,
     Corner
@@ -82,9 +84,16 @@ struct Mark
     QRgb frame = kFrame;
 };
 
-Paint markAt(const QRect& mark, const QPoint& p)
+Paint markAt(const QRect& mark, const QPoint& p, bool shadow)
 {
     const int h = kPen / 2;
+    if (shadow) {
+        const Paint under = markAt(mark.translated(2, 2), p, false);
+        const Paint here = markAt(mark, p, false);
+        return here != Paint::Desktop || under == Paint::Desktop ? here
+               : under == Paint::Corner                          ? Paint::Corner
+                                                                 : Paint::Shadow;
+    }
     if (!mark.adjusted(-h, -h, h, h).contains(p))
         return Paint::Desktop;
     if (mark.adjusted(h, h, -h, -h).contains(p))
@@ -96,7 +105,8 @@ Paint markAt(const QRect& mark, const QPoint& p)
 
 // Differences between a picture of `area` and the desktop with the marks on
 // it, all four channels; empty when there are none.
-QString compare(const QImage& picture, const QImage& desktop, const QRect& area, const QList<Mark>& marks)
+QString compare(const QImage& picture, const QImage& desktop, const QRect& area, const QList<Mark>& marks,
+                bool shadows)
 {
     if (picture.size() != area.size())
         return QStringLiteral("picture is %1x%2, area %3x%4")
@@ -113,14 +123,15 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
             Paint paint = Paint::Desktop;
             QRgb frame = kFrame;
             for (const Mark& mark : marks) {
-                const Paint here = markAt(mark.rect, at);
+                const Paint here = markAt(mark.rect, at, shadows);
                 if (here > paint)
                     frame = mark.frame;
                 paint = qMax(paint, here);
             }
-            const QRgb want = paint == Paint::Frame  ? frame
-                              : paint == Paint::Fill ? kFill
-                                                     : desktop.pixel(at);
+            const QRgb want = paint == Paint::Frame    ? frame
+                              : paint == Paint::Fill   ? kFill
+                              : paint == Paint::Shadow ? over(desktop.pixel(at), QColor(125, 125, 125, 125))
+                                                       : desktop.pixel(at);
             if (paint == Paint::Corner || got.pixel(x, y) == want)
                 continue;
             if (count++ == 0)
@@ -257,7 +268,8 @@ void TestJourneys::setTrayHost(bool running)
 // · tool NAME · drag X,Y X,Y · click X,Y · dblclick X,Y · close (Alt+F4 on
 // the main window) · signal TERM|KILL · second-start · tray-host off · tray
 // dblclick · take-clipboard · xrdb RESOURCE · reference (the screen now is
-// what later pictures are compared with) · wm-pause MS · expect ...
+// what later pictures are compared with) · wm-pause MS · menu X,Y KEYS (a
+// right click, then keys) · expect ...
 void TestJourneys::journey_data()
 {
     QTest::addColumn<QStringList>("environment");
@@ -297,6 +309,14 @@ void TestJourneys::journey_data()
         "start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 231,211; drag 301,251 381,311;"
         "tool Select; drag 191,181 221,201; tool Erase; click 341,281; tool Ok;"
         "expect clipboard 101,101,400,300 mark 181,171,80,60");
+    row("marks with their shadows, the default look", {},
+        "set SnapshotShadow=true; start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 231,211;"
+        "drag 301,251 381,311; tool Select; drag 191,181 221,201; tool Ok;"
+        "expect clipboard 101,101,400,300 mark 181,171,80,60 mark 301,251,80,60");
+    // The context menu's last entry, from the keyboard.
+    row("reselect the area: the window under the pointer again, no marks", {},
+        "start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 231,211; menu 300,300 Up Return;"
+        "expect strip hidden; pick-window; tool Ok; expect clipboard window");
     row("after finishing: show the main window", {},
         "set GenActionAfterFinish=1; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
         "expect file 100,120,200,130; expect main shown");
@@ -481,6 +501,12 @@ void TestJourneys::run(const QString& step)
         QTest::qWait(300);
     } else if (verb == QLatin1String("drag")) {
         dragWithMouse(point(arg), point(words.value(2)));
+    } else if (verb == QLatin1String("menu")) {
+        const QPoint p = point(arg);
+        runXdotool(QStringLiteral("mousemove %1 %2 click 3").arg(p.x()).arg(p.y()));
+        QTest::qWait(300);
+        runXdotool(QStringLiteral("key --delay 80 ") + words.mid(2).join(QLatin1Char(' ')));
+        QTest::qWait(300);
     } else if (verb == QLatin1String("click") || verb == QLatin1String("dblclick")) {
         const QPoint p = point(arg);
         runXdotool(QStringLiteral("mousemove %1 %2 click %3 1")
@@ -552,7 +578,7 @@ void TestJourneys::run(const QString& step)
     }
 }
 
-// expect clipboard|file AREA [mark X,Y,W,H ...] · expect main|view
+// expect clipboard|file AREA [mark X,Y,W,H ...] · expect main|view|strip
 // shown|hidden · expect running · expect ended STATUS · expect status STATUS
 // [TEXT] · expect files NAMES... · expect setting KEY=VALUE · expect tray icon
 void TestJourneys::expect(const QStringList& words)
@@ -561,9 +587,11 @@ void TestJourneys::expect(const QStringList& words)
     const QString arg = words.value(1);
     if (what == QLatin1String("clipboard") || what == QLatin1String("file")) {
         expectPicture(words);
-    } else if (what == QLatin1String("main") || what == QLatin1String("view")) {
+    } else if (what == QLatin1String("main") || what == QLatin1String("view") || what == QLatin1String("strip")) {
         const bool shown = arg == QLatin1String("shown");
         auto visible = [&] {
+            if (what == QLatin1String("strip"))
+                return toolStrip().isValid();
             return !(what == QLatin1String("main") ? mainWindow() : viewWindow()).isEmpty();
         };
         QTRY_COMPARE_WITH_TIMEOUT(visible(), shown, 10000);
@@ -639,7 +667,7 @@ void TestJourneys::expectPicture(const QStringList& words)
         m_screen = referenceScreenshot();
         area = m_screen.rect();
     }
-    const QString fault = compare(picture, m_screen, area, marks);
+    const QString fault = compare(picture, m_screen, area, marks, m_settings.value("SnapshotShadow").toBool());
     QVERIFY2(fault.isEmpty(), qPrintable(words.first() + QStringLiteral(": ") + fault));
 }
 

@@ -1,7 +1,7 @@
-// The X11 layers on a real X server without a window manager: the desktop's
-// pixels, the window list (the top-level windows are the application windows
-// themselves) checked against what xwininfo says, and hot keys pressed with
-// xdotool.
+// The X11 layers on a real X server: the desktop's pixels, the window list
+// checked against what xwininfo says (without a window manager the top-level
+// windows are the application windows themselves; under one, framedWindow
+// runs alone), and hot keys pressed with xdotool.
 #include "annotate/StripGeometry.h"
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
@@ -42,6 +42,11 @@ QRect xwininfoRect(quint32 id)
                  value("Height") + 2 * border);
 }
 
+QString xprop(const QStringList& arguments)
+{
+    return QString::fromLatin1(runTool("xprop", arguments).out);
+}
+
 void press(const QString& keys)
 {
     runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
@@ -63,6 +68,7 @@ private slots:
     void veilBeforeFirstPaint();
     void gtkFrameExtents_data();
     void gtkFrameExtents();
+    void framedWindow();
     void pressActivates();
     void combinationHeldByAnotherProgram();
 
@@ -80,6 +86,8 @@ void TestPlatformX11::initTestCase()
 
 void TestPlatformX11::cleanup()
 {
+    if (!QTest::currentTestFunction() || QByteArray(QTest::currentTestFunction()) == "framedWindow")
+        return; // the window manager's own windows stay
     for (QProcess* client : findChildren<QProcess*>()) {
         client->kill();
         client->waitForFinished();
@@ -180,6 +188,39 @@ void TestPlatformX11::gtkFrameExtents()
     // The pointer on the shadow is over whatever lies behind it.
     if (!margins.isNull())
         QVERIFY(!list.windowRectAt(expected.topLeft() - QPoint(1, 1)).isValid());
+}
+
+// Under openbox: the window under the title bar or a frame edge is the
+// frame, whose rectangle is the application window's grown by the frame
+// extents the window manager tells; inside, the descent goes on as without
+// a frame.
+void TestPlatformX11::framedWindow()
+{
+    if (xprop({"-root", "_NET_SUPPORTING_WM_CHECK"}).indexOf("window id") < 0)
+        QSKIP("needs a window manager");
+    const quint32 id = startLogo({"-geometry", "300x200+100+80", "-bw", "0"});
+    QVERIFY(id);
+    QString extents;
+    QTRY_VERIFY((extents = xprop({"-id", QString::number(id), "_NET_FRAME_EXTENTS"})).contains('='));
+    const QStringList v = extents.section('=', 1).split(',');
+    const QMargins frame(v.value(0).toInt(), v.value(2).toInt(), v.value(1).toInt(), v.value(3).toInt());
+    QVERIFY2(frame.top() > 10, qPrintable(extents)); // a title bar
+    QTest::qWait(200); // placed
+    const QRect client = xwininfoRect(id);
+    const QRect expected = client.marginsAdded(frame);
+    const CWindowList list = CWindowList::fromX11();
+    for (const QPoint p : {QPoint(client.center().x(), client.top() - frame.top() / 2), expected.topLeft(),
+                           expected.bottomRight()})
+        QCOMPARE(list.windowRectAt(p), expected);
+    // xlogo draws into a child of its window.
+    const QRect inner = list.windowRectAt(client.center());
+    QVERIFY(client.contains(inner) && inner.size() == QSize(300, 200));
+    QVERIFY(!list.windowRectAt(expected.bottomRight() + QPoint(1, 1)).isValid());
+    for (QProcess* logo : findChildren<QProcess*>()) {
+        logo->kill();
+        logo->waitForFinished();
+        delete logo;
+    }
 }
 
 // Xvfb sends 0 in the fourth byte of every 32-bit pixel; the grab must

@@ -136,6 +136,18 @@ qint64 differingPixels(const QImage& a, const QImage& b, int tolerance)
     return count;
 }
 
+QRgb over(QRgb pixel, const QColor& colour)
+{
+    const QRgb s = qPremultiply(colour.rgba());
+    const int rest = 255 - qAlpha(s);
+    const auto part = [rest](int v) {
+        const int t = v * rest;
+        return (t + (t >> 8) + 0x80) >> 8;
+    };
+    return qRgba(qRed(s) + part(qRed(pixel)), qGreen(s) + part(qGreen(pixel)), qBlue(s) + part(qBlue(pixel)),
+                 qAlpha(s) + part(qAlpha(pixel)));
+}
+
 void runXdotool(const QString& commandLine)
 {
     const ToolResult r =

@@ -52,6 +52,11 @@ QStringList visibleWindows(const QString& namePattern);
 // when the sizes differ.
 qint64 differingPixels(const QImage& a, const QImage& b, int tolerance = 0);
 
+// A colour laid over an opaque pixel as Qt's raster engine blends it: the
+// premultiplied colour plus the pixel times the rest of the alpha, each
+// product divided by 255 and rounded.
+QRgb over(QRgb pixel, const QColor& colour);
+
 // Runs xdotool with a space-separated command line; a failure fails the test.
 void runXdotool(const QString& commandLine);
 
