@@ -141,38 +141,31 @@ void TestOptionsDialog::okStoresEveryControl()
         QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
-    const Settings entered = {{"GenAutoRun", "false"},
-                              {"GenAutoHide", "true"},
-                              {"GenCloseToTray", "false"},
-                              {"GenActionAfterFinish", "2"},
-                              {"SnapshotAfterDlbClk", "false"},
-                              {"SnapshotShadow", "false"},
-                              {"CopyToClipboardAfterFinish", "false"},
-                              {"SaveToFileAfterFinish", "false"},
-                              {"SnapshotFilePath", folder},
-                              {"SnapshotFileName", "shot_%D"},
-                              {"SnapshotFileNameExt", ".bmp"},
-                              {"ImageQuality", "55"},
-                              {"ShortcutShowMainWnd", "Ctrl + J"},
-                              {"ShortcutStartSnapshot", "Ctrl + F3"}};
-    expected.insert(entered);
+    expected.insert({{"GenAutoRun", "false"}, {"GenAutoHide", "true"}, {"GenCloseToTray", "false"},
+                     {"GenActionAfterFinish", "2"}, {"SnapshotAfterDlbClk", "false"}, {"SnapshotShadow", "false"},
+                     {"CopyToClipboardAfterFinish", "false"}, {"SaveToFileAfterFinish", "false"},
+                     {"SnapshotFilePath", folder}, {"SnapshotFileName", "shot_%D"}, {"SnapshotFileNameExt", ".bmp"},
+                     {"ImageQuality", "55"}, {"ShortcutShowMainWnd", "Ctrl + J"},
+                     {"ShortcutStartSnapshot", "Ctrl + F3"}});
     QCOMPARE(storedSettings(), expected);
     QVERIFY(!QFile::exists(autoRunEntryPath()));
-    for (const char* last : {"okButton", "defaultButton"}) {
+    // Opened again, it shows what is stored: "Hide to tray" and a quality
+    // below the slider's range, which then stores its lowest value.
+    AppConfig.ImageQuality = 10;
+    for (bool defaults : {false, true}) {
         COptionsDialog dialog;
         dialog.show();
-        if (QByteArray(last) == "defaultButton") {
+        if (defaults)
             QTest::mouseClick(button(dialog, "defaultButton"), Qt::LeftButton);
-            expected.insert({{"GenAutoRun", "true"},
-                             {"GenAutoHide", "false"},
-                             {"GenCloseToTray", "true"},
-                             {"GenActionAfterFinish", "1"},
-                             {"SnapshotFileNameExt", ".png"},
-                             {"ImageQuality", "80"},
-                             {"ShortcutShowMainWnd", "Alt + E"},
-                             {"ShortcutStartSnapshot", "Alt + S"}});
-        }
+        else
+            tick(control(dialog, "hideToTrayRadio"));
         QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+        if (defaults)
+            expected.insert({{"GenAutoRun", "true"}, {"GenAutoHide", "false"}, {"GenCloseToTray", "true"},
+                             {"GenActionAfterFinish", "1"}, {"SnapshotFileNameExt", ".png"}, {"ImageQuality", "80"},
+                             {"ShortcutShowMainWnd", "Alt + E"}, {"ShortcutStartSnapshot", "Alt + S"}});
+        else
+            expected.insert({{"GenActionAfterFinish", "0"}, {"ImageQuality", "30"}});
         QCOMPARE(storedSettings(), expected);
     }
     QVERIFY(QFile::exists(autoRunEntryPath()));
@@ -193,6 +186,12 @@ void TestOptionsDialog::okStoresEveryControl()
         QCOMPARE(settingsAsText(AppConfig), record);
         QCOMPARE(settingsBytes(), before);
     }
+
+    // Through the main window's showAbout: the About page, the list still at General.
+    COptionsDialog about;
+    about.showAboutPage();
+    QCOMPARE(about.findChild<QStackedWidget*>(QStringLiteral("pagesWidget"))->currentIndex(), 3);
+    QCOMPARE(about.findChild<QListWidget*>(QStringLiteral("contentsWidget"))->currentRow(), 0);
 
     // A store that cannot be written: the user is told which file and why,
     // the dialog stays with everything entered, and nothing changes meanwhile.
