@@ -256,16 +256,18 @@ void TestAnnotate::stripKeepsItsLook()
 {
     setApplicationIdentity();
     TestSupport::Settings stored = TestSupport::settingsAsText(AppConfig);
-    stored.insert({{"FontFamity", "DejaVu Sans"}, {"FontColor", "4294901760"}, {"FontSize", "3"},
-                   {"FrameCheck", "true"}, {"FrameColor", "4278255360"}, {"FrameWidth", "9"},
-                   {"FillCheck", "false"}, {"FillColor", "2164195328"}, {"Transparent", "3"}});
+    const QString keys =
+        "FontFamity|FontColor|FontSize|FrameCheck|FrameColor|FrameWidth|FillCheck|FillColor|Transparent";
+    stored.insert(
+        TestSupport::settings("FontFamity=DejaVu Sans|FontColor=4294901760|FontSize=3|FrameCheck=true|"
+                              "FrameColor=4278255360|FrameWidth=9|FillCheck=false|FillColor=2164195328|"
+                              "Transparent=3"));
     TestSupport::storeSettings(stored);
     AppConfig.load();
-    const auto look = [] {
+    const auto look = [&keys] {
         const TestSupport::Settings all = TestSupport::settingsAsText(AppConfig);
         TestSupport::Settings part;
-        for (const char* key : {"FontFamity", "FontColor", "FontSize", "FrameCheck", "FrameColor", "FrameWidth",
-                                "FillCheck", "FillColor", "Transparent"})
+        for (const QString& key : keys.split('|'))
             part.insert(key, all.value(key));
         return part;
     };
@@ -284,16 +286,15 @@ void TestAnnotate::stripKeepsItsLook()
             control<QSlider>(prop, "transparentSlider")->setValue(60);
         }
         prop.close();
-        QCOMPARE(look(), changed ? TestSupport::Settings({{"FontFamity", "DejaVu Serif"}, {"FontColor", "4278190335"},
-                                                          {"FontSize", "24"}, {"FrameCheck", "false"},
-                                                          {"FrameColor", "4278190208"}, {"FrameWidth", "4"},
-                                                          {"FillCheck", "true"}, {"FillColor", "4294967040"},
-                                                          {"Transparent", "60"}})
-                                 : TestSupport::Settings({{"FontFamity", "DejaVu Sans"}, {"FontColor", "4294901760"},
-                                                          {"FontSize", "5"}, {"FrameCheck", "true"},
-                                                          {"FrameColor", "4278255360"}, {"FrameWidth", "1"},
-                                                          {"FillCheck", "false"}, {"FillColor", first},
-                                                          {"Transparent", "5"}}));
+        QCOMPARE(look(),
+                 TestSupport::settings(
+                     changed ? "FontFamity=DejaVu Serif|FontColor=4278190335|FontSize=24|FrameCheck=false|"
+                               "FrameColor=4278190208|FrameWidth=4|FillCheck=true|FillColor=4294967040|"
+                               "Transparent=60"
+                             : "FontFamity=DejaVu Sans|FontColor=4294901760|FontSize=5|FrameCheck=true|"
+                               "FrameColor=4278255360|FrameWidth=1|FillCheck=false|Transparent=5|"
+                               "FillColor=" +
+                                   first));
     }
 }
 

@@ -21,11 +21,11 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGraphicsSceneMouseEvent>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -34,6 +34,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 #include <QStyleOptionGraphicsItem>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -116,7 +117,8 @@ const QStringList kIcons = {"select",  "select", "line", "line_arrow", "rect", "
 
 QPointF point(const QString& text)
 {
-    return QPointF(text.section(QLatin1Char(','), 0, 0).toDouble(), text.section(QLatin1Char(','), 1, 1).toDouble());
+    return QPointF(text.section(QLatin1Char(','), 0, 0).toDouble(),
+                   text.section(QLatin1Char(','), 1, 1).toDouble());
 }
 
 QRect rect(const QString& text)
@@ -280,7 +282,8 @@ void TestScene::open()
     m_ended.clear();
     connect(m_view.get(), &CDrawView::finished, this, [this] { m_ended << QStringLiteral("finished"); });
     connect(m_view.get(), &CDrawView::abandoned, this, [this] { m_ended << QStringLiteral("abandoned"); });
-    connect(m_view.get(), &CDrawView::restartRequested, this, [this] { m_ended << QStringLiteral("restart"); });
+    connect(m_view.get(), &CDrawView::restartRequested, this,
+            [this] { m_ended << QStringLiteral("restart"); });
     m_view->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
 }
@@ -442,7 +445,7 @@ void TestScene::picture()
 
 void TestScene::markPixels_data()
 {
-    QTest::addColumn<QString>("settings"); // KEY=VALUE, as stored
+    QTest::addColumn<QString>("settings"); // KEY=VALUE|..., as stored
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("paint"); // RECT COLOUR [ALPHA], laid over the desktop in this order
     QTest::addColumn<QString>("skip");  // rectangles not compared: antialiased corners
@@ -452,7 +455,8 @@ void TestScene::markPixels_data()
     };
     const char* line = "tool Line; drag 100,100 200,100";
     const char* box = "tool Rectangle; drag 100,100 200,160";
-    const char* polygon = "tool Polygon; click 100,100; click 200,100; click 200,160; click 100,160; rclick 100,160";
+    const char* polygon =
+        "tool Polygon; click 100,100; click 200,100; click 200,160; click 100,160; rclick 100,160";
     // A 4-pixel pen centred on whole pixels covers whole pixels; square caps
     // reach half the pen beyond a line's ends. A line's shadow is grey with
     // the pen's alpha less 20, that of the other marks grey with alpha 125,
@@ -463,20 +467,22 @@ void TestScene::markPixels_data()
     row("framed rectangle", "", box, "100,100,104,64 grey 125; 98,98,104,64 red; 102,102,96,56 blue",
         "98,98,2,2 200,98,2,2 98,160,2,2 200,160,2,2 202,100,2,2 100,162,2,2 202,162,2,2");
     // The shadow shows through a translucent fill.
-    row("half-transparent fill, no frame", "FrameCheck=false Transparent=50", box,
+    row("half-transparent fill, no frame", "FrameCheck=false|Transparent=50", box,
         "102,102,100,60 grey 125; 100,100,100,60 blue 127");
     // A first run's colours (0) select "transparent"; the alpha comes from
     // the transparency (80 %): black, not invisible.
-    row("first run: black fill", "FrameCheck=false Transparent=80 FillColor=0", box,
+    row("first run: black fill", "FrameCheck=false|Transparent=80|FillColor=0", box,
         "102,102,100,60 grey 125; 100,100,100,60 black 204");
-    row("polygon", "FrameCheck=false Transparent=50", polygon, "102,102,100,60 grey 125; 100,100,100,60 blue 127");
-    row("polygon without shadow", "FrameCheck=false Transparent=50 SnapshotShadow=false", polygon,
+    row("polygon", "FrameCheck=false|Transparent=50", polygon,
+        "102,102,100,60 grey 125; 100,100,100,60 blue 127");
+    row("polygon without shadow", "FrameCheck=false|Transparent=50|SnapshotShadow=false", polygon,
         "100,100,100,60 blue 127");
     // An open stroke: nothing filled or closed.
     row("free hand", "",
-        "tool Draw; press 100,100; move 150,100 left; move 200,100 left; move 200,130 left; move 200,160 left;"
-        "release 200,160",
-        "100,100,102,4 grey 125; 200,102,4,62 grey 125; 98,98,102,4 red; 198,100,4,62 red", "200,98,2,2 202,100,2,2");
+        "tool Draw; press 100,100; move 150,100 left; move 200,100 left; move 200,130 left;"
+        "move 200,160 left; release 200,160",
+        "100,100,102,4 grey 125; 200,102,4,62 grey 125; 98,98,102,4 red; 198,100,4,62 red",
+        "200,98,2,2 202,100,2,2");
 }
 
 // Marks drawn with the tools, in the default look (shadows on) or another,
@@ -491,8 +497,7 @@ void TestScene::markPixels()
     AppConfig.SnapshotShadow = true;
     AppConfig.FrameWidth = 4;
     TestSupport::Settings stored = TestSupport::settingsAsText(AppConfig);
-    for (const QString& setting : settings.split(' ', Qt::SkipEmptyParts))
-        stored.insert(setting.section('=', 0, 0), setting.section('=', 1));
+    stored.insert(TestSupport::settings(settings));
     TestSupport::storeSettings(stored);
     AppConfig.load();
     open();
@@ -531,39 +536,43 @@ void TestScene::markPixels()
 void TestScene::toolsKeysAndMenus_data()
 {
     QTest::addColumn<QString>("steps");
-    const auto row = [](const char* name, const QString& steps) { QTest::newRow(name) << steps; };
-    const QString pick = "drag 50,40 550,420; ";
-    row("every change undone and redone", pick +
+    const auto row = [](const char* name, const char* steps) { QTest::newRow(name) << QString(steps); };
+    row("every change undone and redone",
         "tool Rectangle; drag 100,100 200,180; tool Select; drag 100,140 130,160; expect chosen 1;"
         "drag 230,200 260,240; expect outline 130,120,130,120; expect pixel 195,180 blue;"
-        "expect pixel 110,110 desktop; frame lime; expect pen lime; move 600,450; expect pixel 130,180 lime; fill yellow;"
-        "expect pixel 195,180 yellow; tool Rectangle; drag 200,200 300,300; tool Line; drag 120,380 400,380;"
-        "tool Erase; click 230,220; expect marks 1; key Ctrl+Z; expect marks 3; expect pixel 250,380 lime;"
-        "expect pixel 280,280 yellow; key Ctrl+Z Ctrl+Z; expect marks 1; key Ctrl+Z; expect pixel 195,180 blue;"
-        "key Ctrl+Z; expect pen red; key Ctrl+Z; expect outline 130,120,100,80; key Ctrl+Z;"
-        "expect outline 100,100,100,80; key Ctrl+Z; expect history 0 8; key Ctrl+Y Ctrl+Y Ctrl+Y Ctrl+Y Ctrl+Y;"
-        "expect outline 130,120,130,120; expect pixel 130,180 lime; expect pixel 195,180 yellow;"
-        "key Ctrl+Shift+Z Ctrl+Shift+Z Ctrl+Shift+Z; expect history 8 0; expect marks 1; tool Select;"
-        "click 250,380; key Delete; expect marks 0; key Ctrl+Z; expect history 8 1; tool Rectangle;"
-        "drag 300,300 350,350; expect history 9 0; tool Select; click 500,100; expect chosen 0; frame blue; expect pen lime");
+        "expect pixel 110,110 desktop; frame lime; expect pen lime; move 600,450;"
+        "expect pixel 130,180 lime; fill yellow; expect pixel 195,180 yellow; tool Rectangle;"
+        "drag 200,200 300,300; tool Line; drag 120,380 400,380; tool Erase; click 230,220; expect marks 1;"
+        "key Ctrl+Z; expect marks 3; expect pixel 250,380 lime; expect pixel 280,280 yellow;"
+        "key Ctrl+Z Ctrl+Z; expect marks 1; key Ctrl+Z; expect pixel 195,180 blue; key Ctrl+Z;"
+        "expect pen red; key Ctrl+Z; expect outline 130,120,100,80; key Ctrl+Z;"
+        "expect outline 100,100,100,80; key Ctrl+Z; expect history 0 8;"
+        "key Ctrl+Y Ctrl+Y Ctrl+Y Ctrl+Y Ctrl+Y; expect outline 130,120,130,120; expect pixel 130,180 lime;"
+        "expect pixel 195,180 yellow; key Ctrl+Shift+Z Ctrl+Shift+Z Ctrl+Shift+Z; expect history 8 0;"
+        "expect marks 1; tool Select; click 250,380; key Delete; expect marks 0; key Ctrl+Z;"
+        "expect history 8 1; tool Rectangle; drag 300,300 350,350; expect history 9 0; tool Select;"
+        "click 500,100; expect chosen 0; frame blue; expect pen lime; click 320,320; alpha 60; alpha 40;"
+        "expect history 10 0; key Ctrl+Z; expect pen lime");
     // Stacking: the mark drawn later lies on top on the screen and in the
     // picture, after every undo and redo; Select takes the one on top.
-    row("erased mark comes back under the other", pick +
+    row("erased mark comes back under the other",
         "tool Rectangle; drag 100,100 200,200; fill lime; drag 150,150 250,250; tool Erase; click 110,110;"
         "expect marks 1; key Ctrl+Z; expect pixel 175,175 lime; expect pixel 120,120 blue; key Ctrl+Y;"
-        "expect pixel 120,120 desktop; key Ctrl+Shift+Z; key Ctrl+Z; expect marks 2; expect pixel 175,175 lime");
-    row("Select takes the mark on top; Backspace removes it", pick +
+        "expect pixel 120,120 desktop; key Ctrl+Shift+Z; key Ctrl+Z; expect marks 2;"
+        "expect pixel 175,175 lime");
+    row("Select takes the mark on top; Backspace removes it",
         "tool Rectangle; drag 100,100 200,200; fill lime; drag 150,150 250,250; tool Select; click 175,175;"
         "expect chosen 2; key Backspace; expect marks 1; expect pixel 175,175 blue; key Ctrl+Z;"
         "expect pixel 175,175 lime; click 120,120; expect chosen 1");
     // A thin line is hit a few pixels off; its ends are its handles.
-    row("a line chosen, reshaped, moved and put back", "drag 100,100 300,250; set FrameWidth 1;"
-        "tool Line; drag 120,200 280,200; tool Select; click 200,208; expect chosen 0; click 200,203;"
-        "expect chosen 1; click 200,240; expect chosen 0; click 200,196; expect chosen 1; click 150,170;"
-        "expect chosen 0; click 283,200; expect chosen 1; drag 280,200 290,240; expect points 120,200 290,240;"
-        "drag 205,220 195,200; expect points 110,180 280,220; key Ctrl+Z; expect points 120,200 290,240;"
-        "key Ctrl+Z; expect points 120,200 280,200");
-    row("polygon: clicks, an edge to the pointer, a right click ends it", pick +
+    row("a line chosen, reshaped, moved and put back",
+        "drag 100,100 300,250; set FrameWidth 1; tool Line; drag 120,200 280,200; tool Select;"
+        "click 200,208; expect chosen 0; click 200,203; expect chosen 1; click 200,240; expect chosen 0;"
+        "click 200,196; expect chosen 1; click 150,170; expect chosen 0; click 283,200; expect chosen 1;"
+        "drag 280,200 290,240; expect points 120,200 290,240; drag 205,220 195,200;"
+        "expect points 110,180 280,220; key Ctrl+Z; expect points 120,200 290,240; key Ctrl+Z;"
+        "expect points 120,200 280,200");
+    row("polygon: clicks, an edge to the pointer, a right click ends it",
         "tool Polygon; click 100,100; click 200,100; move 220,180; expect points 100,100 200,100 220,180;"
         "click 200,160; move 130,170; rclick 130,170; expect points 100,100 200,100 200,160;"
         "expect pixel 180,120 blue; tool Select; click 180,120; drag 200,160 230,180;"
@@ -571,54 +580,56 @@ void TestScene::toolsKeysAndMenus_data()
         "tool Polygon; click 300,100; click 350,100; dblclick 350,150; expect view shown; expect marks 2;"
         "expect points 300,100 350,100 350,150 350,150");
     // The odd-even rule: the middle of a star, covered twice, stays clear.
-    row("star", pick +
-        "tool Polygon; click 200,100; click 259,281; click 105,169; click 295,169; click 141,281;"
-        "rclick 141,281; expect pixel 200,130 blue; expect pixel 200,200 desktop");
-    row("arrow head at the end", pick +
+    row("star", "tool Polygon; click 200,100; click 259,281; click 105,169; click 295,169; click 141,281;"
+                "rclick 141,281; expect pixel 200,130 blue; expect pixel 200,200 desktop");
+    row("arrow head at the end",
         "tool LineArrow; drag 100,300 300,300; expect pixel 200,300 red; expect pixel 291,302 red;"
         "expect pixel 200,303 desktop; expect points 100,300 300,300");
-    row("Escape while drawing drops only that mark", pick +
+    row("Escape while drawing drops only that mark",
         "tool Rectangle; drag 100,100 200,200; tool Line; press 250,250; move 300,300 left; key Escape;"
         "release 300,300; expect marks 1; expect view shown; key Ctrl+Z; expect marks 0; key Ctrl+Y Ctrl+Y;"
         "expect marks 1; key Escape; expect view hidden; expect ended abandoned");
     // The text, its filled box and frame in the look of the strip.
-    row("text: an empty box goes, Escape ends the typing, then the snapshot", pick +
+    row("text: an empty box goes, Escape ends the typing, then the snapshot",
         "tool Text; click 300,300; click 120,120; type Hi; expect marks 1; key Escape; expect text Hi;"
         "expect pixel 123,123 blue; expect pixel 120,130 red; expect ink 124,124,20,20 blue; key Ctrl+Z;"
         "expect marks 0; key Ctrl+Y; expect text Hi; key Escape; expect view hidden; expect ended abandoned");
-    row("menu: Undo, Redo; Reselect picks anew and undo brings nothing back", pick +
+    row("menu: Undo, Redo; Reselect picks anew and undo brings nothing back",
         "tool Rectangle; drag 100,100 200,200; menu 300,300 Undo; expect marks 0; menu 300,300 Redo;"
         "expect marks 1; menu 150,120 Reselect snapshot area; expect marks 0; expect strip hidden;"
         "expect mode None; expect magnifier shown; expect selection 100,80,200,150; key Ctrl+Z;"
         "expect marks 0; move 60,60; expect selection 50,50,500,400; click 150,120;"
         "expect selection 100,80,200,150; expect strip shown; expect pixel 150,150 desktop");
-    row("every tool button; Cancel ends without a picture", pick +
+    row("every tool button; Cancel ends without a picture",
         "tool Line; expect mode Line; tool LineArrow; expect mode LineArrow; tool Rectangle;"
         "expect mode Rectangle; tool Polygon; expect mode Polygon; tool Ellipse; expect mode Ellipse;"
         "tool Draw; expect mode Draw; tool Text; expect mode Text; tool Erase; expect mode Erase;"
         "tool Select; expect mode Select; tool Cancel; expect view hidden; expect ended finished;"
         "expect nofile pick.png");
     row("Escape on the tool strip ends as Cancel",
-        pick + "strip-key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
-    row("the start key starts over", pick + "key Alt+S; expect view hidden; expect ended restart");
-    row("Save picture, over an existing name only when told", pick +
-        "tool Rectangle; drag 100,100 200,200; save shot.png; expect file shot.png picture; write taken.png;"
-        "save taken.png no; expect file taken.png precious; tool Save taken.png yes;"
+        "strip-key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
+    row("the start key starts over", "key Alt+S; expect view hidden; expect ended restart");
+    row("Save picture, over an existing name only when told",
+        "tool Rectangle; drag 100,100 200,200; save shot.png; expect file shot.png picture;"
+        "write taken.png; save taken.png no; expect file taken.png precious; tool Save taken.png yes;"
         "expect file taken.png picture; expect view shown; tool Ok; expect view hidden;"
         "expect file pick.png shot.png");
 }
 
-// A snapshot driven step by step: tools chosen with the strip's buttons,
-// the mouse, the keys of the snapshot and the view's menu. Steps: tool NAME
-// [FILE yes|no] · press|release|click|rclick|dblclick X,Y · move X,Y [left]
-// · drag X,Y X,Y · key KEYS · strip-key KEY · type TEXT · frame|fill COLOUR
-// (in the property strip) · set FrameWidth N · menu X,Y ENTRY · save FILE
-// [yes|no] (Ctrl+S, the answer to a question) · write FILE (one that holds
-// "precious") · expect ...
+// A snapshot driven step by step, from a pick unless the first step drags
+// one: tools chosen with the strip's buttons, the mouse, the keys of the
+// snapshot and the view's menu. Steps: tool NAME [FILE yes|no] ·
+// press|release|click|rclick|dblclick X,Y · move X,Y [left] · drag X,Y X,Y ·
+// key KEYS · strip-key KEY · type TEXT · frame|fill COLOUR, alpha PERCENT,
+// set FrameWidth N (in the property strip) · menu X,Y ENTRY · save FILE
+// [yes|no] (Ctrl+S, and the answer to a question) · write FILE (one that
+// holds "precious") · expect ...
 void TestScene::toolsKeysAndMenus()
 {
     QFETCH(QString, steps);
     open();
+    if (!steps.startsWith("drag")) // the pick
+        steps.prepend("drag 50,40 550,420;");
     for (const QString& s : steps.split(';', Qt::SkipEmptyParts)) {
         step(s.trimmed());
         if (QTest::currentTestFailed()) {
@@ -667,6 +678,8 @@ void TestScene::step(const QString& step)
         QTest::keyClicks(m_view.get(), arg);
     } else if (verb == "frame" || verb == "fill") {
         prop->findChild<ColorComboBox*>(verb + "ColorComboBox")->setColor(QColor(arg));
+    } else if (verb == "alpha") {
+        prop->findChild<QSlider*>("transparentSlider")->setValue(arg.toInt());
     } else if (verb == "set") {
         prop->findChild<QComboBox*>("frameWidthComboBox")->setCurrentText(w.value(2));
     } else if (verb == "menu") {
@@ -752,13 +765,15 @@ void TestScene::expect(const QStringList& words)
         QCOMPARE(text->font().pointSize(), AppConfig.FontSize);
     } else if (what == "pixel" || what == "ink") {
         const QRect area = what == "pixel" ? QRect(point(arg).toPoint(), QSize(1, 1)) : rect(arg);
-        const QRgb colour = words.value(2) == "desktop" ? m_desktop.pixel(area.topLeft()) : QColor(words.value(2)).rgba();
+        const QRgb colour =
+            words.value(2) == "desktop" ? m_desktop.pixel(area.topLeft()) : QColor(words.value(2)).rgba();
         QImage want(area.size(), QImage::Format_ARGB32);
         want.fill(colour);
         for (const QImage& seen : {onScreen().copy(area), inPicture().copy(area)}) {
             const qint64 differing = differingPixels(seen.convertToFormat(QImage::Format_ARGB32), want);
             QVERIFY2(what == "pixel" ? differing == 0 : differing > 20,
-                     qPrintable(QStringLiteral("%1 is %2").arg(arg, QColor::fromRgba(seen.pixel(0, 0)).name(QColor::HexArgb))));
+                     qPrintable(QStringLiteral("%1 is %2")
+                                    .arg(arg, QColor::fromRgba(seen.pixel(0, 0)).name(QColor::HexArgb))));
         }
     } else if (what == "history") {
         const QUndoStack* history = m_scene->undoStack();
@@ -992,7 +1007,8 @@ void TestScene::veilAndHole()
     for (const QPoint p : {QPoint(250, 150), QPoint(152, 80), QPoint(100, 102), QPoint(hole ? 20 : 55, 50)})
         QCOMPARE(image.pixelColor(p), kVeiled);
     for (const QPoint p : {QPoint(270, 20), QPoint(20, 185)})
-        QCOMPARE(image.pixelColor(p), QColor::fromRgba(TestSupport::over(kVeiled.rgba(), QColor(125, 125, 125, 90))));
+        QCOMPARE(image.pixelColor(p),
+                 QColor::fromRgba(TestSupport::over(kVeiled.rgba(), QColor(125, 125, 125, 90))));
 }
 
 // On the real view: moving the pointer and the highlight repaints only a
@@ -1023,7 +1039,12 @@ void TestScene::partialRepaintMatchesFullRepaint()
     // kept between paints (measured texts, laid-out labels) may go stale.
     // The pick's outline and handles: none while an area is dragged, both
     // once it is picked, the outline alone while a drawing tool is chosen.
-    enum Frame { Bare, Outline, Handles };
+    enum Frame
+    {
+        Bare,
+        Outline,
+        Handles
+    };
     auto setFrame = [](CSGraphicsPixmapItem* i, Frame frame) {
         i->setOutlineShown(frame != Bare);
         i->setHandlesShown(frame == Handles);
@@ -1120,9 +1141,9 @@ void TestScene::partialRepaintMatchesFullRepaint()
     QVERIFY2(log.paints <= 10, qPrintable(QString::number(log.paints)));
     const QImage onScreen = QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage();
     QCOMPARE(TestSupport::differingPixels(onScreen, view.viewport()->grab().toImage()), qint64(0));
-    QCOMPARE(TestSupport::differingPixels(onScreen,
-                                          paintedAfresh(QPointF(529, 429), last.selection, last.frame)),
-             qint64(0));
+    QCOMPARE(
+        TestSupport::differingPixels(onScreen, paintedAfresh(QPointF(529, 429), last.selection, last.frame)),
+        qint64(0));
 }
 
 // The tool strip (480 x 40 here) goes beside the selection, on the

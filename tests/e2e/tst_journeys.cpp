@@ -310,7 +310,8 @@ void TestJourneys::journey_data()
         "tool Select; drag 191,181 221,201; tool Erase; click 341,281; tool Ok;"
         "expect clipboard 101,101,400,300 mark 181,171,80,60");
     row("marks with their shadows, the default look", {},
-        "set SnapshotShadow=true; start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 231,211;"
+        "set SnapshotShadow=true; start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 "
+        "231,211;"
         "drag 301,251 381,311; tool Select; drag 191,181 221,201; tool Ok;"
         "expect clipboard 101,101,400,300 mark 181,171,80,60 mark 301,251,80,60");
     // The context menu's last entry, from the keyboard.
@@ -333,7 +334,8 @@ void TestJourneys::journey_data()
     // Without a delay, the main window the hot key hides must be off the
     // screen, frame and all, before the desktop is taken.
     row("no delay: the main window is not in the picture", {},
-        "set IntervalSnap=0; start shown; wm-pause 300; snapshot; drag 0,0 1919,1079; dblclick 960,540; expect main hidden;"
+        "set IntervalSnap=0; start shown; wm-pause 300; snapshot; drag 0,0 1919,1079; dblclick 960,540; "
+        "expect main hidden;"
         "reference; expect clipboard 0,0,1919,1079");
     row("hot keys with Caps Lock; Escape shows the main window", {},
         "start; key Caps_Lock; key alt+e; expect main shown; snapshot; expect main hidden; key Escape;"
@@ -587,7 +589,8 @@ void TestJourneys::expect(const QStringList& words)
     const QString arg = words.value(1);
     if (what == QLatin1String("clipboard") || what == QLatin1String("file")) {
         expectPicture(words);
-    } else if (what == QLatin1String("main") || what == QLatin1String("view") || what == QLatin1String("strip")) {
+    } else if (what == QLatin1String("main") || what == QLatin1String("view") ||
+               what == QLatin1String("strip")) {
         const bool shown = arg == QLatin1String("shown");
         auto visible = [&] {
             if (what == QLatin1String("strip"))
@@ -667,7 +670,8 @@ void TestJourneys::expectPicture(const QStringList& words)
         m_screen = referenceScreenshot();
         area = m_screen.rect();
     }
-    const QString fault = compare(picture, m_screen, area, marks, m_settings.value("SnapshotShadow").toBool());
+    const QString fault =
+        compare(picture, m_screen, area, marks, m_settings.value("SnapshotShadow").toBool());
     QVERIFY2(fault.isEmpty(), qPrintable(words.first() + QStringLiteral(": ") + fault));
 }
 

@@ -49,7 +49,8 @@ QImage strictlyDecoded(const QByteArray& png, bool* withAlpha)
     *withAlpha = image.format & PNG_FORMAT_FLAG_ALPHA;
     image.format = PNG_FORMAT_BGRA;
     QImage decoded(int(image.width), int(image.height), QImage::Format_ARGB32);
-    const bool read = png_image_finish_read(&image, nullptr, decoded.bits(), int(decoded.bytesPerLine()), nullptr);
+    const bool read =
+        png_image_finish_read(&image, nullptr, decoded.bits(), int(decoded.bytesPerLine()), nullptr);
     if (!read || image.warning_or_error) {
         qWarning("libpng: %s", image.message);
         return QImage();
@@ -216,8 +217,8 @@ void TestPictureFiles::pngDecodesToTheImage_data()
         QTest::addRow("%d bands", bands) << tall << 2 << bands << 1;
     QTest::newRow("opaque stored") << opaque << 2 << 2 << 0;
     QTest::newRow("transparent level 9") << transparent << 1 << 2 << 9;
-    QTest::newRow("premultiplied source") << transparent.convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                                          << 2 << 0 << 1;
+    QTest::newRow("premultiplied source")
+        << transparent.convertToFormat(QImage::Format_ARGB32_Premultiplied) << 2 << 0 << 1;
     // An opaque picture in a format with alpha; one pixel of alpha 254 keeps the alpha channel.
     QImage nearlyOpaque = opaque.convertToFormat(QImage::Format_ARGB32);
     QTest::newRow("opaque with alpha channel") << nearlyOpaque << 1 << 2 << 1;

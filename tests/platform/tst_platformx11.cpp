@@ -6,8 +6,8 @@
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "platform/GlobalShortcut.h"
-#include "platform/ServerVeil.h"
 #include "platform/ScreenGrab.h"
+#include "platform/ServerVeil.h"
 #include "platform/WindowList.h"
 #include "support/TestSupport.h"
 
@@ -205,7 +205,7 @@ void TestPlatformX11::framedWindow()
     const QStringList v = extents.section('=', 1).split(',');
     const QMargins frame(v.value(0).toInt(), v.value(2).toInt(), v.value(1).toInt(), v.value(3).toInt());
     QVERIFY2(frame.top() > 10, qPrintable(extents)); // a title bar
-    QTest::qWait(200); // placed
+    QTest::qWait(200);                               // placed
     const QRect client = xwininfoRect(id);
     const QRect expected = client.marginsAdded(frame);
     const CWindowList list = CWindowList::fromX11();
@@ -285,6 +285,12 @@ void TestPlatformX11::pressActivates()
         spy.clear();
     }
     press(QStringLiteral("Caps_Lock"));
+    // Meta and Alt: the Super and Alt keys.
+    CGlobalShortcut meta(QKeySequence(QStringLiteral("Meta+Alt+K")));
+    QSignalSpy metaSpy(&meta, &CGlobalShortcut::activated);
+    press(QStringLiteral("alt+k"));
+    press(QStringLiteral("super+alt+k"));
+    QTRY_COMPARE(metaSpy.count(), 1);
 }
 
 // A combination held by another client: the program says which one it could

@@ -34,10 +34,10 @@ void TestPortalPieces::outputPicture_data()
                                    << QRect(1280, 0, 720, 600);
     // Outputs left of and above the primary one lie at negative offsets.
     const QRect leftOf(-640, 0, 1000, 400);
-    QTest::newRow("output at a negative x") << QSize(1000, 400) << leftOf << QRect(-640, 0, 640, 400) << 1.0
-                                            << QRect(0, 0, 640, 400);
-    QTest::newRow("primary right of it") << QSize(1000, 400) << leftOf << QRect(0, 100, 360, 300) << 1.0
-                                         << QRect(640, 100, 360, 300);
+    QTest::newRow("output at a negative x")
+        << QSize(1000, 400) << leftOf << QRect(-640, 0, 640, 400) << 1.0 << QRect(0, 0, 640, 400);
+    QTest::newRow("primary right of it")
+        << QSize(1000, 400) << leftOf << QRect(0, 100, 360, 300) << 1.0 << QRect(640, 100, 360, 300);
     // A scale-1 output in a layout drawn at scale 2: its part is halved.
     QTest::newRow("scale 1 below one at negative y")
         << QSize(2000, 1600) << QRect(-200, -400, 1000, 800) << QRect(0, 0, 800, 400) << 1.0

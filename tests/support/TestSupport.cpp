@@ -198,64 +198,40 @@ void stopProgram(QProcess*& program)
     program = nullptr;
 }
 
-Settings firstRunSettings()
+Settings settings(const QString& text)
 {
-    return {{"IntervalSnap", "200"},
-            {"LastOpenFileName", ""},
-            {"FontFamity", ""},
-            {"FontColor", "0"},
-            {"FontSize", "16"},
-            {"FrameCheck", "false"},
-            {"FrameColor", "0"},
-            {"FrameWidth", "2"},
-            {"FillCheck", "true"},
-            {"FillColor", "0"},
-            {"Transparent", "80"},
-            {"GenAutoRun", "true"},
-            {"GenAutoHide", "false"},
-            {"GenCloseToTray", "true"},
-            {"GenActionAfterFinish", "1"},
-            {"SnapshotAfterDlbClk", "true"},
-            {"SnapshotShadow", "true"},
-            {"CopyToClipboardAfterFinish", "true"},
-            {"SaveToFileAfterFinish", "true"},
-            {"SnapshotFilePath", QDir::homePath()},
-            {"SnapshotFileName", "Snapshot_%Y_%M_%D_%h_%m_%s"},
-            {"SnapshotFileNameExt", ".png"},
-            {"ImageQuality", "80"},
-            {"ShortcutStartSnapshot", "Alt + S"},
-            {"ShortcutShowMainWnd", "Alt + E"},
-            {"FirstRunHints", "0"}};
+    Settings result;
+    for (const QString& item : text.split(QLatin1Char('|'), Qt::SkipEmptyParts))
+        result.insert(item.section(QLatin1Char('='), 0, 0).trimmed(), item.section(QLatin1Char('='), 1));
+    return result;
 }
 
+Settings firstRunSettings()
+{
+    Settings first = settings("IntervalSnap=200|LastOpenFileName=|FontFamity=|FontColor=0|FontSize=16|"
+                              "FrameCheck=false|FrameColor=0|FrameWidth=2|FillCheck=true|FillColor=0|"
+                              "Transparent=80|GenAutoRun=true|GenAutoHide=false|GenCloseToTray=true|"
+                              "GenActionAfterFinish=1|SnapshotAfterDlbClk=true|SnapshotShadow=true|"
+                              "CopyToClipboardAfterFinish=true|SaveToFileAfterFinish=true|"
+                              "SnapshotFileName=Snapshot_%Y_%M_%D_%h_%m_%s|SnapshotFileNameExt=.png|"
+                              "ImageQuality=80|ShortcutStartSnapshot=Alt + S|ShortcutShowMainWnd=Alt + E|"
+                              "FirstRunHints=0");
+    first.insert(QStringLiteral("SnapshotFilePath"), QDir::homePath());
+    return first;
+}
+
+// The colours: 0x80ff0000, 0xff00ff00, 0x0a0000ff.
 Settings unusualSettings()
 {
-    return {{"IntervalSnap", "350"},
-            {"LastOpenFileName", "/pictures/ä ö/last.png"},
-            {"FontFamity", "DejaVu Sans"},
-            {"FontColor", "2164195328"}, // 0x80ff0000
-            {"FontSize", "21"},
-            {"FrameCheck", "true"},
-            {"FrameColor", "4278255360"}, // 0xff00ff00
-            {"FrameWidth", "5"},
-            {"FillCheck", "false"},
-            {"FillColor", "167772415"}, // 0x0a0000ff
-            {"Transparent", "40"},
-            {"GenAutoRun", "false"},
-            {"GenAutoHide", "true"},
-            {"GenCloseToTray", "false"},
-            {"GenActionAfterFinish", "2"},
-            {"SnapshotAfterDlbClk", "false"},
-            {"SnapshotShadow", "false"},
-            {"CopyToClipboardAfterFinish", "false"},
-            {"SaveToFileAfterFinish", "false"},
-            {"SnapshotFilePath", "/pictures/shots "},
-            {"SnapshotFileName", "shot=%D;%h,%%"},
-            {"SnapshotFileNameExt", ".bmp"},
-            {"ImageQuality", "55"},
-            {"ShortcutStartSnapshot", "Ctrl + Alt + K"},
-            {"ShortcutShowMainWnd", "Shift + F9"},
-            {"FirstRunHints", "7"}};
+    return settings(
+        "IntervalSnap=350|LastOpenFileName=/pictures/ä ö/last.png|FontFamity=DejaVu Sans|"
+        "FontColor=2164195328|FontSize=21|FrameCheck=true|FrameColor=4278255360|FrameWidth=5|"
+        "FillCheck=false|FillColor=167772415|Transparent=40|GenAutoRun=false|GenAutoHide=true|"
+        "GenCloseToTray=false|GenActionAfterFinish=2|SnapshotAfterDlbClk=false|"
+        "SnapshotShadow=false|CopyToClipboardAfterFinish=false|SaveToFileAfterFinish=false|"
+        "SnapshotFilePath=/pictures/shots |SnapshotFileName=shot=%D;%h,%%|SnapshotFileNameExt=.bmp|"
+        "ImageQuality=55|ShortcutStartSnapshot=Ctrl + Alt + K|ShortcutShowMainWnd=Shift + F9|"
+        "FirstRunHints=7");
 }
 
 namespace {
@@ -274,34 +250,19 @@ template <class T> QString asText(const T& value)
 
 Settings settingsAsText(const CAppConfig& r)
 {
-#define VS_FIELD(name) {QStringLiteral(#name), asText(r.name)}
-    return {VS_FIELD(IntervalSnap),
-            VS_FIELD(LastOpenFileName),
-            VS_FIELD(FontFamity),
-            VS_FIELD(FontColor),
-            VS_FIELD(FontSize),
-            VS_FIELD(FrameCheck),
-            VS_FIELD(FrameColor),
-            VS_FIELD(FrameWidth),
-            VS_FIELD(FillCheck),
-            VS_FIELD(FillColor),
-            VS_FIELD(Transparent),
-            VS_FIELD(GenAutoRun),
-            VS_FIELD(GenAutoHide),
-            VS_FIELD(GenCloseToTray),
-            VS_FIELD(GenActionAfterFinish),
-            VS_FIELD(SnapshotAfterDlbClk),
-            VS_FIELD(SnapshotShadow),
-            VS_FIELD(CopyToClipboardAfterFinish),
-            VS_FIELD(SaveToFileAfterFinish),
-            VS_FIELD(SnapshotFilePath),
-            VS_FIELD(SnapshotFileName),
-            VS_FIELD(SnapshotFileNameExt),
-            VS_FIELD(ImageQuality),
-            VS_FIELD(ShortcutStartSnapshot),
-            VS_FIELD(ShortcutShowMainWnd),
-            VS_FIELD(FirstRunHints)};
+    Settings values;
+#define VS_FIELD(name) values.insert(QStringLiteral(#name), asText(r.name));
+    // clang-format off
+    VS_FIELD(IntervalSnap) VS_FIELD(LastOpenFileName) VS_FIELD(FontFamity) VS_FIELD(FontColor) VS_FIELD(FontSize)
+    VS_FIELD(FrameCheck) VS_FIELD(FrameColor) VS_FIELD(FrameWidth) VS_FIELD(FillCheck) VS_FIELD(FillColor)
+    VS_FIELD(Transparent) VS_FIELD(GenAutoRun) VS_FIELD(GenAutoHide) VS_FIELD(GenCloseToTray)
+    VS_FIELD(GenActionAfterFinish) VS_FIELD(SnapshotAfterDlbClk) VS_FIELD(SnapshotShadow)
+    VS_FIELD(CopyToClipboardAfterFinish) VS_FIELD(SaveToFileAfterFinish) VS_FIELD(SnapshotFilePath)
+    VS_FIELD(SnapshotFileName) VS_FIELD(SnapshotFileNameExt) VS_FIELD(ImageQuality) VS_FIELD(ShortcutStartSnapshot)
+    VS_FIELD(ShortcutShowMainWnd) VS_FIELD(FirstRunHints)
+    // clang-format on
 #undef VS_FIELD
+                                    return values;
 }
 
 Settings storedSettings()

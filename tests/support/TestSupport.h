@@ -75,6 +75,8 @@ bool waitUntilResident(QProcess* program);
 // as their 0xAARRGGBB number in decimal.
 using Settings = QMap<QString, QString>;
 
+// "KEY=VALUE|KEY=VALUE..." as settings.
+Settings settings(const QString& text);
 // Every key with the value a first run loads and stores (the home directory
 // is this test's own).
 Settings firstRunSettings();
