@@ -277,8 +277,9 @@ QList<QGraphicsItem*> CSGraphicsScene::marks(Qt::SortOrder order) const
         if (dynamic_cast<CDrawObjectItem*>(item))
             found << item;
     }
-    std::stable_sort(found.begin(), found.end(),
-                     [](const QGraphicsItem* a, const QGraphicsItem* b) { return a->zValue() < b->zValue(); });
+    std::stable_sort(found.begin(), found.end(), [](const QGraphicsItem* a, const QGraphicsItem* b) {
+        return a->zValue() < b->zValue();
+    });
     if (order == Qt::DescendingOrder)
         std::reverse(found.begin(), found.end());
     return found;
