@@ -34,16 +34,18 @@ bool CSnapshotService::publish(QString* error)
     return true;
 }
 
-bool CSnapshotService::askRunningInstance(QString* error)
+bool CSnapshotService::askRunningInstance(QString* error, int delayMs)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         *error = tr("no session bus: %1").arg(bus.lastError().message());
         return false;
     }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QLatin1String(kServiceName), QLatin1String(kObjectPath),
-                                       QLatin1String(kServiceName), QStringLiteral("StartSnapshot"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QLatin1String(kServiceName), QLatin1String(kObjectPath), QLatin1String(kServiceName),
+        delayMs < 0 ? QStringLiteral("StartSnapshot") : QStringLiteral("StartSnapshotAfter"));
+    if (delayMs >= 0)
+        call << delayMs;
     // Nothing is to be started by the bus: the caller starts the program itself.
     call.setAutoStartService(false);
     const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
@@ -56,6 +58,11 @@ bool CSnapshotService::askRunningInstance(QString* error)
 void CSnapshotService::StartSnapshot()
 {
     emit startSnapshotRequested();
+}
+
+void CSnapshotService::StartSnapshotAfter(int milliseconds)
+{
+    emit delayedSnapshotRequested(milliseconds);
 }
 
 void CSnapshotService::ShowMainWindow()

@@ -22,15 +22,21 @@ public:
     // with the reason when the name is taken.
     bool publish(QString* error);
 
-    // Asks the instance that owns the service to start a snapshot: true when
-    // it accepted, false with the reason when none answered.
-    static bool askRunningInstance(QString* error);
+    // Asks the instance that owns the service to start a snapshot (the
+    // desktop taken after delayMs, or after the settings' delay when it is
+    // negative): true when it accepted, false with the reason when none
+    // answered.
+    static bool askRunningInstance(QString* error, int delayMs = -1);
 
 public slots:
     Q_SCRIPTABLE void StartSnapshot();
+    // The desktop is taken after the milliseconds given (0 to 60000)
+    // instead of the settings' delay.
+    Q_SCRIPTABLE void StartSnapshotAfter(int milliseconds);
     Q_SCRIPTABLE void ShowMainWindow();
 
 signals:
     void startSnapshotRequested();
+    void delayedSnapshotRequested(int milliseconds);
     void showMainWindowRequested();
 };

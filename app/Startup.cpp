@@ -3,6 +3,7 @@
 #include "app/ClipboardKeeper.h"
 #include "app/CommandLine.h"
 #include "app/MyCleanlooksStyle.h"
+#include "app/OneShot.h"
 #include "output/FinishedPicture.h"
 #include "platform/Session.h"
 #include "output/PictureFiles.h"
@@ -32,6 +33,9 @@
 #include <unistd.h>
 #include <memory>
 
+// -d asks for no longer delay than a snapshot takes.
+static_assert(kLongestDelayMs == Vireoscape::kLongestSnapshotDelay);
+
 void initVireoscapeResources()
 {
     Q_INIT_RESOURCE(Vireoscape);
@@ -58,24 +62,6 @@ void printError(const QString& message)
 }
 
 } // namespace
-
-int oneShotCapture()
-{
-    QString reason;
-    const QImage image = std::unique_ptr<CDesktopSource>(CDesktopSource::create())->grabNow(&reason);
-    if (image.isNull()) {
-        if (reason.isEmpty())
-            reason = tr("cannot read the screen on the Qt platform \"%1\"").arg(QGuiApplication::platformName());
-        printError(reason);
-        return 1;
-    }
-    const SaveResult result = saveImageToFile(image);
-    if (!result.ok) {
-        printError(tr("cannot save %1: %2").arg(result.fileName, result.error));
-        return 1;
-    }
-    return 0;
-}
 
 namespace {
 
@@ -186,39 +172,12 @@ bool checkPlatform()
 
 } // namespace
 
-namespace {
-
-// `-s` on X11 needs no GUI application: the root window is read through a
-// connection of our own, which spares loading the platform plugin and its
-// libraries. Returns the exit status, or -1 when this way does not apply
-// (another platform, or a screen only Qt's grab can read).
-int fastOneShot(int argc, char** argv)
-{
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!(platform.isEmpty() || platform == "xcb"))
-        return -1;
-    const QImage image = grabRootWindowImage(qgetenv("DISPLAY").constData());
-    if (image.isNull())
-        return -1;
-    QCoreApplication app(argc, argv);
-    setApplicationIdentity();
-    AppConfig.load();
-    const SaveResult result = saveImageToFile(image);
-    if (!result.ok) {
-        printError(tr("cannot save %1: %2").arg(result.fileName, result.error));
-        return 1;
-    }
-    return 0;
-}
-
-} // namespace
-
 int runVireoscape(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = parseCommandLine(arguments);
+    CommandLine line = parseCommandLine(arguments);
     switch (line.mode) {
     case CommandLine::Help:
         std::fputs(qUtf8Printable(usageText()), stdout);
@@ -227,8 +186,9 @@ int runVireoscape(int argc, char** argv)
         std::printf("vireoscape %s\n", VIREOSCAPE_VERSION);
         return 0;
     case CommandLine::Invalid:
-        printError(tr("unknown option \"%1\"").arg(line.offending));
-        std::fputs(qUtf8Printable(usageText()), stderr);
+        printError(line.error);
+        if (line.showUsage)
+            std::fputs(qUtf8Printable(usageText()), stderr);
         return 2;
     default:
         break;
@@ -240,10 +200,9 @@ int runVireoscape(int argc, char** argv)
     mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
 
     // Before the platform check, which would connect to the display once
-    // more: where this cannot read the screen, the check says why.
-    // Only on X11: through XWayland the root window holds no pixels.
-    if (line.mode == CommandLine::OneShot && !isWaylandSession()) {
-        if (const int status = fastOneShot(argc, argv); status >= 0) {
+    // more: where the first half cannot read the screen, the check says why.
+    if (line.mode == CommandLine::OneShot) {
+        if (const int status = startOneShot(line, argc, argv); status >= 0) {
             std::fflush(nullptr);
             ::_exit(status);
         }
@@ -258,16 +217,20 @@ int runVireoscape(int argc, char** argv)
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
 
     if (line.mode == CommandLine::OneShot) {
-        // The file is complete and closed: end at once, without tearing down
-        // the toolkit, which would only add to the time of a one-shot run.
-        const int status = oneShotCapture();
+        const int status = oneShotCapture(line);
+        // With the clipboard served, the toolkit's end hands it to a
+        // clipboard manager. Else the file is complete and closed: end at
+        // once, without tearing down the toolkit, which would only add to
+        // the time of a one-shot run.
+        if (line.clipboard)
+            return status;
         std::fflush(nullptr);
         ::_exit(status);
     }
 
     const bool snapshot = line.mode == CommandLine::Snapshot;
     QString busError;
-    if (snapshot && CSnapshotService::askRunningInstance(&busError))
+    if (snapshot && CSnapshotService::askRunningInstance(&busError, line.delayMs))
         return 0;
 
     CSingleInstance guard(QStringLiteral("MutexSnapshot_APP"));
@@ -275,7 +238,7 @@ int runVireoscape(int argc, char** argv)
     // An instance that is starting holds the guard before its service is on
     // the bus: give it a moment to answer.
     for (int attempt = 0; snapshot && !acquired && attempt < 20; ++attempt) {
-        if (CSnapshotService::askRunningInstance(&busError))
+        if (CSnapshotService::askRunningInstance(&busError, line.delayMs))
             return 0;
         QThread::msleep(100);
         acquired = guard.tryAcquire();
@@ -303,9 +266,11 @@ int runVireoscape(int argc, char** argv)
         if (!window.publishService(&busError) && !busError.isEmpty())
             printError(tr("other programs cannot start a snapshot here (%1)").arg(busError));
         if (snapshot)
-            QTimer::singleShot(0, &window, &Vireoscape::startSnapshot);
+            QTimer::singleShot(0, &window, [&window, &line] {
+                window.startSnapshotAfter(line.delayMs < 0 ? AppConfig.IntervalSnap : line.delayMs);
+            });
         else
-            window.setVisible(!AppConfig.GenAutoHide);
+            window.setVisible(!AppConfig.GenAutoHide && line.mode != CommandLine::Tray);
         result = QApplication::exec();
         waitForPictureFiles(); // files of the last snapshot may still be being written
         if (!window.saveSettings())

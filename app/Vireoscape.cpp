@@ -48,9 +48,17 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
 QString Vireoscape::firstStartMessage()
 {
     const QString key = AppConfig.ShortcutStartSnapshot;
-    return key.isEmpty()
-               ? tr("Vireoscape runs in the tray. Click its icon twice to take a snapshot.")
-               : tr("Vireoscape runs in the tray. Press %1 to take a snapshot.").arg(key);
+    QString message = key.isEmpty()
+                          ? tr("Vireoscape runs in the tray. Click its icon twice to take a snapshot.")
+                          : tr("Vireoscape runs in the tray. Press %1 to take a snapshot.").arg(key);
+    // The first start has turned on the start with the system: say so, in
+    // the words of the options that change it.
+    if (AppConfig.GenAutoRun)
+        message += QLatin1Char(' ') +
+                   tr("It also starts with the system from now on: to change that, untick \"%1\" in %2 > %3.")
+                       .arg(QCoreApplication::translate("CGeneralPage", "Auto run when start up"),
+                            tr("Option..."), QCoreApplication::translate("COptionsDialog", "General"));
+    return message;
 }
 
 void Vireoscape::showFirstStartMessage()
@@ -81,6 +89,8 @@ bool Vireoscape::publishService(QString* error)
     if (!m_service) {
         m_service = new CSnapshotService(this);
         connect(m_service, &CSnapshotService::startSnapshotRequested, this, &Vireoscape::startSnapshot);
+        connect(m_service, &CSnapshotService::delayedSnapshotRequested, this,
+                &Vireoscape::startSnapshotAfter);
         connect(m_service, &CSnapshotService::showMainWindowRequested, this, &Vireoscape::showMainWnd);
     }
     return m_service->publish(error);
@@ -205,6 +215,11 @@ void Vireoscape::setupPortalShortcuts()
 
 void Vireoscape::startSnapshot()
 {
+    startSnapshotAfter(AppConfig.IntervalSnap);
+}
+
+void Vireoscape::startSnapshotAfter(int delayMs)
+{
     // The portal may take a second; a second start meanwhile changes nothing.
     if (m_grabbing)
         return;
@@ -214,7 +229,7 @@ void Vireoscape::startSnapshot()
     hide();
     // A negative delay would not start the timer at all, leaving the user
     // with no window and no snapshot; an absurd one would look the same.
-    m_delayTimer.start(std::clamp(AppConfig.IntervalSnap, 0, kLongestSnapshotDelay));
+    m_delayTimer.start(std::clamp(delayMs, 0, kLongestSnapshotDelay));
 }
 
 void Vireoscape::OnTimeOut()

@@ -57,6 +57,9 @@ public:
 
 public slots:
     void startSnapshot();
+    // A snapshot whose desktop is taken after delayMs (bounded) instead of
+    // the settings' delay.
+    void startSnapshotAfter(int delayMs);
     void OnOption();
     void showMainWnd();
     void showAbout();

@@ -186,6 +186,11 @@ SaveResult writeImage(const QImage& image, const QString& fileName, const QByteA
 
 } // namespace
 
+bool encodeImage(const QImage& image, const QByteArray& format, int quality, QByteArray* out, QString* error)
+{
+    return encode(image, format, quality, out, error);
+}
+
 SaveResult writeImageFile(const QImage& image, const QString& fileName, const QByteArray& format, int quality,
                           bool replace)
 {

@@ -28,6 +28,10 @@ struct SaveResult
 SaveResult writeImageFile(const QImage& image, const QString& fileName, const QByteArray& format, int quality,
                           bool replace);
 
+// Encodes the image as writeImageFile would write it; false with the reason
+// when it cannot.
+bool encodeImage(const QImage& image, const QByteArray& format, int quality, QByteArray* out, QString* error);
+
 // The last suffix saveImageToFile tries before it gives up.
 constexpr int kLastNameSuffix = 9999;
 

@@ -39,6 +39,19 @@ unsigned int x11RootWindow()
     return screen ? screen->root : 0;
 }
 
+std::optional<QPoint> x11PointerPosition()
+{
+    xcb_connection_t* c = x11Connection();
+    const unsigned int root = x11RootWindow();
+    if (!c || !root)
+        return std::nullopt;
+    XcbReply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr));
+    if (!pointer || !pointer->same_screen)
+        return std::nullopt;
+    return QPoint(pointer->root_x, pointer->root_y);
+}
+
 bool x11DisplayReachable(const char* displayName)
 {
     xcb_connection_t* c = xcb_connect(displayName, nullptr);

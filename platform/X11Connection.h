@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QPoint>
+
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 struct xcb_connection_t;
 struct xcb_screen_t;
@@ -14,6 +17,10 @@ xcb_connection_t* x11Connection();
 const xcb_screen_t* x11Screen();
 // The root window of that screen, or 0 without X11.
 unsigned int x11RootWindow();
+
+// Where the pointer is on that screen, in root-window (device) pixels; none
+// without X11 or when it is on another screen.
+std::optional<QPoint> x11PointerPosition();
 
 // Whether a top-level window of ours is still on the screen, with the frame
 // a window manager put round it: once the program unmaps the window, a

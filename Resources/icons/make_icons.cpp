@@ -4,6 +4,11 @@
 //   cmake -S Resources/icons -B /tmp/make_icons-build && cmake --build /tmp/make_icons-build
 //   QT_QPA_PLATFORM=offscreen /tmp/make_icons-build/make_icons Resources
 //
+// The application icon is also written in the sizes a desktop's icon theme
+// asks for, as Resources/icons/hicolor/<N>x<N>/apps/vireoscape.png; the
+// scalable one (Resources/icons/hicolor/scalable/apps/vireoscape.svg) is
+// written by hand with the same shapes as iconApp below.
+//
 // Every icon is drawn in its own design units (24 for tool/action buttons,
 // 32 for the larger buttons and dialog pages, 128 for the application icon).
 
@@ -368,6 +373,11 @@ int main(int argc, char **argv)
     };
 
     icon("Vireoscape", 128, 128, iconApp);
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+        const QString folder = QStringLiteral("icons/hicolor/%1x%1/apps").arg(size);
+        ok &= QDir(g_outDir).mkpath(folder);
+        icon(qPrintable(folder + QLatin1String("/vireoscape")), size, 128, iconApp);
+    }
     icon("ico_btn_snapshot_area", 32, 32, iconCapture);
     icon("option", 32, 32, iconGear);
     icon("ico_save", 24, 24, iconSave);

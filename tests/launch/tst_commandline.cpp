@@ -1,14 +1,21 @@
-// The command line under a private X server: help and version end at once on
-// standard output without touching any display, an unknown option is refused
-// with the usage, and `--snapshot` (through a private session bus) starts the
-// program with a snapshot when none runs, or reaches the running instance.
+// The command line under a private X server with openbox: help and version
+// end at once on standard output without touching any display; unknown
+// options and wrong values are refused; `-s` with its options takes exactly
+// the screen, the area, the monitor or the window asked for, to a named
+// file, to standard output or also to the clipboard; `--snapshot` (through
+// a private session bus) starts the program with a snapshot when none runs,
+// or reaches the running instance, after the delay asked for.
 #include "app/SnapshotService.h"
+#include "app/Startup.h"
+#include "config/AppConfig.h"
 #include "support/TestSupport.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QElapsedTimer>
 #include <QtTest>
+
+#include <xcb/xcb.h>
 
 using namespace TestSupport;
 
@@ -25,63 +32,352 @@ bool serviceOnBus()
         QLatin1String(CSnapshotService::kServiceName));
 }
 
+// The two monitors the test lays over its 1280x800 screen.
+const QRect kMonitors[] = {QRect(0, 0, 768, 800), QRect(768, 200, 512, 400)};
+// Where the test's window is placed (openbox adds its frame round it).
+const QPoint kWindowAt(880, 300);
+const QString kWindowTitle = QStringLiteral("vs-window");
+
+// The window that owns the clipboard, or 0.
+quint32 clipboardOwner()
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const char name[] = "CLIPBOARD";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof(name) - 1, name), nullptr);
+    xcb_get_selection_owner_reply_t* owner =
+        atom ? xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr) : nullptr;
+    const quint32 window = owner ? owner->owner : 0;
+    std::free(owner);
+    std::free(atom);
+    xcb_disconnect(c);
+    return window;
+}
+
+bool windowExists(quint32 window)
+{
+    return runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)}).exitCode ==
+           0;
+}
+
 } // namespace
 
 class TestCommandLine : public QObject
 {
     Q_OBJECT
 private slots:
-    void options_data();
-    void options();
+    void initTestCase();
+    void refused_data();
+    void refused();
+    void oneShot_data();
+    void oneShot();
+    void clipboardServedUntilTaken();
+    void delayComesBeforeTheGrab();
     void snapshotThroughTheBus();
     void cleanupTestCase();
 
 private:
     void escapeView(QProcess* program);
+    QString file(const QString& name) const { return m_folder.filePath(name); }
+    QDir m_folder;
+    QImage m_screen;
+    QRect m_window; // the test window's own pixels, frame left out
     QProcess m_bus;
+    QProcess m_windowProgram;
 };
 
-void TestCommandLine::options_data()
+void TestCommandLine::initTestCase()
+{
+    setApplicationIdentity();
+    m_folder.setPath(QDir::tempPath() + QStringLiteral("/pictures"));
+    QVERIFY(m_folder.mkpath(QStringLiteral(".")));
+    AppConfig = CAppConfig::defaults();
+    AppConfig.SnapshotFilePath = m_folder.absolutePath();
+    AppConfig.GenAutoRun = false;
+    QVERIFY(AppConfig.save().ok);
+
+    // Two monitors of different sizes, one not at the top.
+    const QStringList monitors[] = {{"left", "768/203x800/211+0+0", "screen"},
+                                    {"right", "512/135x400/106+768+200", "none"}};
+    for (const QStringList& monitor : monitors)
+        QCOMPARE(runTool(QStringLiteral("xrandr"), QStringList{"--setmonitor"} + monitor).exitCode, 0);
+    const QByteArray listed = runTool(QStringLiteral("xrandr"), {QStringLiteral("--listmonitors")}).out;
+    QVERIFY2(listed.contains(" 0: left 768/203x800/211+0+0") &&
+                 listed.contains(" 1: right 512/135x400/106+768+200"),
+             listed.constData());
+
+    QVERIFY(setRootPicture(makeTestPattern(QSize(1280, 800), 3)));
+    // A window of another program, with a picture of its own.
+    const QString picture = file(QStringLiteral("window.png"));
+    QVERIFY(makeTestPattern(QSize(240, 160), 4).save(picture));
+    m_windowProgram.start(QStringLiteral("display"),
+                          {QStringLiteral("-geometry"),
+                           QStringLiteral("+%1+%2").arg(kWindowAt.x()).arg(kWindowAt.y()),
+                           QStringLiteral("-title"), kWindowTitle, picture});
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QLatin1Char('^') + kWindowTitle + QLatin1Char('$')).isEmpty(),
+                             20000);
+    const QString window = visibleWindows(QLatin1Char('^') + kWindowTitle + QLatin1Char('$')).first();
+    QTest::qWait(500); // drawn, and openbox's frame too
+    const QString info =
+        QString::fromUtf8(runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window}).out);
+    const auto field = [&info](const char* name) {
+        const QRegularExpression re(QLatin1String(name) + QStringLiteral(":\\s*(-?\\d+)"));
+        return re.match(info).captured(1).toInt();
+    };
+    m_window = QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                     field("Height"));
+    QCOMPARE(m_window.size(), QSize(240, 160));
+    // The frame's title bar lies above the window's own pixels.
+    QVERIFY2(m_window.top() > kWindowAt.y(), qPrintable(info));
+    m_screen = referenceScreenshot();
+    QCOMPARE(m_screen.size(), QSize(1280, 800));
+}
+
+// Refused before any display is reached (there is none): one line naming
+// what is wrong, and the usage after an unknown option and options that
+// ask for different things, not after a wrong value.
+void TestCommandLine::refused_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out"); // how standard output starts
-    QTest::addColumn<QString>("err"); // what standard error holds
+    QTest::addColumn<QString>("err"); // what the first line of standard error holds
+    QTest::addColumn<bool>("usage");  // whether the usage follows
     const QString usage = QStringLiteral("Usage: vireoscape");
-    QTest::newRow("help") << QStringList{"--help"} << 0 << usage << QString();
+    QTest::newRow("help") << QStringList{"-s", "--help"} << 0 << usage << QString() << false;
     QTest::newRow("version") << QStringList{"--version"} << 0
                              << "vireoscape " + QStringLiteral(VIREOSCAPE_VERSION) + "\n"
-                             << QString();
-    QTest::newRow("unknown") << QStringList{"--frobnicate"} << 2 << QString() << "--frobnicate";
-    QTest::newRow("after the one-shot") << QStringList{"-s", "extra"} << 2 << QString() << "extra";
+                             << QString() << false;
+    QTest::newRow("unknown") << QStringList{"-s", "--frobnicate"} << 2 << QString()
+                             << "unknown option \"--frobnicate\"" << true;
+    QTest::newRow("-s with --tray") << QStringList{"--tray", "foo", "-S"} << 2 << QString()
+                                    << "--tray and -S ask for different things" << true;
+    QTest::newRow("-d in seconds") << QStringList{"-s", "-d", "1s"} << 2 << QString()
+                                   << "-d: \"1s\" is not a delay in milliseconds from 0 to 60000" << false;
+    QTest::newRow("-d too long") << QStringList{"--snapshot", "--delay=60001"} << 2 << QString()
+                                 << "--delay: \"60001\" is not" << false;
+    QTest::newRow("-d without its value")
+        << QStringList{"-s", "-d"} << 2 << QString() << "-d needs a value" << false;
+    QTest::newRow("-r without a place") << QStringList{"-s", "-r", "300x200"} << 2 << QString()
+                                        << "-r: \"300x200\" is not an area WxH+X+Y" << false;
+    QTest::newRow("-r of no size") << QStringList{"-s", "--region", "0x200+1+1"} << 2 << QString()
+                                   << "--region: \"0x200+1+1\" is not" << false;
+    QTest::newRow("--screen not a number") << QStringList{"-s", "--screen", "left"} << 2 << QString()
+                                           << "--screen: \"left\" is not a screen number" << false;
+    QTest::newRow("-o empty") << QStringList{"-s", "-o", ""} << 2 << QString()
+                              << "-o: \"\" is not a file name" << false;
+    QTest::newRow("-o in a format with no writer")
+        << QStringList{"-s", "-o", "shot.gif"} << 2 << QString()
+        << "-o: no image format can be written as \"shot.gif\"" << false;
+    QTest::newRow("--window with a value")
+        << QStringList{"-s", "--window=1"} << 2 << QString() << "--window takes no value" << false;
+    QTest::newRow("-r without -s") << QStringList{"-r", "10x10+0+0"} << 2 << QString()
+                                   << "-r works only with -s" << false;
+    QTest::newRow("-c with --snapshot")
+        << QStringList{"--snapshot", "-c"} << 2 << QString() << "-c works only with -s" << false;
+    QTest::newRow("-d with --tray") << QStringList{"--tray", "-d", "5"} << 2 << QString()
+                                    << "-d works only with -s or --snapshot" << false;
+    QTest::newRow("two areas") << QStringList{"-s", "--window", "--screen", "1"} << 2 << QString()
+                               << "-r, --screen and --window each choose the area" << false;
 }
 
-void TestCommandLine::options()
+void TestCommandLine::refused()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, err);
-    // The program runs with no display at all: any attempt to open a window
-    // or reach a display ends in an error.
-    const QByteArray display = qgetenv("DISPLAY");
-    qunsetenv("DISPLAY");
-    const ToolResult result = runTool(programPath(), arguments, 10000);
-    qputenv("DISPLAY", display);
+    QFETCH(bool, usage);
+    // Any attempt to reach a display ends in an error.
+    const ToolResult result = runTool(programPath(), arguments, 10000, {}, {QStringLiteral("DISPLAY=")});
     QCOMPARE(result.exitCode, status);
     QVERIFY2(out.isEmpty() ? result.out.isEmpty() : result.out.startsWith(out.toUtf8()),
              result.out.constData());
-    QVERIFY2(err.isEmpty() ? result.err.isEmpty() : result.err.contains(err.toUtf8()),
+    const QList<QByteArray> lines = result.err.split('\n');
+    QVERIFY2(err.isEmpty() ? result.err.isEmpty() : lines.first().startsWith("vireoscape: " + err.toUtf8()),
              result.err.constData());
-    // The usage names every option, also after a refused one.
-    for (const char* option : {"Usage: vireoscape", "-s ", "--snapshot", "--help", "--version"})
-        QVERIFY2(arguments.first() == "--version" || (status ? result.err : result.out).contains(option),
-                 option);
+    QCOMPARE(result.err.contains("Usage: vireoscape"), usage);
+    if (!err.isEmpty() && !usage)
+        QCOMPARE(lines.size(), 2); // one line and its end
+    // The usage names every option.
+    const QByteArray shown = status ? result.err : result.out;
+    if (shown.contains("Usage: vireoscape")) {
+        for (const char* option :
+             {"  -s ", "-d, --delay MS", "-r, --region WxH+X+Y", "--screen N", "--window",
+              "-o, --output FILE", "-c, --clipboard", "--snapshot", "--tray", "--help", "--version"})
+            QVERIFY2(shown.contains(option), option);
+    }
 }
 
-// The snapshot view shows; Escape closes it, and the program runs on.
+// Each row runs `-s` with its options and compares the picture it wrote
+// (or sent to standard output) with the screen, all four channels, and
+// what it printed. A rectangle names the screen's part the picture must
+// be; a null one, no picture at all.
+void TestCommandLine::oneShot_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QRect>("part");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err");    // what the one line on standard error holds
+    QTest::addColumn<QPoint>("pointer"); // where the pointer is
+    const QRect whole(0, 0, 1280, 800);
+    const QPoint inWindow = kWindowAt + QPoint(100, 100);
+    const QString named = file(QStringLiteral("named.png"));
+    QTest::newRow("-s alone") << QStringList{"-s"} << whole << 0 << QString() << inWindow;
+    QTest::newRow("-S after a word") << QStringList{"foo", "-S"} << whole << 0 << QString() << inWindow;
+    QTest::newRow("-r") << QStringList{"-s", "-r", "300x200+10+10"} << QRect(10, 10, 300, 200) << 0
+                        << QString() << inWindow;
+    QTest::newRow("-r to standard output") << QStringList{"-s", "-r", "300x200+10+10", "-o", "-"}
+                                           << QRect(10, 10, 300, 200) << 0 << QString() << inWindow;
+    QTest::newRow("--region= in the corner to a file")
+        << QStringList{"--region=31x17+1249+783", "-s", "--output", named} << QRect(1249, 783, 31, 17) << 0
+        << QString() << inWindow;
+    QTest::newRow("the whole screen to standard output")
+        << QStringList{"-s", "-o", "-"} << whole << 0 << QString() << inWindow;
+    QTest::newRow("-o without a suffix writes PNG")
+        << QStringList{"-s", "-o", file(QStringLiteral("plain"))} << whole << 0 << QString() << inWindow;
+    QTest::newRow("--screen 0") << QStringList{"-s", "--screen", "0"} << kMonitors[0] << 0 << QString()
+                                << inWindow;
+    QTest::newRow("--screen 1 to standard output after -d 0")
+        << QStringList{"-s", "--screen", "1", "-d", "0", "-o", "-"} << kMonitors[1] << 0 << QString()
+        << inWindow;
+    // The window's own pixels, the frame left out, from a pixel inside and
+    // from its last one.
+    QTest::newRow("--window") << QStringList{"-s", "--window"} << m_window << 0 << QString() << inWindow;
+    QTest::newRow("--window from its last pixel to standard output")
+        << QStringList{"-s", "--window", "-o", "-"} << m_window << 0 << QString() << m_window.bottomRight();
+    QTest::newRow("-r beyond the screen")
+        << QStringList{"-s", "-r", "300x200+1000+700"} << QRect() << 2
+        << "-r: 300x200+1000+700 is not within the screen (1280x800)" << inWindow;
+    QTest::newRow("a screen that is not there") << QStringList{"-s", "--screen", "2", "-o", "-"} << QRect()
+                                                << 2 << "--screen: there is no screen 2" << inWindow;
+    QTest::newRow("no window under the pointer")
+        << QStringList{"-s", "--window"} << QRect() << 1 << "--window: there is no window under the pointer"
+        << QPoint(5, 5);
+    QTest::newRow("-o names a file that exists")
+        << QStringList{"-s", "-o", file(QStringLiteral("taken.png"))} << QRect() << 1
+        << "taken.png exists and is not replaced" << inWindow;
+}
+
+void TestCommandLine::oneShot()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QRect, part);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+    QFETCH(QPoint, pointer);
+    for (const QString& name : m_folder.entryList(
+             {QStringLiteral("Snapshot_*"), QStringLiteral("named.png"), QStringLiteral("plain")}))
+        QVERIFY(m_folder.remove(name));
+    QFile taken(file(QStringLiteral("taken.png")));
+    QVERIFY(taken.open(QIODevice::WriteOnly) && taken.write("kept") == 4);
+    taken.close();
+    runXdotool(QStringLiteral("mousemove %1 %2").arg(pointer.x()).arg(pointer.y()));
+
+    const ToolResult result = runTool(programPath(), arguments, 20000);
+    QCOMPARE(result.exitCode, status);
+    QVERIFY2(err.isEmpty() ? result.err.isEmpty()
+                           : result.err.contains(err.toUtf8()) && result.err.count('\n') == 1,
+             result.err.constData());
+    QFile kept(taken.fileName());
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("kept"));
+    const QStringList written = m_folder.entryList(
+        {QStringLiteral("Snapshot_*"), QStringLiteral("named.png"), QStringLiteral("plain")});
+    if (status != 0) {
+        QVERIFY(result.out.isEmpty());
+        QVERIFY2(written.isEmpty(), qPrintable(written.join(' ')));
+        return;
+    }
+
+    QByteArray bytes;
+    if (arguments.contains(QStringLiteral("-"))) {
+        // The PNG on standard output, and no path: the very bytes a file gets.
+        QVERIFY(written.isEmpty());
+        bytes = result.out;
+        QStringList toFile = arguments;
+        toFile.replace(toFile.indexOf(QStringLiteral("-")), file(QStringLiteral("named.png")));
+        QCOMPARE(runTool(programPath(), toFile).exitCode, 0);
+        QFile same(file(QStringLiteral("named.png")));
+        QVERIFY(same.open(QIODevice::ReadOnly));
+        QVERIFY(same.readAll() == bytes);
+    } else {
+        // One file, its absolute path printed.
+        QCOMPARE(written.size(), 1);
+        QCOMPARE(QString::fromUtf8(result.out), file(written.first()) + QLatin1Char('\n'));
+        QFile picture(file(written.first()));
+        QVERIFY(picture.open(QIODevice::ReadOnly));
+        bytes = picture.readAll();
+    }
+    QVERIFY2(bytes.startsWith("\x89PNG\r\n\x1a\n"), "not a PNG");
+    const QImage image = QImage::fromData(bytes, "PNG");
+    QCOMPARE(image.size(), part.size());
+    QCOMPARE(differingPixels(image, m_screen.copy(part)), qint64(0));
+}
+
+// -c: the command ends at once, also inside "$(...)", which waits for
+// every process that holds its pipe; the clipboard holds the very PNG of
+// the file until another program takes it, and the process that served it
+// ends then.
+void TestCommandLine::clipboardServedUntilTaken()
+{
+    const QRect part(20, 30, 100, 80);
+    const ToolResult run =
+        runTool(QStringLiteral("bash"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("f=$(\"$0\" -s -c -r 100x80+20+30) && printf %s \"$f\""), programPath()},
+                10000);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QFile picture(QString::fromUtf8(run.out));
+    QVERIFY2(picture.open(QIODevice::ReadOnly), run.out.constData());
+    const QByteArray png = picture.readAll();
+    QCOMPARE(differingPixels(QImage::fromData(png, "PNG"), m_screen.copy(part)), qint64(0));
+
+    const quint32 owner = clipboardOwner();
+    QVERIFY(owner != 0);
+    const ToolResult pasted = runTool(
+        QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                  QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-o")});
+    QCOMPARE(pasted.exitCode, 0);
+    QVERIFY(pasted.out == png);
+    QVERIFY(windowExists(owner));
+    QCOMPARE(runTool(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard")},
+                     10000, "taken")
+                 .exitCode,
+             0);
+    QTRY_VERIFY_WITH_TIMEOUT(!windowExists(owner), 10000);
+}
+
+// The screen changes during -d: the picture shows it as it is after (the
+// pattern is gone for the tests that follow).
+void TestCommandLine::delayComesBeforeTheGrab()
+{
+    const QString name = file(QStringLiteral("delayed.png"));
+    QProcess program;
+    program.start(programPath(),
+                  {QStringLiteral("-s"), QStringLiteral("-d"), QStringLiteral("4000"), QStringLiteral("-r"),
+                   QStringLiteral("100x100+0+0"), QStringLiteral("-o"), name});
+    QVERIFY(program.waitForStarted());
+    // Well into the delay: a program that took the screen at its start has
+    // taken it by now.
+    QTest::qWait(1500);
+    QCOMPARE(program.state(), QProcess::Running);
+    QCOMPARE(
+        runTool(QStringLiteral("xsetroot"), {QStringLiteral("-solid"), QStringLiteral("#123456")}).exitCode,
+        0);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitCode(), 0);
+    QImage expected(100, 100, QImage::Format_ARGB32);
+    expected.fill(qRgb(0x12, 0x34, 0x56));
+    QCOMPARE(differingPixels(QImage(name), expected), qint64(0));
+}
+
+// The snapshot view shows, not before the delay asked for; Escape closes
+// it, and the program runs on.
 void TestCommandLine::escapeView(QProcess* program)
 {
+    QTest::qWait(1500);
+    QVERIFY2(view().isEmpty(), "the view came before the delay");
     QTRY_VERIFY_WITH_TIMEOUT(!view().isEmpty(), 10000);
     runXdotool(QStringLiteral("key --window %1 Escape").arg(view()));
     QTRY_VERIFY_WITH_TIMEOUT(view().isEmpty(), 5000);
@@ -95,7 +391,8 @@ void TestCommandLine::snapshotThroughTheBus()
                                                 QStringLiteral("--print-address=1")});
     QVERIFY2(m_bus.waitForStarted() && m_bus.waitForReadyRead(5000), "dbus-daemon did not start");
     qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
-    QProcess* program = startProgram({QStringLiteral("--snapshot")});
+    QProcess* program =
+        startProgram({QStringLiteral("--snapshot"), QStringLiteral("-d"), QStringLiteral("2500")});
     const auto stop = qScopeGuard([&program] { stopProgram(program); });
     escapeView(program);
     QTRY_VERIFY_WITH_TIMEOUT(serviceOnBus(), 10000);
@@ -103,8 +400,10 @@ void TestCommandLine::snapshotThroughTheBus()
     // The asking process ends at once; the resident one shows the snapshot.
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(runTool(programPath(), {QStringLiteral("--snapshot")}, 10000).exitCode, 0);
-    QVERIFY2(clock.elapsed() < 5000, "the asking process waited for something");
+    QCOMPARE(runTool(programPath(), {QStringLiteral("--snapshot"), QStringLiteral("--delay=2500")}, 10000)
+                 .exitCode,
+             0);
+    QVERIFY2(clock.elapsed() < 2000, "the asking process waited for something");
     escapeView(program);
 }
 
@@ -112,6 +411,8 @@ void TestCommandLine::cleanupTestCase()
 {
     m_bus.terminate();
     m_bus.waitForFinished(3000);
+    m_windowProgram.kill();
+    m_windowProgram.waitForFinished(3000);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

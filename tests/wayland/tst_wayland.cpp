@@ -151,26 +151,46 @@ QString TestWayland::busWithoutPortals()
 
 void TestWayland::oneShotIsWhatTheScreenShows_data()
 {
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("environment");
-    QTest::newRow("native Wayland") << QStringList();
+    QTest::addColumn<QRect>("part"); // of the screen; null for all of it
+    const QStringList oneShot{QStringLiteral("-s")};
+    QTest::newRow("native Wayland") << oneShot << QStringList() << QRect();
     // Through XWayland an X grab would see black: the portal still serves.
-    QTest::newRow("XWayland") << QStringList{
-        QStringLiteral("QT_QPA_PLATFORM=xcb"),
-        QStringLiteral("DISPLAY=") +
-            QString::fromUtf8(runTool(QStringLiteral("cat"),
-                                      {qEnvironmentVariable("WL_SESSION_DIR") + QStringLiteral("/x-display")})
-                                  .out.trimmed())};
+    QTest::newRow("XWayland") << oneShot
+                              << QStringList{QStringLiteral("QT_QPA_PLATFORM=xcb"),
+                                             QStringLiteral("DISPLAY=") +
+                                                 QString::fromUtf8(
+                                                     runTool(QStringLiteral("cat"),
+                                                             {qEnvironmentVariable("WL_SESSION_DIR") +
+                                                              QStringLiteral("/x-display")})
+                                                         .out.trimmed())}
+                              << QRect();
+    QTest::newRow("a region") << QStringList{"-s", "-r", "200x100+30+40"} << QStringList()
+                              << QRect(30, 40, 200, 100);
+    QTest::newRow("the output to standard output")
+        << QStringList{"-s", "--screen", "0", "-o", "-"} << QStringList() << QRect();
 }
 
 void TestWayland::oneShotIsWhatTheScreenShows()
 {
+    QFETCH(QStringList, arguments);
     QFETCH(QStringList, environment);
-    const ToolResult run = runProgram({QStringLiteral("-s")}, environment);
+    QFETCH(QRect, part);
+    const ToolResult run = runProgram(arguments, environment);
     QVERIFY2(run.exitCode == 0, run.err.constData());
-    QCOMPARE(pictures().size(), 1);
-    const QImage written(m_folder.filePath(pictures().first()));
-    QCOMPARE(written.size(), m_screen.size());
-    QCOMPARE(differingPixels(written, m_screen), qint64(0));
+    QImage written;
+    if (arguments.contains(QStringLiteral("-"))) {
+        QVERIFY(pictures().isEmpty());
+        written.loadFromData(run.out, "PNG");
+    } else {
+        QCOMPARE(pictures().size(), 1);
+        QCOMPARE(QString::fromUtf8(run.out), m_folder.filePath(pictures().first()) + QLatin1Char('\n'));
+        written.load(m_folder.filePath(pictures().first()));
+    }
+    const QImage expected = part.isNull() ? m_screen : m_screen.copy(part);
+    QCOMPARE(written.size(), expected.size());
+    QCOMPARE(differingPixels(written, expected), qint64(0));
 }
 
 void TestWayland::missingPortalIsSaid_data()
