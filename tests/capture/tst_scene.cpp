@@ -20,6 +20,7 @@
 #include "support/TestSupport.h"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
@@ -582,6 +583,36 @@ void TestScene::toolsKeysAndMenus_data()
     // The odd-even rule: the middle of a star, covered twice, stays clear.
     row("star", "tool Polygon; click 200,100; click 259,281; click 105,169; click 295,169; click 141,281;"
                 "rclick 141,281; expect pixel 200,130 blue; expect pixel 200,200 desktop");
+    // One click and a right click: the edge to the pointer goes with it.
+    row("a polygon of one click", "tool Polygon; click 100,100; move 200,150; rclick 200,150;"
+                                  "expect pixel 150,125 desktop");
+    // The grey shadow where the options say, under an ellipse, the box of a
+    // text or, unfilled, its letters; the strip's transparency in the text's fill.
+    row("shadows of ellipses and texts, a text's fill",
+        "shadow on; tool Ellipse; drag 100,100 200,160; expect shadow 200,100,6,66 some; shadow off;"
+        "drag 300,100 400,160; expect shadow 400,100,6,66 none; alpha 50; frame off; tool Text;"
+        "click 100,330; type Hi; key Escape; expect pixel 102,332 blue/127; fill off; click 100,250;"
+        "type Hi; key Escape; expect shadow 100,250,40,30 none; shadow on; click 300,250; type Hi;"
+        "key Escape; expect shadow 300,250,40,30 some");
+    // Select: an exact hit lower down wins over a near one on top; the
+    // transparency of the chosen mark, its pen too; a text's frame width.
+    row("the chosen mark's look",
+        "tool Rectangle; drag 100,100 200,200; set FrameWidth 1; tool Line; drag 120,150 180,150;"
+        "tool Select; click 150,153; expect chosen 1; click 150,150; expect chosen 2; click 150,180;"
+        "alpha 40; click 500,100; expect pixel 99,180 red/102; expect pixel 150,180 blue/102; tool Text;"
+        "click 300,300; type Hi; key Escape; tool Select; click 305,305; expect chosen 3;"
+        "set FrameWidth 5; expect history 5 0; key Ctrl+Z; expect history 4 1");
+    row("the eraser takes a thin line from a few pixels away",
+        "set FrameWidth 1; tool Line; drag 100,300 300,300; tool Erase; click 200,310; expect marks 1;"
+        "click 200,303; expect marks 0");
+    row("a double click with the line tool finishes, without a dot",
+        "tool Line; dblclick 300,300; expect marks 0; expect ended finished");
+    row("keys held down act once",
+        "held-key Return Ctrl+C Ctrl+S; expect view shown; expect nofile pick.png; key Return;"
+        "expect ended finished");
+    row("a pick shrunk with the keys keeps a pixel",
+        "drag 100,100 103,103; key Shift+Left Shift+Left Shift+Left Shift+Up Shift+Up Shift+Up;"
+        "expect selection 100,100,1,1");
     row("arrow head at the end",
         "tool LineArrow; drag 100,300 300,300; expect pixel 200,300 red; expect pixel 291,302 red;"
         "expect pixel 200,303 desktop; expect points 100,300 300,300");
@@ -620,8 +651,9 @@ void TestScene::toolsKeysAndMenus_data()
 // one: tools chosen with the strip's buttons, the mouse, the keys of the
 // snapshot and the view's menu. Steps: tool NAME [FILE yes|no] ·
 // press|release|click|rclick|dblclick X,Y · move X,Y [left] · drag X,Y X,Y ·
-// key KEYS · strip-key KEY · type TEXT · frame|fill COLOUR, alpha PERCENT,
-// set FrameWidth N (in the property strip) · menu X,Y ENTRY · save FILE
+// key KEYS · held-key KEYS (repeats only) · strip-key KEY · type TEXT ·
+// frame|fill COLOUR|on|off, alpha PERCENT, set FrameWidth N (in the property
+// strip) · shadow on|off (the option) · menu X,Y ENTRY · save FILE
 // [yes|no] (Ctrl+S, and the answer to a question) · write FILE (one that
 // holds "precious") · expect ...
 void TestScene::toolsKeysAndMenus()
@@ -668,16 +700,25 @@ void TestScene::step(const QString& step)
         move(at, w.value(2) == "left" ? Qt::LeftButton : Qt::NoButton);
     } else if (verb == "drag") {
         drag(at, point(w.value(2)));
-    } else if (verb == "key" || verb == "strip-key") {
-        QWidget* target = verb == "key" ? static_cast<QWidget*>(m_view.get()) : m_view->editDialog();
+    } else if (verb == "key" || verb == "strip-key" || verb == "held-key") {
+        QWidget* target = verb == "strip-key" ? m_view->editDialog() : static_cast<QWidget*>(m_view.get());
         for (const QString& k : w.mid(1)) {
             const QKeyCombination c = QKeySequence::fromString(k)[0];
-            QTest::keyClick(target, c.key(), c.keyboardModifiers());
+            if (verb == "held-key") { // the repeats of a key held down
+                QKeyEvent repeat(QEvent::KeyPress, c.key(), c.keyboardModifiers(), QString(), true);
+                QApplication::sendEvent(target, &repeat);
+            } else {
+                QTest::keyClick(target, c.key(), c.keyboardModifiers());
+            }
         }
     } else if (verb == "type") {
         QTest::keyClicks(m_view.get(), arg);
+    } else if ((verb == "frame" || verb == "fill") && (arg == "on" || arg == "off")) {
+        prop->findChild<QCheckBox*>(verb + "CheckBox")->setChecked(arg == "on");
     } else if (verb == "frame" || verb == "fill") {
         prop->findChild<ColorComboBox*>(verb + "ColorComboBox")->setColor(QColor(arg));
+    } else if (verb == "shadow") { // as the options set it, for the marks drawn next
+        AppConfig.SnapshotShadow = arg == "on";
     } else if (verb == "alpha") {
         prop->findChild<QSlider*>("transparentSlider")->setValue(arg.toInt());
     } else if (verb == "set") {
@@ -722,8 +763,10 @@ QImage TestScene::inPicture()
 // X,Y,W,H · expect chosen N (the Nth mark from the bottom; 0: none) ·
 // expect points X,Y ... | outline X,Y,W,H | pen COLOUR (of the chosen or
 // else the top mark) · expect text TEXT (the top mark's, typing ended) ·
-// expect pixel X,Y COLOUR|desktop · expect ink X,Y,W,H COLOUR (some pixels
-// of another colour there; both on the screen and in the picture) · expect
+// expect pixel X,Y COLOUR|COLOUR/ALPHA|desktop (ALPHA: laid over the
+// desktop) · expect ink X,Y,W,H COLOUR (some pixels of another colour
+// there) · expect shadow X,Y,W,H some|none (of the marks' grey shadow
+// alone; all three on the screen and in the picture) · expect
 // history UNDO REDO (steps) · expect file FILE picture|precious|FILE (the
 // same picture) · expect nofile FILE · expect ended finished|abandoned|restart
 void TestScene::expect(const QStringList& words)
@@ -765,8 +808,14 @@ void TestScene::expect(const QStringList& words)
         QCOMPARE(text->font().pointSize(), AppConfig.FontSize);
     } else if (what == "pixel" || what == "ink") {
         const QRect area = what == "pixel" ? QRect(point(arg).toPoint(), QSize(1, 1)) : rect(arg);
-        const QRgb colour =
-            words.value(2) == "desktop" ? m_desktop.pixel(area.topLeft()) : QColor(words.value(2)).rgba();
+        // COLOUR, COLOUR/ALPHA laid over the desktop, or the desktop itself.
+        const QString name = words.value(2).section('/', 0, 0);
+        QColor laid(name);
+        laid.setAlpha(words.value(2).section('/', 1, 1).toInt());
+        const QRgb desktop = m_desktop.pixel(area.topLeft());
+        const QRgb colour = name == "desktop"             ? desktop
+                            : words.value(2).contains('/') ? over(desktop, laid)
+                                                           : QColor(name).rgba();
         QImage want(area.size(), QImage::Format_ARGB32);
         want.fill(colour);
         for (const QImage& seen : {onScreen().copy(area), inPicture().copy(area)}) {
@@ -774,6 +823,16 @@ void TestScene::expect(const QStringList& words)
             QVERIFY2(what == "pixel" ? differing == 0 : differing > 20,
                      qPrintable(QStringLiteral("%1 is %2")
                                     .arg(arg, QColor::fromRgba(seen.pixel(0, 0)).name(QColor::HexArgb))));
+        }
+    } else if (what == "shadow") {
+        // Pixels of the marks' grey shadow, alpha 125, on the desktop alone.
+        const QRect area = rect(arg);
+        for (const QImage& seen : {onScreen(), inPicture()}) {
+            int shadow = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    shadow += seen.pixel(x, y) == over(m_desktop.pixel(x, y), QColor(125, 125, 125, 125));
+            QVERIFY2(words.value(2) == "none" ? shadow == 0 : shadow > 0, qPrintable(QString::number(shadow)));
         }
     } else if (what == "history") {
         const QUndoStack* history = m_scene->undoStack();

@@ -102,8 +102,6 @@ void TestAppConfig::sessionStartsTheProgram_data()
     QTest::addColumn<QString>("folder");
     QTest::newRow("spaces") << "a user/My Programs";
     QTest::newRow("quotes, dollar, backslash and backtick") << "it's \"new\"/$HOME/back\\slash/`tick`";
-    // No row with '%': GLib looks for the program before it turns "%%"
-    // into '%', so it refuses every entry whose path holds one.
     QTest::newRow("non-ASCII") << "Bildschirmfotos für Jörg";
 }
 
@@ -138,6 +136,13 @@ void TestAppConfig::sessionStartsTheProgram()
     QVERIFY(applyAutoRun(false));
     QVERIFY(!QFile::exists(path));
     QVERIFY(applyAutoRun(false)); // removing an absent entry is no failure
+
+    // A '%' is written "%%" (a single one starts a field code), though GLib
+    // then refuses to launch it: it looks for the program first.
+    QVERIFY(applyAutoRun(true, QStringLiteral("/opt/100% sure/vireoscape")));
+    QFile entry(path);
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    QVERIFY(entry.readAll().contains("\nExec=\"/opt/100%% sure/vireoscape\"\n"));
 }
 
 QTEST_GUILESS_MAIN(TestAppConfig)

@@ -127,7 +127,12 @@ void TestOptionsDialog::okStoresEveryControl()
         });
         QTest::mouseClick(control(dialog, "browseButton"), Qt::LeftButton);
         retype(control<QLineEdit>(dialog, "fileNameEdit"), QStringLiteral("shot_%D"));
-        control<QComboBox>(dialog, "fileExtComboBox")->setCurrentIndex(2);
+        auto* extensions = control<QComboBox>(dialog, "fileExtComboBox");
+        QStringList entries;
+        for (int i = 0; i < extensions->count(); ++i)
+            entries << extensions->itemText(i);
+        QCOMPARE(entries, (QStringList{".png", ".jpg", ".bmp", ".xbm"}));
+        extensions->setCurrentIndex(2);
         control<QSlider>(dialog, "qualitySlider")->setValue(55);
         QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("qualityEdit"))->text(), QStringLiteral("55"));
         showPage(dialog, 2);

@@ -11,6 +11,8 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QtEndian>
 #include <QtTest>
 
 #include <png.h>
@@ -56,6 +58,18 @@ QImage strictlyDecoded(const QByteArray& png, bool* withAlpha)
         return QImage();
     }
     return decoded;
+}
+
+// The types of a PNG file's chunks, in order.
+QByteArrayList chunkTypes(const QByteArray& png)
+{
+    QByteArrayList types;
+    for (qsizetype at = 8; at + 12 <= png.size();) {
+        const quint32 length = qFromBigEndian<quint32>(png.constData() + at);
+        types << png.mid(at + 4, 4);
+        at += 12 + qsizetype(length);
+    }
+    return types;
 }
 
 } // namespace
@@ -253,6 +267,15 @@ void TestPictureFiles::pngDecodesToTheImage()
         for (int x = 0; x < straight.width() && opaque; ++x)
             opaque = qAlpha(straight.pixel(x, y)) == 255;
     QCOMPARE(withAlpha, !opaque);
+    // One data chunk per band (as many as asked, or as cores, but of 64 rows
+    // at least), between the zlib header's and the checksum's.
+    const int wanted = bands > 0 ? bands : QThread::idealThreadCount();
+    const int used = std::max(1, std::min(wanted, image.height() / 64));
+    QByteArrayList expected{"IHDR"};
+    for (int i = 0; i < used + 2; ++i)
+        expected << "IDAT";
+    expected << "IEND";
+    QCOMPARE(chunkTypes(png), expected);
 }
 
 void TestPictureFiles::qualityReachesTheFile_data()

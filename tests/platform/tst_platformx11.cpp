@@ -9,6 +9,7 @@
 #include "platform/ScreenGrab.h"
 #include "platform/ServerVeil.h"
 #include "platform/WindowList.h"
+#include "platform/X11Connection.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
@@ -17,6 +18,8 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <xcb/xcb.h>
 
 using namespace TestSupport;
 
@@ -64,6 +67,7 @@ private slots:
     void applicationWindow_data();
     void applicationWindow();
     void overlappingWindows();
+    void windowTree();
     void grabIsOpaque();
     void veilBeforeFirstPaint();
     void gtkFrameExtents_data();
@@ -161,6 +165,51 @@ void TestPlatformX11::overlappingWindows()
     QCOMPARE(withoutA.topLevels().size(), 1);
     QCOMPARE(withoutA.windowRectAt(overlap), xwininfoRect(b));
     QVERIFY(!withoutA.windowRectAt(QPoint(120, 100)).isValid());
+}
+
+// Windows of our own, inside each other four deep, with an input-only window
+// in front of them all and, inside, an unmapped child, an input-only one and
+// one reaching beyond its parent: the deepest of two levels under the
+// top-level window that holds the point is offered, clipped to its parent;
+// windows that show nothing never are.
+void TestPlatformX11::windowTree()
+{
+    xcb_connection_t* c = x11Connection();
+    QList<xcb_window_t> made;
+    const auto make = [&](xcb_window_t parent, const QRect& r, bool inputOnly = false, bool map = true) {
+        const xcb_window_t id = xcb_generate_id(c);
+        const uint32_t overrideRedirect = 1;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, id, parent, int16_t(r.x()), int16_t(r.y()),
+                          uint16_t(r.width()), uint16_t(r.height()), 0,
+                          inputOnly ? XCB_WINDOW_CLASS_INPUT_ONLY : XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+        if (map)
+            xcb_map_window(c, id);
+        made << id;
+        return id;
+    };
+    const xcb_window_t top = make(x11RootWindow(), {400, 300, 300, 200});
+    make(make(make(top, {10, 10, 200, 150}), {20, 20, 100, 80}), {5, 5, 30, 20});
+    make(top, {250, 10, 40, 40}, false, false);
+    make(top, {220, 100, 60, 60}, true);
+    make(top, {280, 150, 100, 100});
+    make(x11RootWindow(), {380, 280, 400, 300}, true);
+    xcb_flush(c);
+    const CWindowList list = CWindowList::fromX11();
+    const std::pair<QPoint, QRect> expected[] = {
+        {{436, 336}, {430, 330, 100, 80}}, // the great-grandchild: its parent
+        {{420, 320}, {410, 310, 200, 150}},
+        {{405, 305}, {400, 300, 300, 200}},
+        {{660, 320}, {400, 300, 300, 200}}, // the unmapped child
+        {{630, 410}, {400, 300, 300, 200}}, // the input-only child
+        {{690, 460}, {680, 450, 20, 50}},
+        {{750, 520}, {}}, // only the input-only window
+    };
+    for (const auto& [at, rect] : expected)
+        QCOMPARE(list.windowRectAt(at), rect);
+    for (xcb_window_t id : {made.first(), made.last()})
+        xcb_destroy_window(c, id);
+    xcb_flush(c);
 }
 
 void TestPlatformX11::gtkFrameExtents_data()
