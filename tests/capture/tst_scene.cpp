@@ -355,6 +355,7 @@ void TestScene::adjustPick_data()
     handle("top edge", {200, 100}, {200, 60}, {100, 60, 200, 190});
     handle("top right to the desktop's corner", {300, 100}, {639, 0}, {100, 0, 539, 250});
     handle("right edge", {300, 175}, {420, 180}, {100, 100, 320, 150});
+    handle("right edge onto the left one", {300, 175}, {100, 175}, {100, 100, 1, 150});
     handle("bottom right", {300, 250}, {341, 283}, {100, 100, 241, 183});
     handle("bottom edge onto the top one", {200, 250}, {200, 100}, {100, 100, 200, 1});
     handle("bottom left", {100, 250}, {60, 300}, {60, 100, 240, 200});

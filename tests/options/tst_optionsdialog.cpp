@@ -133,8 +133,9 @@ void TestOptionsDialog::okStoresEveryControl()
             entries << extensions->itemText(i);
         QCOMPARE(entries, (QStringList{".png", ".jpg", ".bmp", ".xbm"}));
         extensions->setCurrentIndex(2);
-        control<QSlider>(dialog, "qualitySlider")->setValue(55);
-        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("qualityEdit"))->text(), QStringLiteral("55"));
+        // The slider's top end, with the key a user would press.
+        QTest::keyClick(control(dialog, "qualitySlider"), Qt::Key_End);
+        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("qualityEdit"))->text(), QStringLiteral("100"));
         showPage(dialog, 2);
         auto* list = control<CShortcutList>(dialog, "shortcutList");
         for (int row : {0, 1}) {
@@ -150,7 +151,7 @@ void TestOptionsDialog::okStoresEveryControl()
         settings("GenAutoRun=false|GenAutoHide=true|GenCloseToTray=false|GenActionAfterFinish=2|"
                  "SnapshotAfterDlbClk=false|SnapshotShadow=false|CopyToClipboardAfterFinish=false|"
                  "SaveToFileAfterFinish=false|SnapshotFileName=shot_%D|SnapshotFileNameExt=.bmp|"
-                 "ImageQuality=55|ShortcutShowMainWnd=Ctrl + J|ShortcutStartSnapshot=Ctrl + F3|"
+                 "ImageQuality=100|ShortcutShowMainWnd=Ctrl + J|ShortcutStartSnapshot=Ctrl + F3|"
                  "SnapshotFilePath=" +
                  folder));
     QCOMPARE(storedSettings(), expected);
