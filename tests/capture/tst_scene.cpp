@@ -603,6 +603,11 @@ void TestScene::toolsKeysAndMenus_data()
         "alpha 40; click 500,100; expect pixel 99,180 red/102; expect pixel 150,180 blue/102; tool Text;"
         "click 300,300; type Hi; key Escape; tool Select; click 305,305; expect chosen 3;"
         "set FrameWidth 5; expect history 5 0; key Ctrl+Z; expect history 4 1");
+    // Fill ticked for a chosen unfilled box fills it, as one step.
+    row("fill ticked for the chosen box",
+        "fill off; tool Rectangle; drag 100,100 200,200; expect pixel 150,150 desktop; tool Select;"
+        "click 100,150; expect chosen 1; fill on; expect pixel 150,150 blue; key Ctrl+Z;"
+        "expect pixel 150,150 desktop");
     row("the eraser takes a thin line from a few pixels away",
         "set FrameWidth 1; tool Line; drag 100,300 300,300; tool Erase; click 200,310; expect marks 1;"
         "click 200,303; expect marks 0");
