@@ -6,6 +6,7 @@
 #include "config/AppConfig.h"
 #include "output/FinishedPicture.h"
 #include "output/PictureFiles.h"
+#include "output/SafeFile.h"
 #include "platform/DesktopSource.h"
 #include "platform/Monitors.h"
 #include "platform/ScreenGrab.h"
@@ -25,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <memory>
 #include <sys/wait.h>
 #include <thread>
@@ -246,6 +248,49 @@ QImage chosenPart(const QImage& screen, const CommandLine& line, int* status)
     return screen;
 }
 
+// A termination signal that comes while the picture is written takes effect
+// once the file is complete and has its name: a log-out or a Ctrl+C in the
+// middle of it does not lose the picture. Signals the caller ignores stay
+// ignored.
+volatile std::sig_atomic_t g_heldSignal = 0;
+
+void holdSignal(int signal)
+{
+    g_heldSignal = signal;
+}
+
+class TerminationSignalsHeld
+{
+public:
+    TerminationSignalsHeld()
+    {
+        struct sigaction hold = {};
+        hold.sa_handler = holdSignal;
+        hold.sa_flags = SA_RESTART;
+        sigemptyset(&hold.sa_mask);
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+            ::sigaction(kSignals[i], nullptr, &m_old[i]);
+            if (m_old[i].sa_handler != SIG_IGN)
+                ::sigaction(kSignals[i], &hold, nullptr);
+        }
+    }
+    ~TerminationSignalsHeld()
+    {
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            ::sigaction(kSignals[i], &m_old[i], nullptr);
+        if (const int signal = g_heldSignal) {
+            std::fflush(nullptr);
+            ::raise(signal);
+        }
+    }
+    TerminationSignalsHeld(const TerminationSignalsHeld&) = delete;
+    TerminationSignalsHeld& operator=(const TerminationSignalsHeld&) = delete;
+
+private:
+    static constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    struct sigaction m_old[std::size(kSignals)];
+};
+
 bool writeAll(int fd, const QByteArray& data, QString* error)
 {
     for (qsizetype done = 0; done < data.size();) {
@@ -277,6 +322,10 @@ int deliver(const QImage& picture, const CommandLine& line)
         }
         return 0;
     }
+    const TerminationSignalsHeld held;
+    // The hidden file a killed run left beside the file it was writing.
+    if (!line.output.isEmpty())
+        removeStaleTemporaryFiles(QFileInfo(line.output).absolutePath());
     const SaveResult result =
         line.output.isEmpty()
             ? saveImageToFile(picture)
@@ -321,7 +370,7 @@ int startOneShot(CommandLine& line, int argc, char** argv)
         return -1; // a screen only Qt's grab reads
     QCoreApplication app(argc, argv);
     setApplicationIdentity();
-    AppConfig.load();
+    loadSettings();
     int status = 0;
     const QImage picture = chosenPart(image, line, &status);
     return picture.isNull() ? status : deliver(picture, line);

@@ -4,16 +4,18 @@
 #include "app/CommandLine.h"
 #include "app/MyCleanlooksStyle.h"
 #include "app/OneShot.h"
-#include "output/FinishedPicture.h"
-#include "platform/Session.h"
-#include "output/PictureFiles.h"
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
 #include "app/SnapshotService.h"
 #include "app/Vireoscape.h"
+#include "capture/LateSaveFailures.h"
 #include "config/AppConfig.h"
+#include "output/FinishedPicture.h"
+#include "output/PictureFiles.h"
+#include "output/SafeFile.h"
 #include "platform/DesktopSource.h"
 #include "platform/ScreenGrab.h"
+#include "platform/Session.h"
 #include "platform/X11Connection.h"
 
 #include <QApplication>
@@ -62,6 +64,13 @@ void printError(const QString& message)
 }
 
 } // namespace
+
+void loadSettings()
+{
+    for (const QString& problem : AppConfig.load())
+        printError(problem);
+    removeStaleTemporaryFiles(snapshotFolder());
+}
 
 namespace {
 
@@ -213,7 +222,7 @@ int runVireoscape(int argc, char** argv)
     QApplication app(argc, argv);
     initVireoscapeResources();
     setApplicationIdentity();
-    AppConfig.load();
+    loadSettings();
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
 
     if (line.mode == CommandLine::OneShot) {
@@ -230,22 +239,38 @@ int runVireoscape(int argc, char** argv)
 
     const bool snapshot = line.mode == CommandLine::Snapshot;
     QString busError;
-    if (snapshot && CSnapshotService::askRunningInstance(&busError, line.delayMs))
-        return 0;
+    // Started, or refused by the running instance (a dialog of it is open),
+    // which has told its user why; the caller is told too.
+    const auto asked = [&busError, &line] {
+        const CSnapshotService::Answer answer = CSnapshotService::askRunningInstance(&busError, line.delayMs);
+        if (answer == CSnapshotService::Answer::Refused)
+            printError(busError);
+        return answer == CSnapshotService::Answer::NoInstance ? -1
+               : answer == CSnapshotService::Answer::Started  ? 0
+                                                              : 1;
+    };
+    if (snapshot) {
+        if (const int status = asked(); status >= 0)
+            return status;
+    }
 
     CSingleInstance guard(QStringLiteral("MutexSnapshot_APP"));
     bool acquired = guard.tryAcquire();
     // An instance that is starting holds the guard before its service is on
     // the bus: give it a moment to answer.
     for (int attempt = 0; snapshot && !acquired && attempt < 20; ++attempt) {
-        if (CSnapshotService::askRunningInstance(&busError, line.delayMs))
-            return 0;
+        if (const int status = asked(); status >= 0)
+            return status;
         QThread::msleep(100);
         acquired = guard.tryAcquire();
     }
     if (!acquired) {
-        if (snapshot)
+        // The caller of --snapshot is told on standard error: a box would open
+        // under the running instance's snapshot, if one is open, and wait there.
+        if (snapshot) {
             printError(tr("the running instance cannot be asked for a snapshot: %1").arg(busError));
+            return 1;
+        }
         QMessageBox::critical(nullptr, QObject::tr("Error"),
                               QObject::tr("Can't start more than one instance of the application."),
                               QMessageBox::Ok);
@@ -272,13 +297,18 @@ int runVireoscape(int argc, char** argv)
         else
             window.setVisible(!AppConfig.GenAutoHide && line.mode != CommandLine::Tray);
         result = QApplication::exec();
-        waitForPictureFiles(); // files of the last snapshot may still be being written
-        if (!window.saveSettings())
+        // Files of the last snapshot may still be being written; one that
+        // fails now is told on standard error (and in a box after "Exit").
+        LateSaveFailures::programEnding(!terminationRequested());
+        waitForPictureFiles();
+        if (!window.saveSettings() || LateSaveFailures::unsavedAtEnd())
             result = 1;
-    } // the window's destructor releases the hot keys
+    } // the window's destructor releases the hot keys and the bus name
 
     guard.release();
-    if (!terminationRequested())
+    // At a termination signal the session is going away, unless a picture
+    // is only on the clipboard now: it is served as after "Exit".
+    if (!terminationRequested() || LateSaveFailures::unsavedAtEnd())
         serveClipboardUntilTaken();
     return result;
 }

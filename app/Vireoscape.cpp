@@ -88,9 +88,7 @@ bool Vireoscape::publishService(QString* error)
 {
     if (!m_service) {
         m_service = new CSnapshotService(this);
-        connect(m_service, &CSnapshotService::startSnapshotRequested, this, &Vireoscape::startSnapshot);
-        connect(m_service, &CSnapshotService::delayedSnapshotRequested, this,
-                &Vireoscape::startSnapshotAfter);
+        m_service->setStarter([this](int delayMs) { return requestSnapshot(delayMs); });
         connect(m_service, &CSnapshotService::showMainWindowRequested, this, &Vireoscape::showMainWnd);
     }
     return m_service->publish(error);
@@ -213,16 +211,45 @@ void Vireoscape::setupPortalShortcuts()
     m_portalShortcuts->bind(shortcuts);
 }
 
+QWidget* Vireoscape::openDialog()
+{
+    return QApplication::activeModalWidget();
+}
+
 void Vireoscape::startSnapshot()
 {
-    startSnapshotAfter(AppConfig.IntervalSnap);
+    requestSnapshot();
 }
 
 void Vireoscape::startSnapshotAfter(int delayMs)
 {
+    requestSnapshot(delayMs);
+}
+
+QString Vireoscape::requestSnapshot(int delayMs)
+{
+    // A new snapshot deletes the view of the last one and hides this window:
+    // under a dialog of either (the save dialog, a message box, Options)
+    // that would pull the dialog away from under its user.
+    if (QWidget* dialog = openDialog()) {
+        const QString refusal =
+            tr("No snapshot while \"%1\" is open: finish with it first.").arg(dialog->windowTitle());
+        if (trayUsable())
+            m_trayIcon->showMessage(tr("Vireoscape"), refusal, QSystemTrayIcon::Information, 5000);
+        else
+            QApplication::beep();
+        return refusal;
+    }
+    // A menu of the program goes, as it would at any click elsewhere.
+    for (int i = 0; i < 8 && QApplication::activePopupWidget(); ++i)
+        QApplication::activePopupWidget()->close();
+    if (m_failureBox)
+        m_failureBox->close(); // the reason of a failed start is old news now
     // The portal may take a second; a second start meanwhile changes nothing.
     if (m_grabbing)
-        return;
+        return QString();
+    if (delayMs < 0)
+        delayMs = AppConfig.IntervalSnap;
     m_waitForMainWindow = isVisible();
     m_mainWindowSeen = false;
     m_sinceStart.start();
@@ -230,11 +257,20 @@ void Vireoscape::startSnapshotAfter(int delayMs)
     // A negative delay would not start the timer at all, leaving the user
     // with no window and no snapshot; an absurd one would look the same.
     m_delayTimer.start(std::clamp(delayMs, 0, kLongestSnapshotDelay));
+    return QString();
 }
 
 void Vireoscape::OnTimeOut()
 {
     m_delayTimer.stop();
+    // A dialog that opened meanwhile (Options from the tray, the failure of
+    // the last picture's file) is left to its user: the desktop is taken
+    // once it has closed.
+    if (openDialog()) {
+        constexpr int kDialogPollMs = 50;
+        m_delayTimer.start(kDialogPollMs);
+        return;
+    }
     // With a short delay the window manager may not yet have taken the main
     // window's frame down: the desktop is taken once it has, and the windows
     // it covered have had a moment to paint themselves again.
@@ -267,10 +303,12 @@ void Vireoscape::snapshotFailed(const QString& reason)
     if (reason.isEmpty())
         return;
     // Not modal: the program goes on, and a hot key can try again.
-    auto* box = new QMessageBox(QMessageBox::Warning, tr("Vireoscape"),
-                                tr("The snapshot cannot start: %1.").arg(reason), QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->show();
+    if (m_failureBox)
+        m_failureBox->close();
+    m_failureBox = new QMessageBox(QMessageBox::Warning, tr("Vireoscape"),
+                                   tr("The snapshot cannot start: %1.").arg(reason), QMessageBox::Ok, this);
+    m_failureBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_failureBox->show();
 }
 
 void Vireoscape::showSnapshot()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
 #include <QRect>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -41,6 +43,15 @@ public:
     // Why the hot keys cannot work here and what to do instead; empty when
     // they can (X11, or a desktop that took them through its portal).
     QString hotKeysNotice() const { return m_hotKeysNotice; }
+
+    // Starts a snapshot (the desktop taken after delayMs, or after the
+    // settings' delay when it is negative) and returns an empty text, or
+    // refuses with a short notice and returns why: nothing starts under a
+    // dialog of the program, which lives on the stack of the view or of this
+    // window it belongs to.
+    QString requestSnapshot(int delayMs = -1);
+    // The dialog of the program that is open now, if any.
+    static QWidget* openDialog();
 
     // The longest delay between "start snapshot" and the grab, in ms.
     static constexpr int kLongestSnapshotDelay = 60000;
@@ -106,6 +117,7 @@ private:
     CSnapshotService* m_service = nullptr;
     CPortalShortcuts* m_portalShortcuts = nullptr;
     QString m_hotKeysNotice;
+    QPointer<QMessageBox> m_failureBox; // why the last snapshot could not start
     // A picture has been asked for and has not come yet.
     bool m_grabbing = false;
     QTimer m_delayTimer;

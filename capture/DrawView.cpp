@@ -20,6 +20,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QUndoStack>
@@ -28,6 +29,12 @@
 #include <cmath>
 
 #include <sys/mman.h>
+
+namespace {
+
+QPointer<CDrawView> s_onScreen;
+
+} // namespace
 
 CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(parent)
 {
@@ -119,6 +126,11 @@ void CDrawView::setWindowList(const CWindowList& windows)
     if (CSGraphicsScene* s = snapshotScene())
         s->setWindowFinder(
             [windows](const QPoint& p, quint32 ignored) { return windows.windowRectAt(p, ignored); });
+}
+
+CDrawView* CDrawView::onScreen()
+{
+    return s_onScreen;
 }
 
 CSGraphicsScene* CDrawView::snapshotScene() const
@@ -375,22 +387,25 @@ void CDrawView::closeEvent(QCloseEvent*)
 
 void CDrawView::contextMenuEvent(QContextMenuEvent* event)
 {
-    QMenu menu;
+    // Not exec(): a menu running its own event loop on this view's stack
+    // would outlive the view if anything ended the snapshot meanwhile.
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
     CSGraphicsScene* s = snapshotScene();
-    QAction* undo = menu.addAction(tr("Undo"));
+    QAction* undo = menu->addAction(tr("Undo"));
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     undo->setEnabled(s && s->undoStack()->canUndo());
-    QAction* redo = menu.addAction(tr("Redo"));
+    QAction* redo = menu->addAction(tr("Redo"));
     redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     redo->setEnabled(s && s->undoStack()->canRedo());
-    menu.addSeparator();
-    QAction* reselect = menu.addAction(tr("Reselect snapshot area"));
+    menu->addSeparator();
+    QAction* reselect = menu->addAction(tr("Reselect snapshot area"));
     connect(reselect, &QAction::triggered, this, &CDrawView::ReselectSnapshotArea);
     if (s) {
         connect(undo, &QAction::triggered, s, &CSGraphicsScene::undo);
         connect(redo, &QAction::triggered, s, &CSGraphicsScene::redo);
     }
-    menu.exec(event->globalPos());
+    menu->popup(event->globalPos());
 }
 
 void CDrawView::takeKeyboard()
@@ -435,6 +450,7 @@ bool CDrawView::viewportEvent(QEvent* event)
 void CDrawView::showEvent(QShowEvent* event)
 {
     QGraphicsView::showEvent(event);
+    s_onScreen = this;
     // No window manager gives an override-redirect window the keyboard.
     takeKeyboard();
 }
@@ -442,6 +458,8 @@ void CDrawView::showEvent(QShowEvent* event)
 void CDrawView::hideEvent(QHideEvent* event)
 {
     QGraphicsView::hideEvent(event);
+    if (s_onScreen == this)
+        s_onScreen = nullptr;
     if (QGuiApplication::platformName() == QLatin1String("xcb") && windowHandle())
         windowHandle()->setKeyboardGrabEnabled(false);
 }

@@ -39,6 +39,8 @@ public:
     CSnapshotEdit* editDialog();
     void buildToolStrips();
     CSGraphicsScene* snapshotScene() const;
+    // The view on the screen now, if any.
+    static CDrawView* onScreen();
 
     // Device pixels per logical pixel of the screen the view covers. Scene
     // coordinates are device (desktop) pixels at any scale factor.

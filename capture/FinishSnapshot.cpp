@@ -1,9 +1,10 @@
-#include "output/FinishedPicture.h"
-#include "output/PictureFiles.h"
 #include "capture/AboveView.h"
+#include "capture/LateSaveFailures.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
+#include "output/FinishedPicture.h"
+#include "output/PictureFiles.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -17,23 +18,6 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, 
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     execAboveView(&box);
-}
-
-// A file that failed after the snapshot ended: say so, and keep the picture
-// on the clipboard so that it is not lost (unless something else took the
-// clipboard since).
-void reportLateSaveFailure(const SaveResult& result, const std::shared_ptr<FinishedPicture>& picture,
-                           bool copied)
-{
-    if (!copied)
-        copyPictureToClipboard(picture);
-    QMessageBox box(QMessageBox::Critical, CSGraphicsScene::tr("Error"),
-                    CSGraphicsScene::tr("The picture could not be saved as %1:\n%2")
-                            .arg(result.fileName, result.error) +
-                        QLatin1String("\n\n") + CSGraphicsScene::tr("The picture is on the clipboard."),
-                    QMessageBox::Ok);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.exec();
 }
 
 } // namespace
@@ -118,9 +102,11 @@ bool CSGraphicsScene::finishSnapshot()
     if (toClipboard)
         copyPictureToClipboard(picture);
     if (toFile) {
-        fillPictureFileLater(picture, file, [picture, toClipboard](const SaveResult& written) {
+        // A file that fails now keeps the picture on the clipboard, and the
+        // user is told above whatever shows then.
+        fillPictureFileLater(picture, file, [picture](const SaveResult& written) {
             if (!written.ok)
-                reportLateSaveFailure(written, picture, toClipboard);
+                LateSaveFailures::report(written, picture);
         });
     }
     return true;

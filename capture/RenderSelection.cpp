@@ -4,11 +4,13 @@
 #include "platform/LargeImage.h"
 
 #include <QPainter>
-#include <QSemaphore>
 #include <QStyleOptionGraphicsItem>
 #include <QTextDocument>
 #include <QThread>
 #include <QThreadPool>
+
+#include <condition_variable>
+#include <mutex>
 
 namespace {
 
@@ -25,14 +27,21 @@ void paintOnPoolThread(const std::function<void()>& paint)
         paint();
         return;
     }
-    QSemaphore done;
+    // The standard library's wait, which a thread sanitizer follows: what
+    // the pool thread painted is seen here once it is done.
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
     // A thread of its own, even while the pool is busy.
     pool->reserveThread();
-    pool->startOnReservedThread([&paint, &done] {
+    pool->startOnReservedThread([&paint, &lock, &finished, &done] {
         paint();
-        done.release();
+        const std::lock_guard<std::mutex> hold(lock);
+        done = true;
+        finished.notify_one();
     });
-    done.acquire();
+    std::unique_lock<std::mutex> hold(lock);
+    finished.wait(hold, [&done] { return done; });
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <cstdlib>
@@ -33,9 +34,15 @@ quint32 toUInt(const QVariant& v)
     return v.toUInt();
 }
 
+// Longer texts are no file name or folder: a damaged file, which would
+// otherwise end up in message boxes that take minutes to lay them out.
+constexpr int kLongestName = 255;
+constexpr int kLongestPath = 4096;
+
 struct Loader
 {
     QSettings& store;
+    QStringList* problems;
 
     void operator()(const char* key, int& field, int def) const
     {
@@ -48,6 +55,16 @@ struct Loader
     void operator()(const char* key, QString& field, const QString& def) const
     {
         field = store.value(QLatin1String(key), def).toString();
+        const int longest = CAppConfig::longestText(key);
+        if (field.size() <= longest)
+            return;
+        *problems << QCoreApplication::translate("CAppConfig",
+                                                 "the setting %1 is %2 characters long, more than %3: "
+                                                 "the default is used")
+                         .arg(QLatin1String(key))
+                         .arg(field.size())
+                         .arg(longest);
+        field = def;
     }
     void operator()(const char* key, QColor& field, const QColor&) const
     {
@@ -108,6 +125,40 @@ QString writeFailureReason(const QString& fileName)
     return QCoreApplication::translate("CAppConfig", "the settings store could not be written");
 }
 
+QString storedText(int v)
+{
+    return QString::number(v);
+}
+QString storedText(bool v)
+{
+    return v ? QStringLiteral("true") : QStringLiteral("false");
+}
+QString storedText(const QString& v)
+{
+    return v;
+}
+QString storedText(const QColor& v)
+{
+    return QString::number(colorToSetting(v));
+}
+
+// Whether the settings file now reads back, without complaint, as the
+// record. Read from a copy: QSettings answers for a file it already has
+// open in this process from what it holds, not from the disk.
+bool holdsRecord(const QString& fileName, const CAppConfig& record)
+{
+    const QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("written.conf"));
+    if (!dir.isValid() || !QFile::copy(fileName, copy))
+        return false;
+    QSettings stored(copy, QSettings::IniFormat);
+    bool same = true;
+    CAppConfig::visit(record, [&](const char* key, const auto& field, const auto&) {
+        same = same && stored.value(QLatin1String(key)).toString() == storedText(field);
+    });
+    return same && stored.status() == QSettings::NoError;
+}
+
 struct Defaulter
 {
     template <class T, class D> void operator()(const char*, T& field, const D& def) const { field = def; }
@@ -135,14 +186,71 @@ CAppConfig CAppConfig::defaults()
     return record;
 }
 
-void CAppConfig::load()
+QStringList CAppConfig::load()
 {
     QSettings store;
-    visit(*this, Loader{store});
+    QStringList problems;
+    visit(*this, Loader{store, &problems});
     // Compared as unsigned, so that negative values are out of range too.
     if (static_cast<quint32>(ImageQuality) > 100)
         ImageQuality = kFallbackQuality;
     applyAutoRun(GenAutoRun);
+    return problems;
+}
+
+int CAppConfig::longestText(const char* key)
+{
+    const QLatin1String name(key);
+    return name == QLatin1String("SnapshotFileName") || name == QLatin1String("SnapshotFileNameExt") ||
+                   name == QLatin1String("ShortcutStartSnapshot") ||
+                   name == QLatin1String("ShortcutShowMainWnd") || name == QLatin1String("FontFamity")
+               ? kLongestName
+               : kLongestPath;
+}
+
+QString CAppConfig::namePatternProblem(const QString& pattern, const QString& extension)
+{
+    const auto tr = [](const char* text) { return QCoreApplication::translate("CAppConfig", text); };
+    if (pattern.contains(QLatin1Char('/')))
+        return tr("The file name cannot hold \"/\": pictures are saved in the folder of \"File path\".");
+    // The longest file the pattern gives: a four-digit year, two digits
+    // for every other field, and room for "_9999" before the extension.
+    qsizetype bytes = extension.toUtf8().size() + 5;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern.at(i);
+        if (c.category() == QChar::Other_Control)
+            return tr("The file name cannot hold control characters.");
+        if (c != QLatin1Char('%')) {
+            bytes += QString(c).toUtf8().size();
+            continue;
+        }
+        const QChar field = i + 1 < pattern.size() ? pattern.at(i + 1) : QChar();
+        if (!QStringLiteral("YMDhms%").contains(field) || field.isNull()) {
+            return tr("\"%1\" is no field of the file name: use %Y (year), %M (month), %D (day), %h (hour), "
+                      "%m (minute), %s (second), or %% for a percent sign.")
+                .arg(field.isNull() ? QStringLiteral("%") : QLatin1Char('%') + QString(field));
+        }
+        bytes += field == QLatin1Char('Y') ? 4 : field == QLatin1Char('%') ? 1 : 2;
+        ++i;
+    }
+    if (bytes > kLongestName)
+        return tr("The file name is too long: with the date filled in and the extension it must fit in %1 "
+                  "bytes.")
+            .arg(kLongestName);
+    return QString();
+}
+
+QString CAppConfig::folderProblem(const QString& folder)
+{
+    const auto tr = [](const char* text) { return QCoreApplication::translate("CAppConfig", text); };
+    for (const QChar c : folder) {
+        if (c.category() == QChar::Other_Control)
+            return tr("The file path cannot hold control characters.");
+    }
+    // A picture's whole path must fit in the system's limit.
+    if (folder.toUtf8().size() > kLongestPath - kLongestName - 1)
+        return tr("The file path is too long: at most %1 bytes.").arg(kLongestPath - kLongestName - 1);
+    return QString();
 }
 
 ConfigSaveResult CAppConfig::save() const
@@ -152,7 +260,11 @@ ConfigSaveResult CAppConfig::save() const
     result.fileName = store.fileName();
     visit(*this, Saver{store});
     store.sync();
-    if (store.status() != QSettings::NoError) {
+    // A file that could not be read (junk in it) is written all the same,
+    // and QSettings then keeps telling that FormatError: what counts is
+    // whether the file now holds what was written.
+    if (store.status() == QSettings::AccessError ||
+        (store.status() == QSettings::FormatError && !holdsRecord(result.fileName, *this))) {
         result.error = writeFailureReason(result.fileName);
         return result;
     }

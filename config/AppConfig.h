@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 // The outcome of writing the settings store.
 struct ConfigSaveResult
@@ -49,8 +50,10 @@ public:
     int FirstRunHints;
 
     // Reads every key from the settings store (defaults for missing ones),
-    // then brings the log-on start entry in line with GenAutoRun.
-    void load();
+    // then brings the log-on start entry in line with GenAutoRun. A text
+    // longer than any sound value (a damaged file) is refused: the field
+    // keeps its default, and the returned list says so, one line per key.
+    QStringList load();
     // Writes every key and checks that the store really took them; only then
     // brings the log-on start entry in line, so that it always matches what
     // is stored.
@@ -63,6 +66,16 @@ public:
 
     // Calls f(key, field, default) for every field in the order of the store.
     template <class Record, class F> static void visit(Record& record, F&& f);
+
+    // Why a file-name pattern cannot be used, or an empty text: it must name
+    // a file in the folder ("/" is refused, and so are control characters),
+    // use only the fields %Y %M %D %h %m %s and %%, and leave room for the
+    // extension and a "_N" suffix in a file name of 255 bytes.
+    static QString namePatternProblem(const QString& pattern, const QString& extension);
+    // Why a folder setting cannot be used, or an empty text.
+    static QString folderProblem(const QString& folder);
+    // The longest text a key may hold when it is loaded.
+    static int longestText(const char* key);
 
     static constexpr int kDefaultQuality = 80;
     // Stored qualities outside 0..100 (negative ones too) load as this value.

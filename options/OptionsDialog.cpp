@@ -125,6 +125,14 @@ void COptionsDialog::OnDefault()
 
 void COptionsDialog::OnOK()
 {
+    // A name that would put pictures outside their folder, or that cannot
+    // be a file name: the user is told why, and can mend it.
+    if (!snapshotPage->inputProblem().isEmpty()) {
+        contentsWidget->setCurrentRow(pagesWidget->indexOf(snapshotPage));
+        // Again, now that the field at fault is on the screen to take the focus.
+        QMessageBox::warning(this, tr("Config Dialog"), snapshotPage->inputProblem(), QMessageBox::Ok);
+        return;
+    }
     const CAppConfig before = AppConfig;
     generalPage->saveSettings();
     snapshotPage->saveSettings();

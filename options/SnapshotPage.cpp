@@ -135,6 +135,29 @@ void CSnapshotPage::saveSettings()
     AppConfig.ImageQuality = qualityEdit->text().toInt();
 }
 
+QString CSnapshotPage::inputProblem()
+{
+    // The extension that will be stored with the name.
+    const QString ext =
+        fileExtComboBox->currentIndex() >= 0 ? fileExtComboBox->currentText() : AppConfig.SnapshotFileNameExt;
+    const struct
+    {
+        QLineEdit* field;
+        QString problem;
+    } checks[] = {
+        {filePathEdit, CAppConfig::folderProblem(filePathEdit->text())},
+        {fileNameEdit, CAppConfig::namePatternProblem(fileNameEdit->text(), ext)},
+    };
+    for (const auto& check : checks) {
+        if (check.problem.isEmpty())
+            continue;
+        check.field->setFocus();
+        check.field->selectAll();
+        return check.problem;
+    }
+    return QString();
+}
+
 void CSnapshotPage::restoreDefaults()
 {
     loadRecordedControls();

@@ -22,6 +22,9 @@ public:
     // Check boxes, path and name go back to the record; extension and quality
     // to ".png" and 80.
     void restoreDefaults();
+    // Why the path or the name pattern as typed cannot be stored, or an
+    // empty text; the field at fault then gets the focus.
+    QString inputProblem();
 
 protected slots:
     void OnBrowser();

@@ -7,16 +7,18 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImageWriter>
-#include <QMutex>
+#include <QMap>
 #include <QPointer>
 #include <QThread>
-#include <QWaitCondition>
 
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 QImage FinishedPicture::image() const
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     if (!m_image.isNull())
         return m_image;
     // Not kept: a picture asked for within the program is rare.
@@ -28,11 +30,11 @@ QByteArray FinishedPicture::png()
     std::call_once(m_encoded, [this] {
         const QImage pixels = image();
         const QByteArray png = PngWriter::encode(pixels);
-        QMutexLocker lock(&m_mutex);
+        const std::lock_guard lock(m_mutex);
         m_png = png;
         m_done = true;
     });
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     return m_png;
 }
 
@@ -40,13 +42,13 @@ void FinishedPicture::compact()
 {
     if (png().isEmpty())
         return; // keep the pixels: without them nothing would be left
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     m_image = QImage();
 }
 
 bool FinishedPicture::holdsPixels() const
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     return !m_image.isNull();
 }
 
@@ -93,32 +95,60 @@ QVariant PictureMimeData::retrieveData(const QString& mimeType, QMetaType type) 
 
 namespace {
 
-// The files being written in the background.
+// The files being written in the background, and the failures of those
+// whose outcome the main thread has not taken yet. The standard library's
+// mutex and condition, whose waits a thread sanitizer follows (Qt's own
+// wait releases the mutex inside the Qt library, out of its sight).
 struct PendingFiles
 {
-    QMutex mutex;
-    QWaitCondition done;
+    std::mutex mutex;
+    std::condition_variable done;
     int count = 0;
+    quint64 lastId = 0;
+    QMap<quint64, SaveResult> unreported;
 };
+
+void finishWritesAtExit();
 
 PendingFiles& pending()
 {
-    static PendingFiles files;
-    return files;
+    // Never destroyed: the writers and the exit handler below may still use
+    // it while static objects are being destroyed.
+    static PendingFiles* files = [] {
+        auto* made = new PendingFiles;
+        // Qt ends the process with exit() when the X connection is lost (at
+        // log-out): the files being written are completed first.
+        std::atexit(finishWritesAtExit);
+        return made;
+    }();
+    return *files;
+}
+
+void finishWritesAtExit()
+{
+    PendingFiles& files = pending();
+    std::unique_lock lock(files.mutex);
+    files.done.wait(lock, [&files] { return files.count == 0; });
+    // No event loop is left to tell the user: say it where it can be read.
+    for (const SaveResult& failed : std::as_const(files.unreported))
+        std::fprintf(stderr, "vireoscape: %s\n",
+                     qUtf8Printable(QCoreApplication::translate("PictureFiles", "cannot save %1: %2")
+                                        .arg(failed.fileName, failed.error)));
+    files.unreported.clear();
 }
 
 // Runs the job in a thread of its own, counted as pending until it ends.
 void runPending(std::function<void()> job)
 {
     {
-        QMutexLocker lock(&pending().mutex);
+        const std::lock_guard lock(pending().mutex);
         ++pending().count;
     }
     std::thread([job = std::move(job)] {
         job();
-        QMutexLocker lock(&pending().mutex);
+        const std::lock_guard lock(pending().mutex);
         --pending().count;
-        pending().done.wakeAll();
+        pending().done.notify_all();
     }).detach();
 }
 
@@ -130,26 +160,48 @@ void copyPictureToClipboard(const std::shared_ptr<FinishedPicture>& picture)
     runPending([picture] { picture->compact(); });
 }
 
+bool clipboardHolds(const std::shared_ptr<FinishedPicture>& picture)
+{
+    // Our own contents come back as they were set; another program's as Qt's.
+    const auto* held = qobject_cast<const PictureMimeData*>(QGuiApplication::clipboard()->mimeData());
+    return held && held->picture() == picture;
+}
+
 void fillPictureFileLater(const std::shared_ptr<FinishedPicture>& picture, PictureFile file,
                           std::function<void(const SaveResult&)> written)
 {
     runPending([picture, file, written = std::move(written)]() mutable {
         const QByteArray shared = usesSharedPng(file) ? picture->png() : QByteArray();
         const SaveResult result = fillPictureFile(&file, picture->image(), shared);
+        quint64 id = 0;
+        if (!result.ok) {
+            const std::lock_guard lock(pending().mutex);
+            id = ++pending().lastId;
+            pending().unreported.insert(id, result);
+        }
         // The outcome is reported in the main thread; the job ends only once
         // that is queued, so a wait sees the report too.
         QCoreApplication* app = QCoreApplication::instance();
-        if (app && written)
-            QMetaObject::invokeMethod(app, [written, result] { written(result); }, Qt::QueuedConnection);
+        if (app && written) {
+            QMetaObject::invokeMethod(
+                app,
+                [written, result, id] {
+                    if (id) {
+                        const std::lock_guard lock(pending().mutex);
+                        pending().unreported.remove(id);
+                    }
+                    written(result);
+                },
+                Qt::QueuedConnection);
+        }
     });
 }
 
 void waitForPictureFiles()
 {
     {
-        QMutexLocker lock(&pending().mutex);
-        while (pending().count > 0)
-            pending().done.wait(&pending().mutex);
+        std::unique_lock lock(pending().mutex);
+        pending().done.wait(lock, [] { return pending().count == 0; });
     }
     // Deliver the reports queued by the writers.
     if (QThread::currentThread() == qApp->thread())

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QImage>
 #include <QMimeData>
-#include <QMutex>
 
 #include <atomic>
 #include <functional>
@@ -33,7 +32,7 @@ public:
     bool holdsPixels() const;
 
 private:
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     QImage m_image;
     std::once_flag m_encoded;
     std::atomic<bool> m_done{false};
@@ -48,6 +47,7 @@ class PictureMimeData : public QMimeData
     Q_OBJECT
 public:
     explicit PictureMimeData(std::shared_ptr<FinishedPicture> picture) : m_picture(std::move(picture)) {}
+    const std::shared_ptr<FinishedPicture>& picture() const { return m_picture; }
     QStringList formats() const override;
     bool hasFormat(const QString& mimeType) const override;
 
@@ -62,6 +62,8 @@ private:
 // encoded in a worker thread and kept as PNG only, so that the clipboard
 // holds a few megabytes rather than the pixels of the whole desktop.
 void copyPictureToClipboard(const std::shared_ptr<FinishedPicture>& picture);
+// Whether the clipboard still holds this picture from this program.
+bool clipboardHolds(const std::shared_ptr<FinishedPicture>& picture);
 
 // Writes the picture into a file made with createPictureFile (which fails
 // at once on a missing folder or taken names): the encoding and writing go

@@ -3,6 +3,7 @@
 #include "config/AppConfig.h"
 #include "output/FinishedPicture.h"
 #include "output/PngWriter.h"
+#include "output/SafeFile.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -17,8 +18,15 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
+
+QString withinFolder(QString name)
+{
+    for (QChar& c : name) {
+        if (c == QLatin1Char('/') || c.category() == QChar::Other_Control)
+            c = QLatin1Char('_');
+    }
+    return name;
+}
 
 QString expandFileName(const QString& pattern, const QDateTime& now)
 {
@@ -44,7 +52,8 @@ QString expandFileName(const QString& pattern, const QDateTime& now)
         default: result += pattern.at(i); break;
         }
     }
-    return result;
+    // A name, never a path: it stays in the folder it is saved in.
+    return withinFolder(result);
 }
 
 QByteArray formatForSuffix(const QString& suffix)
@@ -110,41 +119,6 @@ QString fileError(const QFileDevice& file, int error)
     return file.errorString();
 }
 
-// Creates the file, failing with EEXIST when the name is taken in any way (a
-// dangling symbolic link too, which is never written through). Returns the
-// descriptor, or -1 with errno set.
-int createNewFile(const QString& fileName)
-{
-    return ::open(QFile::encodeName(fileName).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-
-// Writes the data into a created file and closes it. Returns 0 or the errno
-// of the step that failed; a partly written file is removed.
-int fillNewFile(int fd, const QString& fileName, const QByteArray& data)
-{
-    int error = 0;
-    for (qsizetype done = 0; done < data.size() && !error;) {
-        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n == 0)
-            error = ENOSPC;
-        else if (errno != EINTR)
-            error = errno;
-    }
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (error)
-        ::unlink(QFile::encodeName(fileName).constData()); // a truncated picture is worse than none
-    return error;
-}
-
-int writeNewFile(const QString& fileName, const QByteArray& data)
-{
-    const int fd = createNewFile(fileName);
-    return fd < 0 ? errno : fillNewFile(fd, fileName, data);
-}
-
 SaveResult writeImage(const QImage& image, const QString& fileName, const QByteArray& format, int quality,
                       bool replace, int* systemErrorCode)
 {
@@ -175,10 +149,20 @@ SaveResult writeImage(const QImage& image, const QString& fileName, const QByteA
             result.error = fileError(file, errno);
             return result;
         }
-    } else if (const int error = writeNewFile(fileName, data)) {
-        *systemErrorCode = error;
-        result.error = systemError(error);
-        return result;
+    } else {
+        // Only the complete file under that name, and only if it is free.
+        const QFileInfo target(fileName);
+        CSafeFile file;
+        int error = file.create(target.absolutePath());
+        if (!error)
+            error = file.write(data);
+        if (!error)
+            error = file.publish([&target](int) { return target.fileName(); }, 0, 0, &result.fileName);
+        if (error) {
+            *systemErrorCode = error;
+            result.error = systemError(error);
+            return result;
+        }
     }
     result.ok = true;
     return result;
@@ -198,23 +182,43 @@ SaveResult writeImageFile(const QImage& image, const QString& fileName, const QB
     return writeImage(image, fileName, format, quality, replace, &error);
 }
 
+QString snapshotFolder()
+{
+    // An empty folder setting means the default one, not the current folder.
+    return AppConfig.SnapshotFilePath.isEmpty() ? CAppConfig::defaultSnapshotDir()
+                                                : AppConfig.SnapshotFilePath;
+}
+
+namespace {
+
+QString nameWith(const PictureFile& file, int n)
+{
+    return n == 0 ? file.base + file.ext : file.base + QLatin1Char('_') + QString::number(n) + file.ext;
+}
+
+QString allTaken(const PictureFile& file)
+{
+    return tr("every name from %1 to %2 is taken (name pattern \"%3\")")
+        .arg(nameWith(file, 0), nameWith(file, kLastNameSuffix), file.pattern + file.ext);
+}
+
+} // namespace
+
 SaveResult createPictureFile(const QImage& image, PictureFile* file)
 {
-    const QString base = expandFileName(AppConfig.SnapshotFileName);
-    const QString ext = AppConfig.SnapshotFileNameExt;
-    // An empty folder setting means the default one, not the current folder.
-    const QDir dir(AppConfig.SnapshotFilePath.isEmpty() ? CAppConfig::defaultSnapshotDir()
-                                                        : AppConfig.SnapshotFilePath);
-    const auto nameWith = [&](int n) {
-        return n == 0 ? base + ext : base + QLatin1Char('_') + QString::number(n) + ext;
-    };
+    // Read here, in the main thread: the writer thread reads no settings.
+    file->pattern = AppConfig.SnapshotFileName;
+    file->base = expandFileName(file->pattern);
+    file->ext = withinFolder(AppConfig.SnapshotFileNameExt);
+    const QDir dir(snapshotFolder());
     SaveResult result;
-    result.fileName = dir.filePath(base + ext);
+    result.fileName = dir.filePath(nameWith(*file, 0));
     file->quality = AppConfig.ImageQuality;
-    file->format = formatForSuffix(QFileInfo(base + ext).suffix());
+    const QString suffix = QFileInfo(nameWith(*file, 0)).suffix();
+    file->format = formatForSuffix(suffix);
     if (file->format.isEmpty()) {
         // No format of our own: let the suffix decide, as the writer would.
-        file->format = QFileInfo(base + ext).suffix().toLower().toLatin1();
+        file->format = suffix.toLower().toLatin1();
         if (file->format.isEmpty() || !QImageWriter::supportedImageFormats().contains(file->format)) {
             result.error = tr("unsupported image format");
             return result;
@@ -225,28 +229,28 @@ SaveResult createPictureFile(const QImage& image, PictureFile* file)
         return result;
     }
 
-    for (int n = 0; n <= kLastNameSuffix; ++n) {
-        const QString target = dir.filePath(nameWith(n));
-        const QFileInfo taken(target);
+    // The name is given when the file is complete; the first free one now
+    // is what the user is told, and where the search will start.
+    file->firstFree = -1;
+    for (int n = 0; n <= kLastNameSuffix && file->firstFree < 0; ++n) {
+        const QFileInfo taken(dir.filePath(nameWith(*file, n)));
         // Taken by anything, a dangling symbolic link included.
-        if (taken.exists() || taken.isSymLink())
-            continue;
-        result.fileName = target;
-        const int fd = createNewFile(target);
-        // Lost a race for this name to another writer: take the next one.
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        if (fd < 0) {
-            result.error = systemError(errno);
-            return result;
-        }
-        file->fd = fd;
-        file->fileName = target;
-        result.ok = true;
+        if (!taken.exists() && !taken.isSymLink())
+            file->firstFree = n;
+    }
+    if (file->firstFree < 0) {
+        result.error = allTaken(*file);
         return result;
     }
-    result.error = tr("every name from %1 to %2 is taken (name pattern \"%3\")")
-                       .arg(nameWith(0), nameWith(kLastNameSuffix), AppConfig.SnapshotFileName + ext);
+    result.fileName = dir.filePath(nameWith(*file, file->firstFree));
+    file->fileName = result.fileName;
+    file->file = std::make_shared<CSafeFile>();
+    if (const int error = file->file->create(dir.path())) {
+        file->file.reset();
+        result.error = systemError(error);
+        return result;
+    }
+    result.ok = true;
     return result;
 }
 
@@ -254,19 +258,27 @@ SaveResult fillPictureFile(PictureFile* file, const QImage& image, const QByteAr
 {
     SaveResult result;
     result.fileName = file->fileName;
+    if (!file->file || !file->file->isOpen()) {
+        result.error = systemError(EBADF);
+        return result;
+    }
     QByteArray data = encoded;
     if (data.isEmpty() && !encode(image, file->format, file->quality, &data, &result.error)) {
-        ::close(file->fd);
-        ::unlink(QFile::encodeName(file->fileName).constData());
-        file->fd = -1;
+        file->file->discard();
         return result;
     }
-    const int error = fillNewFile(file->fd, file->fileName, data);
-    file->fd = -1;
+    int error = file->file->write(data);
+    if (!error) {
+        const auto name = [file](int n) { return nameWith(*file, n); };
+        error = file->file->publish(name, file->firstFree, kLastNameSuffix, &file->fileName);
+    }
     if (error) {
-        result.error = systemError(error);
+        // A truncated picture is worse than none.
+        file->file->discard();
+        result.error = error == EEXIST ? allTaken(*file) : systemError(error);
         return result;
     }
+    result.fileName = file->fileName;
     result.ok = true;
     return result;
 }

@@ -1,9 +1,15 @@
 #include "platform/PortalScreenshot.h"
 
+#include "platform/PortalPicture.h"
 #include "platform/PortalRequest.h"
 
-#include <QFile>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QPointer>
+#include <QTimer>
 #include <QUrl>
+
+#include <thread>
 
 namespace {
 
@@ -14,6 +20,8 @@ constexpr int kAnswerTimeoutMs = 30000;
 
 void CPortalScreenshot::request()
 {
+    ++m_serial; // a read still going on for an earlier answer is dropped
+    m_askedAtMs = QDateTime::currentMSecsSinceEpoch();
     delete m_request;
     m_request = new CPortalRequest(this);
     connect(m_request, &CPortalRequest::answered, this, &CPortalScreenshot::answered);
@@ -32,14 +40,50 @@ void CPortalScreenshot::answered(uint code, const QVariantMap& results)
                               : tr("the screenshot portal refused to take the picture"));
         return;
     }
-    const QString file = QUrl(results.value(QStringLiteral("uri")).toString()).toLocalFile();
-    QImage picture(file);
-    if (picture.isNull()) {
-        emit failed(tr("the screenshot portal's picture \"%1\" cannot be read").arg(file));
+    const QString uri = results.value(QStringLiteral("uri")).toString();
+    const QUrl url(uri);
+    if (!url.isLocalFile()) {
+        emit failed(tr("the screenshot portal answered with \"%1\", which is not a file on this computer")
+                        .arg(uri.left(300)));
         return;
     }
-    // The file was made for us alone; leaving it would litter the disk.
-    QFile::remove(file);
-    picture.setDevicePixelRatio(1.0);
-    deliver(std::move(picture));
+    // Read in a thread of its own, so that a file that never ends (a FIFO,
+    // a hung file system) cannot freeze the program; after the time-out its
+    // outcome is dropped.
+    const int serial = ++m_serial;
+    QTimer::singleShot(kReadTimeoutMs, this, [this, serial, file = url.toLocalFile()] {
+        if (serial != m_serial)
+            return;
+        ++m_serial;
+        emit failed(tr("the screenshot portal's picture \"%1\" could not be read in %2 s")
+                        .arg(file.left(300))
+                        .arg(kReadTimeoutMs / 1000));
+    });
+    QPointer<CPortalScreenshot> self(this);
+    std::thread([self, serial, file = url.toLocalFile(), folders = portalPictureFolders(),
+                 askedAt = m_askedAtMs]() mutable {
+        PortalPicture picture = takePortalPicture(file, folders, askedAt);
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(
+                app,
+                [self, serial, picture = std::move(picture)]() mutable {
+                    if (self)
+                        self->pictureRead(serial, std::move(picture));
+                },
+                Qt::QueuedConnection);
+        }
+    }).detach();
+}
+
+void CPortalScreenshot::pictureRead(int serial, PortalPicture picture)
+{
+    if (serial != m_serial)
+        return; // timed out, or a new request has been made since
+    ++m_serial;
+    if (picture.image.isNull()) {
+        emit failed(picture.error);
+        return;
+    }
+    picture.image.setDevicePixelRatio(1.0);
+    deliver(std::move(picture.image));
 }

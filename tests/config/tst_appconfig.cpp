@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QtTest>
 
@@ -21,6 +22,8 @@ private slots:
     void storeHoldsTheTable();
     void storedTextLoads_data();
     void storedTextLoads();
+    void junkInTheFileIsNoWriteFailure();
+    void textsTooLongAreRefused();
     void sessionStartsTheProgram_data();
     void sessionStartsTheProgram();
 };
@@ -95,6 +98,56 @@ void TestAppConfig::storedTextLoads()
     QSettings().setValue(key, stored);
     AppConfig.load();
     QCOMPARE(TestSupport::settingsAsText(AppConfig).value(key), loaded);
+}
+
+// A file full of bytes QSettings cannot parse is written all the same: the
+// save says so, and the record reads back.
+void TestAppConfig::junkInTheFileIsNoWriteFailure()
+{
+    const QString file = QSettings().fileName();
+    for (quint32 seed = 1; seed <= 5; ++seed) {
+        QRandomGenerator random(seed);
+        QByteArray junk(400, Qt::Uninitialized);
+        for (char& c : junk)
+            c = char(random.bounded(256));
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QFile damaged(file);
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(junk) == junk.size());
+        damaged.close();
+        AppConfig = TestSupport::unusualSettings();
+        const ConfigSaveResult saved = AppConfig.save();
+        QVERIFY2(saved.ok, qPrintable(QStringLiteral("seed %1: %2").arg(seed).arg(saved.error)));
+        CAppConfig loaded;
+        loaded.load();
+        QCOMPARE(TestSupport::settingsAsText(loaded), TestSupport::settingsAsText(AppConfig));
+    }
+    // A file that cannot be written still fails, junk or not.
+    QFile::remove(file);
+    QVERIFY(QDir().mkpath(file));
+    QVERIFY(!AppConfig.save().ok);
+    QVERIFY(QDir(file).removeRecursively());
+}
+
+// Texts no sound setting holds (a megabyte of name) load as the default,
+// and load() says which.
+void TestAppConfig::textsTooLongAreRefused()
+{
+    QSettings store;
+    store.setValue(QStringLiteral("SnapshotFileName"), QString(1 << 20, QLatin1Char('a')));
+    store.setValue(QStringLiteral("SnapshotFileNameExt"), QString(256, QLatin1Char('e')));
+    store.setValue(QStringLiteral("SnapshotFilePath"), QStringLiteral("/") + QString(5000, QLatin1Char('p')));
+    store.setValue(QStringLiteral("LastOpenFileName"), QStringLiteral("/kept/last.png"));
+    store.sync();
+    const QStringList problems = AppConfig.load();
+    const CAppConfig defaults = CAppConfig::defaults();
+    QCOMPARE(AppConfig.SnapshotFileName, defaults.SnapshotFileName);
+    QCOMPARE(AppConfig.SnapshotFileNameExt, defaults.SnapshotFileNameExt);
+    QCOMPARE(AppConfig.SnapshotFilePath, defaults.SnapshotFilePath);
+    QCOMPARE(AppConfig.LastOpenFileName, QStringLiteral("/kept/last.png"));
+    QCOMPARE(problems.size(), 3);
+    QVERIFY2(problems.join(QLatin1Char('\n'))
+                 .contains(QStringLiteral("SnapshotFileName is 1048576 characters long")),
+             qPrintable(problems.join(QLatin1Char('\n'))));
 }
 
 void TestAppConfig::sessionStartsTheProgram_data()

@@ -50,6 +50,8 @@ private slots:
     void init();
     void okStoresEveryControl();
     void okRegistersHotKeysAgain();
+    void namesThatCannotBeStored_data();
+    void namesThatCannotBeStored();
 };
 
 void TestOptionsDialog::initTestCase()
@@ -271,6 +273,69 @@ void TestOptionsDialog::okRegistersHotKeysAgain()
     QTest::keyRelease(list, Qt::Key_Shift, Qt::ShiftModifier);
     list->saveSettings();
     QCOMPARE(AppConfig.ShortcutShowMainWnd, QString());
+}
+
+void TestOptionsDialog::namesThatCannotBeStored_data()
+{
+    QTest::addColumn<QString>("field"); // the line edit's object name
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("why"); // in the warning; empty: stored
+    const auto row = [](const char* name, const char* field, const QString& text, const char* why) {
+        QTest::newRow(name) << QString(field) << text << QString(why);
+    };
+    row("every field and a percent sign", "fileNameEdit", "a%%b_%Y%M%D%h%m%s", "");
+    row("a name of 200 characters", "fileNameEdit", QString(200, QLatin1Char('n')), "");
+    row("a parent folder", "fileNameEdit", "../up", "cannot hold \"/\"");
+    row("an absolute name", "fileNameEdit", "/tmp/x", "cannot hold \"/\"");
+    row("a percent sign before a slash", "fileNameEdit", "%/x", "cannot hold \"/\"");
+    row("a field that is none", "fileNameEdit", "shot_%x", "\"%x\" is no field");
+    row("upper-case H is no field", "fileNameEdit", "%H", "\"%H\" is no field");
+    row("a percent sign at the end", "fileNameEdit", "shot%", "\"%\" is no field");
+    row("a tab", "fileNameEdit", "a\tb", "control characters");
+    row("too long once the date is in", "fileNameEdit",
+        QString(120, QLatin1Char('n')) + QString("%Y").repeated(60), "too long");
+    row("a folder of 4000 bytes", "filePathEdit", "/" + QString(3999, QLatin1Char('p')),
+        "file path is too long");
+    row("a newline in the folder", "filePathEdit", "/tmp/a\nb", "control characters");
+}
+
+// OK refuses a name pattern that would leave the folder or cannot make a
+// file name, and a folder that cannot hold one, says why, and keeps the
+// dialog open on the Snapshot page with the field at fault in focus.
+void TestOptionsDialog::namesThatCannotBeStored()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, why);
+    const CAppConfig before = AppConfig;
+    COptionsDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* edit = dialog.findChild<QLineEdit*>(field);
+    edit->setText(text);
+    QString warning;
+    QWidget* focused = nullptr;
+    QTimer::singleShot(0, this, [&] {
+        focused = dialog.focusWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            warning = box->text();
+            box->accept();
+        }
+    });
+    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+    if (why.isEmpty()) {
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(field == QLatin1String("fileNameEdit") ? AppConfig.SnapshotFileName
+                                                        : AppConfig.SnapshotFilePath,
+                 text);
+        return;
+    }
+    QVERIFY2(warning.contains(why), qPrintable(warning));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.findChild<QStackedWidget*>()->currentIndex(), 1);
+    QCOMPARE(focused, edit);
+    QCOMPARE(settingsAsText(AppConfig), settingsAsText(before));
+    QVERIFY(!QFile::exists(settingsFile()));
 }
 
 QTEST_MAIN(TestOptionsDialog)

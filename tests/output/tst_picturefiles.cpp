@@ -2,6 +2,7 @@
 #include "config/AppConfig.h"
 #include "output/PictureFiles.h"
 #include "output/PngWriter.h"
+#include "output/SafeFile.h"
 #include "platform/LargeImage.h"
 #include "support/TestSupport.h"
 
@@ -16,6 +17,10 @@
 #include <QtTest>
 
 #include <png.h>
+#include <csignal>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // Picture files: their names, formats and write failures, and the fast PNG
 // writer's files.
@@ -83,6 +88,10 @@ private slots:
     void expandFileName_data();
     void expandFileName();
     void takenNamesAreSkipped();
+    void namesStayInTheFolder_data();
+    void namesStayInTheFolder();
+    void pictureAppearsOnlyWhenComplete();
+    void staleTemporaryFilesGo();
     void nameChoosesTheFormat_data();
     void nameChoosesTheFormat();
     void replacingWriteKeepsTheOldFileOnFailure();
@@ -123,6 +132,11 @@ void TestPictureFiles::expandFileName_data()
     QTest::newRow("double percent then year") << "%%%Y" << morning << "%2024";
     // Other letters (case matters) are no field; the percent sign goes.
     QTest::newRow("no field") << "100%x_%y_%H_ä%" << morning << "100x_y_H_ä";
+    // A name, never a path: separators and control characters become "_".
+    QTest::newRow("parent folder") << "../%Y" << morning << ".._2024";
+    QTest::newRow("absolute") << "/etc/x" << morning << "_etc_x";
+    QTest::newRow("percent slash") << "%/x" << morning << "_x";
+    QTest::newRow("NUL and newline") << QStringLiteral("a%1b\nc").arg(QChar(0)) << morning << "a_b_c";
 }
 
 void TestPictureFiles::expandFileName()
@@ -161,6 +175,119 @@ void TestPictureFiles::takenNamesAreSkipped()
     for (const QString& part : {QStringLiteral("same.png"), QStringLiteral("taken"),
                                 QStringLiteral("same_%1.png").arg(kLastNameSuffix)})
         QVERIFY2(result.error.contains(part), qPrintable(result.error));
+}
+
+// Hand-edited settings that name another place: the picture goes into the
+// folder all the same, under the name with "_" for what cannot be in one.
+void TestPictureFiles::namesStayInTheFolder_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("ext");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("parent folder") << "../up"
+                                   << ".png"
+                                   << ".._up.png";
+    QTest::newRow("absolute name") << "/tmp/abs"
+                                   << ".png"
+                                   << "_tmp_abs.png";
+    QTest::newRow("extension with a path") << "x"
+                                           << "/../y.png"
+                                           << "x_.._y.png";
+    QTest::newRow("NUL in the name") << QStringLiteral("a%1b").arg(QChar(0)) << ".png"
+                                     << "a_b.png";
+}
+
+void TestPictureFiles::namesStayInTheFolder()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, ext);
+    QFETCH(QString, written);
+    const QString folder = m_dir->filePath(QStringLiteral("in"));
+    QVERIFY(QDir().mkpath(folder));
+    AppConfig.SnapshotFilePath = folder;
+    AppConfig.SnapshotFileName = pattern;
+    AppConfig.SnapshotFileNameExt = ext;
+    const SaveResult result = saveImageToFile(m_picture);
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(result.fileName, QDir(folder).filePath(written));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{written});
+    // Nothing beside the folder.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("in")});
+}
+
+// Until the picture is complete no file has its name: a kill meanwhile
+// leaves no empty or partial picture. The name is chosen when it is given,
+// so a name taken meanwhile is skipped, and the taker's file kept.
+void TestPictureFiles::pictureAppearsOnlyWhenComplete()
+{
+    AppConfig.SnapshotFileName = QStringLiteral("same");
+    const QDir dir(m_dir->path());
+    PictureFile file;
+    const SaveResult created = createPictureFile(m_picture, &file);
+    QVERIFY2(created.ok, qPrintable(created.error));
+    QCOMPARE(created.fileName, dir.filePath(QStringLiteral("same.png")));
+    QCOMPARE(dir.entryList(QDir::Files), QStringList());
+    const QStringList hidden = dir.entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(hidden.size(), 1);
+    QVERIFY2(CSafeFile::isTemporaryName(hidden.first()), qPrintable(hidden.first()));
+
+    QFile taker(dir.filePath(QStringLiteral("same.png")));
+    QVERIFY(taker.open(QIODevice::NewOnly) && taker.write("mine") == 4);
+    taker.close();
+    const SaveResult filled = fillPictureFile(&file, m_picture);
+    QVERIFY2(filled.ok, qPrintable(filled.error));
+    QCOMPARE(filled.fileName, dir.filePath(QStringLiteral("same_1.png")));
+    QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden),
+             (QStringList{QStringLiteral("same.png"), QStringLiteral("same_1.png")}));
+    QCOMPARE(TestSupport::differingPixels(QImage(filled.fileName), m_picture), qint64(0));
+    QVERIFY(taker.open(QIODevice::ReadOnly));
+    QCOMPARE(taker.readAll(), "mine");
+
+    // A write that fails leaves nothing, hidden or not.
+    PictureFile failing;
+    QVERIFY(createPictureFile(m_picture, &failing).ok);
+    const SaveResult failed = fillPictureFile(&failing, QImage());
+    QVERIFY(!failed.ok);
+    QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+// Hidden files of writers that died go at the next start; those of running
+// writers, of other machines, and anything else stay.
+void TestPictureFiles::staleTemporaryFilesGo()
+{
+    const QDir dir(m_dir->path());
+    const auto put = [&dir](const QString& name) {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::NewOnly) && file.write("partial") == 7;
+    };
+    // A process id that is no longer in use, and one that is.
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    QVERIFY(dead > 0 && ::waitpid(dead, nullptr, 0) == dead);
+    QProcess running;
+    running.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(running.waitForStarted());
+    const QString host = QSysInfo::machineHostName();
+    const QString ofDead = QStringLiteral(".vireoscape-%1-%2-0badf00d.tmp").arg(host).arg(dead);
+    const QString ofRunning =
+        QStringLiteral(".vireoscape-%1-%2-0badf00d.tmp").arg(host).arg(running.processId());
+    const QString ofOtherHost = QStringLiteral(".vireoscape-elsewhere-%1-0badf00d.tmp").arg(dead);
+    for (const QString& name : {ofDead, ofRunning, ofOtherHost, QStringLiteral(".vireoscape-notes.tmp")})
+        QVERIFY(put(name));
+    // One of a writer of this very process, being written now.
+    PictureFile writing;
+    QVERIFY(createPictureFile(m_picture, &writing).ok);
+    const QStringList before = dir.entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(before.size(), 5);
+    QCOMPARE(removeStaleTemporaryFiles(dir.path()), 1);
+    QStringList after = before;
+    after.removeOne(ofDead);
+    QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), after);
+    running.kill();
+    running.waitForFinished();
+    QVERIFY(fillPictureFile(&writing, m_picture).ok);
 }
 
 void TestPictureFiles::nameChoosesTheFormat_data()
