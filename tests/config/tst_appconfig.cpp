@@ -110,11 +110,11 @@ void TestAppConfig::junkInTheFileIsNoWriteFailure()
         QByteArray junk(400, Qt::Uninitialized);
         for (char& c : junk)
             c = char(random.bounded(256));
-        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        TestSupport::storeSettings(TestSupport::unusualSettings());
+        AppConfig.load();
         QFile damaged(file);
         QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(junk) == junk.size());
         damaged.close();
-        AppConfig = TestSupport::unusualSettings();
         const ConfigSaveResult saved = AppConfig.save();
         QVERIFY2(saved.ok, qPrintable(QStringLiteral("seed %1: %2").arg(seed).arg(saved.error)));
         CAppConfig loaded;
