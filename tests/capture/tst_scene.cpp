@@ -870,20 +870,23 @@ void TestScene::chooseFromMenu(const QPointF& at, const QString& entry)
     const QPoint global = m_view->viewport()->mapToGlobal(local);
     QCursor::setPos(global);
     press(at, Qt::RightButton);
-    QTimer::singleShot(0, this, [entry] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        for (QAction* action : menu->actions()) {
-            if (action->text() == entry && action->isEnabled()) {
-                menu->setActiveAction(action);
-                QTest::keyClick(menu, Qt::Key_Return);
-                return;
-            }
-        }
-        menu->close();
-    });
     QContextMenuEvent event(QContextMenuEvent::Mouse, local, global);
     QApplication::sendEvent(m_view->viewport(), &event);
+    // The view's menu is a popup: open now, chosen from before anything else.
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    bool chosen = false;
+    for (QAction* action : menu->actions()) {
+        if (action->text() == entry && action->isEnabled()) {
+            menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Return);
+            chosen = true;
+            break;
+        }
+    }
+    if (!chosen)
+        menu->close();
+    QCoreApplication::processEvents();
     release(at, Qt::RightButton);
 }
 
