@@ -14,6 +14,7 @@
 
 #include <QBackingStore>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QGraphicsSceneMouseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -267,10 +268,14 @@ bool CDrawView::event(QEvent* event)
 
 void CDrawView::ReselectSnapshotArea()
 {
-    if (m_editDialog)
+    // As at the start of the snapshot: the strips go until the next pick,
+    // and the window under the pointer is offered, with the magnifier.
+    if (m_editDialog) {
         m_editDialog->setDrawMode(DrawMode::None);
+        m_editDialog->hide();
+    }
     if (CSGraphicsScene* s = snapshotScene())
-        s->clearAll();
+        s->pickAgain(mapToScene(viewport()->mapFromGlobal(QCursor::pos())));
 }
 
 void CDrawView::keyPressEvent(QKeyEvent* event)

@@ -1,4 +1,5 @@
 #include "annotate/DrawObjectItem.h"
+#include "annotate/DrawTextItem.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "platform/LargeImage.h"
@@ -110,7 +111,7 @@ QImage CSGraphicsScene::renderPicture(bool intoDesktop)
     if (target.isEmpty())
         target = desktop.rect();
 
-    // The marks, in their stacking order; the chosen mark's handles are
+    // The marks, stacked as on the screen; the chosen mark's handles are
     // for the screen only.
     QList<CDrawObjectItem*> marks;
     for (CDrawObjectItem* mark : this->marks()) {

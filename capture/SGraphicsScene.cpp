@@ -98,6 +98,32 @@ void CSGraphicsScene::clearAll()
     m_picked = false;
 }
 
+void CSGraphicsScene::pickAgain(const QPointF& pointer)
+{
+    clearAll();
+    m_state->setMode(DrawMode::None);
+    applyDrawMode();
+    m_detectingWindows = true;
+    m_leftPress = false;
+    m_drag = Drag::None;
+    m_backgroundItem->setOutlineShown(false);
+    m_backgroundItem->setHandlesShown(false);
+    m_backgroundItem->setCursorPos(pointer);
+    highlightWindowAt(pointer);
+    m_backgroundItem->setMagnifierShown(true);
+}
+
+void CSGraphicsScene::highlightWindowAt(const QPointF& scenePos)
+{
+    // Scene positions are root-window pixels, exact also on a scaled
+    // display (the screen position is in rounded logical pixels).
+    const QPoint at(int(std::floor(scenePos.x())), int(std::floor(scenePos.y())));
+    QGraphicsView* view = drawView();
+    const QRect found = detectWindowRect(at, view ? quint32(view->effectiveWinId()) : 0);
+    if (found.isValid())
+        m_backgroundItem->setSelectionRect(QRectF(found));
+}
+
 void CSGraphicsScene::applyDrawMode()
 {
     endItemInProgress();
@@ -255,15 +281,8 @@ void CSGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)
 void CSGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsScene::mouseMoveEvent(event);
-    QGraphicsView* view = drawView();
-    if (m_detectingWindows) {
-        // Scene positions are root-window pixels, exact also on a scaled
-        // display (the screen position is in rounded logical pixels).
-        const QPoint at(int(std::floor(event->scenePos().x())), int(std::floor(event->scenePos().y())));
-        const QRect found = detectWindowRect(at, view ? quint32(view->effectiveWinId()) : 0);
-        if (found.isValid())
-            m_backgroundItem->setSelectionRect(QRectF(found));
-    }
+    if (m_detectingWindows)
+        highlightWindowAt(event->scenePos());
     // The magnifier helps while an area is picked: before the first press,
     // while dragging a new area and while dragging a pick handle.
     const bool picking =

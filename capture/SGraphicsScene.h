@@ -109,6 +109,9 @@ public:
     // chosen mark's handle at a scene position; -1 for none.
     int pickHandleAt(const QPointF& scenePos) const;
     int markHandleAt(const QPointF& scenePos) const;
+    // Picks anew, as at the start of the snapshot: no marks, no area, the
+    // window under the pointer (a scene position) offered at once.
+    void pickAgain(const QPointF& pointer);
     // Whether an area is picked and can be adjusted.
     bool hasPick() const;
     // Arrow keys: moves the pick, or with `resize` grows or shrinks its
@@ -151,6 +154,8 @@ private:
     void marksChanged();
     // A change of the look, for the chosen mark.
     void lookChanged(const DrawProperties& before, const DrawProperties& after);
+    // Offers the window under a scene position as the selection.
+    void highlightWindowAt(const QPointF& scenePos);
 
     // The snapshot's own keys (finish, copy, save, undo...); true when taken.
     bool snapshotKey(QKeyEvent* event);

@@ -8,6 +8,7 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QUndoStack>
 
+#include <algorithm>
 #include <cmath>
 
 // Undo and redo, the mark chosen with Select and its handles, and the
@@ -259,11 +260,18 @@ QList<CDrawObjectItem*> CSGraphicsScene::marks() const
 
 QList<CDrawObjectItem*> CSGraphicsScene::marksInOrder(Qt::SortOrder order) const
 {
+    // By z value, as they are painted: with no index the scene lists its
+    // items in the order they were added, and undo brings marks back.
     QList<CDrawObjectItem*> found;
-    for (QGraphicsItem* item : items(order)) {
+    for (QGraphicsItem* item : items()) {
         if (CDrawObjectItem* mark = CDrawObjectItem::of(item))
             found << mark;
     }
+    std::stable_sort(found.begin(), found.end(), [](CDrawObjectItem* a, CDrawObjectItem* b) {
+        return a->item()->zValue() < b->item()->zValue();
+    });
+    if (order == Qt::DescendingOrder)
+        std::reverse(found.begin(), found.end());
     return found;
 }
 

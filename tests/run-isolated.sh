@@ -40,7 +40,9 @@ case "$mode" in
     # Screen 0 differs in size, so that a picture of the wrong screen shows.
     [ "$mode" = xvfb-screen1 ] && screens=(-screen 0 1024x768x24 -screen 1 "${VS_TEST_SCREEN:-1280x800x24}")
     exec 5> "$sandbox/displayfd"
-    Xvfb -displayfd 5 "${screens[@]}" -nolisten tcp -noreset >"$sandbox/xvfb.log" 2>&1 &
+    # VS_TEST_XVFB: more options for the server ("-extension MIT-SHM" takes shared memory away).
+    # shellcheck disable=SC2086
+    Xvfb -displayfd 5 "${screens[@]}" -nolisten tcp -noreset ${VS_TEST_XVFB:-} >"$sandbox/xvfb.log" 2>&1 &
     server_pid=$!
     exec 5>&-
     for _ in $(seq 100); do

@@ -7,12 +7,16 @@
 #include "annotate/DrawPolygonItem.h"
 #include "annotate/DrawTextItem.h"
 #include "annotate/SnapshotProp.h"
+#include "app/Startup.h"
 #include "config/AppConfig.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFontComboBox>
 #include <QGraphicsScene>
 #include <QPainter>
+#include <QSlider>
 #include <QStyleOptionGraphicsItem>
 #include <QTextCursor>
 #include <QtTest>
@@ -92,7 +96,9 @@ private slots:
     void textExportPaint();
     void grownStrokeMatchesWholeStroke_data();
     void grownStrokeMatchesWholeStroke();
+    void lineShadow();
     void colorComboEntries();
+    void stripKeepsItsLook();
     void perTool_data();
     void perTool();
 };
@@ -234,6 +240,62 @@ void TestAnnotate::grownStrokeMatchesWholeStroke()
         strips << QRect(0, y, kCanvas.width(), 3);
     repaint(canvas, background, *grown, strips, widget);
     QCOMPARE(TestSupport::differingPixels(canvas, expected), qint64(0));
+}
+
+// Grey with the pen's alpha less 20, never below 5.
+void TestAnnotate::lineShadow()
+{
+    for (const auto& [pen, shadow] : {std::pair{255, 235}, {100, 80}, {26, 6}, {25, 5}, {24, 5}, {3, 5}})
+        QCOMPARE(lineShadowColor(QColor(200, 0, 0, pen)), QColor(125, 125, 125, shadow));
+}
+
+// The strip shows the look stored in the settings (a size, a width or a
+// colour its lists do not hold: their first entry; a transparency below 5:
+// 5) and stores what it shows when it closes.
+void TestAnnotate::stripKeepsItsLook()
+{
+    setApplicationIdentity();
+    TestSupport::Settings stored = TestSupport::settingsAsText(AppConfig);
+    const QString keys =
+        "FontFamity|FontColor|FontSize|FrameCheck|FrameColor|FrameWidth|FillCheck|FillColor|Transparent";
+    stored.insert(
+        TestSupport::settings("FontFamity=DejaVu Sans|FontColor=4294901760|FontSize=3|FrameCheck=true|"
+                              "FrameColor=4278255360|FrameWidth=9|FillCheck=false|FillColor=2164195328|"
+                              "Transparent=3"));
+    TestSupport::storeSettings(stored);
+    AppConfig.load();
+    const auto look = [&keys] {
+        const TestSupport::Settings all = TestSupport::settingsAsText(AppConfig);
+        TestSupport::Settings part;
+        for (const QString& key : keys.split('|'))
+            part.insert(key, all.value(key));
+        return part;
+    };
+    const QString first = QString::number(QColor(QColor::colorNames().first()).rgba());
+    for (bool changed : {false, true}) {
+        CSnapshotProp prop(nullptr);
+        if (changed) {
+            control<QFontComboBox>(prop, "fontComboBox")->setCurrentFont(QFont("DejaVu Serif"));
+            control<ColorComboBox>(prop, "fontColorComboBox")->setColor(QColor("blue"));
+            control<QComboBox>(prop, "fontSizeComboBox")->setCurrentText("24");
+            control<QCheckBox>(prop, "frameCheckBox")->setChecked(false);
+            control<ColorComboBox>(prop, "frameColorComboBox")->setColor(QColor("navy"));
+            control<QComboBox>(prop, "frameWidthComboBox")->setCurrentText("4");
+            control<QCheckBox>(prop, "fillCheckBox")->setChecked(true);
+            control<ColorComboBox>(prop, "fillColorComboBox")->setColor(QColor("yellow"));
+            control<QSlider>(prop, "transparentSlider")->setValue(60);
+        }
+        prop.close();
+        QCOMPARE(look(),
+                 TestSupport::settings(
+                     changed ? "FontFamity=DejaVu Serif|FontColor=4278190335|FontSize=24|FrameCheck=false|"
+                               "FrameColor=4278190208|FrameWidth=4|FillCheck=true|FillColor=4294967040|"
+                               "Transparent=60"
+                             : "FontFamity=DejaVu Sans|FontColor=4294901760|FontSize=5|FrameCheck=true|"
+                               "FrameColor=4278255360|FrameWidth=1|FillCheck=false|Transparent=5|"
+                               "FillColor=" +
+                                   first));
+    }
 }
 
 void TestAnnotate::colorComboEntries()

@@ -9,6 +9,8 @@
 #include <QSettings>
 #include <QtTest>
 
+Q_DECLARE_METATYPE(TestSupport::Settings)
+
 // The settings and the autostart entry, in the test's own temporary home.
 class TestAppConfig : public QObject
 {
@@ -16,7 +18,8 @@ class TestAppConfig : public QObject
 private slots:
     void initTestCase();
     void init();
-    void saveThenLoadGivesTheSameRecord();
+    void storeHoldsTheTable_data();
+    void storeHoldsTheTable();
     void storedTextLoads_data();
     void storedTextLoads();
     void junkInTheFileIsNoWriteFailure();
@@ -37,24 +40,36 @@ void TestAppConfig::init()
     AppConfig = CAppConfig();
 }
 
-void TestAppConfig::saveThenLoadGivesTheSameRecord()
+void TestAppConfig::storeHoldsTheTable_data()
 {
-    AppConfig = TestSupport::unusualSettings();
-    AppConfig.ShortcutShowMainWnd = QString();
-    AppConfig.ImageQuality = 0;
-    const QMap<QString, QString> saved = TestSupport::settingsAsText(AppConfig);
-    AppConfig.save();
+    QTest::addColumn<TestSupport::Settings>("stored"); // before the start
+    QTest::addColumn<TestSupport::Settings>("loaded");
+    QTest::newRow("first run") << TestSupport::Settings() << TestSupport::firstRunSettings();
+    QTest::newRow("every value unusual") << TestSupport::unusualSettings() << TestSupport::unusualSettings();
+}
 
-    AppConfig = CAppConfig();
+// Every key under its own name with its default or the stored value, each
+// field from the key of its name; loading brings the autostart entry in line
+// (a stale one goes), saving writes every key back as it was.
+void TestAppConfig::storeHoldsTheTable()
+{
+    QFETCH(TestSupport::Settings, stored);
+    QFETCH(TestSupport::Settings, loaded);
+    if (!stored.isEmpty())
+        TestSupport::storeSettings(stored);
+    QVERIFY(applyAutoRun(true));
     AppConfig.load();
-    QCOMPARE(TestSupport::settingsAsText(AppConfig), saved);
+    QCOMPARE(TestSupport::settingsAsText(AppConfig), loaded);
+    QCOMPARE(QFile::exists(autoRunEntryPath()), loaded.value("GenAutoRun") == QLatin1String("true"));
+    QVERIFY(AppConfig.save().ok);
+    QCOMPARE(TestSupport::storedSettings(), loaded);
 }
 
 void TestAppConfig::storedTextLoads_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("loaded"); // as TestSupport::settingsAsText shows it
+    QTest::addColumn<QString>("loaded"); // as the store holds it
     const auto row = [](const char* name, const char* key, const char* stored, const char* loaded) {
         QTest::newRow(name) << QString(key) << QString(stored) << QString(loaded);
     };
@@ -66,13 +81,14 @@ void TestAppConfig::storedTextLoads_data()
     row("word for an integer", "IntervalSnap", "soon", "0");
     row("action kept as stored", "GenActionAfterFinish", "7", "7");
     row("bool zero", "FillCheck", "0", "false");
-    // Colours are stored as numbers with alpha in the top byte.
-    row("half-transparent red", "FrameColor", "2164195328", "#80ff0000");
-    row("transparent white", "FillColor", "16777215", "#00ffffff");
-    row("garbage colour is black with alpha 0", "FontColor", "blue", "#00000000");
-    // Nothing stored: the written colours load as 0, the highlighter's is yellow.
-    row("missing frame colour", "FrameColor", "", "#00000000");
-    row("missing highlighter colour", "HighlighterColor", "", "#ffffff00");
+    row("bool word", "GenAutoHide", "true", "true");
+    // Colours are stored as numbers with alpha in the top byte: 0x80ff0000,
+    // 0x00ffffff.
+    row("half-transparent red", "FrameColor", "2164195328", "2164195328");
+    row("transparent white", "FillColor", "16777215", "16777215");
+    row("garbage colour is black with alpha 0", "FontColor", "blue", "0");
+    // Nothing stored: the highlighter's colour is yellow, Hide's blocks 12.
+    row("missing highlighter colour", "HighlighterColor", "", "4294967040");
     row("missing Hide block size", "HideBlockSize", "", "12");
 }
 
@@ -98,11 +114,11 @@ void TestAppConfig::junkInTheFileIsNoWriteFailure()
         QByteArray junk(400, Qt::Uninitialized);
         for (char& c : junk)
             c = char(random.bounded(256));
-        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        TestSupport::storeSettings(TestSupport::unusualSettings());
+        AppConfig.load();
         QFile damaged(file);
         QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(junk) == junk.size());
         damaged.close();
-        AppConfig = TestSupport::unusualSettings();
         const ConfigSaveResult saved = AppConfig.save();
         QVERIFY2(saved.ok, qPrintable(QStringLiteral("seed %1: %2").arg(seed).arg(saved.error)));
         CAppConfig loaded;
@@ -143,8 +159,6 @@ void TestAppConfig::sessionStartsTheProgram_data()
     QTest::addColumn<QString>("folder");
     QTest::newRow("spaces") << "a user/My Programs";
     QTest::newRow("quotes, dollar, backslash and backtick") << "it's \"new\"/$HOME/back\\slash/`tick`";
-    // No row with '%': GLib looks for the program before it turns "%%"
-    // into '%', so it refuses every entry whose path holds one.
     QTest::newRow("non-ASCII") << "Bildschirmfotos für Jörg";
 }
 
@@ -179,6 +193,13 @@ void TestAppConfig::sessionStartsTheProgram()
     QVERIFY(applyAutoRun(false));
     QVERIFY(!QFile::exists(path));
     QVERIFY(applyAutoRun(false)); // removing an absent entry is no failure
+
+    // A '%' is written "%%" (a single one starts a field code), though GLib
+    // then refuses to launch it: it looks for the program first.
+    QVERIFY(applyAutoRun(true, QStringLiteral("/opt/100% sure/vireoscape")));
+    QFile entry(path);
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    QVERIFY(entry.readAll().contains("\nExec=\"/opt/100%% sure/vireoscape\"\n"));
 }
 
 QTEST_GUILESS_MAIN(TestAppConfig)

@@ -73,10 +73,12 @@ QRect windowRect(const QString& id)
 
 // What a framed, filled rectangle mark (in desktop pixels) does to a pixel:
 // the pen is centred on the edges and its bevelled joins leave the outer
-// corner squares partly covered, which the comparison skips.
+// corner squares partly covered, which the comparison skips. Its shadow,
+// grey with alpha 125, lies two pixels right and down, under it.
 enum class Paint
 {
     Desktop,
+    Shadow,
     Frame,
     Fill,
     Corner
@@ -93,9 +95,16 @@ struct Mark
     QLineF line;
 };
 
-Paint rectangleAt(const QRect& mark, const QPoint& p)
+Paint rectangleAt(const QRect& mark, const QPoint& p, bool shadow)
 {
     const int h = kPen / 2;
+    if (shadow) {
+        const Paint under = rectangleAt(mark.translated(2, 2), p, false);
+        const Paint here = rectangleAt(mark, p, false);
+        return here != Paint::Desktop || under == Paint::Desktop ? here
+               : under == Paint::Corner                          ? Paint::Corner
+                                                                 : Paint::Shadow;
+    }
     if (!mark.adjusted(-h, -h, h, h).contains(p))
         return Paint::Desktop;
     if (mark.adjusted(h, h, -h, -h).contains(p))
@@ -116,17 +125,18 @@ qreal distanceToSegment(const QLineF& line, const QPointF& p)
 // What a mark makes of the pixel at p, which showed `screen`: true when it
 // covers it, with the colour it must have there (or none where it is not
 // exact: edges, a hidden area, a step's number).
-bool markCovers(const Mark& mark, const QPoint& p, QRgb screen, std::optional<QRgb>& want)
+bool markCovers(const Mark& mark, const QPoint& p, QRgb screen, bool shadows, std::optional<QRgb>& want)
 {
     const QPointF centre = QPointF(p) + QPointF(0.5, 0.5);
     switch (mark.kind) {
     case Mark::Rectangle: {
-        const Paint paint = rectangleAt(mark.rect, p);
+        const Paint paint = rectangleAt(mark.rect, p, shadows);
         if (paint == Paint::Desktop)
             return false;
-        want = paint == Paint::Frame ? std::optional<QRgb>(mark.frame)
-               : paint == Paint::Fill ? std::optional<QRgb>(kFill)
-                                      : std::nullopt;
+        want = paint == Paint::Frame    ? std::optional<QRgb>(mark.frame)
+               : paint == Paint::Fill   ? std::optional<QRgb>(kFill)
+               : paint == Paint::Shadow ? std::optional<QRgb>(over(screen, QColor(125, 125, 125, 125)))
+                                        : std::nullopt;
         return true;
     }
     case Mark::Hide:
@@ -150,7 +160,8 @@ bool markCovers(const Mark& mark, const QPoint& p, QRgb screen, std::optional<QR
 
 // Differences between a picture of `area` and the desktop with the marks on
 // it, all four channels; empty when there are none.
-QString compare(const QImage& picture, const QImage& desktop, const QRect& area, const QList<Mark>& marks)
+QString compare(const QImage& picture, const QImage& desktop, const QRect& area, const QList<Mark>& marks,
+                bool shadows)
 {
     if (picture.size() != area.size())
         return QStringLiteral("picture is %1x%2, area %3x%4")
@@ -168,7 +179,7 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
             // The last mark drawn over the pixel decides it.
             std::optional<QRgb> want = desktop.pixel(at);
             for (int i = marks.size() - 1; i >= 0; --i) {
-                if (markCovers(marks[i], at, desktop.pixel(at), want)) {
+                if (markCovers(marks[i], at, desktop.pixel(at), shadows, want)) {
                     ++covered[i];
                     unchanged[i] += got.pixel(x, y) == desktop.pixel(at);
                     framed[i] += got.pixel(x, y) == marks[i].frame;
@@ -330,7 +341,8 @@ void TestJourneys::setTrayHost(bool running)
 // the main window) · signal TERM|KILL · second-start · tray-host off · tray
 // dblclick · take-clipboard · xrdb RESOURCE · reference (the screen now is
 // what later pictures are compared with) · wm-pause MS · root-inside
-// X,Y,W,H (other pixels there on the desktop) · expect ...
+// X,Y,W,H (other pixels there on the desktop) · menu X,Y KEYS (a right
+// click, then keys) · expect ...
 void TestJourneys::journey_data()
 {
     QTest::addColumn<QStringList>("environment");
@@ -382,6 +394,15 @@ void TestJourneys::journey_data()
         "start; snapshot; drag 101,101 501,401; key h; drag 201,151 361,241; tool Ok;"
         "expect clipboard 101,101,400,300 hide 201,151,160,90; root-inside 202,152,158,88; snapshot;"
         "drag 101,101 501,401; tool Hide; drag 201,151 361,241; tool Ok; expect clipboard-unchanged");
+    row("marks with their shadows, the default look", {},
+        "set SnapshotShadow=true; start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 "
+        "231,211;"
+        "drag 301,251 381,311; tool Select; drag 191,181 221,201; tool Ok;"
+        "expect clipboard 101,101,400,300 mark 181,171,80,60 mark 301,251,80,60");
+    // The context menu's last entry, from the keyboard.
+    row("reselect the area: the window under the pointer again, no marks", {},
+        "start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 231,211; menu 300,300 Up Return;"
+        "expect strip hidden; pick-window; tool Ok; expect clipboard window");
     row("after finishing: show the main window", {},
         "set GenActionAfterFinish=1; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
         "expect file 100,120,200,130; expect main shown");
@@ -398,7 +419,8 @@ void TestJourneys::journey_data()
     // Without a delay, the main window the hot key hides must be off the
     // screen, frame and all, before the desktop is taken.
     row("no delay: the main window is not in the picture", {},
-        "set IntervalSnap=0; start shown; wm-pause 300; snapshot; drag 0,0 1919,1079; dblclick 960,540; expect main hidden;"
+        "set IntervalSnap=0; start shown; wm-pause 300; snapshot; drag 0,0 1919,1079; dblclick 960,540; "
+        "expect main hidden;"
         "reference; expect clipboard 0,0,1919,1079");
     row("hot keys with Caps Lock; Escape shows the main window", {},
         "start; key Caps_Lock; key alt+e; expect main shown; snapshot; expect main hidden; key Escape;"
@@ -567,6 +589,12 @@ void TestJourneys::run(const QString& step)
         QTest::qWait(300);
     } else if (verb == QLatin1String("drag")) {
         dragWithMouse(point(arg), point(words.value(2)));
+    } else if (verb == QLatin1String("menu")) {
+        const QPoint p = point(arg);
+        runXdotool(QStringLiteral("mousemove %1 %2 click 3").arg(p.x()).arg(p.y()));
+        QTest::qWait(300);
+        runXdotool(QStringLiteral("key --delay 80 ") + words.mid(2).join(QLatin1Char(' ')));
+        QTest::qWait(300);
     } else if (verb == QLatin1String("click") || verb == QLatin1String("dblclick")) {
         const QPoint p = point(arg);
         runXdotool(QStringLiteral("mousemove %1 %2 click %3 1")
@@ -653,7 +681,7 @@ void TestJourneys::run(const QString& step)
 }
 
 // expect clipboard|file AREA [mark|hide|highlight|step ...] · expect
-// clipboard-unchanged (the PNG of the last picture checked) · expect main|view
+// clipboard-unchanged (the PNG of the last picture checked) · expect main|view|strip
 // shown|hidden · expect running · expect ended STATUS · expect status STATUS
 // [TEXT] · expect files NAMES... · expect setting KEY=VALUE · expect tray icon
 void TestJourneys::expect(const QStringList& words)
@@ -670,9 +698,12 @@ void TestJourneys::expect(const QStringList& words)
         QVERIFY2(clip.out == m_clipboard, "the picture changed");
     } else if (what == QLatin1String("clipboard") || what == QLatin1String("file")) {
         expectPicture(words);
-    } else if (what == QLatin1String("main") || what == QLatin1String("view")) {
+    } else if (what == QLatin1String("main") || what == QLatin1String("view") ||
+               what == QLatin1String("strip")) {
         const bool shown = arg == QLatin1String("shown");
         auto visible = [&] {
+            if (what == QLatin1String("strip"))
+                return toolStrip().isValid();
             return !(what == QLatin1String("main") ? mainWindow() : viewWindow()).isEmpty();
         };
         QTRY_COMPARE_WITH_TIMEOUT(visible(), shown, 10000);
@@ -761,7 +792,8 @@ void TestJourneys::expectPicture(const QStringList& words)
         m_screen = referenceScreenshot();
         area = m_screen.rect();
     }
-    const QString fault = compare(picture, m_screen, area, marks);
+    const QString fault =
+        compare(picture, m_screen, area, marks, m_settings.value("SnapshotShadow").toBool());
     QVERIFY2(fault.isEmpty(), qPrintable(words.first() + QStringLiteral(": ") + fault));
 }
 

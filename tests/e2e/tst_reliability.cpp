@@ -12,6 +12,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -326,9 +327,19 @@ void TestReliability::oneShotEndedWhileWriting()
     const auto hiddenFiles = [&folder] {
         return folder.entryList(QDir::Files | QDir::Hidden).size() - folder.entryList(QDir::Files).size();
     };
-    const QList<int> moments{0, 40, 80, 120, 160, 200, 240, 280, 320, 360, 400, 450, 500, 600, 800, 2000};
+    // Moments spread over the time a whole run takes here (which a loaded
+    // machine stretches), and one after its end.
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(runTool(programPath(), arguments(QStringLiteral("whole.png")), 60000).exitCode, 0);
+    const int whole = int(clock.elapsed());
+    QList<int> moments;
+    for (int step = 0; step < 16; ++step)
+        moments << whole * step / 16;
+    moments << whole + 1000;
     qint64 deadWriter = 0;
     int finishedAfterSignal = 0; // ended by the signal, with the picture written
+    qsizetype lastAdded = 0;
     for (int i = 0; i < moments.size(); ++i) {
         const QStringList before = folder.entryList(QDir::Files);
         QProcess run;
@@ -343,6 +354,7 @@ void TestReliability::oneShotEndedWhileWriting()
         for (const QString& name : before)
             added.removeOne(name);
         QVERIFY(added.size() <= 1);
+        lastAdded = added.size();
         for (const QString& name : std::as_const(added)) {
             const QImage picture(folder.filePath(name));
             QVERIFY2(!picture.isNull(), qPrintable(name + QStringLiteral(" is not a complete picture")));
@@ -358,8 +370,9 @@ void TestReliability::oneShotEndedWhileWriting()
         }
     }
     // The last moment comes after the run's end.
-    QVERIFY(!folder.entryList(QDir::Files).isEmpty());
-    // Moments 40 ms apart fall into the encoding and writing of a 4K picture.
+    QCOMPARE(lastAdded, qsizetype(1));
+    // Moments a sixteenth of a run apart fall into the encoding and writing
+    // of a 4K picture.
     if (signal == SIGTERM)
         QVERIFY(finishedAfterSignal > 0);
 

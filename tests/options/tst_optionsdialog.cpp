@@ -7,12 +7,16 @@
 #include "platform/GlobalShortcut.h"
 #include "support/TestSupport.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSlider>
 #include <QStackedWidget>
 #include <QtTest>
 
@@ -44,7 +48,7 @@ class TestOptionsDialog : public QObject
 private slots:
     void initTestCase();
     void init();
-    void okAloneStores();
+    void okStoresEveryControl();
     void okRegistersHotKeysAgain();
     void namesThatCannotBeStored_data();
     void namesThatCannotBeStored();
@@ -62,31 +66,125 @@ void TestOptionsDialog::init()
     AppConfig = CAppConfig::defaults();
 }
 
-void TestOptionsDialog::okAloneStores()
+namespace {
+
+// Shows a page as the user does, with a click on its entry in the list.
+void showPage(COptionsDialog& dialog, int row)
 {
-    AppConfig = unusualSettings(); // start with the system: off
-    const QMap<QString, QString> record = settingsAsText(AppConfig);
+    auto* list = dialog.findChild<QListWidget*>(QStringLiteral("contentsWidget"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    QCOMPARE(dialog.findChild<QStackedWidget*>(QStringLiteral("pagesWidget"))->currentIndex(), row);
+}
+
+template <class T = QWidget> T* control(const COptionsDialog& dialog, const char* name)
+{
+    T* found = dialog.findChild<T*>(QLatin1String(name));
+    [&] { QVERIFY2(found && found->isVisible(), name); }();
+    return found;
+}
+
+// A click on a check box or radio button, on its box (its middle may lie
+// beyond its text, where a click does nothing).
+void tick(QWidget* box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+void retype(QLineEdit* edit, const QString& text)
+{
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+} // namespace
+
+// A first run's settings; every control of every page changed as a user
+// changes it, OK: the settings file holds exactly what was entered, and a
+// dialog opened again shows it (its OK changes nothing). "Default", then
+// OK: the defaults of the pages; Default, then Cancel or Escape: nothing.
+// A store that cannot be written keeps the dialog open with what was entered.
+void TestOptionsDialog::okStoresEveryControl()
+{
+    AppConfig.load();
+    QVERIFY(AppConfig.save().ok);
+    const QString folder = QDir::home().filePath(QStringLiteral("chosen"));
+    QVERIFY(QDir().mkpath(folder));
+    Settings expected = firstRunSettings();
     {
         COptionsDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        for (const char* box : {"autoRunCheckBox", "autoHideCheckBox", "closeToTrayCheckBox", "exitAppRadio"})
+            tick(control(dialog, box));
+        showPage(dialog, 1);
+        for (const char* box : {"snapshotAfterDblClkCheckBox", "shadowCheckBox", "copyToClipboardCheckBox",
+                                "saveToFileCheckBox"})
+            tick(control(dialog, box));
+        // The folder chosen with "...", the name typed, the third extension.
+        QTimer::singleShot(100, this, [folder] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(folder);
+            static_cast<QDialog*>(chooser)->accept();
+        });
+        QTest::mouseClick(control(dialog, "browseButton"), Qt::LeftButton);
+        retype(control<QLineEdit>(dialog, "fileNameEdit"), QStringLiteral("shot_%D"));
+        auto* extensions = control<QComboBox>(dialog, "fileExtComboBox");
+        QStringList entries;
+        for (int i = 0; i < extensions->count(); ++i)
+            entries << extensions->itemText(i);
+        QCOMPARE(entries, (QStringList{".png", ".jpg", ".bmp", ".xbm"}));
+        extensions->setCurrentIndex(2);
+        // The slider's top end, with the key a user would press.
+        QTest::keyClick(control(dialog, "qualitySlider"), Qt::Key_End);
+        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("qualityEdit"))->text(), QStringLiteral("100"));
+        showPage(dialog, 2);
+        auto* list = control<CShortcutList>(dialog, "shortcutList");
+        for (int row : {0, 1}) {
+            list->setCurrentCell(row, 1);
+            QTest::keyPress(list, Qt::Key_Control, Qt::NoModifier);
+            QTest::keyPress(list, row ? Qt::Key_F3 : Qt::Key_J, Qt::ControlModifier);
+            QTest::keyRelease(list, row ? Qt::Key_F3 : Qt::Key_J, Qt::ControlModifier);
+        }
         QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
-    // Unchanged controls give back the same record, and every key is stored.
-    QCOMPARE(settingsAsText(AppConfig), record);
-    QCOMPARE(QSettings().allKeys().size(), record.size());
-    CAppConfig loaded;
-    loaded.load();
-    QCOMPARE(settingsAsText(loaded), record);
+    expected.insert(
+        settings("GenAutoRun=false|GenAutoHide=true|GenCloseToTray=false|GenActionAfterFinish=2|"
+                 "SnapshotAfterDlbClk=false|SnapshotShadow=false|CopyToClipboardAfterFinish=false|"
+                 "SaveToFileAfterFinish=false|SnapshotFileName=shot_%D|SnapshotFileNameExt=.bmp|"
+                 "ImageQuality=100|ShortcutShowMainWnd=Ctrl + J|ShortcutStartSnapshot=Ctrl + F3|"
+                 "SnapshotFilePath=" +
+                 folder));
+    QCOMPARE(storedSettings(), expected);
+    QVERIFY(!QFile::exists(autoRunEntryPath()));
+    // Opened again, it shows what is stored: "Hide to tray" and a quality
+    // below the slider's range, which then stores its lowest value.
+    AppConfig.ImageQuality = 10;
+    for (bool defaults : {false, true}) {
+        COptionsDialog dialog;
+        dialog.show();
+        if (defaults)
+            QTest::mouseClick(button(dialog, "defaultButton"), Qt::LeftButton);
+        else
+            tick(control(dialog, "hideToTrayRadio"));
+        QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+        expected.insert(settings(defaults ? "GenAutoRun=true|GenAutoHide=false|GenCloseToTray=true|"
+                                            "GenActionAfterFinish=1|SnapshotFileNameExt=.png|ImageQuality=80|"
+                                            "ShortcutShowMainWnd=Alt + E|ShortcutStartSnapshot=Alt + S"
+                                          : "GenActionAfterFinish=0|ImageQuality=30"));
+        QCOMPARE(storedSettings(), expected);
+    }
+    QVERIFY(QFile::exists(autoRunEntryPath()));
 
-    // Default, then Cancel or Escape: nothing changes.
     const QByteArray before = settingsBytes();
+    const Settings record = settingsAsText(AppConfig);
     for (bool byEscape : {false, true}) {
         COptionsDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::mouseClick(button(dialog, "defaultButton"), Qt::LeftButton);
+        tick(control(dialog, "autoRunCheckBox"));
         if (byEscape)
             QTest::keyClick(&dialog, Qt::Key_Escape);
         else
@@ -96,6 +194,12 @@ void TestOptionsDialog::okAloneStores()
         QCOMPARE(settingsBytes(), before);
     }
 
+    // Through the main window's showAbout: the About page, the list still at General.
+    COptionsDialog about;
+    about.showAboutPage();
+    QCOMPARE(about.findChild<QStackedWidget*>(QStringLiteral("pagesWidget"))->currentIndex(), 3);
+    QCOMPARE(about.findChild<QListWidget*>(QStringLiteral("contentsWidget"))->currentRow(), 0);
+
     // A store that cannot be written: the user is told which file and why,
     // the dialog stays with everything entered, and nothing changes meanwhile.
     QFile::remove(settingsFile());
@@ -103,7 +207,7 @@ void TestOptionsDialog::okAloneStores()
     COptionsDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QTest::mouseClick(button(dialog, "defaultButton"), Qt::LeftButton); // start with the system: on
+    tick(control(dialog, "autoRunCheckBox")); // start with the system: off
     QString warning;
     QTimer::singleShot(0, this, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -116,16 +220,14 @@ void TestOptionsDialog::okAloneStores()
              qPrintable(warning));
     QVERIFY(dialog.isVisible());
     QCOMPARE(settingsAsText(AppConfig), record);
-    QVERIFY(!QFile::exists(autoRunEntryPath()));
+    QVERIFY(QFile::exists(autoRunEntryPath()));
 
     // Once the store can be written, the same OK stores what was entered.
     QVERIFY(QDir(settingsFile()).removeRecursively());
     QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    loaded.load();
-    QCOMPARE(loaded.GenAutoRun, true);
-    QCOMPARE(loaded.ShortcutStartSnapshot, QStringLiteral("Alt + S"));
-    QVERIFY(QFile::exists(autoRunEntryPath()));
+    QCOMPARE(storedSettings().value("GenAutoRun"), QStringLiteral("false"));
+    QVERIFY(!QFile::exists(autoRunEntryPath()));
 }
 
 void TestOptionsDialog::okRegistersHotKeysAgain()

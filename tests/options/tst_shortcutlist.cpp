@@ -13,6 +13,8 @@ class TestShortcutList : public QObject
     Q_OBJECT
 private slots:
     void init() { AppConfig = CAppConfig::defaults(); }
+    void keyText_data();
+    void keyText();
     void captureAccumulates();
     void onePress_data();
     void onePress();
@@ -28,6 +30,43 @@ QString cell(const QTableWidget& list, int row)
 }
 
 } // namespace
+
+void TestShortcutList::keyText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("display"); // after a parse
+    QTest::addColumn<QString>("compact");
+    QTest::addColumn<bool>("valid"); // it names a key
+    const auto row = [](const char* text, const char* display, const char* compact, bool valid) {
+        QTest::newRow(text) << QString(text) << QString(display) << QString(compact) << valid;
+    };
+    row("Alt + S", "Alt + S", "Alt+S", true);
+    row(" Alt +S ", "Alt + S", "Alt+S", true);
+    row("S+Alt", "Alt + S", "Alt+S", true);
+    row("Alt+Ctrl+Shift+Meta+F12", "Meta + Shift + Ctrl + Alt + F12", "Meta+Shift+Ctrl+Alt+F12", true);
+    row("Shift + 6", "Shift + 6", "Shift+6", true);
+    row("A + B", "B", "B", true);
+    row("F1 + F10", "F10", "F10", true);
+    // Names are case-sensitive; F13 and F01 are no keys.
+    row("alt + s", "", "", false);
+    row("Ctrl + F13", "Ctrl", "Ctrl", false);
+    row("Ctrl + F01", "Ctrl", "Ctrl", false);
+    row("+", "", "", false);
+}
+
+// The text of hot keys: modifiers in the order Meta, Shift, Ctrl, Alt, then
+// the key, joined by " + " (shown and stored) or "+" (compact).
+void TestShortcutList::keyText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, display);
+    QFETCH(QString, compact);
+    QFETCH(bool, valid);
+    const CShortcut shortcut(text);
+    QCOMPARE(shortcut.toString(false), display);
+    QCOMPARE(shortcut.toString(true), compact);
+    QCOMPARE(shortcut.isValid(), valid);
+}
 
 void TestShortcutList::captureAccumulates()
 {

@@ -6,12 +6,17 @@
 #include "platform/LargeImage.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QtEndian>
 #include <QtTest>
 
+#include <png.h>
 #include <csignal>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -39,6 +44,39 @@ QImage withTransparency(const QSize& size)
     return image;
 }
 
+// The file as libpng reads it, strictly: a wrong chunk or zlib checksum,
+// missing or extra data fail the read (Qt's reader lets a wrong zlib
+// checksum pass). Straight 8-bit BGRA: QImage's ARGB32 in memory.
+QImage strictlyDecoded(const QByteArray& png, bool* withAlpha)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, png.constData(), size_t(png.size())))
+        return QImage();
+    *withAlpha = image.format & PNG_FORMAT_FLAG_ALPHA;
+    image.format = PNG_FORMAT_BGRA;
+    QImage decoded(int(image.width), int(image.height), QImage::Format_ARGB32);
+    const bool read =
+        png_image_finish_read(&image, nullptr, decoded.bits(), int(decoded.bytesPerLine()), nullptr);
+    if (!read || image.warning_or_error) {
+        qWarning("libpng: %s", image.message);
+        return QImage();
+    }
+    return decoded;
+}
+
+// The types of a PNG file's chunks, in order.
+QByteArrayList chunkTypes(const QByteArray& png)
+{
+    QByteArrayList types;
+    for (qsizetype at = 8; at + 12 <= png.size();) {
+        const quint32 length = qFromBigEndian<quint32>(png.constData() + at);
+        types << png.mid(at + 4, 4);
+        at += 12 + qsizetype(length);
+    }
+    return types;
+}
+
 } // namespace
 
 class TestPictureFiles : public QObject
@@ -59,6 +97,8 @@ private slots:
     void replacingWriteKeepsTheOldFileOnFailure();
     void pngDecodesToTheImage_data();
     void pngDecodesToTheImage();
+    void qualityReachesTheFile_data();
+    void qualityReachesTheFile();
     void largePageImageHoldsItsPixels();
 
 private:
@@ -312,11 +352,14 @@ void TestPictureFiles::pngDecodesToTheImage_data()
             QTest::newRow("transparent " + tag) << transparent << filter << bands << 1;
         }
     }
+    // As many bands as cores, on machines of 2 to 16 cores; 64 rows at least each.
+    const QImage tall = withTransparency(QSize(301, 1100));
+    for (int bands : {2, 4, 5, 8, 16, 17, 40})
+        QTest::addRow("%d bands", bands) << tall << 2 << bands << 1;
     QTest::newRow("opaque stored") << opaque << 2 << 2 << 0;
     QTest::newRow("transparent level 9") << transparent << 1 << 2 << 9;
-    QTest::newRow("premultiplied source") << transparent.convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                                                 .convertToFormat(QImage::Format_ARGB32)
-                                          << 2 << 0 << 1;
+    QTest::newRow("premultiplied source")
+        << transparent.convertToFormat(QImage::Format_ARGB32_Premultiplied) << 2 << 0 << 1;
     // An opaque picture in a format with alpha; one pixel of alpha 254 keeps the alpha channel.
     QImage nearlyOpaque = opaque.convertToFormat(QImage::Format_ARGB32);
     QTest::newRow("opaque with alpha channel") << nearlyOpaque << 1 << 2 << 1;
@@ -327,6 +370,8 @@ void TestPictureFiles::pngDecodesToTheImage_data()
     QTest::newRow("odd width 7, rgb") << TestSupport::makeTestPattern(QSize(7, 301), 5) << 2 << 3 << 1;
 }
 
+// The very pixels, all four channels, as Qt and as libpng read them; RGB
+// when every pixel is opaque, else RGBA.
 void TestPictureFiles::pngDecodesToTheImage()
 {
     QFETCH(QImage, image);
@@ -337,9 +382,73 @@ void TestPictureFiles::pngDecodesToTheImage()
     options.filter = PngWriter::Filter(filter);
     options.bands = bands;
     options.level = level;
-    const QImage back = QImage::fromData(PngWriter::encode(image, options), "PNG");
-    QCOMPARE(back.size(), image.size());
-    QCOMPARE(TestSupport::differingPixels(back, image), qint64(0));
+    const QByteArray png = PngWriter::encode(image, options);
+    const QImage straight = image.convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(TestSupport::differingPixels(QImage::fromData(png, "PNG"), straight), qint64(0));
+    bool withAlpha = false;
+    const QImage strict = strictlyDecoded(png, &withAlpha);
+    QCOMPARE(strict.size(), image.size());
+    QCOMPARE(TestSupport::differingPixels(strict, straight), qint64(0));
+    bool opaque = true;
+    for (int y = 0; y < straight.height() && opaque; ++y)
+        for (int x = 0; x < straight.width() && opaque; ++x)
+            opaque = qAlpha(straight.pixel(x, y)) == 255;
+    QCOMPARE(withAlpha, !opaque);
+    // One data chunk per band (as many as asked, or as cores, but of 64 rows
+    // at least), between the zlib header's and the checksum's.
+    const int wanted = bands > 0 ? bands : QThread::idealThreadCount();
+    const int used = std::max(1, std::min(wanted, image.height() / 64));
+    QByteArrayList expected{"IHDR"};
+    for (int i = 0; i < used + 2; ++i)
+        expected << "IDAT";
+    expected << "IEND";
+    QCOMPARE(chunkTypes(png), expected);
+}
+
+void TestPictureFiles::qualityReachesTheFile_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<int>("quality");
+    QTest::addColumn<int>("level"); // of the fast PNG writer; -1: Qt's writer at that quality
+    QTest::newRow("JPEG 30") << ".jpg" << 30 << -1;
+    QTest::newRow("JPEG 95") << ".jpg" << 95 << -1;
+    // Qt's writer takes (100 - quality) * 9 / 91 as its zlib level; where
+    // that is 1 or 0 the fast writer makes the file.
+    QTest::newRow("PNG 79") << ".png" << 79 << -1;
+    QTest::newRow("PNG 80") << ".png" << 80 << 1;
+    QTest::newRow("PNG 89") << ".png" << 89 << 1;
+    QTest::newRow("PNG 90") << ".png" << 90 << 0;
+    QTest::newRow("PNG 100") << ".png" << 100 << 0;
+}
+
+// The quality of the settings reaches the saved file.
+void TestPictureFiles::qualityReachesTheFile()
+{
+    QFETCH(QString, extension);
+    QFETCH(int, quality);
+    QFETCH(int, level);
+    const QImage picture = withTransparency(QSize(400, 300));
+    AppConfig.SnapshotFileNameExt = extension;
+    AppConfig.ImageQuality = quality;
+    const SaveResult saved = saveImageToFile(picture);
+    QVERIFY2(saved.ok, qPrintable(saved.error));
+    QFile file(saved.fileName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray expected;
+    if (level >= 0) {
+        PngWriter::Options options;
+        options.level = level;
+        expected = PngWriter::encode(picture, options);
+    } else {
+        QBuffer buffer(&expected);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QImageWriter writer(&buffer, extension.mid(1).toLatin1());
+        writer.setQuality(quality);
+        QVERIFY(writer.write(picture));
+    }
+    QCOMPARE(file.readAll(), expected);
+    if (level == 0) // stored: larger than the pixels themselves
+        QVERIFY(file.size() > picture.width() * picture.height() * 4);
 }
 
 // A desktop-sized picture in memory of its own mapping (odd width: rows padded)

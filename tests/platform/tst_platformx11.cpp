@@ -1,14 +1,15 @@
-// The X11 layers on a real X server without a window manager: the desktop's
-// pixels, the window list (the top-level windows are the application windows
-// themselves) checked against what xwininfo says, and hot keys pressed with
-// xdotool.
+// The X11 layers on a real X server: the desktop's pixels, the window list
+// checked against what xwininfo says (without a window manager the top-level
+// windows are the application windows themselves; under one, framedWindow
+// runs alone), and hot keys pressed with xdotool.
 #include "annotate/StripGeometry.h"
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "platform/GlobalShortcut.h"
-#include "platform/ServerVeil.h"
 #include "platform/ScreenGrab.h"
+#include "platform/ServerVeil.h"
 #include "platform/WindowList.h"
+#include "platform/X11Connection.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
@@ -17,6 +18,8 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <xcb/xcb.h>
 
 using namespace TestSupport;
 
@@ -42,6 +45,11 @@ QRect xwininfoRect(quint32 id)
                  value("Height") + 2 * border);
 }
 
+QString xprop(const QStringList& arguments)
+{
+    return QString::fromLatin1(runTool("xprop", arguments).out);
+}
+
 void press(const QString& keys)
 {
     runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
@@ -59,10 +67,12 @@ private slots:
     void applicationWindow_data();
     void applicationWindow();
     void overlappingWindows();
+    void windowTree();
     void grabIsOpaque();
     void veilBeforeFirstPaint();
     void gtkFrameExtents_data();
     void gtkFrameExtents();
+    void framedWindow();
     void pressActivates();
     void combinationHeldByAnotherProgram();
 
@@ -80,6 +90,8 @@ void TestPlatformX11::initTestCase()
 
 void TestPlatformX11::cleanup()
 {
+    if (!QTest::currentTestFunction() || QByteArray(QTest::currentTestFunction()) == "framedWindow")
+        return; // the window manager's own windows stay
     for (QProcess* client : findChildren<QProcess*>()) {
         client->kill();
         client->waitForFinished();
@@ -155,6 +167,51 @@ void TestPlatformX11::overlappingWindows()
     QVERIFY(!withoutA.windowRectAt(QPoint(120, 100)).isValid());
 }
 
+// Windows of our own, inside each other four deep, with an input-only window
+// in front of them all and, inside, an unmapped child, an input-only one and
+// one reaching beyond its parent: the deepest of two levels under the
+// top-level window that holds the point is offered, clipped to its parent;
+// windows that show nothing never are.
+void TestPlatformX11::windowTree()
+{
+    xcb_connection_t* c = x11Connection();
+    QList<xcb_window_t> made;
+    const auto make = [&](xcb_window_t parent, const QRect& r, bool inputOnly = false, bool map = true) {
+        const xcb_window_t id = xcb_generate_id(c);
+        const uint32_t overrideRedirect = 1;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, id, parent, int16_t(r.x()), int16_t(r.y()),
+                          uint16_t(r.width()), uint16_t(r.height()), 0,
+                          inputOnly ? XCB_WINDOW_CLASS_INPUT_ONLY : XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+        if (map)
+            xcb_map_window(c, id);
+        made << id;
+        return id;
+    };
+    const xcb_window_t top = make(x11RootWindow(), {400, 300, 300, 200});
+    make(make(make(top, {10, 10, 200, 150}), {20, 20, 100, 80}), {5, 5, 30, 20});
+    make(top, {250, 10, 40, 40}, false, false);
+    make(top, {220, 100, 60, 60}, true);
+    make(top, {280, 150, 100, 100});
+    make(x11RootWindow(), {380, 280, 400, 300}, true);
+    xcb_flush(c);
+    const CWindowList list = CWindowList::fromX11();
+    const std::pair<QPoint, QRect> expected[] = {
+        {{436, 336}, {430, 330, 100, 80}}, // the great-grandchild: its parent
+        {{420, 320}, {410, 310, 200, 150}},
+        {{405, 305}, {400, 300, 300, 200}},
+        {{660, 320}, {400, 300, 300, 200}}, // the unmapped child
+        {{630, 410}, {400, 300, 300, 200}}, // the input-only child
+        {{690, 460}, {680, 450, 20, 50}},
+        {{750, 520}, {}}, // only the input-only window
+    };
+    for (const auto& [at, rect] : expected)
+        QCOMPARE(list.windowRectAt(at), rect);
+    for (xcb_window_t id : {made.first(), made.last()})
+        xcb_destroy_window(c, id);
+    xcb_flush(c);
+}
+
 void TestPlatformX11::gtkFrameExtents_data()
 {
     QTest::addColumn<QString>("extents"); // left, right, top, bottom
@@ -180,6 +237,39 @@ void TestPlatformX11::gtkFrameExtents()
     // The pointer on the shadow is over whatever lies behind it.
     if (!margins.isNull())
         QVERIFY(!list.windowRectAt(expected.topLeft() - QPoint(1, 1)).isValid());
+}
+
+// Under openbox: the window under the title bar or a frame edge is the
+// frame, whose rectangle is the application window's grown by the frame
+// extents the window manager tells; inside, the descent goes on as without
+// a frame.
+void TestPlatformX11::framedWindow()
+{
+    if (xprop({"-root", "_NET_SUPPORTING_WM_CHECK"}).indexOf("window id") < 0)
+        QSKIP("needs a window manager");
+    const quint32 id = startLogo({"-geometry", "300x200+100+80", "-bw", "0"});
+    QVERIFY(id);
+    QString extents;
+    QTRY_VERIFY((extents = xprop({"-id", QString::number(id), "_NET_FRAME_EXTENTS"})).contains('='));
+    const QStringList v = extents.section('=', 1).split(',');
+    const QMargins frame(v.value(0).toInt(), v.value(2).toInt(), v.value(1).toInt(), v.value(3).toInt());
+    QVERIFY2(frame.top() > 10, qPrintable(extents)); // a title bar
+    QTest::qWait(200);                               // placed
+    const QRect client = xwininfoRect(id);
+    const QRect expected = client.marginsAdded(frame);
+    const CWindowList list = CWindowList::fromX11();
+    for (const QPoint p : {QPoint(client.center().x(), client.top() - frame.top() / 2), expected.topLeft(),
+                           expected.bottomRight()})
+        QCOMPARE(list.windowRectAt(p), expected);
+    // xlogo draws into a child of its window.
+    const QRect inner = list.windowRectAt(client.center());
+    QVERIFY(client.contains(inner) && inner.size() == QSize(300, 200));
+    QVERIFY(!list.windowRectAt(expected.bottomRight() + QPoint(1, 1)).isValid());
+    for (QProcess* logo : findChildren<QProcess*>()) {
+        logo->kill();
+        logo->waitForFinished();
+        delete logo;
+    }
 }
 
 // Xvfb sends 0 in the fourth byte of every 32-bit pixel; the grab must
@@ -244,6 +334,12 @@ void TestPlatformX11::pressActivates()
         spy.clear();
     }
     press(QStringLiteral("Caps_Lock"));
+    // Meta and Alt: the Super and Alt keys.
+    CGlobalShortcut meta(QKeySequence(QStringLiteral("Meta+Alt+K")));
+    QSignalSpy metaSpy(&meta, &CGlobalShortcut::activated);
+    press(QStringLiteral("alt+k"));
+    press(QStringLiteral("super+alt+k"));
+    QTRY_COMPARE(metaSpy.count(), 1);
 }
 
 // A combination held by another client: the program says which one it could

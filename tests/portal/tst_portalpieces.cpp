@@ -96,30 +96,46 @@ private:
     QProcess m_bus;
 };
 
-// Two outputs side by side, 1000x400 logical pixels in all.
 void TestPortalPieces::outputPicture_data()
 {
     QTest::addColumn<QSize>("pictureSize");
+    QTest::addColumn<QRect>("layout"); // of all outputs, logical pixels
     QTest::addColumn<QRect>("output");
     QTest::addColumn<qreal>("ratio");
     QTest::addColumn<QRect>("expectedPart"); // in the layout picture
-    QTest::newRow("right output") << QSize(1000, 400) << QRect(640, 0, 360, 300) << 1.0
+    // Two outputs side by side, 1000x400 logical pixels in all.
+    const QRect sideBySide(0, 0, 1000, 400);
+    QTest::newRow("right output") << QSize(1000, 400) << sideBySide << QRect(640, 0, 360, 300) << 1.0
                                   << QRect(640, 0, 360, 300);
     // The layout drawn at the highest scale (2): a scale-2 output keeps its pixels.
-    QTest::newRow("scaled output") << QSize(2000, 800) << QRect(640, 0, 360, 300) << 2.0
+    QTest::newRow("scaled output") << QSize(2000, 800) << sideBySide << QRect(640, 0, 360, 300) << 2.0
                                    << QRect(1280, 0, 720, 600);
+    // Outputs left of and above the primary one lie at negative offsets.
+    const QRect leftOf(-640, 0, 1000, 400);
+    QTest::newRow("output at a negative x")
+        << QSize(1000, 400) << leftOf << QRect(-640, 0, 640, 400) << 1.0 << QRect(0, 0, 640, 400);
+    QTest::newRow("primary right of it")
+        << QSize(1000, 400) << leftOf << QRect(0, 100, 360, 300) << 1.0 << QRect(640, 100, 360, 300);
+    // A scale-1 output in a layout drawn at scale 2: its part is halved.
+    QTest::newRow("scale 1 below one at negative y")
+        << QSize(2000, 1600) << QRect(-200, -400, 1000, 800) << QRect(0, 0, 800, 400) << 1.0
+        << QRect(400, 800, 1600, 800);
 }
 
 void TestPortalPieces::outputPicture()
 {
     QFETCH(QSize, pictureSize);
+    QFETCH(QRect, layout);
     QFETCH(QRect, output);
     QFETCH(qreal, ratio);
     QFETCH(QRect, expectedPart);
     const QImage whole = makeTestPattern(pictureSize, 4).convertToFormat(QImage::Format_ARGB32);
-    const QImage part = ::outputPicture(whole, QRect(0, 0, 1000, 400), output, ratio);
+    const QImage part = ::outputPicture(whole, layout, output, ratio);
     QCOMPARE(part.devicePixelRatio(), 1.0);
-    QCOMPARE(differingPixels(part, whole.copy(expectedPart)), qint64(0));
+    QImage expected = whole.copy(expectedPart);
+    if (expected.size() != output.size() * ratio)
+        expected = expected.scaled(output.size() * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QCOMPARE(differingPixels(part, expected), qint64(0));
 }
 
 void TestPortalPieces::failureNamesWhatIsMissing_data()

@@ -1,8 +1,10 @@
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QSettings>
 #include <QTemporaryFile>
 #include <QtTest>
 
@@ -134,6 +136,18 @@ qint64 differingPixels(const QImage& a, const QImage& b, int tolerance)
     return count;
 }
 
+QRgb over(QRgb pixel, const QColor& colour)
+{
+    const QRgb s = qPremultiply(colour.rgba());
+    const int rest = 255 - qAlpha(s);
+    const auto part = [rest](int v) {
+        const int t = v * rest;
+        return (t + (t >> 8) + 0x80) >> 8;
+    };
+    return qRgba(qRed(s) + part(qRed(pixel)), qGreen(s) + part(qGreen(pixel)), qBlue(s) + part(qBlue(pixel)),
+                 qAlpha(s) + part(qAlpha(pixel)));
+}
+
 void runXdotool(const QString& commandLine)
 {
     const ToolResult r =
@@ -184,52 +198,90 @@ void stopProgram(QProcess*& program)
     program = nullptr;
 }
 
-CAppConfig unusualSettings()
+Settings settings(const QString& text)
 {
-    CAppConfig r = CAppConfig::defaults();
-    r.IntervalSnap = 350;
-    r.LastOpenFileName = QStringLiteral("/pictures/ä ö/last.png");
-    r.FontFamity = QStringLiteral("DejaVu Sans");
-    r.FontColor = QColor(255, 0, 0, 128);
-    r.FontSize = 21;
-    r.FrameCheck = true;
-    r.FrameColor = QColor(0, 255, 0);
-    r.FrameWidth = 5;
-    r.FillCheck = false;
-    r.FillColor = QColor(0, 0, 255, 10);
-    r.Transparent = 40;
-    r.GenAutoRun = false;
-    r.GenAutoHide = true;
-    r.GenCloseToTray = false;
-    r.GenActionAfterFinish = 2;
-    r.SnapshotAfterDlbClk = false;
-    r.SnapshotShadow = false;
-    r.CopyToClipboardAfterFinish = false;
-    r.SaveToFileAfterFinish = false;
-    r.SnapshotFilePath = QStringLiteral("/pictures/shots ");
-    r.SnapshotFileName = QStringLiteral("shot=%D;%h,%%");
-    r.SnapshotFileNameExt = QStringLiteral(".bmp");
-    r.ImageQuality = 55;
-    r.ShortcutStartSnapshot = QStringLiteral("Ctrl + Alt + K");
-    r.ShortcutShowMainWnd = QStringLiteral("Shift + F9");
-    r.FirstRunHints = 7;
-    r.HideLook = 1;
-    r.HideBlockSize = 24;
-    r.HighlighterColor = QColor(0, 255, 255, 200);
-    r.HighlighterWidth = 32;
-    return r;
+    Settings result;
+    for (const QString& item : text.split(QLatin1Char('|'), Qt::SkipEmptyParts))
+        result.insert(item.section(QLatin1Char('='), 0, 0).trimmed(), item.section(QLatin1Char('='), 1));
+    return result;
 }
 
-QMap<QString, QString> settingsAsText(const CAppConfig& record)
+Settings firstRunSettings()
 {
-    QMap<QString, QString> values;
-    CAppConfig::visit(record, [&](const char* key, const auto& field, const auto&) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, QColor>)
-            values.insert(QLatin1String(key), field.name(QColor::HexArgb));
-        else
-            values.insert(QLatin1String(key), QVariant::fromValue(field).toString());
-    });
+    Settings first = settings("IntervalSnap=200|LastOpenFileName=|FontFamity=|FontColor=0|FontSize=16|"
+                              "FrameCheck=false|FrameColor=0|FrameWidth=2|FillCheck=true|FillColor=0|"
+                              "Transparent=80|GenAutoRun=true|GenAutoHide=false|GenCloseToTray=true|"
+                              "GenActionAfterFinish=1|SnapshotAfterDlbClk=true|SnapshotShadow=true|"
+                              "CopyToClipboardAfterFinish=true|SaveToFileAfterFinish=true|"
+                              "SnapshotFileName=Snapshot_%Y_%M_%D_%h_%m_%s|SnapshotFileNameExt=.png|"
+                              "ImageQuality=80|ShortcutStartSnapshot=Alt + S|ShortcutShowMainWnd=Alt + E|"
+                              "FirstRunHints=0|HideLook=0|HideBlockSize=12|HighlighterColor=4294967040|HighlighterWidth=16");
+    first.insert(QStringLiteral("SnapshotFilePath"), QDir::homePath());
+    return first;
+}
+
+// The colours: 0x80ff0000, 0xff00ff00, 0x0a0000ff.
+Settings unusualSettings()
+{
+    return settings(
+        "IntervalSnap=350|LastOpenFileName=/pictures/ä ö/last.png|FontFamity=DejaVu Sans|"
+        "FontColor=2164195328|FontSize=21|FrameCheck=true|FrameColor=4278255360|FrameWidth=5|"
+        "FillCheck=false|FillColor=167772415|Transparent=40|GenAutoRun=false|GenAutoHide=true|"
+        "GenCloseToTray=false|GenActionAfterFinish=2|SnapshotAfterDlbClk=false|"
+        "SnapshotShadow=false|CopyToClipboardAfterFinish=false|SaveToFileAfterFinish=false|"
+        "SnapshotFilePath=/pictures/shots |SnapshotFileName=shot=%D;%h,%%|SnapshotFileNameExt=.bmp|"
+        "ImageQuality=55|ShortcutStartSnapshot=Ctrl + Alt + K|ShortcutShowMainWnd=Shift + F9|"
+        "FirstRunHints=7|HideLook=1|HideBlockSize=24|HighlighterColor=3355508735|HighlighterWidth=32");
+}
+
+namespace {
+
+QString asText(const QColor& c)
+{
+    return QString::number(c.rgba());
+}
+
+template <class T> QString asText(const T& value)
+{
+    return QVariant::fromValue(value).toString();
+}
+
+} // namespace
+
+Settings settingsAsText(const CAppConfig& r)
+{
+    Settings values;
+#define VS_FIELD(name) values.insert(QStringLiteral(#name), asText(r.name));
+    // clang-format off
+    VS_FIELD(IntervalSnap) VS_FIELD(LastOpenFileName) VS_FIELD(FontFamity) VS_FIELD(FontColor) VS_FIELD(FontSize)
+    VS_FIELD(FrameCheck) VS_FIELD(FrameColor) VS_FIELD(FrameWidth) VS_FIELD(FillCheck) VS_FIELD(FillColor)
+    VS_FIELD(Transparent) VS_FIELD(GenAutoRun) VS_FIELD(GenAutoHide) VS_FIELD(GenCloseToTray)
+    VS_FIELD(GenActionAfterFinish) VS_FIELD(SnapshotAfterDlbClk) VS_FIELD(SnapshotShadow)
+    VS_FIELD(CopyToClipboardAfterFinish) VS_FIELD(SaveToFileAfterFinish) VS_FIELD(SnapshotFilePath)
+    VS_FIELD(SnapshotFileName) VS_FIELD(SnapshotFileNameExt) VS_FIELD(ImageQuality) VS_FIELD(ShortcutStartSnapshot)
+    VS_FIELD(ShortcutShowMainWnd) VS_FIELD(FirstRunHints)
+    VS_FIELD(HideLook) VS_FIELD(HideBlockSize) VS_FIELD(HighlighterColor) VS_FIELD(HighlighterWidth)
+    // clang-format on
+#undef VS_FIELD
+                                    return values;
+}
+
+Settings storedSettings()
+{
+    // The file as another program reads it, not through the program's code.
+    QSettings store(QSettings().fileName(), QSettings::IniFormat);
+    Settings values;
+    for (const QString& key : store.allKeys())
+        values.insert(key, store.value(key).toString());
     return values;
+}
+
+void storeSettings(const Settings& settings)
+{
+    QFile::remove(QSettings().fileName());
+    QSettings store(QSettings().fileName(), QSettings::IniFormat);
+    for (auto it = settings.begin(); it != settings.end(); ++it)
+        store.setValue(it.key(), it.value());
 }
 
 } // namespace TestSupport

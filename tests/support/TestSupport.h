@@ -52,6 +52,11 @@ QStringList visibleWindows(const QString& namePattern);
 // when the sizes differ.
 qint64 differingPixels(const QImage& a, const QImage& b, int tolerance = 0);
 
+// A colour laid over an opaque pixel as Qt's raster engine blends it: the
+// premultiplied colour plus the pixel times the rest of the alpha, each
+// product divided by 255 and rounded.
+QRgb over(QRgb pixel, const QColor& colour);
+
 // Runs xdotool with a space-separated command line; a failure fails the test.
 void runXdotool(const QString& commandLine);
 
@@ -65,11 +70,24 @@ void stopProgram(QProcess*& program);
 // window exists, and with it the hot keys) and still running.
 bool waitUntilResident(QProcess* program);
 
-// A settings record in which every field differs from its default.
-CAppConfig unusualSettings();
+// Settings as text, keyed by the settings keys, in the form the settings
+// file holds them: numbers in decimal, booleans "true" and "false", colours
+// as their 0xAARRGGBB number in decimal.
+using Settings = QMap<QString, QString>;
 
-// Every field of a record as text (colours with alpha), keyed by its
-// settings key: two records are equal when these are.
-QMap<QString, QString> settingsAsText(const CAppConfig& record);
+// "KEY=VALUE|KEY=VALUE..." as settings.
+Settings settings(const QString& text);
+// Every key with the value a first run loads and stores (the home directory
+// is this test's own).
+Settings firstRunSettings();
+// Every key with a value other than its default.
+Settings unusualSettings();
+
+// Every field of a record under its own name, which is its key's.
+Settings settingsAsText(const CAppConfig& record);
+
+// What the settings file holds now; writes it afresh with exactly these.
+Settings storedSettings();
+void storeSettings(const Settings& settings);
 
 } // namespace TestSupport
