@@ -338,6 +338,9 @@ int deliver(const QImage& picture, const CommandLine& line)
         return 1;
     }
     std::printf("%s\n", QFile::encodeName(QFileInfo(result.fileName).absoluteFilePath()).constData());
+    // Out while signals are held: a signal right after the hold would end
+    // the process with the path still in the buffer of a pipe.
+    std::fflush(stdout);
     return 0;
 }
 
