@@ -383,11 +383,13 @@ void TestJourneys::journey_data()
         "tool Select; drag 191,181 221,201; tool Erase; click 341,281; tool Ok;"
         "expect clipboard 101,101,400,300 mark 181,171,80,60");
     // The new tools, each from its button and from its letter.
-    row("hide, highlight and number steps", {},
+    const char* newTools =
         "start; snapshot; drag 101,101 901,601; tool Hide; drag 201,151 361,241; key h; drag 501,151 601,221;"
         "tool Highlighter; drag 151,301 451,301; key m; drag 151,351 451,381; tool Steps; click 601,401;"
         "key n; click 701,451; tool Ok; expect clipboard 101,101,800,500 hide 201,151,160,90"
-        " hide 501,151,100,70 highlight 151,301,451,301 highlight 151,351,451,381 step 601,401 step 701,451");
+        " hide 501,151,100,70 highlight 151,301,451,301 highlight 151,351,451,381 step 601,401 step 701,451";
+    row("hide, highlight and number steps", {}, newTools);
+    row("hide, highlight and number steps at QT_SCALE_FACTOR=2", {"QT_SCALE_FACTOR=2"}, newTools);
     // What is under a Hide mark never reaches the picture: the same picture
     // after the hidden text changed.
     row("a password hidden, changed and hidden again", {},
