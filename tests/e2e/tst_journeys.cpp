@@ -233,7 +233,6 @@ private:
     void run(const QString& step);
     void expect(const QStringList& words);
     void expectPicture(const QStringList& words);
-    static QString settingsFile();
     void writeSettings(bool shown);
     void start(bool shown);
     void setTrayHost(bool running);
@@ -472,21 +471,12 @@ void TestJourneys::journey()
     }
 }
 
-QString TestJourneys::settingsFile()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Valdo Software/Vireoscape.conf");
-}
-
 void TestJourneys::writeSettings(bool shown)
 {
-    QDir(settingsFile()).removeRecursively(); // left by block-settings
-    QFile::remove(settingsFile());
-    QSettings store(settingsFile(), QSettings::IniFormat);
-    for (auto it = m_settings.begin(); it != m_settings.end(); ++it)
-        store.setValue(it.key(), it.value());
+    QVariantMap values = m_settings;
     if (shown)
-        store.setValue(QStringLiteral("GenAutoHide"), false);
+        values.insert(QStringLiteral("GenAutoHide"), false);
+    writeSettingsFile(values);
 }
 
 void TestJourneys::start(bool shown)

@@ -16,7 +16,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QSysInfo>
 #include <QtTest>
 
@@ -27,25 +26,6 @@
 using namespace TestSupport;
 
 namespace {
-
-QString settingsFile()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Valdo Software/Vireoscape.conf");
-}
-
-QRect windowRect(const QString& id)
-{
-    const QString info = QString::fromLatin1(runTool(QStringLiteral("xwininfo"), {"-id", id}).out);
-    auto field = [&info](const char* name) {
-        return QRegularExpression(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)))
-            .match(info)
-            .captured(1)
-            .toInt();
-    };
-    return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                 field("Height"));
-}
 
 QString window(const QString& title)
 {
@@ -65,16 +45,7 @@ bool stackedAbove(const QString& upper, const QString& lower)
 
 QImage clipboardPicture()
 {
-    const ToolResult clip =
-        runTool(QStringLiteral("xclip"), {"-selection", "clipboard", "-t", "image/png", "-o"});
-    return clip.exitCode == 0 ? QImage::fromData(clip.out, "PNG") : QImage();
-}
-
-// Another program takes the clipboard.
-bool takeClipboard()
-{
-    return runTool(QStringLiteral("xclip"), {"-selection", "clipboard", "-l", "1"}, 20000, "taken")
-               .exitCode == 0;
+    return QImage::fromData(clipboardPng(), "PNG");
 }
 
 } // namespace
@@ -101,7 +72,6 @@ private slots:
     void newStartWhileTheOldServesTheClipboard();
 
 private:
-    void writeSettings();
     QProcess* launch(const QStringList& arguments = {});
     // A private X server of the given size, which the test may kill, with
     // openbox when asked; DISPLAY names it until stopServer().
@@ -133,9 +103,7 @@ void TestReliability::initTestCase()
     QVERIFY(setRootPicture(m_mainScreen));
     m_screen = m_mainScreen;
     // A session bus of the test's own, for the program's service.
-    m_bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
-    QVERIFY2(m_bus.waitForStarted() && m_bus.waitForReadyRead(5000), "dbus-daemon did not start");
-    qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
+    QVERIFY2(startSessionBus(m_bus), "dbus-daemon did not start");
     m_shots = QDir::home().filePath(QStringLiteral("shots"));
     if (m_ownMounts) {
         m_small = QDir::home().filePath(QStringLiteral("small"));
@@ -184,17 +152,9 @@ QString TestReliability::smallFolder()
     return m_small;
 }
 
-void TestReliability::writeSettings()
-{
-    QFile::remove(settingsFile());
-    QSettings store(settingsFile(), QSettings::IniFormat);
-    for (auto it = m_settings.begin(); it != m_settings.end(); ++it)
-        store.setValue(it.key(), it.value());
-}
-
 QProcess* TestReliability::launch(const QStringList& arguments)
 {
-    writeSettings();
+    writeSettingsFile(m_settings);
     auto* program = new QProcess;
     program->start(programPath(), arguments);
     return program;
@@ -320,7 +280,7 @@ void TestReliability::oneShotEndedWhileWriting()
     startServer(QSize(3840, 2160));
     const QDir folder(output ? QDir(m_shots).filePath(QStringLiteral("elsewhere")) : m_shots);
     QVERIFY(QDir().mkpath(folder.path()));
-    writeSettings();
+    writeSettingsFile(m_settings);
     const auto arguments = [&](const QString& name) {
         return output ? QStringList{"-s", "-o", folder.filePath(name)} : QStringList{"-s"};
     };
@@ -495,7 +455,7 @@ void TestReliability::noSnapshotUnderADialog()
         // The main window's second button, then "Auto run when start up" ticked.
         QString main;
         QTRY_VERIFY_WITH_TIMEOUT(!(main = window(QStringLiteral("Vireoscape"))).isEmpty(), 20000);
-        const QRect r = windowRect(main);
+        const QRect r = windowGeometry(main);
         runXdotool(
             QStringLiteral("mousemove %1 %2 click 1").arg(r.x() + r.width() * 3 / 4).arg(r.center().y()));
         QTRY_VERIFY_WITH_TIMEOUT(!window(dialog).isEmpty(), 10000);
@@ -526,7 +486,7 @@ void TestReliability::noSnapshotUnderADialog()
     QCOMPARE(window(QStringLiteral("Draw View")).isEmpty(), options);
     if (options) {
         // OK stores what was entered.
-        const QRect r = windowRect(window(dialog));
+        const QRect r = windowGeometry(window(dialog));
         runXdotool(QStringLiteral("mousemove %1 %2 click 1").arg(r.right() - 50).arg(r.bottom() - 22));
         QTRY_VERIFY_WITH_TIMEOUT(window(dialog).isEmpty(), 5000);
         QTRY_COMPARE(QSettings(settingsFile(), QSettings::IniFormat).value("GenAutoRun").toString(),

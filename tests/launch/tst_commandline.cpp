@@ -118,17 +118,10 @@ void TestCommandLine::initTestCase()
                              20000);
     const QString window = visibleWindows(QLatin1Char('^') + kWindowTitle + QLatin1Char('$')).first();
     QTest::qWait(500); // drawn, and openbox's frame too
-    const QString info =
-        QString::fromUtf8(runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window}).out);
-    const auto field = [&info](const char* name) {
-        const QRegularExpression re(QLatin1String(name) + QStringLiteral(":\\s*(-?\\d+)"));
-        return re.match(info).captured(1).toInt();
-    };
-    m_window = QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                     field("Height"));
+    m_window = windowGeometry(window);
     QCOMPARE(m_window.size(), QSize(240, 160));
     // The frame's title bar lies above the window's own pixels.
-    QVERIFY2(m_window.top() > kWindowAt.y(), qPrintable(info));
+    QVERIFY(m_window.top() > kWindowAt.y());
     m_screen = referenceScreenshot();
     QCOMPARE(m_screen.size(), QSize(1280, 800));
 }
@@ -143,6 +136,10 @@ void TestCommandLine::refused_data()
     QTest::addColumn<QString>("out"); // how standard output starts
     QTest::addColumn<QString>("err"); // what the first line of standard error holds
     QTest::addColumn<bool>("usage");  // whether the usage follows
+    // A wrong value: exit status 2, one line on standard error, no usage.
+    const auto wrong = [](const char* name, const QStringList& arguments, const char* err) {
+        QTest::newRow(name) << arguments << 2 << QString() << QString(err) << false;
+    };
     const QString usage = QStringLiteral("Usage: vireoscape");
     QTest::newRow("help") << QStringList{"-s", "--help"} << 0 << usage << QString() << false;
     QTest::newRow("version") << QStringList{"--version"} << 0
@@ -152,33 +149,20 @@ void TestCommandLine::refused_data()
                              << "unknown option \"--frobnicate\"" << true;
     QTest::newRow("-s with --tray") << QStringList{"--tray", "foo", "-S"} << 2 << QString()
                                     << "--tray and -S ask for different things" << true;
-    QTest::newRow("-d in seconds") << QStringList{"-s", "-d", "1s"} << 2 << QString()
-                                   << "-d: \"1s\" is not a delay in milliseconds from 0 to 60000" << false;
-    QTest::newRow("-d too long") << QStringList{"--snapshot", "--delay=60001"} << 2 << QString()
-                                 << "--delay: \"60001\" is not" << false;
-    QTest::newRow("-d without its value")
-        << QStringList{"-s", "-d"} << 2 << QString() << "-d needs a value" << false;
-    QTest::newRow("-r without a place") << QStringList{"-s", "-r", "300x200"} << 2 << QString()
-                                        << "-r: \"300x200\" is not an area WxH+X+Y" << false;
-    QTest::newRow("-r of no size") << QStringList{"-s", "--region", "0x200+1+1"} << 2 << QString()
-                                   << "--region: \"0x200+1+1\" is not" << false;
-    QTest::newRow("--screen not a number") << QStringList{"-s", "--screen", "left"} << 2 << QString()
-                                           << "--screen: \"left\" is not a screen number" << false;
-    QTest::newRow("-o empty") << QStringList{"-s", "-o", ""} << 2 << QString()
-                              << "-o: \"\" is not a file name" << false;
-    QTest::newRow("-o in a format with no writer")
-        << QStringList{"-s", "-o", "shot.gif"} << 2 << QString()
-        << "-o: no image format can be written as \"shot.gif\"" << false;
-    QTest::newRow("--window with a value")
-        << QStringList{"-s", "--window=1"} << 2 << QString() << "--window takes no value" << false;
-    QTest::newRow("-r without -s") << QStringList{"-r", "10x10+0+0"} << 2 << QString()
-                                   << "-r works only with -s" << false;
-    QTest::newRow("-c with --snapshot")
-        << QStringList{"--snapshot", "-c"} << 2 << QString() << "-c works only with -s" << false;
-    QTest::newRow("-d with --tray") << QStringList{"--tray", "-d", "5"} << 2 << QString()
-                                    << "-d works only with -s or --snapshot" << false;
-    QTest::newRow("two areas") << QStringList{"-s", "--window", "--screen", "1"} << 2 << QString()
-                               << "-r, --screen and --window each choose the area" << false;
+    wrong("-d in seconds", {"-s", "-d", "1s"}, "-d: \"1s\" is not a delay in milliseconds from 0 to 60000");
+    wrong("-d too long", {"--snapshot", "--delay=60001"}, "--delay: \"60001\" is not");
+    wrong("-d without its value", {"-s", "-d"}, "-d needs a value");
+    wrong("-r without a place", {"-s", "-r", "300x200"}, "-r: \"300x200\" is not an area WxH+X+Y");
+    wrong("-r of no size", {"-s", "--region", "0x200+1+1"}, "--region: \"0x200+1+1\" is not");
+    wrong("--screen not a number", {"-s", "--screen", "left"}, "--screen: \"left\" is not a screen number");
+    wrong("-o empty", {"-s", "-o", ""}, "-o: \"\" is not a file name");
+    wrong("-o in a format with no writer", {"-s", "-o", "shot.gif"},
+          "-o: no image format can be written as \"shot.gif\"");
+    wrong("--window with a value", {"-s", "--window=1"}, "--window takes no value");
+    wrong("-r without -s", {"-r", "10x10+0+0"}, "-r works only with -s");
+    wrong("-c with --snapshot", {"--snapshot", "-c"}, "-c works only with -s");
+    wrong("-d with --tray", {"--tray", "-d", "5"}, "-d works only with -s or --snapshot");
+    wrong("two areas", {"-s", "--window", "--screen", "1"}, "-r, --screen and --window each choose the area");
 }
 
 void TestCommandLine::refused()
@@ -223,40 +207,38 @@ void TestCommandLine::oneShot_data()
     const QRect whole(0, 0, 1280, 800);
     const QPoint inWindow = kWindowAt + QPoint(100, 100);
     const QString named = file(QStringLiteral("named.png"));
-    QTest::newRow("-s alone") << QStringList{"-s"} << whole << 0 << QString() << inWindow;
-    QTest::newRow("-S after a word") << QStringList{"foo", "-S"} << whole << 0 << QString() << inWindow;
-    QTest::newRow("-r") << QStringList{"-s", "-r", "300x200+10+10"} << QRect(10, 10, 300, 200) << 0
-                        << QString() << inWindow;
-    QTest::newRow("-r to standard output") << QStringList{"-s", "-r", "300x200+10+10", "-o", "-"}
-                                           << QRect(10, 10, 300, 200) << 0 << QString() << inWindow;
-    QTest::newRow("--region= in the corner to a file")
-        << QStringList{"--region=31x17+1249+783", "-s", "--output", named} << QRect(1249, 783, 31, 17) << 0
-        << QString() << inWindow;
-    QTest::newRow("the whole screen to standard output")
-        << QStringList{"-s", "-o", "-"} << whole << 0 << QString() << inWindow;
-    QTest::newRow("-o without a suffix writes PNG")
-        << QStringList{"-s", "-o", file(QStringLiteral("plain"))} << whole << 0 << QString() << inWindow;
-    QTest::newRow("--screen 0") << QStringList{"-s", "--screen", "0"} << kMonitors[0] << 0 << QString()
-                                << inWindow;
-    QTest::newRow("--screen 1 to standard output after -d 0")
-        << QStringList{"-s", "--screen", "1", "-d", "0", "-o", "-"} << kMonitors[1] << 0 << QString()
-        << inWindow;
+    // A picture of the part, the pointer in the test's window.
+    const auto shot = [&](const char* name, const QStringList& arguments, const QRect& part) {
+        QTest::newRow(name) << arguments << part << 0 << QString() << inWindow;
+    };
+    const auto refused = [&](const char* name, const QStringList& arguments, int status, const char* err,
+                             const QPoint& pointer) {
+        QTest::newRow(name) << arguments << QRect() << status << QString(err) << pointer;
+    };
+    shot("-s alone", {"-s"}, whole);
+    shot("-S after a word", {"foo", "-S"}, whole);
+    shot("-r", {"-s", "-r", "300x200+10+10"}, QRect(10, 10, 300, 200));
+    shot("-r to standard output", {"-s", "-r", "300x200+10+10", "-o", "-"}, QRect(10, 10, 300, 200));
+    shot("--region= in the corner to a file", {"--region=31x17+1249+783", "-s", "--output", named},
+         QRect(1249, 783, 31, 17));
+    shot("the whole screen to standard output", {"-s", "-o", "-"}, whole);
+    shot("-o without a suffix writes PNG", {"-s", "-o", file(QStringLiteral("plain"))}, whole);
+    shot("--screen 0", {"-s", "--screen", "0"}, kMonitors[0]);
+    shot("--screen 1 to standard output after -d 0", {"-s", "--screen", "1", "-d", "0", "-o", "-"},
+         kMonitors[1]);
     // The window's own pixels, the frame left out, from a pixel inside and
     // from its last one.
-    QTest::newRow("--window") << QStringList{"-s", "--window"} << m_window << 0 << QString() << inWindow;
+    shot("--window", {"-s", "--window"}, m_window);
     QTest::newRow("--window from its last pixel to standard output")
         << QStringList{"-s", "--window", "-o", "-"} << m_window << 0 << QString() << m_window.bottomRight();
-    QTest::newRow("-r beyond the screen")
-        << QStringList{"-s", "-r", "300x200+1000+700"} << QRect() << 2
-        << "-r: 300x200+1000+700 is not within the screen (1280x800)" << inWindow;
-    QTest::newRow("a screen that is not there") << QStringList{"-s", "--screen", "2", "-o", "-"} << QRect()
-                                                << 2 << "--screen: there is no screen 2" << inWindow;
-    QTest::newRow("no window under the pointer")
-        << QStringList{"-s", "--window"} << QRect() << 1 << "--window: there is no window under the pointer"
-        << QPoint(5, 5);
-    QTest::newRow("-o names a file that exists")
-        << QStringList{"-s", "-o", file(QStringLiteral("taken.png"))} << QRect() << 1
-        << "taken.png exists and is not replaced" << inWindow;
+    refused("-r beyond the screen", {"-s", "-r", "300x200+1000+700"}, 2,
+            "-r: 300x200+1000+700 is not within the screen (1280x800)", inWindow);
+    refused("a screen that is not there", {"-s", "--screen", "2", "-o", "-"}, 2,
+            "--screen: there is no screen 2", inWindow);
+    refused("no window under the pointer", {"-s", "--window"}, 1,
+            "--window: there is no window under the pointer", QPoint(5, 5));
+    refused("-o names a file that exists", {"-s", "-o", file(QStringLiteral("taken.png"))}, 1,
+            "taken.png exists and is not replaced", inWindow);
 }
 
 void TestCommandLine::oneShot()
@@ -335,16 +317,9 @@ void TestCommandLine::clipboardServedUntilTaken()
 
     const quint32 owner = clipboardOwner();
     QVERIFY(owner != 0);
-    const ToolResult pasted = runTool(
-        QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                  QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-o")});
-    QCOMPARE(pasted.exitCode, 0);
-    QVERIFY(pasted.out == png);
+    QVERIFY(clipboardPng() == png);
     QVERIFY(windowExists(owner));
-    QCOMPARE(runTool(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard")},
-                     10000, "taken")
-                 .exitCode,
-             0);
+    QVERIFY(takeClipboard());
     QTRY_VERIFY_WITH_TIMEOUT(!windowExists(owner), 10000);
 }
 
@@ -387,10 +362,7 @@ void TestCommandLine::escapeView(QProcess* program)
 void TestCommandLine::snapshotThroughTheBus()
 {
     // A bus of our own, for the test and every program it starts.
-    m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                QStringLiteral("--print-address=1")});
-    QVERIFY2(m_bus.waitForStarted() && m_bus.waitForReadyRead(5000), "dbus-daemon did not start");
-    qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
+    QVERIFY2(startSessionBus(m_bus), "dbus-daemon did not start");
     QProcess* program =
         startProgram({QStringLiteral("--snapshot"), QStringLiteral("-d"), QStringLiteral("2500")});
     const auto stop = qScopeGuard([&program] { stopProgram(program); });

@@ -24,11 +24,6 @@ using namespace TestSupport;
 
 namespace {
 
-QString settingsFile()
-{
-    return QSettings().fileName();
-}
-
 QByteArray settingsBytes()
 {
     QFile file(settingsFile());

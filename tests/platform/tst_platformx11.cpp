@@ -50,11 +50,6 @@ QString xprop(const QStringList& arguments)
     return QString::fromLatin1(runTool("xprop", arguments).out);
 }
 
-void press(const QString& keys)
-{
-    runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-}
-
 } // namespace
 
 class TestPlatformX11 : public QObject
@@ -80,6 +75,14 @@ private:
     // Starts an xlogo whose WM_CLASS instance is `name` and waits until its
     // window is viewable; its window id, or 0.
     quint32 startLogo(const QStringList& arguments, const QString& name = QStringLiteral("logoA"));
+    void killClients()
+    {
+        for (QProcess* client : findChildren<QProcess*>()) {
+            client->kill();
+            client->waitForFinished();
+            delete client;
+        }
+    }
 };
 
 void TestPlatformX11::initTestCase()
@@ -92,11 +95,7 @@ void TestPlatformX11::cleanup()
 {
     if (!QTest::currentTestFunction() || QByteArray(QTest::currentTestFunction()) == "framedWindow")
         return; // the window manager's own windows stay
-    for (QProcess* client : findChildren<QProcess*>()) {
-        client->kill();
-        client->waitForFinished();
-        delete client;
-    }
+    killClients();
     QTRY_VERIFY(CWindowList::fromX11().topLevels().isEmpty());
 }
 
@@ -265,11 +264,7 @@ void TestPlatformX11::framedWindow()
     const QRect inner = list.windowRectAt(client.center());
     QVERIFY(client.contains(inner) && inner.size() == QSize(300, 200));
     QVERIFY(!list.windowRectAt(expected.bottomRight() + QPoint(1, 1)).isValid());
-    for (QProcess* logo : findChildren<QProcess*>()) {
-        logo->kill();
-        logo->waitForFinished();
-        delete logo;
-    }
+    killClients();
 }
 
 // Xvfb sends 0 in the fourth byte of every 32-bit pixel; the grab must
@@ -325,20 +320,20 @@ void TestPlatformX11::pressActivates()
     // then Caps Lock alone do not matter.
     for (const QString lock : {"", "Num_Lock", "Caps_Lock", "Num_Lock"}) {
         if (!lock.isEmpty())
-            press(lock);
-        press(QStringLiteral("ctrl+F5"));
-        press(QStringLiteral("shift+ctrl+F5"));
+            runXdotool(QStringLiteral("key ") + lock);
+        runXdotool(QStringLiteral("key ctrl+F5"));
+        runXdotool(QStringLiteral("key shift+ctrl+F5"));
         QTRY_COMPARE(spy.count(), 1);
         QTest::qWait(100); // a wrong activation by the other combination shows by now
         QCOMPARE(spy.count(), 1);
         spy.clear();
     }
-    press(QStringLiteral("Caps_Lock"));
+    runXdotool(QStringLiteral("key Caps_Lock"));
     // Meta and Alt: the Super and Alt keys.
     CGlobalShortcut meta(QKeySequence(QStringLiteral("Meta+Alt+K")));
     QSignalSpy metaSpy(&meta, &CGlobalShortcut::activated);
-    press(QStringLiteral("alt+k"));
-    press(QStringLiteral("super+alt+k"));
+    runXdotool(QStringLiteral("key alt+k"));
+    runXdotool(QStringLiteral("key super+alt+k"));
     QTRY_COMPARE(metaSpy.count(), 1);
 }
 
@@ -364,7 +359,7 @@ void TestPlatformX11::combinationHeldByAnotherProgram()
     // Held by the program, the other combination is refused to us, and works for the program.
     CGlobalShortcut taken(QKeySequence(QStringLiteral("Alt+S")));
     QVERIFY(!taken.isRegistered());
-    press(QStringLiteral("alt+s"));
+    runXdotool(QStringLiteral("key alt+s"));
     QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(QStringLiteral("^Vireoscape$")).isEmpty(), 5000);
     program.kill();
     program.waitForFinished(5000);

@@ -250,11 +250,8 @@ void TestPortalPieces::hostileAnswers()
     QFETCH(int, status);
     QFETCH(QString, said);
     QFETCH(QSize, written);
-    if (m_bus.state() == QProcess::NotRunning) {
-        m_bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
-        QVERIFY2(m_bus.waitForStarted() && m_bus.waitForReadyRead(5000), "dbus-daemon did not start");
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
-    }
+    if (m_bus.state() == QProcess::NotRunning)
+        QVERIFY2(startSessionBus(m_bus), "dbus-daemon did not start");
     setApplicationIdentity();
     QDir shots(QDir::home().filePath(QStringLiteral("portal-shots")));
     QVERIFY(shots.removeRecursively() && QDir().mkpath(shots.path()));

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QtTest>
 
@@ -281,6 +283,56 @@ void storeSettings(const Settings& settings)
     QFile::remove(QSettings().fileName());
     QSettings store(QSettings().fileName(), QSettings::IniFormat);
     for (auto it = settings.begin(); it != settings.end(); ++it)
+        store.setValue(it.key(), it.value());
+}
+
+QRect windowGeometry(const QString& id)
+{
+    const QString info = QString::fromLatin1(runTool(QStringLiteral("xwininfo"), {"-id", id}).out);
+    auto field = [&info](const char* name) {
+        return QRegularExpression(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)))
+            .match(info)
+            .captured(1)
+            .toInt();
+    };
+    return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                 field("Height"));
+}
+
+QByteArray clipboardPng()
+{
+    const ToolResult clip =
+        runTool(QStringLiteral("xclip"), {"-selection", "clipboard", "-t", "image/png", "-o"});
+    return clip.exitCode == 0 ? clip.out : QByteArray();
+}
+
+bool takeClipboard()
+{
+    return runTool(QStringLiteral("xclip"), {"-selection", "clipboard", "-l", "1"}, 20000, "taken")
+               .exitCode == 0;
+}
+
+bool startSessionBus(QProcess& bus)
+{
+    bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+    if (!bus.waitForStarted() || !bus.waitForReadyRead(5000))
+        return false;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+    return true;
+}
+
+QString settingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Valdo Software/Vireoscape.conf");
+}
+
+void writeSettingsFile(const QVariantMap& values)
+{
+    QDir(settingsFile()).removeRecursively(); // a folder in its place, left by a test
+    QFile::remove(settingsFile());
+    QSettings store(settingsFile(), QSettings::IniFormat);
+    for (auto it = values.begin(); it != values.end(); ++it)
         store.setValue(it.key(), it.value());
 }
 

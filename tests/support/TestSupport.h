@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 // Helpers shared by the tests: external tools run as a user would run them,
 // the program under test, and pixel comparison.
@@ -57,6 +58,18 @@ qint64 differingPixels(const QImage& a, const QImage& b, int tolerance = 0);
 // product divided by 255 and rounded.
 QRgb over(QRgb pixel, const QColor& colour);
 
+// A window's pixels in root coordinates, its border left out (xwininfo).
+QRect windowGeometry(const QString& id);
+
+// The PNG the clipboard offers (xclip), empty when none; another program
+// taking the clipboard.
+QByteArray clipboardPng();
+bool takeClipboard();
+
+// Starts a session bus of the test's own (dbus-daemon) and names it in
+// DBUS_SESSION_BUS_ADDRESS for the test and every program it starts.
+bool startSessionBus(QProcess& bus);
+
 // Runs xdotool with a space-separated command line; a failure fails the test.
 void runXdotool(const QString& commandLine);
 
@@ -89,5 +102,10 @@ Settings settingsAsText(const CAppConfig& record);
 // What the settings file holds now; writes it afresh with exactly these.
 Settings storedSettings();
 void storeSettings(const Settings& settings);
+
+// The settings file the program reads in the test's home, and that file
+// written afresh with exactly these values (for tests that run the program).
+QString settingsFile();
+void writeSettingsFile(const QVariantMap& values);
 
 } // namespace TestSupport
