@@ -38,6 +38,9 @@ CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags, CToolState*
     auto addButton = [this, layout](const QString& tip, const QString& icon) {
         auto* button = new QPushButton(this);
         button->setToolTip(tip);
+        // Screen readers read the name (the tip's first words) and the whole tip.
+        button->setAccessibleName(tip.section(QLatin1Char('\n'), 0, 0).section(QStringLiteral(" ("), 0, 0));
+        button->setAccessibleDescription(tip);
         button->setAutoDefault(false);
         button->setIcon(iconFrom(icon));
         layout->addWidget(button, 0);

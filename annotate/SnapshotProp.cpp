@@ -157,6 +157,7 @@ void CSnapshotProp::setupForm()
     fontComboBox = new QFontComboBox(this);
     fontComboBox->setEditable(false);
     fontComboBox->setToolTip(tr("Font"));
+    fontComboBox->setAccessibleName(tr("Font"));
     place(fontComboBox, "fontComboBox", 100);
     fontColorComboBox = new ColorComboBox(this);
     place(fontColorComboBox, "fontColorComboBox", 80);
@@ -182,9 +183,11 @@ void CSnapshotProp::setupForm()
     place(highlightWidthComboBox, "highlightWidthComboBox", 50);
     transparentEdit = new QLineEdit(this);
     transparentEdit->setToolTip(tr("Transparent Value"));
+    transparentEdit->setAccessibleName(tr("Transparent Value"));
     place(transparentEdit, "transparentEdit", 30);
     transparentSlider = new QSlider(Qt::Horizontal, this);
     transparentSlider->setToolTip(tr("Transparent"));
+    transparentSlider->setAccessibleName(tr("Transparent"));
     place(transparentSlider, "transparentSlider", QWIDGETSIZE_MAX);
 
     // Lay the form out now, widened if the controls need more than the
@@ -288,8 +291,10 @@ void CSnapshotProp::setDrawMode(DrawMode newMode)
         return std::any_of(row.controls.begin(), row.controls.end(),
                            [which](const ShownControl& c) { return c.control == which; });
     };
-    for (const ShownControl& c : row.controls)
+    for (const ShownControl& c : row.controls) {
         control(c.control)->setToolTip(tr(c.tip));
+        control(c.control)->setAccessibleName(tr(c.tip));
+    }
 
     // The strip is the designed width (plus one) less the designed widths of
     // the hidden controls; its right edge stays where the tool dialog put it.

@@ -168,6 +168,10 @@ void Vireoscape::setupShortcuts()
                                     ? tr("Capture")
                                     : tr("Capture (%1)").arg(AppConfig.ShortcutStartSnapshot));
     m_optionButton->setToolTip(tr("Option..."));
+    m_captureButton->setAccessibleName(tr("Capture"));
+    m_captureButton->setAccessibleDescription(m_captureButton->toolTip());
+    m_optionButton->setAccessibleName(tr("Option..."));
+    m_optionButton->setAccessibleDescription(tr("Option..."));
     for (const Binding& b : bindings) {
         // The menu entry names its key; nothing but the global hot key acts on it.
         b.owner->setShortcutContext(Qt::WidgetShortcut);

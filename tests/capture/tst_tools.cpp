@@ -13,6 +13,7 @@
 #include "annotate/ToolRegistry.h"
 #include "annotate/ToolState.h"
 #include "app/Startup.h"
+#include "app/Vireoscape.h"
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -20,6 +21,7 @@
 #include "output/PngWriter.h"
 #include "support/TestSupport.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
@@ -99,6 +101,7 @@ private slots:
     void stepNumberReadsOnItsColour();
     void lettersChooseTools();
     void stripFollowsTheRegistry();
+    void screenReadersNameEveryControl();
 
 private:
     void open(const QImage& desktop);
@@ -560,6 +563,40 @@ void TestTools::stripFollowsTheRegistry()
     QCOMPARE(AppConfig.HideBlockSize, 24);
     QCOMPARE(AppConfig.HighlighterWidth, 32);
     QCOMPARE(AppConfig.HighlighterColor, QColor(Qt::green));
+}
+
+// What a screen reader says for each control of the strips and the main
+// window: a name of its own, and for buttons the whole tool tip.
+void TestTools::screenReadersNameEveryControl()
+{
+    auto spoken = [](QWidget* w, QAccessible::Text which) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+        return face ? face->text(which) : QString();
+    };
+    Vireoscape window;
+    CSnapshotEdit strip(nullptr);
+    QList<QPushButton*> buttons = strip.findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
+    buttons += window.findChildren<QPushButton*>();
+    QStringList names;
+    for (QPushButton* button : buttons) {
+        names << spoken(button, QAccessible::Name);
+        QCOMPARE(spoken(button, QAccessible::Description), button->toolTip());
+    }
+    QCOMPARE(names.mid(0, 3), (QStringList{"Select", "Line", "Line with arrow"}));
+    QCOMPARE(names.mid(names.size() - 5),
+             (QStringList{"Save picture", "Cancel", "Ok", "Capture", "Option..."}));
+    QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
+    for (const ToolRow* row : stripTools()) {
+        strip.setDrawMode(row->mode);
+        if (!strip.propDialog()->isVisible())
+            continue; // a tool without properties
+        for (QWidget* control : strip.propDialog()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control->isVisibleTo(strip.propDialog()))
+                QVERIFY2(!spoken(control, QAccessible::Name).isEmpty(),
+                         qPrintable(QStringLiteral("%1: %2").arg(row->name, control->objectName())));
+        }
+    }
+    strip.closeSnapshot();
 }
 
 QTEST_MAIN(TestTools)
