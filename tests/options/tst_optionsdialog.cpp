@@ -138,12 +138,17 @@ void TestOptionsDialog::okStoresEveryControl()
         for (int i = 0; i < extensions->count(); ++i)
             entries << extensions->itemText(i);
         QCOMPARE(entries, (QStringList{".png", ".jpg", ".bmp", ".xbm"}));
+        // The pattern's tool tip lists the fields and shows the name it makes
+        // now, as typed and with the extension chosen.
+        const auto nameTip = [&dialog](const QString& ext) {
+            const QString tip = control<QLineEdit>(dialog, "fileNameEdit")->toolTip();
+            QVERIFY2(tip.contains(QStringLiteral("%D day")) &&
+                         tip.endsWith(QStringLiteral("Now: shot_%1").arg(QDate::currentDate().day()) + ext),
+                     qPrintable(tip));
+        };
+        nameTip(extensions->currentText());
         extensions->setCurrentIndex(2);
-        // The pattern's tool tip lists the fields and shows the name it makes now.
-        const QString tip = control<QLineEdit>(dialog, "fileNameEdit")->toolTip();
-        QVERIFY2(tip.contains(QStringLiteral("%D day")) &&
-                     tip.endsWith(QStringLiteral("Now: shot_%1.bmp").arg(QDate::currentDate().day())),
-                 qPrintable(tip));
+        nameTip(QStringLiteral(".bmp"));
         // The slider's top end, with the key a user would press.
         QTest::keyClick(control(dialog, "qualitySlider"), Qt::Key_End);
         QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("qualityEdit"))->text(), QStringLiteral("100"));
