@@ -501,7 +501,6 @@ void CDrawView::showEvent(QShowEvent* event)
     s_onScreen = this;
     // No window manager gives an override-redirect window the keyboard.
     takeKeyboard();
-    offerPointerWindow();
 }
 
 void CDrawView::hideEvent(QHideEvent* event)

@@ -940,6 +940,7 @@ void TestScene::restingPointer()
     // Before any event: no move has come (nor the one a window system may
     // make up when a window appears under the pointer).
     open(false);
+    m_view->offerPointerWindow(); // as the program does once the window list is known
     QCOMPARE(m_background->selectionRect(), QRectF(100, 80, 200, 150));
     QVERIFY(m_background->magnifierShown());
     QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));

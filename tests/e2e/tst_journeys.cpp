@@ -407,12 +407,6 @@ void TestJourneys::journey_data()
     row("after finishing: show the main window", {},
         "set GenActionAfterFinish=1; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
         "expect file 100,120,200,130; expect main shown");
-    // Dragged elsewhere, the main window comes back there, after a finish
-    // and after an Escape.
-    row("the main window keeps its place", {},
-        "set GenActionAfterFinish=1; start shown; move-main 787,538; snapshot; drag 100,120 300,250;"
-        "dblclick 200,200; expect main shown; expect main-place; move-main 301,402; snapshot; key Escape;"
-        "expect main shown; expect main-place");
     row("after finishing: exit, no tray host", {},
         "tray-host off; set GenActionAfterFinish=2; set CopyToClipboardAfterFinish=false; start; snapshot;"
         "drag 100,120 300,250; dblclick 200,200; expect file 100,120,200,130; expect ended 0");
