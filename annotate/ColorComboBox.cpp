@@ -22,9 +22,10 @@ void ColorComboBox::setColor(const QColor& color)
 
 void ColorComboBox::populateColors()
 {
-    // "transparent" too: it is what a first run's colours (0) select, and a
-    // new mark takes its alpha from the transparency setting, not from here.
-    const QStringList names = QColor::colorNames();
+    // A mark takes its alpha from the transparency setting, never from its
+    // colour: "transparent" would draw black, so it is not offered.
+    QStringList names = QColor::colorNames();
+    names.removeAll(QStringLiteral("transparent"));
     // One swatch of the icon size: a pixmap of the box's own size would be
     // shrunk to a sliver in the list (and be huge for a top-level box).
     QPixmap swatch(iconSize());

@@ -9,6 +9,9 @@
 #include <QPen>
 #include <QStyleOptionGraphicsItem>
 
+#include <algorithm>
+#include <cmath>
+
 CDrawObjectItem::~CDrawObjectItem() = default;
 
 CDrawObjectItem* CDrawObjectItem::of(QGraphicsItem* item)
@@ -71,6 +74,42 @@ bool CDrawObjectItem::applyLook(const DrawProperties&, const DrawProperties&)
 }
 
 namespace DrawPaint {
+
+namespace {
+
+// The relative luminance of a colour (sRGB).
+double luminance(const QColor& c)
+{
+    auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Below this ratio text is hard to make out on its box (navy on black 1.3,
+// blue on black 2.4, red on black 5.3).
+constexpr double kReadableRatio = 2.0;
+
+} // namespace
+
+QColor contrastingColor(const QColor& on)
+{
+    const double l = luminance(on);
+    return (l + 0.05) / 0.05 >= 1.05 / (l + 0.05) ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+QColor readableTextColor(const QColor& text, const QColor& box)
+{
+    if (contrastRatio(text, box) >= kReadableRatio)
+        return text;
+    QColor readable = contrastingColor(box);
+    readable.setAlpha(text.alpha());
+    return readable;
+}
 
 QColor shadowColor()
 {

@@ -120,6 +120,13 @@ QPen shadowPen(const QPen& pen);
 // RGBA 181, 230, 29, 220, width 2.0, dashed.
 QPen highlightPen();
 
+// Black or white, whichever contrasts more with the colour (its alpha aside).
+QColor contrastingColor(const QColor& on);
+// The colour to draw text of colour `text` with on a box of colour `box`:
+// the text's own colour, or black or white (with the text's alpha) when the
+// two are too close to read.
+QColor readableTextColor(const QColor& text, const QColor& box);
+
 // Grows the bounds of a shape drawn with an outline of the given width by
 // what the shadow pass and the highlight paint beyond it.
 QRectF paintBounds(const QRectF& shapeBounds, qreal outlineWidth = 0.0);

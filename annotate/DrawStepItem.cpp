@@ -12,13 +12,6 @@ namespace {
 
 quint64 g_placed = 0;
 
-// The relative luminance of a colour (sRGB).
-double luminance(const QColor& c)
-{
-    auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-}
-
 } // namespace
 
 CDrawStepItem::CDrawStepItem(QGraphicsItem* parent) : CDrawMark(parent), m_placed(++g_placed)
@@ -28,9 +21,7 @@ CDrawStepItem::CDrawStepItem(QGraphicsItem* parent) : CDrawMark(parent), m_place
 
 QColor CDrawStepItem::numberColour(const QColor& on)
 {
-    // The higher of the two contrast ratios.
-    const double l = luminance(on);
-    return (l + 0.05) / 0.05 >= 1.05 / (l + 0.05) ? QColor(Qt::black) : QColor(Qt::white);
+    return DrawPaint::contrastingColor(on);
 }
 
 void CDrawStepItem::setCircle(qreal diameter, const QColor& colour)

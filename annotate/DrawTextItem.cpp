@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
+#include <QTextCursor>
 #include <QTextDocument>
 
 CDrawTextItem::CDrawTextItem(QGraphicsItem* parent) : CDrawMark(parent)
@@ -78,10 +79,21 @@ void CDrawTextItem::drawBox(QPainter* painter, const QPen& pen, const QBrush& br
     painter->drawRects(&box, 1);
 }
 
-void CDrawTextItem::drawText(QPainter* painter, const QColor& color) const
+void CDrawTextItem::drawText(QPainter* painter, const QColor& color, bool withCursor) const
 {
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, color);
+    if (withCursor && hasFocus()) {
+        const QTextCursor cursor = textCursor();
+        context.cursorPosition = cursor.position();
+        if (cursor.hasSelection()) {
+            QAbstractTextDocumentLayout::Selection selection;
+            selection.cursor = cursor;
+            selection.format.setBackground(color);
+            selection.format.setForeground(fillColor);
+            context.selections.append(selection);
+        }
+    }
     document()->documentLayout()->draw(painter, context);
 }
 
@@ -102,8 +114,13 @@ void CDrawTextItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opt
         painter->translate(-DrawPaint::kShadowOffset, -DrawPaint::kShadowOffset);
     }
     drawBox(painter, framePen, QBrush(fillColor));
+    // Text too close to its box's colour (a first run's black on black) is
+    // drawn in black or white instead, on the screen as in the picture.
+    const QColor textColor = filled ? DrawPaint::readableTextColor(defaultTextColor(), fillColor) : defaultTextColor();
     if (exportPaint)
-        drawText(painter, defaultTextColor());
+        drawText(painter, textColor);
+    else if (textColor != defaultTextColor())
+        drawText(painter, textColor, true);
     else
         QGraphicsTextItem::paint(painter, option, widget);
     if (option && (option->state & QStyle::State_MouseOver)) {
@@ -118,6 +135,12 @@ void CDrawTextItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opt
 
 void CDrawTextItem::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
 {
+    // Empty, the box was opened by this double click's first press: the
+    // double click is the snapshot's, not the text's.
+    if (toPlainText().isEmpty()) {
+        event->ignore();
+        return;
+    }
     QGraphicsTextItem::mouseDoubleClickEvent(event);
     event->accept();
     // The flags first: a text item without interaction is not focusable.

@@ -69,6 +69,7 @@ protected:
 private:
     QString m_htmlAtFocus;
     void drawBox(QPainter* painter, const QPen& pen, const QBrush& brush) const;
-    // The document alone, in one default colour, without caret or selection.
-    void drawText(QPainter* painter, const QColor& color) const;
+    // The document alone, in one default colour; with the caret and selection
+    // while it is being typed when `withCursor` is set.
+    void drawText(QPainter* painter, const QColor& color, bool withCursor = false) const;
 };

@@ -125,7 +125,9 @@ public:
             if (!polygon)
                 return;
             m_points.append(pos);
+            m_justBegun = false;
         } else {
+            m_justBegun = true;
             polygon = m_polygon = newMark<CDrawPolygonItem>();
             const DrawProperties& look = context.look();
             polygon->setPen(m_freehand ? MarkLook::linePen(look) : MarkLook::shapePen(look));
@@ -140,6 +142,13 @@ public:
     }
     bool doubleClick(CToolContext& context, QGraphicsSceneMouseEvent*) override
     {
+        // A polygon begun by the double click's own first press is no polygon:
+        // it goes, and the double click finishes.
+        if (own(context, m_polygon) && m_justBegun) {
+            context.dropCurrentMark();
+            m_points.clear();
+            return false;
+        }
         if (!context.currentMark())
             return false;
         if (CDrawPolygonItem* stroke = own(context, m_polygon))
@@ -153,6 +162,7 @@ protected:
     bool m_freehand;
     QPolygonF m_points;
     CDrawPolygonItem* m_polygon = nullptr;
+    bool m_justBegun = false; // only its first press so far
 };
 
 // A closed polygon clicked point by point; the last edge follows the

@@ -10,6 +10,8 @@
 #include <QFontComboBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QIntValidator>
 #include <QLineEdit>
 #include <QSlider>
 
@@ -52,12 +54,14 @@ void selectByText(QComboBox* box, int value, int fallback = -1)
     box->setCurrentIndex(qMax(0, index));
 }
 
+// Matched without the alpha, which a mark takes from the transparency: a
+// first run's colour 0 shows as the black it draws.
 void selectColor(ColorComboBox* box, const QColor& color, const QColor& fallback = QColor())
 {
     const auto flags = Qt::MatchExactly | Qt::MatchCaseSensitive;
-    int index = box->findData(color, Qt::UserRole, flags);
+    int index = box->findData(QColor(color.rgb()), Qt::UserRole, flags);
     if (index < 0 && fallback.isValid())
-        index = box->findData(fallback, Qt::UserRole, flags);
+        index = box->findData(QColor(fallback.rgb()), Qt::UserRole, flags);
     box->setCurrentIndex(qMax(0, index));
 }
 
@@ -78,6 +82,16 @@ CSnapshotProp::CSnapshotProp(QWidget* parent, Qt::WindowFlags f, CToolState* sta
     transparentSlider->setRange(kMinTransparent, kMaxTransparent);
     transparentSlider->setValue(qBound(kMinTransparent, stored, kMaxTransparent));
     OnTransparentValueChanged(transparentSlider->value());
+    // A typed value moves the slider once it is in range; what is left out
+    // of range when the typing ends goes back to the slider's value.
+    connect(transparentEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
+        bool ok = false;
+        const int value = text.toInt(&ok);
+        if (ok && value >= kMinTransparent && value <= kMaxTransparent)
+            transparentSlider->setValue(value);
+    });
+    connect(transparentEdit, &QLineEdit::editingFinished, this,
+            [this] { OnTransparentValueChanged(transparentSlider->value()); });
 
     for (int size : kFontSizes)
         fontSizeComboBox->addItem(QString::number(size), size);
@@ -184,6 +198,7 @@ void CSnapshotProp::setupForm()
     transparentEdit = new QLineEdit(this);
     transparentEdit->setToolTip(tr("Transparent Value"));
     transparentEdit->setAccessibleName(tr("Transparent Value"));
+    transparentEdit->setValidator(new QIntValidator(0, kMaxTransparent, transparentEdit));
     place(transparentEdit, "transparentEdit", 30);
     transparentSlider = new QSlider(Qt::Horizontal, this);
     transparentSlider->setToolTip(tr("Transparent"));
@@ -370,6 +385,24 @@ int CSnapshotProp::fontSize() const
 QString CSnapshotProp::fontFamily() const
 {
     return fontComboBox->currentFont().family();
+}
+
+void CSnapshotProp::keyPressEvent(QKeyEvent* event)
+{
+    // Not the dialog's own keys: Escape would only hide the strip, and
+    // Enter belongs to the control it was typed in.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        emit escapePressed();
+        event->accept();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
 }
 
 void CSnapshotProp::OnTransparentValueChanged(int value)

@@ -50,8 +50,13 @@ public slots:
     void OnCheckStateChangedFrame(int state);
     void OnCheckStateChangedFilled(int state);
 
+signals:
+    // Escape in the strip: the snapshot is cancelled, as in the tool strip.
+    void escapePressed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void setupForm();

@@ -6,6 +6,8 @@
 #include "options/KeyText.h"
 #include "annotate/StripGeometry.h"
 #include "options/OptionsDialog.h"
+#include "options/SnapshotPage.h"
+#include "output/PictureFiles.h"
 #include "platform/DesktopSource.h"
 #include "platform/GlobalShortcut.h"
 #include "platform/PortalShortcuts.h"
@@ -16,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
@@ -28,6 +31,7 @@
 
 Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
 {
+    CSnapshotPage::setNameMaker([](const QString& pattern) { return expandFileName(pattern); });
     createButtons();
     createActions();
     createTrayIcon();
@@ -158,11 +162,14 @@ void Vireoscape::setupShortcuts()
         CGlobalShortcut*& shortcut;
         const QString& text;
         QAction* owner;
+        QString label;
         void (Vireoscape::*slot)();
     };
     const Binding bindings[] = {
-        {m_startSnapshotShortcut, AppConfig.ShortcutStartSnapshot, m_startSnapshotAction, &Vireoscape::startSnapshot},
-        {m_showMainWndShortcut, AppConfig.ShortcutShowMainWnd, m_showMainWndAction, &Vireoscape::showMainWnd},
+        {m_startSnapshotShortcut, AppConfig.ShortcutStartSnapshot, m_startSnapshotAction, tr("Start snapshot"),
+         &Vireoscape::startSnapshot},
+        {m_showMainWndShortcut, AppConfig.ShortcutShowMainWnd, m_showMainWndAction, tr("Show Main Window"),
+         &Vireoscape::showMainWnd},
     };
     m_captureButton->setToolTip(AppConfig.ShortcutStartSnapshot.isEmpty()
                                     ? tr("Capture")
@@ -177,6 +184,8 @@ void Vireoscape::setupShortcuts()
         b.owner->setShortcutContext(Qt::WidgetShortcut);
         b.owner->setShortcut(b.text.isEmpty() ? QKeySequence() : QKeySequence(CShortcut(b.text).toString(true)));
         b.owner->setShortcutVisibleInContextMenu(true);
+        // The key in the options' own form ("Alt + S"), not the menu's "Alt+S".
+        b.owner->setText(b.text.isEmpty() ? b.label : b.label + QLatin1Char('\t') + b.text);
         delete b.shortcut; // releases the system-wide grab
         b.shortcut = nullptr;
         if (b.text.isEmpty())
@@ -258,6 +267,10 @@ QString Vireoscape::requestSnapshot(int delayMs)
     m_mainWindowSeen = false;
     m_sinceStart.start();
     hide();
+    // A balloon still on the screen (the first start's, saying to press the
+    // key just pressed) would be in the picture: empty texts take it down.
+    if (trayUsable())
+        m_trayIcon->showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 0);
     // A negative delay would not start the timer at all, leaving the user
     // with no window and no snapshot; an absurd one would look the same.
     m_delayTimer.start(std::clamp(delayMs, 0, kLongestSnapshotDelay));
@@ -371,6 +384,7 @@ void Vireoscape::snapshotFinished(int action)
     switch (action) {
     case 1: // show the main window
         showNormal();
+        returnToPlace();
         break;
     case 2: // exit: the close handling decides between the tray and the end
         close();
@@ -384,6 +398,7 @@ void Vireoscape::snapshotFinished(int action)
 void Vireoscape::snapshotAbandoned()
 {
     showNormal();
+    returnToPlace();
 }
 
 void Vireoscape::showMainWnd()
@@ -392,12 +407,24 @@ void Vireoscape::showMainWnd()
         showNormal();
     else
         setVisible(true);
-    if (m_firstShow) {
-        m_firstShow = false;
-        m_rememberedGeometry = frameGeometry();
-    } else {
+    returnToPlace();
+}
+
+void Vireoscape::returnToPlace()
+{
+    // Where the window was last seen, wherever the user had dragged it: the
+    // window manager may place a window shown again anywhere.
+    if (m_placeKnown)
         move(m_rememberedGeometry.topLeft());
+}
+
+void Vireoscape::hideEvent(QHideEvent* event)
+{
+    if (!event->spontaneous() && !isMinimized()) {
+        m_rememberedGeometry = frameGeometry();
+        m_placeKnown = true;
     }
+    QWidget::hideEvent(event);
 }
 
 void Vireoscape::releaseShortcuts()
@@ -491,7 +518,6 @@ bool Vireoscape::trayUsable() const
 void Vireoscape::closeEvent(QCloseEvent* event)
 {
     if (AppConfig.GenCloseToTray && trayUsable()) {
-        m_rememberedGeometry = frameGeometry();
         hide();
         event->ignore();
         return;

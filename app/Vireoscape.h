@@ -88,8 +88,11 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    // Moves the window back to where it was when it was last hidden.
+    void returnToPlace();
     void createButtons();
     void createActions();
     void createTrayIcon();
@@ -127,6 +130,6 @@ private:
     bool m_mainWindowSeen = false; // and found there after the delay
     QElapsedTimer m_sinceStart;
     QRect m_rememberedGeometry;
-    bool m_firstShow = true;
+    bool m_placeKnown = false; // the window has been hidden once
     bool m_settingsSaved = false;
 };

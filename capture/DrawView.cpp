@@ -14,6 +14,7 @@
 
 #include <QBackingStore>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGraphicsSceneMouseEvent>
 #include <QGuiApplication>
@@ -70,6 +71,9 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     setTransform(QTransform::fromScale(1 / m_ratio, 1 / m_ratio));
     scene->backgroundItem()->setInterfaceScale(m_ratio);
     m_pointer = std::make_unique<CPointerTracker>();
+    // Watches the presses of the whole program: the window pressed in last
+    // (the view or a strip) is the one that the keys are for.
+    QCoreApplication::instance()->installEventFilter(this);
 
     setGeometry(0, 0, int(std::ceil(desktop.width() / m_ratio)), int(std::ceil(desktop.height() / m_ratio)));
 
@@ -123,6 +127,13 @@ void CDrawView::setWindowList(const CWindowList& windows)
     if (CSGraphicsScene* s = snapshotScene())
         s->setWindowFinder(
             [windows](const QPoint& p, quint32 ignored) { return windows.windowRectAt(p, ignored); });
+    offerPointerWindow();
+}
+
+void CDrawView::offerPointerWindow()
+{
+    if (CSGraphicsScene* s = snapshotScene(); s && isVisible())
+        s->pointerRestsAt(mapToScene(viewport()->mapFromGlobal(QCursor::pos())));
 }
 
 CDrawView* CDrawView::onScreen()
@@ -278,6 +289,44 @@ void CDrawView::ReselectSnapshotArea()
         s->pickAgain(mapToScene(viewport()->mapFromGlobal(QCursor::pos())));
 }
 
+bool CDrawView::eventFilter(QObject* watched, QEvent* event)
+{
+    // A press that reaches the scene is the view's, however it came.
+    if (event->type() == QEvent::GraphicsSceneMousePress && watched == scene())
+        m_keysTo = nullptr;
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
+        QWidget* window = static_cast<QWidget*>(watched)->window();
+        if (window == this)
+            m_keysTo = nullptr;
+        else if (m_editDialog && (window == m_editDialog || window == m_editDialog->propDialog()))
+            m_keysTo = window;
+    }
+    return QGraphicsView::eventFilter(watched, event);
+}
+
+bool CDrawView::keyToStrip(QKeyEvent* event)
+{
+    if (!m_keysTo || !m_keysTo->isVisible())
+        return false;
+    QWidget* target = m_keysTo->focusWidget() ? m_keysTo->focusWidget() : m_keysTo.data();
+    QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                   event->nativeVirtualKey(), event->nativeModifiers(), event->text(), event->isAutoRepeat(),
+                   event->count());
+    QCoreApplication::sendEvent(target, &copy);
+    const int key = event->key();
+    const bool stripsOwn = key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (!stripsOwn && !copy.isAccepted())
+        return false;
+    event->accept();
+    return true;
+}
+
+void CDrawView::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!keyToStrip(event))
+        QGraphicsView::keyReleaseEvent(event);
+}
+
 void CDrawView::keyPressEvent(QKeyEvent* event)
 {
     // The view's keyboard grab keeps the start-snapshot hot key from the
@@ -290,6 +339,8 @@ void CDrawView::keyPressEvent(QKeyEvent* event)
         emit restartRequested();
         return;
     }
+    if (keyToStrip(event))
+        return;
     QGraphicsView::keyPressEvent(event);
 }
 

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QHash>
 #include <QKeySequence>
+#include <QPointer>
 
 #include <memory>
 
@@ -30,6 +31,8 @@ public:
     // The windows as they were when the desktop was grabbed; the pick before
     // the first press highlights the one under the pointer.
     void setWindowList(const CWindowList& windows);
+    // The window under the pointer where it rests, and the magnifier, at once.
+    void offerPointerWindow();
 
     // The start-snapshot hot key, which the view's keyboard grab keeps from
     // the global shortcut: pressed here, it starts the snapshot over.
@@ -92,6 +95,8 @@ protected:
     bool viewportEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -111,6 +116,11 @@ private:
 
     // Closes the strips and the view.
     void endSnapshot();
+    // The keyboard grab brings every key to the view: after a click into a
+    // strip, its keys go to the strip's control instead. True when the strip
+    // took the key; Enter and Escape never come back to the view from there.
+    bool keyToStrip(QKeyEvent* event);
+    QPointer<QWidget> m_keysTo; // the strip clicked last, or none (the view)
 
     CSnapshotEdit* m_editDialog = nullptr;
     bool m_firstPainted = false; // its buffer prepared, the strips on their way

@@ -67,11 +67,16 @@ QString CSGraphicsScene::savePictureStartPath()
 {
     // A fresh name from the pattern, in the folder of the last picture saved
     // this way, or the first time in the snapshot folder.
+    // A stored folder is itself the place.
     const QString last = AppConfig.LastOpenFileName;
-    QString folder = last.isEmpty() ? AppConfig.SnapshotFilePath : QFileInfo(last).absolutePath();
+    const bool lastIsFolder = !last.isEmpty() && QFileInfo(last).isDir();
+    QString folder = last.isEmpty() ? AppConfig.SnapshotFilePath
+                     : lastIsFolder ? last
+                                    : QFileInfo(last).absolutePath();
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = CAppConfig::defaultSnapshotDir();
-    QString suffix = last.isEmpty() ? AppConfig.SnapshotFileNameExt : QLatin1Char('.') + QFileInfo(last).suffix();
+    QString suffix = last.isEmpty() || lastIsFolder ? AppConfig.SnapshotFileNameExt
+                                                    : QLatin1Char('.') + QFileInfo(last).suffix();
     if (formatForSuffix(suffix.mid(1)).isEmpty())
         suffix = QStringLiteral(".png");
     return QDir(folder).filePath(expandFileName(AppConfig.SnapshotFileName) + suffix);

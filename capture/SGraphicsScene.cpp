@@ -113,6 +113,16 @@ void CSGraphicsScene::pickAgain(const QPointF& pointer)
     m_backgroundItem->setMagnifierShown(true);
 }
 
+void CSGraphicsScene::pointerRestsAt(const QPointF& pointer)
+{
+    // As a move there would, before the first press.
+    if (!m_detectingWindows || m_leftPress)
+        return;
+    highlightWindowAt(pointer);
+    m_backgroundItem->setCursorPos(pointer);
+    m_backgroundItem->setMagnifierShown(true);
+}
+
 void CSGraphicsScene::highlightWindowAt(const QPointF& scenePos)
 {
     // Scene positions are root-window pixels, exact also on a scaled
@@ -257,6 +267,7 @@ void CSGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)
 {
     // The newcomer's hint has been read: it goes at the first click.
     m_backgroundItem->setHint(QString());
+    m_stepsBeforePress = m_undo->index();
     // Handles, and in Select the marks themselves, come before the items'
     // own handling: a thin stroke is hit from a few pixels away too.
     if (snapshotShown() && (toolRow().choosesMarks || toolRow().picksArea) && startDrag(event)) {
@@ -343,8 +354,13 @@ void CSGraphicsScene::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
         return;
     if (m_tool && m_tool->doubleClick(*this, event))
         return;
-    if (event->buttons().testFlag(Qt::LeftButton))
+    if (event->buttons().testFlag(Qt::LeftButton)) {
+        // What the double click's first click drew or erased is taken back:
+        // the two clicks meant "done".
+        while (m_undo->index() > m_stepsBeforePress && m_undo->canUndo())
+            m_undo->undo();
         emit finishRequested();
+    }
 }
 
 void CSGraphicsScene::wheelEvent(QGraphicsSceneWheelEvent* event)

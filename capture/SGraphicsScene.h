@@ -112,6 +112,9 @@ public:
     // Picks anew, as at the start of the snapshot: no marks, no area, the
     // window under the pointer (a scene position) offered at once.
     void pickAgain(const QPointF& pointer);
+    // Before the first press: the window under a resting pointer (a scene
+    // position) and the magnifier show without waiting for a move.
+    void pointerRestsAt(const QPointF& pointer);
     // Whether an area is picked and can be adjusted.
     bool hasPick() const;
     // Arrow keys: moves the pick, or with `resize` grows or shrinks its
@@ -195,6 +198,7 @@ private:
     WindowFinder m_windowFinder;
 
     QUndoStack* m_undo = nullptr;
+    int m_stepsBeforePress = 0; // the undo index before the last press
     QSet<CDrawObjectItem*> m_detached;
     CDrawObjectItem* m_selected = nullptr;
     CMarkHandlesItem* m_handles = nullptr;

@@ -113,6 +113,11 @@ void CShortcutList::keyPressEvent(QKeyEvent* event)
 {
     if (currentRow() < 0)
         return;
+    // Plain Escape is the dialog's: it cancels it, as everywhere.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->ignore();
+        return;
+    }
     // Plain Up and Down choose the row (neither can be part of a hot key);
     // every other key is taken for the capture.
     if (isRowNavigation(event)) {

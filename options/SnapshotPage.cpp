@@ -91,7 +91,27 @@ CSnapshotPage::CSnapshotPage(QWidget* parent) : QWidget(parent)
     // clicked(), not released(): dragging off the button aborts the click.
     connect(browseButton, &QPushButton::clicked, this, &CSnapshotPage::OnBrowser);
 
+    connect(fileNameEdit, &QLineEdit::textChanged, this, &CSnapshotPage::showNameExample);
+    connect(fileExtComboBox, &QComboBox::currentIndexChanged, this, &CSnapshotPage::showNameExample);
     loadSettings();
+    showNameExample();
+}
+
+namespace {
+CSnapshotPage::NameMaker g_nameMaker = nullptr;
+}
+
+void CSnapshotPage::setNameMaker(NameMaker maker)
+{
+    g_nameMaker = maker;
+}
+
+void CSnapshotPage::showNameExample()
+{
+    QString tip = tr("%Y year, %M month, %D day, %h hour, %m minute, %s second");
+    if (g_nameMaker)
+        tip += QLatin1Char('\n') + tr("Now: %1").arg(g_nameMaker(fileNameEdit->text()) + fileExtComboBox->currentText());
+    fileNameEdit->setToolTip(tip);
 }
 
 void CSnapshotPage::loadRecordedControls()

@@ -25,6 +25,10 @@ public:
     // Why the path or the name pattern as typed cannot be stored, or an
     // empty text; the field at fault then gets the focus.
     QString inputProblem();
+    // What turns a name pattern into the name of a file saved now; the
+    // pattern field's tool tip shows its result. Set by the program.
+    using NameMaker = QString (*)(const QString& pattern);
+    static void setNameMaker(NameMaker maker);
 
 protected slots:
     void OnBrowser();
@@ -37,6 +41,8 @@ protected:
 private:
     void loadRecordedControls();
     void selectExtension(const QString& ext);
+    // The pattern's fields and the name it makes now, as the field's tool tip.
+    void showNameExample();
 
     QCheckBox* snapshotAfterDblClkCheckBox;
     QCheckBox* shadowCheckBox;

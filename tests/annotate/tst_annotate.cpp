@@ -250,8 +250,9 @@ void TestAnnotate::lineShadow()
 }
 
 // The strip shows the look stored in the settings (a size, a width or a
-// colour its lists do not hold: their first entry; a transparency below 5:
-// 5) and stores what it shows when it closes.
+// colour its lists do not hold: their first entry; a colour's alpha is the
+// transparency's business, so half-transparent lime shows as lime; a
+// transparency below 5: 5) and stores what it shows when it closes.
 void TestAnnotate::stripKeepsItsLook()
 {
     setApplicationIdentity();
@@ -260,7 +261,7 @@ void TestAnnotate::stripKeepsItsLook()
         "FontFamity|FontColor|FontSize|FrameCheck|FrameColor|FrameWidth|FillCheck|FillColor|Transparent";
     stored.insert(
         TestSupport::settings("FontFamity=DejaVu Sans|FontColor=4294901760|FontSize=3|FrameCheck=true|"
-                              "FrameColor=4278255360|FrameWidth=9|FillCheck=false|FillColor=2164195328|"
+                              "FrameColor=2147548928|FrameWidth=9|FillCheck=false|FillColor=2148676694|"
                               "Transparent=3"));
     TestSupport::storeSettings(stored);
     AppConfig.load();
@@ -300,6 +301,17 @@ void TestAnnotate::stripKeepsItsLook()
 
 void TestAnnotate::colorComboEntries()
 {
+    // A first run's colours (0) draw black marks: the strip shows black.
+    AppConfig.FontColor = AppConfig.FrameColor = AppConfig.FillColor = QColor::fromRgba(0);
+    CSnapshotProp prop(nullptr);
+    for (const char* name : {"fontColorComboBox", "frameColorComboBox", "fillColorComboBox"}) {
+        auto* colours = control<ColorComboBox>(prop, name);
+        QCOMPARE(colours->currentText(), QStringLiteral("black"));
+        QCOMPARE(colours->color(), QColor(Qt::black));
+        const QImage shown = colours->itemData(colours->currentIndex(), Qt::DecorationRole).value<QPixmap>().toImage();
+        QCOMPARE(shown.pixelColor(0, 0), QColor(Qt::black));
+        QCOMPARE(colours->findText(QStringLiteral("transparent")), -1);
+    }
     ColorComboBox box;
     // Each swatch shows its own colour, not the last one filled.
     for (int i : {0, box.findText(QStringLiteral("red")), box.count() - 1}) {

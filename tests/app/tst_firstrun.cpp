@@ -62,7 +62,9 @@ void TestFirstRun::trayMenuEntries()
     QStringList texts;
     for (const QAction* entry : entries)
         texts << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
-    QCOMPARE(texts, (QStringList{"Start snapshot", "-", "Show Main Window", "Option...", "-", "Exit"}));
+    // The keys in the form the options show them.
+    QCOMPARE(texts, (QStringList{"Start snapshot\tAlt + S", "-", "Show Main Window\tAlt + E", "Option...", "-",
+                                 "Exit"}));
 
     entries.at(2)->trigger();
     QVERIFY(window.isVisible());

@@ -10,6 +10,7 @@
 #include "annotate/SnapshotEdit.h"
 #include "annotate/SnapshotProp.h"
 #include "annotate/StripGeometry.h"
+#include "annotate/ToolRegistry.h"
 #include "app/Startup.h"
 #include "capture/DrawView.h"
 #include "capture/EditPlacement.h"
@@ -170,6 +171,9 @@ private slots:
     void toolsKeysAndMenus_data();
     void toolsKeysAndMenus();
     void handles();
+    void restingPointer();
+    void doubleClickFinishes_data();
+    void doubleClickFinishes();
     void finish_data();
     void finish();
     void failedWrites();
@@ -181,8 +185,9 @@ private slots:
     void strips();
 
 private:
-    // A snapshot of the test's desktop, with the settings as they are now.
-    void open();
+    // A snapshot of the test's desktop, with the settings as they are now;
+    // on the screen at once or, unless `exposed`, just shown.
+    void open(bool exposed = true);
     void setMode(DrawMode mode) { m_view->editDialog()->setDrawMode(mode); }
     void mouse(QEvent::Type type, const QPointF& pos, Qt::MouseButton button, Qt::MouseButtons held);
     void press(const QPointF& p, Qt::MouseButton b = Qt::LeftButton)
@@ -275,7 +280,7 @@ void TestScene::cleanup()
     m_view.reset();
 }
 
-void TestScene::open()
+void TestScene::open(bool exposed)
 {
     m_view = std::make_unique<CDrawView>(QPixmap::fromImage(m_desktop), nullptr);
     m_scene = m_view->snapshotScene();
@@ -288,7 +293,8 @@ void TestScene::open()
     connect(m_view.get(), &CDrawView::restartRequested, this,
             [this] { m_ended << QStringLiteral("restart"); });
     m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    if (exposed)
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
 }
 
 void TestScene::mouse(QEvent::Type type, const QPointF& pos, Qt::MouseButton button, Qt::MouseButtons held)
@@ -645,6 +651,20 @@ void TestScene::toolsKeysAndMenus_data()
         "tool Draw; expect mode Draw; tool Text; expect mode Text; tool Erase; expect mode Erase;"
         "tool Select; expect mode Select; tool Cancel; expect view hidden; expect ended finished;"
         "expect nofile pick.png");
+    // The keyboard grab brings the keys to the view: after a click into a
+    // strip they are the strip's, and Enter there never finishes.
+    row("the transparency typed; Enter and Escape after a click into the strips",
+        "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30; expect alpha 30;"
+        "key Return; expect view shown; expect nofile pick.png; drag 100,100 200,200;"
+        "expect pixel 150,150 blue/76; tool Line; key Return; expect view shown; expect nofile pick.png;"
+        "key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
+    // A first run's colours are all 0: the text must not vanish in its box.
+    row("text on a box of its own colour reads in black or white",
+        "alpha 100; frame off; fill on; fill black; font black; tool Text; click 120,120; type HHHH;"
+        "key Escape; expect some 120,120,60,30 white 10; expect some 120,120,60,30 black 100;"
+        "fill yellow; font yellow; tool Text; click 120,220; type HHHH; key Escape;"
+        "expect some 120,220,60,30 black 10; fill red; font black; tool Text; click 320,220; type HHHH;"
+        "key Escape; expect some 320,220,60,30 black 10");
     row("Escape on the tool strip ends as Cancel",
         "strip-key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
     row("the start key starts over", "key Alt+S; expect view hidden; expect ended restart");
@@ -723,8 +743,12 @@ void TestScene::step(const QString& step)
         QTest::keyClicks(m_view.get(), arg);
     } else if ((verb == "frame" || verb == "fill") && (arg == "on" || arg == "off")) {
         prop->findChild<QCheckBox*>(verb + "CheckBox")->setChecked(arg == "on");
-    } else if (verb == "frame" || verb == "fill") {
+    } else if (verb == "frame" || verb == "fill" || verb == "font") {
         prop->findChild<ColorComboBox*>(verb + "ColorComboBox")->setColor(QColor(arg));
+    } else if (verb == "strip-click") { // a control of the property strip; keys still come to the view
+        QWidget* control = prop->findChild<QWidget*>(arg);
+        QVERIFY(control);
+        QTest::mouseClick(control, Qt::LeftButton);
     } else if (verb == "shadow") { // as the options set it, for the marks drawn next
         AppConfig.SnapshotShadow = arg == "on";
     } else if (verb == "alpha") {
@@ -845,6 +869,19 @@ void TestScene::expect(const QStringList& words)
                     shadow += seen.pixel(x, y) == over(m_desktop.pixel(x, y), QColor(125, 125, 125, 125));
             QVERIFY2(words.value(2) == "none" ? shadow == 0 : shadow > 0, qPrintable(QString::number(shadow)));
         }
+    } else if (what == "alpha") {
+        QCOMPARE(m_view->editDialog()->propDialog()->findChild<QSlider*>("transparentSlider")->value(),
+                 arg.toInt());
+    } else if (what == "some") { // at least N pixels of exactly COLOUR in X,Y,W,H
+        const QRgb colour = QColor(words.value(2)).rgba();
+        for (const QImage& seen : {onScreen().copy(rect(arg)), inPicture().copy(rect(arg))}) {
+            const QImage argb = seen.convertToFormat(QImage::Format_ARGB32);
+            int found = 0;
+            for (int y = 0; y < argb.height(); ++y)
+                for (int x = 0; x < argb.width(); ++x)
+                    found += argb.pixel(x, y) == colour;
+            QVERIFY2(found >= words.value(3).toInt(), qPrintable(QString::number(found)));
+        }
     } else if (what == "history") {
         const QUndoStack* history = m_scene->undoStack();
         QCOMPARE(history->index(), arg.toInt());
@@ -893,6 +930,44 @@ void TestScene::chooseFromMenu(const QPointF& at, const QString& entry)
         menu->close();
     QCoreApplication::processEvents();
     release(at, Qt::RightButton);
+}
+
+// The pointer resting over a window when the snapshot opens: the window is
+// offered and the magnifier shows at once, and Enter takes that window.
+void TestScene::restingPointer()
+{
+    QCursor::setPos(130, 100);
+    // Before any event: no move has come (nor the one a window system may
+    // make up when a window appears under the pointer).
+    open(false);
+    m_view->offerPointerWindow(); // as the program does once the window list is known
+    QCOMPARE(m_background->selectionRect(), QRectF(100, 80, 200, 150));
+    QVERIFY(m_background->magnifierShown());
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    key(Qt::Key_Return);
+    QCOMPARE(m_ended, QStringList{QStringLiteral("finished")});
+    waitForPictureFiles();
+    QCOMPARE(QImage(m_dir.filePath("pick.png")).size(), QSize(200, 150));
+}
+
+void TestScene::doubleClickFinishes_data()
+{
+    QTest::addColumn<DrawMode>("mode");
+    for (const ToolRow& row : toolRows())
+        QTest::newRow(row.name) << row.mode;
+}
+
+// A left double click on the pick finishes in every tool, and leaves no
+// mark of its presses behind.
+void TestScene::doubleClickFinishes()
+{
+    QFETCH(DrawMode, mode);
+    open();
+    drag(QPointF(50, 40), QPointF(550, 420));
+    setMode(mode);
+    step(QStringLiteral("dblclick 300,300"));
+    QCOMPARE(m_ended, QStringList{QStringLiteral("finished")});
+    QCOMPARE(m_scene->marks().size(), 0);
 }
 
 // The pick's eight handles, clockwise from the top left, hit a little off
@@ -1037,6 +1112,11 @@ void TestScene::saveFolder()
     QCOMPARE(answers.titles, (QStringList{QStringLiteral("Save"), QStringLiteral("Unsupportted Format")}));
     QVERIFY(!QFileInfo::exists(answers.typed));
     QCOMPARE(AppConfig.LastOpenFileName, plain + QStringLiteral(".png")); // the refused name is not kept
+    // A folder stored as the last name: the dialog opens in it, not beside it.
+    AppConfig.LastOpenFileName = other;
+    answers.typed.clear();
+    m_view->savePicture();
+    QCOMPARE(answers.proposed, QDir(other).absoluteFilePath(QStringLiteral("pick.png")));
 }
 
 void TestScene::labelText()

@@ -249,6 +249,7 @@ private:
     QProcess* m_logo = nullptr;
     QProcess m_trayer;
     QRect m_logoRect;
+    QPoint m_mainPlace; // where the main window was moved to
     QImage m_screen; // what the user saw when the snapshot started
     QImage m_root;   // the desktop's picture
     bool m_rootChanged = false;
@@ -611,6 +612,15 @@ void TestJourneys::run(const QString& step)
                        .arg(prop.left() + int(60 * unit))
                        .arg(prop.center().y()));
         QTest::qWait(200);
+    } else if (verb == QLatin1String("move-main")) {
+        // Dragged elsewhere, as a user would; where the window manager put it.
+        const QString main = mainWindow();
+        QVERIFY(!main.isEmpty());
+        const QPoint to = point(arg);
+        xdotool(QStringLiteral("windowmove --sync %1 %2 %3").arg(main).arg(to.x()).arg(to.y()));
+        QTest::qWait(300);
+        m_mainPlace = windowRect(main).topLeft();
+        QVERIFY2((m_mainPlace - to).manhattanLength() < 100, qPrintable(xdotool("getwindowgeometry " + main)));
     } else if (verb == QLatin1String("close")) {
         // Alt+F4 through openbox; a key pressed before the focus has moved is
         // lost, so it is pressed again until the window is gone.
@@ -701,6 +711,9 @@ void TestJourneys::expect(const QStringList& words)
         QTRY_COMPARE_WITH_TIMEOUT(visible(), shown, 10000);
         QTest::qWait(300);
         QCOMPARE(visible(), shown);
+    } else if (what == QLatin1String("main-place")) {
+        QTRY_VERIFY_WITH_TIMEOUT(!mainWindow().isEmpty(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(windowRect(mainWindow()).topLeft(), m_mainPlace, 5000);
     } else if (what == QLatin1String("running")) {
         QTest::qWait(500);
         QCOMPARE(m_program->state(), QProcess::Running);

@@ -3,6 +3,8 @@
 #include "config/AppConfig.h"
 #include "config/AutoRun.h"
 #include "options/OptionsDialog.h"
+#include "options/SnapshotPage.h"
+#include "output/PictureFiles.h"
 #include "options/ShortcutList.h"
 #include "platform/GlobalShortcut.h"
 #include "support/TestSupport.h"
@@ -45,6 +47,7 @@ private slots:
     void init();
     void okStoresEveryControl();
     void okRegistersHotKeysAgain();
+    void escapeInShortcutTableCancels();
     void namesThatCannotBeStored_data();
     void namesThatCannotBeStored();
 };
@@ -100,6 +103,7 @@ void retype(QLineEdit* edit, const QString& text)
 // A store that cannot be written keeps the dialog open with what was entered.
 void TestOptionsDialog::okStoresEveryControl()
 {
+    CSnapshotPage::setNameMaker([](const QString& pattern) { return expandFileName(pattern); });
     AppConfig.load();
     QVERIFY(AppConfig.save().ok);
     const QString folder = QDir::home().filePath(QStringLiteral("chosen"));
@@ -129,7 +133,17 @@ void TestOptionsDialog::okStoresEveryControl()
         for (int i = 0; i < extensions->count(); ++i)
             entries << extensions->itemText(i);
         QCOMPARE(entries, (QStringList{".png", ".jpg", ".bmp", ".xbm"}));
+        // The pattern's tool tip lists the fields and shows the name it makes
+        // now, as typed and with the extension chosen.
+        const auto nameTip = [&dialog](const QString& ext) {
+            const QString tip = control<QLineEdit>(dialog, "fileNameEdit")->toolTip();
+            QVERIFY2(tip.contains(QStringLiteral("%D day")) &&
+                         tip.endsWith(QStringLiteral("Now: shot_%1").arg(QDate::currentDate().day()) + ext),
+                     qPrintable(tip));
+        };
+        nameTip(extensions->currentText());
         extensions->setCurrentIndex(2);
+        nameTip(QStringLiteral(".bmp"));
         // The slider's top end, with the key a user would press.
         QTest::keyClick(control(dialog, "qualitySlider"), Qt::Key_End);
         QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("qualityEdit"))->text(), QStringLiteral("100"));
@@ -254,7 +268,8 @@ void TestOptionsDialog::okRegistersHotKeysAgain()
     QCOMPARE(window.showMainWndShortcut()->shortcut(), QKeySequence(QStringLiteral("Alt+J")));
     // The tray menu and the Capture button show the new keys at once.
     const QList<QAction*> actions = window.trayMenu()->actions();
-    QCOMPARE(actions.at(0)->text(), QStringLiteral("Start snapshot"));
+    QCOMPARE(actions.at(0)->text(), QStringLiteral("Start snapshot\tCtrl + J"));
+    QCOMPARE(actions.at(2)->text(), QStringLiteral("Show Main Window\tAlt + J"));
     QCOMPARE(actions.at(0)->shortcut(), QKeySequence(QStringLiteral("Ctrl+J")));
     QVERIFY(actions.at(0)->isShortcutVisibleInContextMenu());
     QCOMPARE(actions.at(2)->shortcut(), QKeySequence(QStringLiteral("Alt+J")));
@@ -268,6 +283,23 @@ void TestOptionsDialog::okRegistersHotKeysAgain()
     QTest::keyRelease(list, Qt::Key_Shift, Qt::ShiftModifier);
     list->saveSettings();
     QCOMPARE(AppConfig.ShortcutShowMainWnd, QString());
+}
+
+// Escape with a row of the shortcut table chosen is no hot key: it cancels
+// the dialog and leaves the keys as they were.
+void TestOptionsDialog::escapeInShortcutTableCancels()
+{
+    const QString before = AppConfig.ShortcutStartSnapshot;
+    COptionsDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    showPage(dialog, 2);
+    auto* list = control<CShortcutList>(dialog, "shortcutList");
+    list->setCurrentCell(0, 1);
+    QTest::keyClick(list, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(AppConfig.ShortcutStartSnapshot, before);
 }
 
 void TestOptionsDialog::namesThatCannotBeStored_data()
