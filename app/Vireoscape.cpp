@@ -383,8 +383,7 @@ void Vireoscape::snapshotFinished(int action)
 {
     switch (action) {
     case 1: // show the main window
-        showNormal();
-        returnToPlace();
+        showInPlace(true);
         break;
     case 2: // exit: the close handling decides between the tray and the end
         close();
@@ -397,25 +396,39 @@ void Vireoscape::snapshotFinished(int action)
 
 void Vireoscape::snapshotAbandoned()
 {
-    showNormal();
-    returnToPlace();
+    showInPlace(true);
 }
 
 void Vireoscape::showMainWnd()
 {
-    if (isMinimized())
+    showInPlace(isMinimized());
+}
+
+void Vireoscape::showInPlace(bool normal)
+{
+    // Where the window was last seen, wherever the user had dragged it. Qt
+    // takes a move to where it believes the hidden window still is for no
+    // move at all and maps it with no position of the user's, so the window
+    // manager places it anew: a nudge makes the move real while hidden, and
+    // once the manager has mapped the window a stray place is set right.
+    if (m_placeKnown && !isVisible()) {
+        const QPoint place = m_rememberedGeometry.topLeft();
+        move(place + QPoint(1, 1));
+        move(place);
+    }
+    if (normal)
         showNormal();
     else
         setVisible(true);
-    returnToPlace();
-}
-
-void Vireoscape::returnToPlace()
-{
-    // Where the window was last seen, wherever the user had dragged it: the
-    // window manager may place a window shown again anywhere.
-    if (m_placeKnown)
-        move(m_rememberedGeometry.topLeft());
+    if (!m_placeKnown)
+        return;
+    const QPoint place = m_rememberedGeometry.topLeft();
+    if (pos() != place)
+        move(place);
+    QTimer::singleShot(200, this, [this, place] {
+        if (isVisible() && m_rememberedGeometry.topLeft() == place && pos() != place)
+            move(place);
+    });
 }
 
 void Vireoscape::hideEvent(QHideEvent* event)

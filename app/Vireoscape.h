@@ -92,7 +92,7 @@ protected:
 
 private:
     // Moves the window back to where it was when it was last hidden.
-    void returnToPlace();
+    void showInPlace(bool normal);
     void createButtons();
     void createActions();
     void createTrayIcon();

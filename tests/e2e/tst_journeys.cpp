@@ -239,6 +239,7 @@ private:
     QStringList ourWindows() const;
     QString mainWindow() const;
     QString trayIcon() const;
+    QString m_balloon;
     QString viewWindow() const { return visibleWindows(QStringLiteral("^Draw View$")).value(0); }
     QRect toolStrip() const;
     QStringList shots() const { return QDir(m_shots).entryList(QDir::Files, QDir::Name); }
@@ -408,6 +409,11 @@ void TestJourneys::journey_data()
     row("after finishing: show the main window", {},
         "set GenActionAfterFinish=1; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
         "expect file 100,120,200,130; expect main shown");
+    row("the first start's balloon is not in the first picture", {},
+        "set FirstRunHints=0; start; expect balloon shown; snapshot; expect balloon hidden; key Escape");
+    row("after finishing: the main window where it was dragged", {},
+        "set GenActionAfterFinish=1; start shown; move-main 787,538; snapshot; drag 100,120 300,250;"
+        "dblclick 200,200; expect main shown; expect main-place");
     row("after finishing: exit, no tray host", {},
         "tray-host off; set GenActionAfterFinish=2; set CopyToClipboardAfterFinish=false; start; snapshot;"
         "drag 100,120 300,250; dblclick 200,200; expect file 100,120,200,130; expect ended 0");
@@ -711,6 +717,25 @@ void TestJourneys::expect(const QStringList& words)
         QTRY_COMPARE_WITH_TIMEOUT(visible(), shown, 10000);
         QTest::qWait(300);
         QCOMPARE(visible(), shown);
+    } else if (what == QLatin1String("balloon")) {
+        // The tray's message: a wide window of ours that is neither the main
+        // window nor the tray icon; once seen, it must be unmapped or gone.
+        if (arg == QLatin1String("shown")) {
+            auto balloon = [this] {
+                for (const QString& id : ourWindows()) {
+                    const QRect r = windowRect(id);
+                    if (id != mainWindow() && id != trayIcon() && r.width() > 100 && r.height() < 400)
+                        return id;
+                }
+                return QString();
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(!(m_balloon = balloon()).isEmpty(), 10000);
+        } else {
+            QVERIFY(!m_balloon.isEmpty());
+            QVERIFY(!viewWindow().isEmpty()); // the grab has been taken
+            const QString info = QString::fromLatin1(tool(QStringLiteral("xwininfo -id ") + m_balloon).out);
+            QVERIFY2(!info.contains(QLatin1String("IsViewable")), qPrintable(info));
+        }
     } else if (what == QLatin1String("main-place")) {
         QTRY_VERIFY_WITH_TIMEOUT(!mainWindow().isEmpty(), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(windowRect(mainWindow()).topLeft(), m_mainPlace, 5000);
