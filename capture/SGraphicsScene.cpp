@@ -38,6 +38,12 @@ CSGraphicsScene::CSGraphicsScene(const QPixmap& desktop, QObject* parent) : QGra
     connect(m_state, &CToolState::lookChanged, this, &CSGraphicsScene::lookChanged);
     // Every change of the marks is a step.
     connect(m_undo, &QUndoStack::indexChanged, this, &CSGraphicsScene::marksChanged);
+    m_discardWindow.setSingleShot(true);
+    m_discardWindow.setInterval(2000);
+    connect(&m_discardWindow, &QTimer::timeout, this, [this] {
+        if (m_backgroundItem->hint() == discardHint())
+            m_backgroundItem->setHint(QString());
+    });
 }
 
 DrawMode CSGraphicsScene::drawMode() const
@@ -260,7 +266,20 @@ void CSGraphicsScene::keyReleaseEvent(QKeyEvent* event)
         deleteCurrentItem();
         return;
     }
+    // Marks are not dropped by one key: the first Escape says how, for a
+    // while, and only a second one within it ends the snapshot.
+    if (!marks().isEmpty() && !m_discardWindow.isActive()) {
+        m_backgroundItem->setHint(discardHint(), m_backgroundItem->selectionRect().toAlignedRect());
+        m_discardWindow.start();
+        return;
+    }
+    m_discardWindow.stop();
     emit abandonRequested();
+}
+
+QString CSGraphicsScene::discardHint()
+{
+    return tr("Press Esc again to discard the marks");
 }
 
 void CSGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)

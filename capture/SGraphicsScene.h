@@ -10,6 +10,7 @@
 #include <QPolygonF>
 
 #include <QSet>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -101,6 +102,8 @@ public:
     void releaseCurrentMark() override { m_currentItem = nullptr; }
     void dropCurrentMark() override { deleteCurrentItem(); }
     QList<CDrawObjectItem*> marks() const override;
+    // What the first Escape over marks shows near the pick.
+    static QString discardHint();
     qreal hitTolerance() const override;
     void removeMarks(const QList<CDrawObjectItem*>& marks) override;
     void pushChange(CDrawObjectItem* mark, const MarkState& before) override { recordChange(mark, before); }
@@ -195,6 +198,7 @@ private:
     bool m_detectingWindows = true;
     bool m_picked = false; // the tool strip is out: letters choose tools
     bool m_escapePressed = false;
+    QTimer m_discardWindow; // a second Escape while it runs drops the marks
     WindowFinder m_windowFinder;
 
     QUndoStack* m_undo = nullptr;

@@ -633,12 +633,19 @@ void TestScene::toolsKeysAndMenus_data()
     row("Escape while drawing drops only that mark",
         "tool Rectangle; drag 100,100 200,200; tool Line; press 250,250; move 300,300 left; key Escape;"
         "release 300,300; expect marks 1; expect view shown; key Ctrl+Z; expect marks 0; key Ctrl+Y Ctrl+Y;"
-        "expect marks 1; key Escape; expect view hidden; expect ended abandoned");
+        "expect marks 1; key Escape Escape; expect view hidden; expect ended abandoned");
+    // Marks are dropped by a second Escape within two seconds, not by one.
+    row("Escape over marks asks for a second one; with none it cancels at once",
+        "key Escape; expect view hidden; expect ended abandoned");
+    row("Escape over marks: the first one says how, a late second one says it again",
+        "tool Rectangle; drag 100,100 200,200; key Escape; expect view shown; expect marks 1;"
+        "expect hint discard; wait 2100; expect hint none; key Escape; expect view shown; expect hint discard;"
+        "wait 1500; key Escape; expect view hidden; expect ended abandoned");
     // The text, its filled box and frame in the look of the strip.
     row("text: an empty box goes, Escape ends the typing, then the snapshot",
         "tool Text; click 300,300; click 120,120; type Hi; expect marks 1; key Escape; expect text Hi;"
         "expect pixel 123,123 blue; expect pixel 120,130 red; expect ink 124,124,20,20 blue; key Ctrl+Z;"
-        "expect marks 0; key Ctrl+Y; expect text Hi; key Escape; expect view hidden; expect ended abandoned");
+        "expect marks 0; key Ctrl+Y; expect text Hi; key Escape Escape; expect view hidden; expect ended abandoned");
     row("menu: Undo, Redo; Reselect picks anew and undo brings nothing back",
         "tool Rectangle; drag 100,100 200,200; menu 300,300 Undo; expect marks 0; menu 300,300 Redo;"
         "expect marks 1; menu 150,120 Reselect snapshot area; expect marks 0; expect strip hidden;"
@@ -764,6 +771,8 @@ void TestScene::step(const QString& step)
     } else if (verb == "write") {
         QFile file(m_dir.filePath(arg));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("precious") == 8);
+    } else if (verb == "wait") {
+        QTest::qWait(arg.toInt());
     } else if (verb == "expect") {
         expect(w.mid(1));
     } else {
@@ -836,6 +845,12 @@ void TestScene::expect(const QStringList& words)
         QCOMPARE(mark->outline(), QRectF(rect(arg)));
     } else if (what == "pen") {
         QCOMPARE(dynamic_cast<QAbstractGraphicsShapeItem*>(mark->item())->pen().color(), QColor(arg));
+    } else if (what == "hint") {
+        const QString hint = m_scene->backgroundItem()->hint();
+        QCOMPARE(hint, arg == "discard" ? CSGraphicsScene::discardHint() : QString());
+        if (!hint.isEmpty()) // near the pick: over it
+            QVERIFY(m_scene->backgroundItem()->hintRect().intersects(
+                m_scene->backgroundItem()->selectionRect().toAlignedRect()));
     } else if (what == "text") {
         auto* text = top ? dynamic_cast<CDrawTextItem*>(top->item()) : nullptr;
         QVERIFY(text && !m_scene->isTypingText());
