@@ -42,7 +42,6 @@ const QList<ShownControl> kHighlighter = {
 const QList<ShownControl> kSteps = {{C::FrameColor, QT_TRANSLATE_NOOP("CSnapshotProp", "Step Color")},
                                     {C::FrameWidth, QT_TRANSLATE_NOOP("CSnapshotProp", "Step Size")}};
 
-#define TIP(text) QT_TRANSLATE_NOOP("CSnapshotEdit", text)
 using M = DrawMode;
 using A = MarkAccess;
 
@@ -51,38 +50,60 @@ using A = MarkAccess;
 // mode, name, icon, tip, key, shown on, controls, frame or fill, keeps strip, marks, picks, chooses, tool
 const QList<ToolRow> kRows = {
     {M::None, "None", nullptr, nullptr, 0, M::Select, {}, false, false, A::Move, true, false, nullptr},
-    {M::Select, "Select", "ico_btn_select", TIP("Select (Delete: remove the chosen mark)"), 'S', M::Select, {},
-     false, false, A::Move, false, true, nullptr},
-    {M::Line, "Line", "ico_btn_line", TIP("Line"), 'L', M::Line, kLine, false, false, A::Inert, false, false,
-     makeLineTool},
-    {M::LineArrow, "LineArrow", "ico_btn_line_arrow", TIP("Line with arrow"), 'A', M::LineArrow, kLine, false,
-     false, A::Inert, false, false, makeArrowTool},
-    {M::Rectangle, "Rectangle", "ico_btn_rect", TIP("Rectangle"), 'R', M::Rectangle, kShape, true, false,
-     A::Inert, false, false, makeRectangleTool},
-    {M::Polygon, "Polygon", "ico_btn_polygon", TIP("Polygon"), 'P', M::Polygon, kShape, true, false, A::Inert,
-     false, false, makePolygonTool},
+    {M::Select,
+     "Select",
+     "ico_btn_select",
+     QT_TRANSLATE_NOOP("CSnapshotEdit", "Select (Delete: remove the chosen mark)"),
+     'S',
+     M::Select,
+     {},
+     false,
+     false,
+     A::Move,
+     false,
+     true,
+     nullptr},
+    {M::Line, "Line", "ico_btn_line", QT_TRANSLATE_NOOP("CSnapshotEdit", "Line"), 'L', M::Line, kLine, false,
+     false, A::Inert, false, false, makeLineTool},
+    {M::LineArrow, "LineArrow", "ico_btn_line_arrow", QT_TRANSLATE_NOOP("CSnapshotEdit", "Line with arrow"),
+     'A', M::LineArrow, kLine, false, false, A::Inert, false, false, makeArrowTool},
+    {M::Rectangle, "Rectangle", "ico_btn_rect", QT_TRANSLATE_NOOP("CSnapshotEdit", "Rectangle"), 'R',
+     M::Rectangle, kShape, true, false, A::Inert, false, false, makeRectangleTool},
+    {M::Polygon, "Polygon", "ico_btn_polygon", QT_TRANSLATE_NOOP("CSnapshotEdit", "Polygon"), 'P', M::Polygon,
+     kShape, true, false, A::Inert, false, false, makePolygonTool},
     // Behaves as Polygon; no button chooses it.
     {M::Curve, "Curve", nullptr, nullptr, 0, M::Curve, kLine, false, true, A::Inert, false, false,
      makePolygonTool},
-    {M::Ellipse, "Ellipse", "ico_btn_ellipse", TIP("Ellipse"), 'E', M::Ellipse, kShape, true, false, A::Inert,
-     false, false, makeEllipseTool},
-    {M::Draw, "Draw", "ico_btn_draw", TIP("Draw"), 'D', M::Draw, kLine, false, false, A::Inert, false, false,
-     makeFreehandTool},
-    {M::Text, "Text", "ico_btn_text", TIP("Text"), 'T', M::Text, kText, false, false, A::Inert, false, false,
-     makeTextTool},
-    {M::Erase, "Erase", "ico_btn_erase", TIP("Erase"), 'X', M::Erase, {}, false, false, A::Erase, false, false,
+    {M::Ellipse, "Ellipse", "ico_btn_ellipse", QT_TRANSLATE_NOOP("CSnapshotEdit", "Ellipse"), 'E', M::Ellipse,
+     kShape, true, false, A::Inert, false, false, makeEllipseTool},
+    {M::Draw, "Draw", "ico_btn_draw", QT_TRANSLATE_NOOP("CSnapshotEdit", "Draw"), 'D', M::Draw, kLine, false,
+     false, A::Inert, false, false, makeFreehandTool},
+    {M::Text, "Text", "ico_btn_text", QT_TRANSLATE_NOOP("CSnapshotEdit", "Text"), 'T', M::Text, kText, false,
+     false, A::Inert, false, false, makeTextTool},
+    {M::Erase,
+     "Erase",
+     "ico_btn_erase",
+     QT_TRANSLATE_NOOP("CSnapshotEdit", "Erase"),
+     'X',
+     M::Erase,
+     {},
+     false,
+     false,
+     A::Erase,
+     false,
+     false,
      makeEraseTool},
-    {M::Hide, "Hide", "ico_btn_hide", TIP("Hide (nobody can recover what is under it)"), 'H', M::Hide, kHide,
+    {M::Hide, "Hide", "ico_btn_hide",
+     QT_TRANSLATE_NOOP("CSnapshotEdit", "Hide (nobody can recover what is under it)"), 'H', M::Hide, kHide,
      false, false, A::Inert, false, false, makeHideTool},
-    {M::Highlighter, "Highlighter", "ico_btn_highlighter", TIP("Highlighter"), 'M', M::Highlighter, kHighlighter,
-     false, false, A::Inert, false, false, makeHighlighterTool},
-    {M::Steps, "Steps", "ico_btn_steps", TIP("Steps"), 'N', M::Steps, kSteps, false, false, A::Inert, false,
-     false, makeStepsTool},
+    {M::Highlighter, "Highlighter", "ico_btn_highlighter", QT_TRANSLATE_NOOP("CSnapshotEdit", "Highlighter"),
+     'M', M::Highlighter, kHighlighter, false, false, A::Inert, false, false, makeHighlighterTool},
+    {M::Steps, "Steps", "ico_btn_steps", QT_TRANSLATE_NOOP("CSnapshotEdit", "Steps"), 'N', M::Steps, kSteps,
+     false, false, A::Inert, false, false, makeStepsTool},
 };
-#undef TIP
 
-const ToolRow kNothing = {M(-1), "", nullptr, nullptr, 0, M(-1), {}, false, false, A::Inert, false, false,
-                          nullptr};
+const ToolRow kNothing = {M(-1), "",    nullptr,  nullptr, 0,     M(-1),  {},
+                          false, false, A::Inert, false,   false, nullptr};
 
 } // namespace
 

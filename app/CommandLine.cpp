@@ -26,11 +26,6 @@ bool matches(const QString& argument, const char* const* begin, const char* cons
     return false;
 }
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("CommandLine", text);
-}
-
 // The options of -s and --snapshot.
 enum class Option
 {
@@ -77,13 +72,14 @@ QString expected(Option option)
 {
     switch (option) {
     case Option::Delay:
-        return tr("a delay in milliseconds from 0 to %1").arg(kLongestDelayMs);
+        return QCoreApplication::translate("CommandLine", "a delay in milliseconds from 0 to %1")
+            .arg(kLongestDelayMs);
     case Option::Region:
-        return tr("an area WxH+X+Y in pixels, such as 300x200+10+10");
+        return QCoreApplication::translate("CommandLine", "an area WxH+X+Y in pixels, such as 300x200+10+10");
     case Option::Screen:
-        return tr("a screen number (the first is 0)");
+        return QCoreApplication::translate("CommandLine", "a screen number (the first is 0)");
     case Option::Output:
-        return tr("a file name, or - for standard output");
+        return QCoreApplication::translate("CommandLine", "a file name, or - for standard output");
     default:
         return QString();
     }
@@ -170,15 +166,20 @@ CommandLine parseCommandLine(const QStringList& arguments)
             given[o->option] = name;
             if (!o->takesValue) {
                 if (equals >= 0)
-                    return invalid(tr("%1 takes no value").arg(name), false);
+                    return invalid(QCoreApplication::translate("CommandLine", "%1 takes no value").arg(name),
+                                   false);
                 (o->option == Option::Window ? line.window : line.clipboard) = true;
                 continue;
             }
             if (equals < 0 && i + 1 == arguments.size())
-                return invalid(tr("%1 needs a value: %2").arg(name, expected(o->option)), false);
+                return invalid(QCoreApplication::translate("CommandLine", "%1 needs a value: %2")
+                                   .arg(name, expected(o->option)),
+                               false);
             const QString value = equals < 0 ? arguments.at(++i) : argument.mid(equals + 1);
             if (!takeValue(&line, o->option, value))
-                return invalid(tr("%1: \"%2\" is not %3").arg(name, value, expected(o->option)), false);
+                return invalid(QCoreApplication::translate("CommandLine", "%1: \"%2\" is not %3")
+                                   .arg(name, value, expected(o->option)),
+                               false);
             continue;
         }
 
@@ -192,18 +193,22 @@ CommandLine parseCommandLine(const QStringList& arguments)
             mode = CommandLine::Tray;
         } else if (matches(argument, std::begin(kQtOptionsWithValue), std::end(kQtOptionsWithValue))) {
             if (++i == arguments.size())
-                return invalid(tr("unknown option \"%1\"").arg(argument), true);
+                return invalid(
+                    QCoreApplication::translate("CommandLine", "unknown option \"%1\"").arg(argument), true);
             continue;
         } else if (matches(argument, std::begin(kQtFlags), std::end(kQtFlags))) {
             continue;
         } else if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
             continue; // a word, not an option: it has no meaning here
         } else {
-            return invalid(tr("unknown option \"%1\"").arg(argument), true);
+            return invalid(QCoreApplication::translate("CommandLine", "unknown option \"%1\"").arg(argument),
+                           true);
         }
         // -s, --snapshot and --tray ask for different things.
         if (line.mode != CommandLine::Resident && line.mode != mode)
-            return invalid(tr("%1 and %2 ask for different things").arg(modeOption, argument), true);
+            return invalid(QCoreApplication::translate("CommandLine", "%1 and %2 ask for different things")
+                               .arg(modeOption, argument),
+                           true);
         line.mode = mode;
         modeOption = argument;
     }
@@ -212,15 +217,21 @@ CommandLine parseCommandLine(const QStringList& arguments)
     for (auto it = given.cbegin(); it != given.cend(); ++it) {
         if (it.key() == Option::Delay) {
             if (line.mode != CommandLine::OneShot && line.mode != CommandLine::Snapshot)
-                return invalid(tr("%1 works only with -s or --snapshot").arg(it.value()), false);
+                return invalid(
+                    QCoreApplication::translate("CommandLine", "%1 works only with -s or --snapshot")
+                        .arg(it.value()),
+                    false);
         } else if (line.mode != CommandLine::OneShot) {
-            return invalid(tr("%1 works only with -s").arg(it.value()), false);
+            return invalid(
+                QCoreApplication::translate("CommandLine", "%1 works only with -s").arg(it.value()), false);
         }
     }
     const int areas = int(given.contains(Option::Region)) + int(given.contains(Option::Screen)) +
                       int(given.contains(Option::Window));
     if (areas > 1)
-        return invalid(tr("-r, --screen and --window each choose the area: give one of them"), false);
+        return invalid(QCoreApplication::translate(
+                           "CommandLine", "-r, --screen and --window each choose the area: give one of them"),
+                       false);
     return line;
 }
 

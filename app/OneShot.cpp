@@ -34,11 +34,6 @@
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("OneShot", text);
-}
-
 void printError(const QString& message)
 {
     std::fprintf(stderr, "vireoscape: %s\n", qUtf8Printable(message));
@@ -71,7 +66,9 @@ bool taken(const QString& fileName)
 
 QString takenMessage(const QString& fileName)
 {
-    return tr("-o: %1 exists and is not replaced (remove it first, or write -o - > %1)").arg(fileName);
+    return QCoreApplication::translate(
+               "OneShot", "-o: %1 exists and is not replaced (remove it first, or write -o - > %1)")
+        .arg(fileName);
 }
 
 // What can be told wrong before anything is taken. Returns the exit status.
@@ -79,14 +76,15 @@ int checkOptions(const CommandLine& line)
 {
     if (toStandardOutput(line)) {
         if (::isatty(STDOUT_FILENO)) {
-            printError(tr("-o -: standard output is a terminal; send the picture to a file or a program "
-                          "(vireoscape -s -o - > shot.png)"));
+            printError(QCoreApplication::translate(
+                "OneShot", "-o -: standard output is a terminal; send the picture to a file or a program "
+                           "(vireoscape -s -o - > shot.png)"));
             return 2;
         }
     } else if (!line.output.isEmpty()) {
         if (outputFormat(line.output).isEmpty()) {
             printError(
-                tr("-o: no image format can be written as \"%1\" (%2)")
+                QCoreApplication::translate("OneShot", "-o: no image format can be written as \"%1\" (%2)")
                     .arg(line.output, QString::fromLatin1(QImageWriter::supportedImageFormats().join(' '))));
             return 2;
         }
@@ -96,12 +94,14 @@ int checkOptions(const CommandLine& line)
         }
     }
     if (isWaylandSession() && line.window) {
-        printError(tr("--window: on Wayland no program is told where the windows are"));
+        printError(QCoreApplication::translate(
+            "OneShot", "--window: on Wayland no program is told where the windows are"));
         return 1;
     }
     if (isWaylandSession() && line.clipboard) {
-        printError(tr("-c: on Wayland a program without a window cannot set the clipboard; pipe the picture "
-                      "into wl-copy instead (vireoscape -s -o - | wl-copy)"));
+        printError(QCoreApplication::translate(
+            "OneShot", "-c: on Wayland a program without a window cannot set the clipboard; pipe the picture "
+                       "into wl-copy instead (vireoscape -s -o - | wl-copy)"));
         return 1;
     }
     return 0;
@@ -203,7 +203,8 @@ QImage monitorPart(const QImage& screen, int number, int* status)
                                  output->devicePixelRatio());
         }
         *status = 2;
-        printError(tr("--screen: there is no screen %1 (the first is 0, the last %2)")
+        printError(QCoreApplication::translate(
+                       "OneShot", "--screen: there is no screen %1 (the first is 0, the last %2)")
                        .arg(number)
                        .arg(screens.size() - 1));
         return QImage();
@@ -212,7 +213,8 @@ QImage monitorPart(const QImage& screen, int number, int* status)
     if (number < monitors.size())
         return partOf(screen, monitors.at(number));
     *status = 2;
-    printError(tr("--screen: there is no screen %1 (the first is 0, the last %2)")
+    printError(QCoreApplication::translate("OneShot",
+                                           "--screen: there is no screen %1 (the first is 0, the last %2)")
                    .arg(number)
                    .arg(monitors.size() - 1));
     return QImage();
@@ -226,7 +228,7 @@ QImage chosenPart(const QImage& screen, const CommandLine& line, int* status)
         if (screen.rect().contains(line.region))
             return screen.copy(line.region);
         *status = 2;
-        printError(tr("-r: %1+%2+%3 is not within the screen (%4)")
+        printError(QCoreApplication::translate("OneShot", "-r: %1+%2+%3 is not within the screen (%4)")
                        .arg(sizeText(line.region.size()))
                        .arg(line.region.x())
                        .arg(line.region.y())
@@ -242,7 +244,7 @@ QImage chosenPart(const QImage& screen, const CommandLine& line, int* status)
         if (window.isValid())
             return partOf(screen, window);
         *status = 1;
-        printError(tr("--window: there is no window under the pointer"));
+        printError(QCoreApplication::translate("OneShot", "--window: there is no window under the pointer"));
         return QImage();
     }
     return screen;
@@ -313,11 +315,13 @@ int deliver(const QImage& picture, const CommandLine& line)
         QByteArray png;
         QString error;
         if (!encodeImage(picture, "PNG", AppConfig.ImageQuality, &png, &error)) {
-            printError(tr("cannot encode the picture: %1").arg(error));
+            printError(QCoreApplication::translate("OneShot", "cannot encode the picture: %1").arg(error));
             return 1;
         }
         if (!writeAll(STDOUT_FILENO, png, &error)) {
-            printError(tr("cannot write the picture to standard output: %1").arg(error));
+            printError(
+                QCoreApplication::translate("OneShot", "cannot write the picture to standard output: %1")
+                    .arg(error));
             return 1;
         }
         return 0;
@@ -334,7 +338,8 @@ int deliver(const QImage& picture, const CommandLine& line)
         // Taken meanwhile: still never replaced.
         printError(!line.output.isEmpty() && taken(line.output)
                        ? takenMessage(line.output)
-                       : tr("cannot save %1: %2").arg(result.fileName, result.error));
+                       : QCoreApplication::translate("OneShot", "cannot save %1: %2")
+                             .arg(result.fileName, result.error));
         return 1;
     }
     std::printf("%s\n", QFile::encodeName(QFileInfo(result.fileName).absoluteFilePath()).constData());
@@ -372,6 +377,8 @@ int startOneShot(CommandLine& line, int argc, char** argv)
     if (image.isNull())
         return -1; // a screen only Qt's grab reads
     QCoreApplication app(argc, argv);
+    initVireoscapeResources();
+    installTranslations();
     setApplicationIdentity();
     loadSettings();
     int status = 0;
@@ -388,7 +395,8 @@ int oneShotCapture(const CommandLine& line)
     if (image.isNull()) {
         if (reason.isEmpty())
             reason =
-                tr("cannot read the screen on the Qt platform \"%1\"").arg(QGuiApplication::platformName());
+                QCoreApplication::translate("OneShot", "cannot read the screen on the Qt platform \"%1\"")
+                    .arg(QGuiApplication::platformName());
         printError(reason);
         return 1;
     }

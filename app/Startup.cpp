@@ -29,11 +29,12 @@
 #include <QPluginLoader>
 #include <QThread>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <malloc.h>
-#include <unistd.h>
 #include <memory>
+#include <unistd.h>
 
 // -d asks for no longer delay than a snapshot takes.
 static_assert(kLongestDelayMs == Vireoscape::kLongestSnapshotDelay);
@@ -41,6 +42,7 @@ static_assert(kLongestDelayMs == Vireoscape::kLongestSnapshotDelay);
 void initVireoscapeResources()
 {
     Q_INIT_RESOURCE(Vireoscape);
+    Q_INIT_RESOURCE(Translations);
 }
 
 void setApplicationIdentity()
@@ -53,17 +55,26 @@ void setApplicationIdentity()
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("Startup", text);
-}
-
 void printError(const QString& message)
 {
     std::fprintf(stderr, "vireoscape: %s\n", qUtf8Printable(message));
 }
 
 } // namespace
+
+void installTranslations()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    const auto install = [app](const QString& name, const QString& folder) {
+        auto* translator = new QTranslator(app);
+        if (translator->load(QLocale(), name, QStringLiteral("_"), folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    };
+    install(QStringLiteral("vireoscape"), QStringLiteral(":/translations"));
+    install(QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
 
 void loadSettings()
 {
@@ -113,9 +124,10 @@ QString x11Problem()
 {
     const QByteArray display = qgetenv("DISPLAY");
     if (display.isEmpty())
-        return tr("no X display: DISPLAY is not set");
+        return QCoreApplication::translate("Startup", "no X display: DISPLAY is not set");
     if (!x11DisplayReachable(display.constData()))
-        return tr("cannot connect to the X display \"%1\"").arg(QString::fromLocal8Bit(display));
+        return QCoreApplication::translate("Startup", "cannot connect to the X display \"%1\"")
+            .arg(QString::fromLocal8Bit(display));
     return QString();
 }
 
@@ -123,19 +135,21 @@ QString x11Problem()
 QString waylandProblem(const QStringList& folders)
 {
     if (!platformPluginInstalled(QStringLiteral("wayland"), folders))
-        return tr("no Qt platform plugin \"wayland\" is installed (the qt6-wayland package)");
+        return QCoreApplication::translate(
+            "Startup", "no Qt platform plugin \"wayland\" is installed (the qt6-wayland package)");
     QString socket = qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
     if (!socket.startsWith(QLatin1Char('/')))
         socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + socket;
     if (!QFileInfo::exists(socket))
-        return tr("no Wayland compositor at \"%1\"").arg(socket);
+        return QCoreApplication::translate("Startup", "no Wayland compositor at \"%1\"").arg(socket);
     return QString();
 }
 
 // Qt 6.4 starts on Wayland by itself in a Wayland session, except on GNOME.
 bool qtChoosesWayland()
 {
-    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP").toLower() + qgetenv("XDG_SESSION_DESKTOP").toLower();
+    const QByteArray desktop =
+        qgetenv("XDG_CURRENT_DESKTOP").toLower() + qgetenv("XDG_SESSION_DESKTOP").toLower();
     return qgetenv("XDG_SESSION_TYPE") == "wayland" && !desktop.contains("gnome");
 }
 
@@ -170,10 +184,11 @@ bool checkPlatform()
             problems << problem;
         }
         if (!missing.isEmpty())
-            problems << tr("no Qt platform plugin %1 is installed (looked in %2)")
+            problems << QCoreApplication::translate("Startup",
+                                                    "no Qt platform plugin %1 is installed (looked in %2)")
                             .arg(missing.join(QLatin1String(", ")), folders.join(QLatin1String(", ")));
         if (problems.isEmpty())
-            problems << tr("QT_QPA_PLATFORM names no platform");
+            problems << QCoreApplication::translate("Startup", "QT_QPA_PLATFORM names no platform");
     }
     printError(problems.join(QLatin1String("; ")));
     return false;
@@ -186,21 +201,29 @@ int runVireoscape(int argc, char** argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    CommandLine line = parseCommandLine(arguments);
-    switch (line.mode) {
-    case CommandLine::Help:
-        std::fputs(qUtf8Printable(usageText()), stdout);
-        return 0;
-    case CommandLine::Version:
-        std::printf("vireoscape %s\n", VIREOSCAPE_VERSION);
-        return 0;
-    case CommandLine::Invalid:
-        printError(line.error);
-        if (line.showUsage)
-            std::fputs(qUtf8Printable(usageText()), stderr);
-        return 2;
-    default:
-        break;
+    CommandLine line;
+    {
+        // The help and the refusals are printed before the program's own
+        // application object exists; this one carries their translation.
+        QCoreApplication early(argc, argv);
+        initVireoscapeResources();
+        installTranslations();
+        line = parseCommandLine(arguments);
+        switch (line.mode) {
+        case CommandLine::Help:
+            std::fputs(qUtf8Printable(usageText()), stdout);
+            return 0;
+        case CommandLine::Version:
+            std::printf("vireoscape %s\n", VIREOSCAPE_VERSION);
+            return 0;
+        case CommandLine::Invalid:
+            printError(line.error);
+            if (line.showUsage)
+                std::fputs(qUtf8Printable(usageText()), stderr);
+            return 2;
+        default:
+            break;
+        }
     }
 
     // Pictures of a megabyte or more go straight back to the system when
@@ -216,11 +239,16 @@ int runVireoscape(int argc, char** argv)
             ::_exit(status);
         }
     }
-    if (!checkPlatform())
-        return 1;
+    {
+        QCoreApplication early(argc, argv); // for the translation of its reasons
+        installTranslations();
+        if (!checkPlatform())
+            return 1;
+    }
 
     QApplication app(argc, argv);
     initVireoscapeResources();
+    installTranslations();
     setApplicationIdentity();
     loadSettings();
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
@@ -268,7 +296,9 @@ int runVireoscape(int argc, char** argv)
         // The caller of --snapshot is told on standard error: a box would open
         // under the running instance's snapshot, if one is open, and wait there.
         if (snapshot) {
-            printError(tr("the running instance cannot be asked for a snapshot: %1").arg(busError));
+            printError(QCoreApplication::translate("Startup",
+                                                   "the running instance cannot be asked for a snapshot: %1")
+                           .arg(busError));
             return 1;
         }
         QMessageBox::critical(nullptr, QObject::tr("Error"),
@@ -289,7 +319,9 @@ int runVireoscape(int argc, char** argv)
     {
         Vireoscape window;
         if (!window.publishService(&busError) && !busError.isEmpty())
-            printError(tr("other programs cannot start a snapshot here (%1)").arg(busError));
+            printError(
+                QCoreApplication::translate("Startup", "other programs cannot start a snapshot here (%1)")
+                    .arg(busError));
         if (snapshot)
             QTimer::singleShot(0, &window, [&window, &line] {
                 window.startSnapshotAfter(line.delayMs < 0 ? AppConfig.IntervalSnap : line.delayMs);

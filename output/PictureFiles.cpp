@@ -43,13 +43,27 @@ QString expandFileName(const QString& pattern, const QDateTime& now)
         if (++i >= pattern.size())
             break; // a trailing "%" yields nothing
         switch (pattern.at(i).unicode()) {
-        case 'Y': result += QString::number(date.year()); break;
-        case 'M': result += QString::number(date.month()); break;
-        case 'D': result += QString::number(date.day()); break;
-        case 'h': result += QString::number(time.hour()); break;
-        case 'm': result += QString::number(time.minute()); break;
-        case 's': result += QString::number(time.second()); break;
-        default: result += pattern.at(i); break;
+        case 'Y':
+            result += QString::number(date.year());
+            break;
+        case 'M':
+            result += QString::number(date.month());
+            break;
+        case 'D':
+            result += QString::number(date.day());
+            break;
+        case 'h':
+            result += QString::number(time.hour());
+            break;
+        case 'm':
+            result += QString::number(time.minute());
+            break;
+        case 's':
+            result += QString::number(time.second());
+            break;
+        default:
+            result += pattern.at(i);
+            break;
         }
     }
     // A name, never a path: it stays in the folder it is saved in.
@@ -72,11 +86,6 @@ QByteArray formatForSuffix(const QString& suffix)
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("PictureFiles", text);
-}
-
 // Encodes in memory first, so that an unsupported format or an encoder error
 // never leaves a half-written file behind. PNG at the qualities that ask for
 // speed over size goes through the fast encoder; see PngWriter.
@@ -88,7 +97,7 @@ bool encode(const QImage& image, const QByteArray& format, int quality, QByteArr
             options.level = *level;
             *out = PngWriter::encode(image, options);
             if (out->isEmpty())
-                *error = tr("the PNG encoder failed");
+                *error = QCoreApplication::translate("PictureFiles", "the PNG encoder failed");
             return !out->isEmpty();
         }
     }
@@ -98,7 +107,8 @@ bool encode(const QImage& image, const QByteArray& format, int quality, QByteArr
     writer.setQuality(quality);
     if (!writer.write(image)) {
         *error = writer.error() == QImageWriter::UnsupportedFormatError
-                     ? tr("unsupported image format \"%1\"").arg(QString::fromLatin1(format))
+                     ? QCoreApplication::translate("PictureFiles", "unsupported image format \"%1\"")
+                           .arg(QString::fromLatin1(format))
                      : writer.errorString();
         return false;
     }
@@ -130,12 +140,12 @@ SaveResult writeImage(const QImage& image, const QString& fileName, const QByteA
         // No format of our own: let the suffix decide, as the writer would.
         fmt = QFileInfo(fileName).suffix().toLower().toLatin1();
         if (fmt.isEmpty() || !QImageWriter::supportedImageFormats().contains(fmt)) {
-            result.error = tr("unsupported image format");
+            result.error = QCoreApplication::translate("PictureFiles", "unsupported image format");
             return result;
         }
     }
     if (image.isNull()) {
-        result.error = tr("there is no picture to save");
+        result.error = QCoreApplication::translate("PictureFiles", "there is no picture to save");
         return result;
     }
     QByteArray data;
@@ -198,7 +208,8 @@ QString nameWith(const PictureFile& file, int n)
 
 QString allTaken(const PictureFile& file)
 {
-    return tr("every name from %1 to %2 is taken (name pattern \"%3\")")
+    return QCoreApplication::translate("PictureFiles",
+                                       "every name from %1 to %2 is taken (name pattern \"%3\")")
         .arg(nameWith(file, 0), nameWith(file, kLastNameSuffix), file.pattern + file.ext);
 }
 
@@ -220,12 +231,12 @@ SaveResult createPictureFile(const QImage& image, PictureFile* file)
         // No format of our own: let the suffix decide, as the writer would.
         file->format = suffix.toLower().toLatin1();
         if (file->format.isEmpty() || !QImageWriter::supportedImageFormats().contains(file->format)) {
-            result.error = tr("unsupported image format");
+            result.error = QCoreApplication::translate("PictureFiles", "unsupported image format");
             return result;
         }
     }
     if (image.isNull()) {
-        result.error = tr("there is no picture to save");
+        result.error = QCoreApplication::translate("PictureFiles", "there is no picture to save");
         return result;
     }
 

@@ -15,11 +15,6 @@
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("CPortalScreenshot", text);
-}
-
 // An unpacked PNG of the largest picture, and room to spare.
 constexpr qint64 kLargestFile = qint64(kLargestPortalSide) * kLargestPortalSide * 4 + (64 << 20);
 // File times lag the clock by a tick, and may be kept to the second.
@@ -34,7 +29,8 @@ QString named(const QString& path)
 
 QString failure(const QString& path, const QString& why)
 {
-    return tr("the screenshot portal's picture \"%1\" %2").arg(named(path), why);
+    return QCoreApplication::translate("CPortalScreenshot", "the screenshot portal's picture \"%1\" %2")
+        .arg(named(path), why);
 }
 
 QString canonical(const QString& folder)
@@ -89,10 +85,11 @@ QImage decode(QFile* file, const QString& path, QString* error)
     QImageReader reader(file);
     const QSize size = reader.size();
     if (size.width() > kLargestPortalSide || size.height() > kLargestPortalSide) {
-        *error = failure(path, tr("is %1 x %2 pixels, larger than %3 x %3")
-                                   .arg(size.width())
-                                   .arg(size.height())
-                                   .arg(kLargestPortalSide));
+        *error = failure(
+            path, QCoreApplication::translate("CPortalScreenshot", "is %1 x %2 pixels, larger than %3 x %3")
+                      .arg(size.width())
+                      .arg(size.height())
+                      .arg(kLargestPortalSide));
         return QImage();
     }
     // An image of the right size and format made beforehand is filled in
@@ -102,12 +99,15 @@ QImage decode(QFile* file, const QString& path, QString* error)
     if (size.isValid() && reader.imageFormat() != QImage::Format_Invalid) {
         image = QImage(size, reader.imageFormat());
         if (image.isNull()) {
-            *error = failure(path, tr("does not fit in memory"));
+            *error =
+                failure(path, QCoreApplication::translate("CPortalScreenshot", "does not fit in memory"));
             return QImage();
         }
     }
     if (!reader.read(&image)) {
-        *error = failure(path, tr("cannot be read: %1").arg(reader.errorString()));
+        *error = failure(
+            path,
+            QCoreApplication::translate("CPortalScreenshot", "cannot be read: %1").arg(reader.errorString()));
         return QImage();
     }
     return image;
@@ -127,19 +127,21 @@ PortalPicture takePortalPicture(const QString& path, const QStringList& folders,
     const QByteArray encoded = QFile::encodeName(path);
     struct stat st;
     if (::lstat(encoded.constData(), &st) != 0) {
-        result.error =
-            failure(path, tr("cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        result.error = failure(path, QCoreApplication::translate("CPortalScreenshot", "cannot be read: %1")
+                                         .arg(QString::fromLocal8Bit(std::strerror(errno))));
         return result;
     }
     // Never opened otherwise: a FIFO would block until someone writes to it.
     if (!S_ISREG(st.st_mode)) {
-        result.error = failure(path, tr("is not a regular file"));
+        result.error =
+            failure(path, QCoreApplication::translate("CPortalScreenshot", "is not a regular file"));
         return result;
     }
     const int fd = ::open(encoded.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat opened;
     if (fd < 0 || ::fstat(fd, &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino) {
-        result.error = failure(path, tr("changed while it was read"));
+        result.error =
+            failure(path, QCoreApplication::translate("CPortalScreenshot", "changed while it was read"));
         if (fd >= 0)
             ::close(fd);
         return result;
@@ -148,14 +150,17 @@ PortalPicture takePortalPicture(const QString& path, const QStringList& folders,
     // documents portal's, may take O_NONBLOCK literally).
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (opened.st_size > kLargestFile) {
-        result.error =
-            failure(path, tr("is %1 MB, more than any screen's picture").arg(opened.st_size >> 20));
+        result.error = failure(
+            path, QCoreApplication::translate("CPortalScreenshot", "is %1 MB, more than any screen's picture")
+                      .arg(opened.st_size >> 20));
     } else {
         QFile file;
         if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
             result.image = decode(&file, path, &result.error);
         else
-            result.error = failure(path, tr("cannot be read: %1").arg(file.errorString()));
+            result.error =
+                failure(path, QCoreApplication::translate("CPortalScreenshot", "cannot be read: %1")
+                                  .arg(file.errorString()));
     }
     ::close(fd);
     // The portal made the file for us alone: leaving it would litter the

@@ -115,20 +115,26 @@ void CPortalRequest::fail(const QString& errorName, const QString& message)
 
 QString describePortalFailure(const QString& portal, const QString& errorName, const QString& message)
 {
-    const auto tr = [](const char* text) { return QCoreApplication::translate("CPortalRequest", text); };
     if (errorName == QLatin1String("no-bus"))
-        return tr("no session bus is running, so no %1 portal can be reached").arg(portal);
+        return QCoreApplication::translate("CPortalRequest",
+                                           "no session bus is running, so no %1 portal can be reached")
+            .arg(portal);
     if (errorName == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
         errorName == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
         errorName == QLatin1String("org.freedesktop.DBus.Error.Spawn.ServiceNotFound"))
-        return tr("no %1 portal is running (xdg-desktop-portal is not on the session bus)").arg(portal);
+        return QCoreApplication::translate(
+                   "CPortalRequest", "no %1 portal is running (xdg-desktop-portal is not on the session bus)")
+            .arg(portal);
     if (errorName == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface") ||
         errorName == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod") ||
         (errorName == QLatin1String("org.freedesktop.DBus.Error.InvalidArgs") &&
          message.contains(QLatin1String("interface"))))
-        return tr("no %1 portal is running (xdg-desktop-portal has no backend for it on this desktop)")
+        return QCoreApplication::translate(
+                   "CPortalRequest",
+                   "no %1 portal is running (xdg-desktop-portal has no backend for it on this desktop)")
             .arg(portal);
     if (errorName == QLatin1String("timeout"))
-        return tr("the %1 portal did not answer").arg(portal);
-    return tr("the %1 portal failed: %2").arg(portal, message.isEmpty() ? errorName : message);
+        return QCoreApplication::translate("CPortalRequest", "the %1 portal did not answer").arg(portal);
+    return QCoreApplication::translate("CPortalRequest", "the %1 portal failed: %2")
+        .arg(portal, message.isEmpty() ? errorName : message);
 }

@@ -1,0 +1,149 @@
+// The German translation: every message of it is finished, and under a
+// German locale the tray menu, the options dialog and --help speak German,
+// under LANG=C the program's own English. The shown texts are read in a
+// child process (this test run again), as the locale is read at start.
+#include "app/Startup.h"
+#include "app/Vireoscape.h"
+#include "config/AppConfig.h"
+#include "options/OptionsDialog.h"
+
+#include <QListWidget>
+#include <QMenu>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+
+const char kShowTexts[] = "VS_SHOW_TEXTS";
+
+QProcessEnvironment withLocale(const QString& lang)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+        env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("LANG"), lang);
+    return env;
+}
+
+QString run(const QString& program, const QStringList& arguments, const QProcessEnvironment& env)
+{
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.start(program, arguments);
+    if (!child.waitForFinished(30000))
+        return QStringLiteral("(no end)");
+    return QString::fromUtf8(child.readAllStandardOutput());
+}
+
+// The child's part: the texts a user sees first, one a line.
+int printShownTexts(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    initVireoscapeResources();
+    installTranslations();
+    setApplicationIdentity();
+    AppConfig = CAppConfig::defaults();
+    QStringList texts;
+    {
+        Vireoscape window;
+        for (const QAction* entry : window.trayMenu()->actions()) {
+            if (!entry->isSeparator())
+                texts << entry->text().section(QLatin1Char('\t'), 0, 0);
+        }
+    }
+    COptionsDialog dialog;
+    texts << dialog.windowTitle();
+    const QListWidget* pages = dialog.findChild<QListWidget*>();
+    for (int i = 0; pages && i < pages->count(); ++i)
+        texts << pages->item(i)->text();
+    std::fputs(qUtf8Printable(texts.join(QLatin1Char('\n')) + QLatin1Char('\n')), stdout);
+    return 0;
+}
+
+} // namespace
+
+class TestTranslation : public QObject
+{
+    Q_OBJECT
+private slots:
+    void everyMessageTranslated();
+    void shownTexts_data();
+    void shownTexts();
+};
+
+void TestTranslation::everyMessageTranslated()
+{
+    QFile file(QStringLiteral(VS_GERMAN_TS));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    int messages = 0;
+    QString source;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("source")) {
+            source = xml.readElementText();
+            ++messages;
+        } else if (xml.name() == QLatin1String("translation")) {
+            const QString type = xml.attributes().value(QLatin1String("type")).toString();
+            const QString text = xml.readElementText();
+            QVERIFY2(type.isEmpty(), qPrintable(type + QLatin1String(": ") + source));
+            QVERIFY2(!text.trimmed().isEmpty(), qPrintable(QLatin1String("empty: ") + source));
+            // The placeholders of the English text are all in the German one.
+            for (int n = 1; n <= 9; ++n) {
+                const QString mark = QLatin1Char('%') + QString::number(n);
+                QVERIFY2(source.contains(mark) == text.contains(mark),
+                         qPrintable(mark + QLatin1String(": ") + source));
+            }
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QVERIFY2(messages > 150, qPrintable(QString::number(messages)));
+}
+
+void TestTranslation::shownTexts_data()
+{
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QStringList>("menuAndOptions");
+    QTest::addColumn<QString>("helpLine");
+    QTest::newRow("German") << "de_DE.UTF-8" << QStringList{"Schnappschuss starten",
+                                                            "Hauptfenster anzeigen",
+                                                            "Optionen…",
+                                                            "Beenden",
+                                                            "Einstellungen",
+                                                            "Allgemein",
+                                                            "Schnappschuss",
+                                                            "Tastenkürzel",
+                                                            "Über"}
+                            << "  -h, --help            diese Hilfe anzeigen und enden";
+    QTest::newRow("C") << "C" << QStringList{"Start snapshot", "Show Main Window", "Option...",
+                                             "Exit",           "Config Dialog",    "General",
+                                             "Snapshot",       "Shortcut",         "About"}
+                       << "  -h, --help            show this help and end";
+}
+
+void TestTranslation::shownTexts()
+{
+    QFETCH(QString, lang);
+    QFETCH(QStringList, menuAndOptions);
+    QFETCH(QString, helpLine);
+    QProcessEnvironment env = withLocale(lang);
+    const QString help = run(qEnvironmentVariable("VIREOSCAPE_BIN"), {QStringLiteral("--help")}, env);
+    QVERIFY2(help.split(QLatin1Char('\n')).contains(helpLine), qPrintable(help));
+    env.insert(QLatin1String(kShowTexts), QStringLiteral("1"));
+    const QString shown = run(QCoreApplication::applicationFilePath(), {}, env);
+    QCOMPARE(shown.split(QLatin1Char('\n'), Qt::SkipEmptyParts), menuAndOptions);
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet(kShowTexts))
+        return printShownTexts(argc, argv);
+    QApplication app(argc, argv);
+    TestTranslation test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_translation.moc"
