@@ -25,6 +25,9 @@ export HOME="$sandbox/home" XDG_CONFIG_HOME="$sandbox/config" XDG_DATA_HOME="$sa
        XDG_CACHE_HOME="$sandbox/cache" XDG_RUNTIME_DIR="$sandbox/runtime" TMPDIR="$sandbox/tmp"
 # No session bus is needed; keep Qt from starting or looking for one.
 export DBUS_SESSION_BUS_ADDRESS=disabled:
+# English texts whatever the machine's language (a test sets its own for the translation).
+export LANG=C.UTF-8
+unset LANGUAGE LC_ALL LC_MESSAGES
 # The tests choose their session themselves (X11 here, Wayland in tests/wayland).
 unset XDG_SESSION_TYPE WAYLAND_DISPLAY
 unset SESSION_MANAGER
