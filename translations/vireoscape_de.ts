@@ -285,6 +285,10 @@ Möchten Sie die Datei ersetzen?</translation>
         <source>The picture is on the clipboard.</source>
         <translation>Das Bild ist in der Zwischenablage.</translation>
     </message>
+    <message>
+        <source>Press Esc again to discard the marks</source>
+        <translation>Esc erneut drücken, um die Markierungen zu verwerfen</translation>
+    </message>
 </context>
 <context>
     <name>CShortcutList</name>

@@ -639,7 +639,7 @@ void TestScene::toolsKeysAndMenus_data()
         "key Escape; expect view hidden; expect ended abandoned");
     row("Escape over marks: the first one says how, a late second one says it again",
         "tool Rectangle; drag 100,100 200,200; key Escape; expect view shown; expect marks 1;"
-        "expect hint discard; wait 2100; expect hint none; key Escape; expect view shown; expect hint discard;"
+        "expect hint discard; wait 2500; expect hint none; key Escape; expect view shown; expect hint discard;"
         "wait 1500; key Escape; expect view hidden; expect ended abandoned");
     // The text, its filled box and frame in the look of the strip.
     row("text: an empty box goes, Escape ends the typing, then the snapshot",
