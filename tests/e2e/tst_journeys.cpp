@@ -28,7 +28,7 @@ constexpr int kPen = 4;
 
 const QStringList kButtons = {"Select", "Line",  "LineArrow", "Rectangle",   "Polygon", "Ellipse",
                               "Draw",   "Text",  "Erase",     "Hide",        "Highlighter", "Steps",
-                              "Save",   "Cancel", "Ok"};
+                              "Pin", "CopyText", "Save",   "Cancel", "Ok"};
 // The highlighter's default width and colour, and the size of a step drawn
 // with the journeys' pen.
 constexpr int kHighlight = 16;
