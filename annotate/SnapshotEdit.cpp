@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPushButton>
 
 namespace {
@@ -24,6 +25,34 @@ QIcon iconFrom(const QString& path)
 bool showsProperties(const ToolRow& row)
 {
     return !row.controls.isEmpty() && !row.keepsStrip;
+}
+
+// The Pin and Copy text pictures, drawn: a pin's head and needle, a "T".
+QIcon drawnIcon(bool pin)
+{
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (pin) {
+        painter.setPen(QPen(QColor(60, 60, 60), 2));
+        painter.drawLine(QPointF(12, 12), QPointF(12, 22));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(214, 48, 49));
+        painter.drawEllipse(QRectF(6, 2, 12, 12));
+    } else {
+        QFont font = painter.font();
+        font.setPixelSize(18);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(QColor(40, 90, 200));
+        painter.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, QStringLiteral("T"));
+        painter.setPen(QPen(QColor(40, 90, 200), 1, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(1.5, 1.5, 21, 21));
+    }
+    painter.end();
+    return QIcon(pixmap);
 }
 
 } // namespace
@@ -52,6 +81,12 @@ CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags, CToolState*
         const DrawMode mode = row->mode;
         connect(button, &QPushButton::clicked, this, [this, mode] { setDrawMode(mode); });
     }
+    m_pinButton = addButton(tr("Pin (Ctrl+P)"), QString());
+    m_pinButton->setIcon(drawnIcon(true));
+    m_copyTextButton = addButton(tr("Copy text (Ctrl+Shift+C)"), QString());
+    m_copyTextButton->setIcon(drawnIcon(false));
+    connect(m_pinButton, &QPushButton::clicked, this, &CSnapshotEdit::pinRequested);
+    connect(m_copyTextButton, &QPushButton::clicked, this, &CSnapshotEdit::copyTextRequested);
     saveButton = addButton(tr("Save picture (Ctrl+S)"), QStringLiteral(":/Resources/ico_save.png"));
     cancelButton = addButton(tr("Cancel (Esc)"), QStringLiteral(":/Resources/ico_cancel.png"));
     okButton = addButton(tr("Ok (Enter; Ctrl+C: clipboard only; Ctrl+Z: undo)"),
@@ -67,7 +102,7 @@ CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags, CToolState*
     // choosing it again.
     showDrawMode(m_state->mode());
     connect(m_state, &CToolState::modeChanged, this, &CSnapshotEdit::showDrawMode);
-    resize(40 * (m_toolButtons.size() + 3), 40);
+    resize(40 * (m_toolButtons.size() + 5), 40);
 }
 
 QString CSnapshotEdit::iconPath(DrawMode mode, bool selected)
@@ -245,4 +280,10 @@ void CSnapshotEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void CSnapshotEdit::setTextRecognition(bool available, const QString& why)
+{
+    m_copyTextButton->setEnabled(available);
+    m_copyTextButton->setToolTip(available ? tr("Copy text (Ctrl+Shift+C)") : why);
 }

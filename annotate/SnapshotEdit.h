@@ -40,6 +40,13 @@ public:
     // Closes the property strip and this strip.
     void closeSnapshot();
 
+    // Pin and Copy text, between the tools and Save picture.
+    QPushButton* pinButton() const { return m_pinButton; }
+    QPushButton* copyTextButton() const { return m_copyTextButton; }
+    // Without a recognizer the Copy text button is off; `why` says what to
+    // install.
+    void setTextRecognition(bool available, const QString& why);
+
     // The resource icons of a tool's button, unselected and selected.
     static QString iconPath(DrawMode mode, bool selected);
     // A tool's tip with the key that chooses it.
@@ -64,6 +71,8 @@ signals:
     void finishRequested();
     void saveRequested();
     void cancelRequested();
+    void pinRequested();
+    void copyTextRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -80,6 +89,8 @@ private:
 
     CToolState* m_state = nullptr;
     QHash<int, QPushButton*> m_toolButtons; // by DrawMode
+    QPushButton* m_pinButton = nullptr;
+    QPushButton* m_copyTextButton = nullptr;
     QPushButton* saveButton = nullptr;
     QPushButton* cancelButton = nullptr;
     QPushButton* okButton = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/SnapshotService.h"
 #include "capture/DrawView.h"
+#include "pin/PinBoard.h"
 #include "config/AppConfig.h"
 #include "options/KeyText.h"
 #include "annotate/StripGeometry.h"
@@ -127,6 +128,14 @@ void Vireoscape::createActions()
     connect(m_showMainWndAction, &QAction::triggered, this, &Vireoscape::showMainWnd);
     m_optionAction = new QAction(tr("Option..."), this);
     connect(m_optionAction, &QAction::triggered, this, &Vireoscape::OnOption);
+    // Pins outlive the snapshots; this takes them all off the screen.
+    m_pinBoard = new CPinBoard(this);
+    m_closePinsAction = new QAction(tr("Close all pins"), this);
+    m_closePinsAction->setEnabled(false);
+    connect(m_closePinsAction, &QAction::triggered, m_pinBoard, &CPinBoard::closeAll);
+    connect(m_pinBoard, &CPinBoard::countChanged, m_closePinsAction, [this](int count) {
+        m_closePinsAction->setEnabled(count > 0);
+    });
     m_exitAction = new QAction(tr("Exit"), this);
     // Ends the program even where closing would only hide to the tray.
     connect(m_exitAction, &QAction::triggered, qApp, [] { QCoreApplication::exit(0); });
@@ -140,6 +149,7 @@ void Vireoscape::createTrayIcon()
     m_trayMenu->addSeparator();
     m_trayMenu->addAction(m_showMainWndAction);
     m_trayMenu->addAction(m_optionAction);
+    m_trayMenu->addAction(m_closePinsAction);
     m_trayMenu->addSeparator();
     m_trayMenu->addAction(m_exitAction);
 
@@ -352,6 +362,8 @@ void Vireoscape::showSnapshot()
     m_captureView->setRestartKey(QKeySequence(CShortcut(AppConfig.ShortcutStartSnapshot).toString(true)));
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
+    connect(m_captureView, &CDrawView::pinned, m_pinBoard,
+            [this](const QImage& picture, const QRect& area, qreal ratio) { m_pinBoard->pin(picture, area, ratio); });
     connect(m_captureView, &CDrawView::restartRequested, this, &Vireoscape::startSnapshot);
     // No client places its windows on Wayland, nor through XWayland, where
     // the compositor gives the keyboard only to the windows it manages: a

@@ -14,6 +14,7 @@ class QPushButton;
 class CGlobalShortcut;
 class CDesktopSource;
 class CDrawView;
+class CPinBoard;
 class CSnapshotService;
 class CPortalShortcuts;
 
@@ -59,6 +60,7 @@ public:
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
     QMenu* trayMenu() const { return m_trayMenu; }
     CDrawView* captureView() const { return m_captureView; }
+    CPinBoard* pinBoard() const { return m_pinBoard; }
     CGlobalShortcut* startSnapshotShortcut() const { return m_startSnapshotShortcut; }
     CGlobalShortcut* showMainWndShortcut() const { return m_showMainWndShortcut; }
     const QTimer& delayTimer() const { return m_delayTimer; }
@@ -111,6 +113,8 @@ private:
     QAction* m_showMainWndAction = nullptr;
     QAction* m_optionAction = nullptr;
     QAction* m_exitAction = nullptr;
+    QAction* m_closePinsAction = nullptr;
+    CPinBoard* m_pinBoard = nullptr;
     CGlobalShortcut* m_startSnapshotShortcut = nullptr;
     CGlobalShortcut* m_showMainWndShortcut = nullptr;
     QMenu* m_trayMenu = nullptr;

@@ -7,6 +7,7 @@
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
+#include "ocr/TextRecognizer.h"
 #include "output/PictureFiles.h"
 #include "platform/PointerTracker.h"
 #include "platform/ServerVeil.h"
@@ -89,6 +90,8 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     connect(scene, &CSGraphicsScene::abandonRequested, this, &CDrawView::abandonSnapshot);
     connect(scene, &CSGraphicsScene::copyRequested, this, &CDrawView::copySnapshot);
     connect(scene, &CSGraphicsScene::saveRequested, this, &CDrawView::savePicture);
+    connect(scene, &CSGraphicsScene::pinRequested, this, &CDrawView::pinSnapshot);
+    connect(scene, &CSGraphicsScene::copyTextRequested, this, &CDrawView::copyText);
     connect(scene, &CSGraphicsScene::picked, this, &CDrawView::placeEditDialog);
 }
 
@@ -108,6 +111,10 @@ void CDrawView::buildToolStrips()
     connect(m_editDialog, &CSnapshotEdit::finishRequested, this, &CDrawView::finishSnapshot);
     connect(m_editDialog, &CSnapshotEdit::saveRequested, this, &CDrawView::savePicture);
     connect(m_editDialog, &CSnapshotEdit::cancelRequested, this, &CDrawView::cancelSnapshot);
+    connect(m_editDialog, &CSnapshotEdit::pinRequested, this, &CDrawView::pinSnapshot);
+    connect(m_editDialog, &CSnapshotEdit::copyTextRequested, this, &CDrawView::copyText);
+    const QString missing = CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage);
+    m_editDialog->setTextRecognition(missing.isEmpty(), missing);
     // A mark chosen with Select shows the controls of its kind: a change
     // there applies to it.
     connect(scene, &CSGraphicsScene::markSelected, m_editDialog, &CSnapshotEdit::showPropertiesFor);
@@ -446,6 +453,15 @@ void CDrawView::contextMenuEvent(QContextMenuEvent* event)
     QAction* redo = menu->addAction(tr("Redo"));
     redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     redo->setEnabled(s && s->undoStack()->canRedo());
+    menu->addSeparator();
+    QAction* pin = menu->addAction(tr("Pin"));
+    pin->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    pin->setEnabled(s && s->hasPick());
+    connect(pin, &QAction::triggered, this, &CDrawView::pinSnapshot);
+    QAction* text = menu->addAction(tr("Copy text"));
+    text->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    text->setEnabled(s && s->hasPick() && CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage).isEmpty());
+    connect(text, &QAction::triggered, this, &CDrawView::copyText);
     menu->addSeparator();
     QAction* reselect = menu->addAction(tr("Reselect snapshot area"));
     connect(reselect, &QAction::triggered, this, &CDrawView::ReselectSnapshotArea);

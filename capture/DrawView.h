@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QLabel;
 class QTimer;
 
 class CPointerTracker;
@@ -73,6 +74,14 @@ public:
     void finishSnapshot();
     // Puts the picture on the clipboard only and ends the snapshot.
     void copySnapshot();
+    // Ends the snapshot and keeps the picture on the screen in a pin.
+    void pinSnapshot();
+    // Reads the text of the picture on a worker thread and puts it on the
+    // clipboard; the snapshot goes on.
+    void copyText();
+    // A short message near the pick, gone after `milliseconds` (0: stays).
+    void showNotice(const QString& text, int milliseconds = 2500);
+    QString noticeText() const;
     // Ends the snapshot without output, as Cancel.
     void cancelSnapshot();
     // Ends the snapshot without output, as Escape on the desktop.
@@ -85,6 +94,11 @@ signals:
     // The snapshot ended through OK or Cancel; `action` is what the settings
     // say happens to the main window now.
     void finished(int action);
+    // Pin: the picture and its place on the desktop, in device pixels,
+    // `ratio` of them per logical pixel.
+    void pinned(const QImage& picture, const QRect& deviceGeometry, qreal ratio);
+    // Copy text put this many lines on the clipboard (0: none found).
+    void textCopied(int lines);
     // The snapshot was dropped with Escape.
     void abandoned();
     // The start-snapshot key was pressed during the snapshot.
@@ -136,6 +150,9 @@ private:
     QElapsedTimer m_lastFrame;
     QTimer* m_frameTimer = nullptr;
     bool m_onWayland = false;
+    QLabel* m_notice = nullptr;
+    QTimer* m_noticeTimer = nullptr;
+    bool m_readingText = false;
     QPointF m_lastScenePos;
     QPoint m_lastScreenPos;
 };

@@ -102,14 +102,18 @@ QImage CSGraphicsScene::renderSelectionForTheLastTime()
     return renderPicture(true);
 }
 
+QRect CSGraphicsScene::renderedArea() const
+{
+    const QRectF selection = m_backgroundItem->selectionRect();
+    // Whole pixels, truncated toward zero; nothing picked means the desktop.
+    const QRect target(int(selection.x()), int(selection.y()), int(selection.width()), int(selection.height()));
+    return target.isEmpty() ? m_backgroundItem->pixmap().rect() : target;
+}
+
 QImage CSGraphicsScene::renderPicture(bool intoDesktop)
 {
     QPixmap desktop = m_backgroundItem->pixmap();
-    const QRectF selection = m_backgroundItem->selectionRect();
-    // Whole pixels, truncated toward zero; nothing picked means the desktop.
-    QRect target(int(selection.x()), int(selection.y()), int(selection.width()), int(selection.height()));
-    if (target.isEmpty())
-        target = desktop.rect();
+    const QRect target = renderedArea();
 
     // The marks, stacked as on the screen; the chosen mark's handles are
     // for the screen only.

@@ -212,6 +212,16 @@ bool CSGraphicsScene::snapshotKey(QKeyEvent* event)
             emit copyRequested();
         return true;
     }
+    if (mods == (Qt::ControlModifier | Qt::ShiftModifier) && key == Qt::Key_C) {
+        if (!event->isAutoRepeat() && hasPick())
+            emit copyTextRequested();
+        return true;
+    }
+    if (mods == Qt::ControlModifier && key == Qt::Key_P) {
+        if (!event->isAutoRepeat() && hasPick())
+            emit pinRequested();
+        return true;
+    }
     if (mods == Qt::ControlModifier && key == Qt::Key_S) {
         if (!event->isAutoRepeat())
             emit saveRequested();

@@ -54,6 +54,8 @@ public:
     // The selection with its marks, exactly as the user sees it but without
     // veil, label or crosshair; the whole desktop when nothing is selected.
     QImage renderSelection();
+    // The area renderSelection puts out, in desktop pixels.
+    QRect renderedArea() const;
     // The same for the snapshot's last use, without a copy: the marks are
     // painted into the desktop itself, which the scene then no longer has.
     QImage renderSelectionForTheLastTime();
@@ -135,6 +137,10 @@ signals:
     void copyRequested();
     // Ctrl+S: "Save picture".
     void saveRequested();
+    // Ctrl+P: pin the picture to the screen.
+    void pinRequested();
+    // Ctrl+Shift+C: copy the text in the picture.
+    void copyTextRequested();
     // A mark was chosen with Select (its tool), or none (None).
     void markSelected(DrawMode kind);
 

@@ -54,6 +54,8 @@ public:
     int HideBlockSize;
     QColor HighlighterColor;
     int HighlighterWidth;
+    // The text recognition's language model ("eng", "deu", "eng+deu"...).
+    QString SnapshotTextLanguage;
 
     // Reads every key from the settings store (defaults for missing ones),
     // then brings the log-on start entry in line with GenAutoRun. A text
@@ -129,4 +131,5 @@ template <class Record, class F> void CAppConfig::visit(Record& r, F&& f)
     f("HideBlockSize", r.HideBlockSize, 12);
     f("HighlighterColor", r.HighlighterColor, QColor(255, 255, 0));
     f("HighlighterWidth", r.HighlighterWidth, 16);
+    f("SnapshotTextLanguage", r.SnapshotTextLanguage, QStringLiteral("eng"));
 }

@@ -1,6 +1,7 @@
 #include "options/SnapshotPage.h"
 
 #include "config/AppConfig.h"
+#include "ocr/TextRecognizer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -72,6 +73,15 @@ CSnapshotPage::CSnapshotPage(QWidget* parent) : QWidget(parent)
     nameRow->addWidget(fileNameEdit, 1);
     nameRow->addWidget(fileExtComboBox);
 
+    textLanguageLabel = new QLabel(tr("Text recognition language:"));
+    textLanguageComboBox = new QComboBox;
+    textLanguageComboBox->setEditable(false);
+    textLanguageComboBox->addItems(CTextRecognizer::installedLanguages());
+    textLanguageLabel->setBuddy(textLanguageComboBox);
+    auto* languageRow = new QHBoxLayout;
+    languageRow->addWidget(textLanguageLabel);
+    languageRow->addWidget(textLanguageComboBox, 1);
+
     auto* layout = new QVBoxLayout;
     layout->addWidget(snapshotAfterDblClkCheckBox);
     layout->addStretch(1);
@@ -86,6 +96,8 @@ CSnapshotPage::CSnapshotPage(QWidget* parent) : QWidget(parent)
     layout->addLayout(pathRow);
     layout->addStretch(1);
     layout->addLayout(nameRow);
+    layout->addStretch(1);
+    layout->addLayout(languageRow);
     setLayout(layout);
 
     // clicked(), not released(): dragging off the button aborts the click.
@@ -135,6 +147,11 @@ void CSnapshotPage::loadSettings()
     loadRecordedControls();
     selectExtension(AppConfig.SnapshotFileNameExt);
     qualitySlider->setValue(AppConfig.ImageQuality);
+    // A stored language whose model is not (or no longer) installed stays
+    // in the list, so that confirming the page keeps it.
+    if (textLanguageComboBox->findText(AppConfig.SnapshotTextLanguage) < 0)
+        textLanguageComboBox->addItem(AppConfig.SnapshotTextLanguage);
+    textLanguageComboBox->setCurrentIndex(textLanguageComboBox->findText(AppConfig.SnapshotTextLanguage));
     // setValue emits nothing when the value does not change (the first 30).
     onSliderValueChanged(qualitySlider->value());
 }
@@ -153,6 +170,8 @@ void CSnapshotPage::saveSettings()
     if (fileExtComboBox->currentIndex() >= 0)
         AppConfig.SnapshotFileNameExt = fileExtComboBox->currentText();
     AppConfig.ImageQuality = qualityEdit->text().toInt();
+    if (textLanguageComboBox->currentIndex() >= 0)
+        AppConfig.SnapshotTextLanguage = textLanguageComboBox->currentText();
 }
 
 QString CSnapshotPage::inputProblem()

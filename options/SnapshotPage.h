@@ -56,4 +56,10 @@ private:
     QLabel* fileNameLabel;
     QLineEdit* fileNameEdit;
     QComboBox* fileExtComboBox;
+    // The text recognition's language: the installed models.
+    QLabel* textLanguageLabel;
+    QComboBox* textLanguageComboBox;
+
+public:
+    QComboBox* textLanguageBox() const { return textLanguageComboBox; }
 };

@@ -81,6 +81,29 @@
         <source>Reselect snapshot area</source>
         <translation>Aufnahmebereich neu wählen</translation>
     </message>
+    <message>
+        <source>Pin</source>
+        <translation>Anheften</translation>
+    </message>
+    <message>
+        <source>Copy text</source>
+        <translation>Text kopieren</translation>
+    </message>
+    <message>
+        <source>Reading text…</source>
+        <translation>Text wird gelesen…</translation>
+    </message>
+    <message>
+        <source>No text found</source>
+        <translation>Kein Text gefunden</translation>
+    </message>
+    <message numerus="yes">
+        <source>Copied %n lines</source>
+        <translation>
+            <numerusform>%n Zeile kopiert</numerusform>
+            <numerusform>%n Zeilen kopiert</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CGeneralPage</name>
@@ -151,6 +174,59 @@
         <source>The settings could not be saved to %1:
 %2</source>
         <translation>Die Einstellungen konnten nicht in %1 gespeichert werden:
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>CPinWindow</name>
+    <message>
+        <source>Pinned picture</source>
+        <translation>Angeheftetes Bild</translation>
+    </message>
+    <message>
+        <source>Drag to move, wheel to zoom, Ctrl+wheel for opacity, double click or Esc to close</source>
+        <translation>Ziehen zum Verschieben, Mausrad zum Zoomen, Strg+Mausrad für die Deckkraft, Doppelklick oder Esc zum Schließen</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Save picture…</source>
+        <translation>Bild speichern…</translation>
+    </message>
+    <message>
+        <source>Zoom 100 %</source>
+        <translation>Zoom 100 %</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Image file(*.png *.jpg *.bmp *.xbm)</source>
+        <translation>Bilddatei (*.png *.jpg *.bmp *.xbm)</translation>
+    </message>
+    <message>
+        <source>Unsupportted Format</source>
+        <translation>Nicht unterstütztes Format</translation>
+    </message>
+    <message>
+        <source>Unsupportted Image Format</source>
+        <translation>Nicht unterstütztes Bildformat</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>The picture could not be saved as %1:
+%2</source>
+        <translation>Das Bild konnte nicht als %1 gespeichert werden:
 %2</translation>
     </message>
 </context>
@@ -381,6 +457,14 @@ Taste: %2</translation>
         <source>Steps</source>
         <translation>Schritte</translation>
     </message>
+    <message>
+        <source>Pin (Ctrl+P)</source>
+        <translation>Anheften (Strg+P)</translation>
+    </message>
+    <message>
+        <source>Copy text (Ctrl+Shift+C)</source>
+        <translation>Text kopieren (Strg+Umschalt+C)</translation>
+    </message>
 </context>
 <context>
     <name>CSnapshotPage</name>
@@ -423,6 +507,10 @@ Taste: %2</translation>
     <message>
         <source>Select a directory</source>
         <translation>Ordner auswählen</translation>
+    </message>
+    <message>
+        <source>Text recognition language:</source>
+        <translation>Sprache der Texterkennung:</translation>
     </message>
 </context>
 <context>
@@ -525,6 +613,17 @@ Taste: %2</translation>
     <message>
         <source>no session bus: %1</source>
         <translation>kein Sitzungsbus: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CTextRecognizer</name>
+    <message>
+        <source>Text recognition needs Tesseract: install libtesseract-dev and tesseract-ocr-eng, then build again</source>
+        <translation>Die Texterkennung braucht Tesseract: libtesseract-dev und tesseract-ocr-eng installieren und neu bauen</translation>
+    </message>
+    <message>
+        <source>Text recognition needs its language model: install tesseract-ocr-%1</source>
+        <translation>Die Texterkennung braucht ihr Sprachmodell: tesseract-ocr-%1 installieren</translation>
     </message>
 </context>
 <context>
@@ -844,6 +943,10 @@ geschrieben werden kann, 2 bei einer falschen Option oder einem falschen Wert.
 Another program may be using them; choose other combinations.</source>
         <translation>Die Einstellungen sind gespeichert, aber diese globalen Tastenkürzel konnten nicht registriert werden: %1.
 Vielleicht verwendet ein anderes Programm sie; wählen Sie andere Kombinationen.</translation>
+    </message>
+    <message>
+        <source>Close all pins</source>
+        <translation>Alle angehefteten Bilder schließen</translation>
     </message>
 </context>
 </TS>

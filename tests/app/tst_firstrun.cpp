@@ -63,8 +63,10 @@ void TestFirstRun::trayMenuEntries()
     for (const QAction* entry : entries)
         texts << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
     // The keys in the form the options show them.
-    QCOMPARE(texts, (QStringList{"Start snapshot\tAlt + S", "-", "Show Main Window\tAlt + E", "Option...", "-",
-                                 "Exit"}));
+    QCOMPARE(texts, (QStringList{"Start snapshot\tAlt + S", "-", "Show Main Window\tAlt + E", "Option...",
+                                 "Close all pins", "-", "Exit"}));
+    // Nothing is pinned yet.
+    QVERIFY(!entries.at(4)->isEnabled());
 
     entries.at(2)->trigger();
     QVERIFY(window.isVisible());
@@ -86,7 +88,7 @@ void TestFirstRun::trayMenuEntries()
     // "Exit" ends the program, also where closing would hide it to the tray.
     AppConfig.GenCloseToTray = true;
     QEventLoop loop;
-    QTimer::singleShot(0, entries.at(5), &QAction::trigger);
+    QTimer::singleShot(0, entries.last(), &QAction::trigger);
     QTimer::singleShot(5000, &loop, [&loop] { loop.exit(1); });
     QCOMPARE(loop.exec(), 0);
 }

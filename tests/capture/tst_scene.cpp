@@ -110,7 +110,7 @@ struct Answers : QTimer
 
 // The tool strip's buttons from left to right, and the modes by number.
 const QStringList kButtons = {"Select", "Line", "LineArrow", "Rectangle",   "Polygon", "Ellipse", "Draw", "Text",
-                              "Erase",  "Hide", "Highlighter", "Steps",   "Save",    "Cancel",  "Ok"};
+                              "Erase",  "Hide", "Highlighter", "Steps",   "Pin", "CopyText", "Save",    "Cancel",  "Ok"};
 const QStringList kModes = {"None",    "Select", "Line", "LineArrow", "Rectangle", "Ellipse",
                             "Polygon", "Curve",  "Draw", "Text",      "Erase",     "Hide",
                             "Highlighter", "Steps"};

@@ -530,13 +530,13 @@ void TestTools::stripFollowsTheRegistry()
         tips << button->toolTip().section(QLatin1Char('\n'), 0, 0);
     QCOMPARE(tips, (QStringList{"Select (Delete: remove the chosen mark)", "Line", "Line with arrow", "Rectangle",
                                 "Polygon", "Ellipse", "Draw", "Text", "Erase",
-                                "Hide (nobody can recover what is under it)", "Highlighter", "Steps",
+                                "Hide (nobody can recover what is under it)", "Highlighter", "Steps", "Pin (Ctrl+P)", "Copy text (Ctrl+Shift+C)",
                                 "Save picture (Ctrl+S)", "Cancel (Esc)",
                                 "Ok (Enter; Ctrl+C: clipboard only; Ctrl+Z: undo)"}));
     QCOMPARE(strip.buttonFor(DrawMode::Hide)->toolTip(),
              QStringLiteral("Hide (nobody can recover what is under it)\nKey: H"));
     QCOMPARE(strip.buttonFor(DrawMode::Curve), nullptr);
-    QCOMPARE(strip.size(), QSize(15 * 40, 40));
+    QCOMPARE(strip.size(), QSize(17 * 40, 40));
 
     const DrawProperties& look = strip.toolState()->look();
     QCOMPARE(look.hideBlock, 24);

@@ -28,7 +28,7 @@ constexpr int kPen = 4;
 
 const QStringList kButtons = {"Select", "Line",  "LineArrow", "Rectangle",   "Polygon", "Ellipse",
                               "Draw",   "Text",  "Erase",     "Hide",        "Highlighter", "Steps",
-                              "Save",   "Cancel", "Ok"};
+                              "Pin", "CopyText", "Save",   "Cancel", "Ok"};
 // The highlighter's default width and colour, and the size of a step drawn
 // with the journeys' pen.
 constexpr int kHighlight = 16;
@@ -765,7 +765,7 @@ void TestJourneys::expect(const QStringList& words)
         QSettings store(settingsFile(), QSettings::IniFormat);
         QCOMPARE(store.value(arg.section(QLatin1Char('='), 0, 0)).toString(),
                  arg.section(QLatin1Char('='), 1));
-        QCOMPARE(store.allKeys().size(), 30); // every key written by the program
+        QCOMPARE(store.allKeys().size(), 31); // every key written by the program
     } else if (what == QLatin1String("tray")) {
         QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
     } else {

@@ -217,7 +217,8 @@ Settings firstRunSettings()
                               "CopyToClipboardAfterFinish=true|SaveToFileAfterFinish=true|"
                               "SnapshotFileName=Snapshot_%Y_%M_%D_%h_%m_%s|SnapshotFileNameExt=.png|"
                               "ImageQuality=80|ShortcutStartSnapshot=Alt + S|ShortcutShowMainWnd=Alt + E|"
-                              "FirstRunHints=0|HideLook=0|HideBlockSize=12|HighlighterColor=4294967040|HighlighterWidth=16");
+                              "FirstRunHints=0|HideLook=0|HideBlockSize=12|HighlighterColor=4294967040|HighlighterWidth=16|"
+                              "SnapshotTextLanguage=eng");
     first.insert(QStringLiteral("SnapshotFilePath"), QDir::homePath());
     return first;
 }
@@ -233,7 +234,8 @@ Settings unusualSettings()
         "SnapshotShadow=false|CopyToClipboardAfterFinish=false|SaveToFileAfterFinish=false|"
         "SnapshotFilePath=/pictures/shots |SnapshotFileName=shot=%D;%h,%%|SnapshotFileNameExt=.bmp|"
         "ImageQuality=55|ShortcutStartSnapshot=Ctrl + Alt + K|ShortcutShowMainWnd=Shift + F9|"
-        "FirstRunHints=7|HideLook=1|HideBlockSize=24|HighlighterColor=3355508735|HighlighterWidth=32");
+        "FirstRunHints=7|HideLook=1|HideBlockSize=24|HighlighterColor=3355508735|HighlighterWidth=32|"
+        "SnapshotTextLanguage=deu+eng");
 }
 
 namespace {
@@ -263,6 +265,7 @@ Settings settingsAsText(const CAppConfig& r)
     VS_FIELD(SnapshotFileName) VS_FIELD(SnapshotFileNameExt) VS_FIELD(ImageQuality) VS_FIELD(ShortcutStartSnapshot)
     VS_FIELD(ShortcutShowMainWnd) VS_FIELD(FirstRunHints)
     VS_FIELD(HideLook) VS_FIELD(HideBlockSize) VS_FIELD(HighlighterColor) VS_FIELD(HighlighterWidth)
+    VS_FIELD(SnapshotTextLanguage)
     // clang-format on
 #undef VS_FIELD
                                     return values;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class CPinWindow;
+class QImage;
+class QRect;
+
+// Owns the pins on the screen; they outlive the snapshots they came from.
+class CPinBoard : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CPinBoard(QObject* parent = nullptr);
+    ~CPinBoard() override;
+
+    // A new pin showing `picture` at `deviceGeometry` (desktop device pixels,
+    // `ratio` of them per logical pixel).
+    CPinWindow* pin(const QImage& picture, const QRect& deviceGeometry, qreal ratio = 1.0);
+    void closeAll();
+    QList<CPinWindow*> pins() const;
+    int count() const { return int(pins().size()); }
+
+signals:
+    void countChanged(int count);
+
+private:
+    QList<QPointer<CPinWindow>> m_pins;
+};

@@ -1,0 +1,198 @@
+// Pins: a picked area kept on the screen at its place and size, zoomed and
+// back, copied back, moved, closed.
+#include "pin/PinBoard.h"
+#include "pin/PinWindow.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QtTest>
+
+using namespace TestSupport;
+
+class TestPin : public QObject
+{
+    Q_OBJECT
+private slots:
+    void placeAndPixels();
+    void zoomAroundPointerAndBack_data();
+    void zoomAroundPointerAndBack();
+    void opacity();
+    void menuAndCopy();
+    void closing_data();
+    void closing();
+    void asUserWould();
+};
+
+namespace {
+
+// Opaque, every pixel different in each channel, so that any shift, scaling
+// or blending shows.
+QImage pickPicture()
+{
+    return makeTestPattern(QSize(120, 80), 7).convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage shown(CPinWindow* pin)
+{
+    return pin->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+void wheel(CPinWindow* pin, const QPoint& at, int delta, Qt::KeyboardModifiers modifiers = {})
+{
+    QWheelEvent event(at, pin->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(pin, &event);
+}
+
+} // namespace
+
+void TestPin::placeAndPixels()
+{
+    CPinBoard board;
+    const QRect area(200, 150, 120, 80);
+    CPinWindow* pin = board.pin(pickPicture(), area);
+    QVERIFY(QTest::qWaitForWindowExposed(pin));
+    QVERIFY(pin->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(pin->windowFlags() & Qt::FramelessWindowHint);
+    QTRY_COMPARE(pin->geometry(), area);
+    QCOMPARE(pin->frameGeometry(), area);
+    QCOMPARE(differingPixels(shown(pin), pickPicture()), 0);
+    QCOMPARE(board.count(), 1);
+    // A second one next to it; both stay.
+    CPinWindow* second = board.pin(pickPicture(), QRect(400, 300, 120, 80));
+    QVERIFY(QTest::qWaitForWindowExposed(second));
+    QCOMPARE(board.count(), 2);
+    QCOMPARE(second->geometry(), QRect(400, 300, 120, 80));
+}
+
+void TestPin::zoomAroundPointerAndBack_data()
+{
+    QTest::addColumn<int>("notches");
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<qreal>("zoom");
+    QTest::newRow("in three") << 3 << QPoint(30, 20) << 1.331;
+    QTest::newRow("out two") << -2 << QPoint(100, 70) << 1 / 1.21;
+    QTest::newRow("in to the limit") << 40 << QPoint(0, 0) << CPinWindow::kMaxZoom;
+    QTest::newRow("out to the limit") << -40 << QPoint(119, 79) << CPinWindow::kMinZoom;
+}
+
+void TestPin::zoomAroundPointerAndBack()
+{
+    QFETCH(int, notches);
+    QFETCH(QPoint, pointer);
+    QFETCH(qreal, zoom);
+    CPinBoard board;
+    CPinWindow* pin = board.pin(pickPicture(), QRect(300, 200, 120, 80));
+    QVERIFY(QTest::qWaitForWindowExposed(pin));
+    QTRY_COMPARE(pin->pos(), QPoint(300, 200));
+    const QPoint globalPointer = pin->mapToGlobal(pointer);
+    for (int i = 0; i < std::abs(notches); ++i)
+        wheel(pin, pin->mapFromGlobal(globalPointer), notches > 0 ? 120 : -120);
+    QVERIFY(qAbs(pin->zoom() - zoom) < 1e-6);
+    QTRY_COMPARE(pin->size(), QSize(qRound(120 * zoom), qRound(80 * zoom)));
+    // The picture point under the pointer stays under it (within the
+    // rounding of one step per notch).
+    const QPointF pictureAt = QPointF(pin->mapFromGlobal(globalPointer)) / pin->zoom();
+    QVERIFY2((pictureAt - QPointF(pointer)).manhattanLength() <= 2 + std::abs(notches) / pin->zoom(),
+             qPrintable(QStringLiteral("%1,%2").arg(pictureAt.x()).arg(pictureAt.y())));
+    // Zoom 100 %: the picture as it was picked, pixel for pixel.
+    pin->resetZoom();
+    QCOMPARE(pin->zoom(), 1.0);
+    QTRY_COMPARE(pin->size(), QSize(120, 80));
+    QCOMPARE(differingPixels(shown(pin), pickPicture()), 0);
+}
+
+void TestPin::opacity()
+{
+    CPinBoard board;
+    CPinWindow* pin = board.pin(pickPicture(), QRect(10, 10, 120, 80));
+    QVERIFY(QTest::qWaitForWindowExposed(pin));
+    wheel(pin, QPoint(5, 5), -120, Qt::ControlModifier);
+    QVERIFY(qAbs(pin->opacity() - 0.9) < 0.01);
+    QCOMPARE(pin->zoom(), 1.0); // Ctrl+wheel does not zoom
+    for (int i = 0; i < 20; ++i)
+        wheel(pin, QPoint(5, 5), -120, Qt::ControlModifier);
+    QVERIFY(qAbs(pin->opacity() - CPinWindow::kMinOpacity) < 0.01);
+    for (int i = 0; i < 20; ++i)
+        wheel(pin, QPoint(5, 5), 120, Qt::ControlModifier);
+    QVERIFY(qAbs(pin->opacity() - 1.0) < 0.01);
+}
+
+void TestPin::menuAndCopy()
+{
+    CPinBoard board;
+    CPinWindow* pin = board.pin(pickPicture(), QRect(10, 10, 120, 80));
+    QStringList texts;
+    for (QAction* action : pin->menu()->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(texts, (QStringList{"Copy", "Save picture…", "Zoom 100 %", "-", "Close"}));
+    // Copied zoomed: still the picture as picked.
+    pin->setZoom(2.5, QPointF(10, 10));
+    QApplication::clipboard()->clear();
+    pin->menu()->actions().at(0)->trigger();
+    QTRY_VERIFY(QApplication::clipboard()->mimeData()->hasImage());
+    const QImage copied = QApplication::clipboard()->image().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(differingPixels(copied, pickPicture()), 0);
+    pin->menu()->actions().at(2)->trigger();
+    QCOMPARE(pin->size(), QSize(120, 80));
+    pin->menu()->actions().at(4)->trigger();
+    QTRY_COMPARE(board.count(), 0);
+}
+
+void TestPin::closing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("double click") << "double click";
+    QTest::newRow("escape") << "escape";
+    QTest::newRow("all") << "all";
+}
+
+void TestPin::closing()
+{
+    QFETCH(QString, how);
+    CPinBoard board;
+    QSignalSpy counts(&board, &CPinBoard::countChanged);
+    QPointer<CPinWindow> first = board.pin(pickPicture(), QRect(10, 10, 120, 80));
+    QPointer<CPinWindow> second = board.pin(pickPicture(), QRect(300, 10, 120, 80));
+    QVERIFY(QTest::qWaitForWindowExposed(first));
+    if (how == QLatin1String("double click"))
+        QTest::mouseDClick(first, Qt::LeftButton, {}, QPoint(20, 20));
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(first, Qt::Key_Escape);
+    else
+        board.closeAll();
+    QTRY_VERIFY(!first);
+    QCOMPARE(bool(second), how != QLatin1String("all"));
+    QCOMPARE(board.count(), how == QLatin1String("all") ? 0 : 1);
+    QCOMPARE(counts.last().at(0).toInt(), board.count());
+}
+
+// With the real pointer: drag it away, zoom it with the wheel, close it
+// with a double click.
+void TestPin::asUserWould()
+{
+    CPinBoard board;
+    QPointer<CPinWindow> pin = board.pin(pickPicture(), QRect(100, 100, 120, 80));
+    QVERIFY(QTest::qWaitForWindowExposed(pin));
+    QTRY_COMPARE(pin->pos(), QPoint(100, 100));
+    QTest::qWait(100);
+    runXdotool(QStringLiteral("mousemove 150 140 mousedown 1 mousemove 200 180 mousemove 350 290 mouseup 1"));
+    QTRY_COMPARE(pin->pos(), QPoint(300, 250));
+    QCOMPARE(pin->size(), QSize(120, 80));
+    // Two notches in, at the pin's corner: it grows away from the corner.
+    runXdotool(QStringLiteral("mousemove 300 250 click 4 click 4"));
+    QTRY_COMPARE(pin->size(), QSize(qRound(120 * 1.21), qRound(80 * 1.21)));
+    QCOMPARE(pin->pos(), QPoint(300, 250));
+    runXdotool(QStringLiteral("click 5 click 5"));
+    QTRY_COMPARE(pin->size(), QSize(120, 80));
+    QCOMPARE(differingPixels(shown(pin), pickPicture()), 0);
+    runXdotool(QStringLiteral("mousemove 330 280 click --repeat 2 --delay 80 1"));
+    QTRY_VERIFY(!pin);
+    QCOMPARE(board.count(), 0);
+}
+
+QTEST_MAIN(TestPin)
+#include "tst_pin.moc"
