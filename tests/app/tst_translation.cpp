@@ -128,6 +128,7 @@ void TestTranslation::shownTexts_data()
     QTest::newRow("German") << "de_DE.UTF-8" << QStringList{"Schnappschuss starten",
                                                             "Hauptfenster anzeigen",
                                                             "Optionen…",
+                                                            "Alle angehefteten Bilder schließen",
                                                             "Beenden",
                                                             "Einstellungen",
                                                             "Allgemein",
@@ -136,7 +137,7 @@ void TestTranslation::shownTexts_data()
                                                             "Über"}
                             << "  -h, --help            diese Hilfe anzeigen und enden";
     QTest::newRow("C") << "C" << QStringList{"Start snapshot", "Show Main Window", "Option...",
-                                             "Exit",           "Config Dialog",    "General",
+                                             "Close all pins", "Exit",             "Config Dialog",    "General",
                                              "Snapshot",       "Shortcut",         "About"}
                        << "  -h, --help            show this help and end";
 }

@@ -58,19 +58,6 @@ QString xdotool(const QString& commandLine)
     return QString::fromLatin1(tool(QStringLiteral("xdotool ") + commandLine).out).trimmed();
 }
 
-QRect windowRect(const QString& id)
-{
-    const QString info = QString::fromLatin1(tool(QStringLiteral("xwininfo -id ") + id).out);
-    auto field = [&info](const char* name) {
-        return QRegularExpression(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)))
-            .match(info)
-            .captured(1)
-            .toInt();
-    };
-    return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                 field("Height"));
-}
-
 // What a framed, filled rectangle mark (in desktop pixels) does to a pixel:
 // the pen is centred on the edges and its bevelled joins leave the outer
 // corner squares partly covered, which the comparison skips. Its shadow,
@@ -271,7 +258,7 @@ void TestJourneys::initTestCase()
     m_logo->start(QStringLiteral("xlogo"), {QStringLiteral("-geometry"), QStringLiteral("221x161+801+403")});
     QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^xlogo$")).isEmpty(), 15000);
     QTest::qWait(300);
-    m_logoRect = windowRect(visibleWindows(QStringLiteral("^xlogo$")).first());
+    m_logoRect = windowGeometry(visibleWindows(QStringLiteral("^xlogo$")).first());
     QCOMPARE(m_logoRect.size(), QSize(221, 161));
     m_shots = QDir::home().filePath(QStringLiteral("shots"));
 }
@@ -507,7 +494,7 @@ QStringList TestJourneys::ourWindows() const
 QString TestJourneys::mainWindow() const
 {
     for (const QString& id : visibleWindows(QStringLiteral("^Vireoscape$"))) {
-        if (windowRect(id).width() > 40)
+        if (windowGeometry(id).width() > 40)
             return id;
     }
     return QString();
@@ -517,7 +504,7 @@ QString TestJourneys::trayIcon() const
 {
     // A small window of ours embedded in the tray host.
     for (const QString& id : ourWindows()) {
-        const QSize size = windowRect(id).size();
+        const QSize size = windowGeometry(id).size();
         if (size.isValid() && size.width() <= 40 && size.height() <= 40)
             return id;
     }
@@ -529,7 +516,7 @@ QRect TestJourneys::toolStrip() const
     // The program's visible window as many times as wide as high as it has
     // buttons, at any scale.
     for (const QString& id : ourWindows()) {
-        const QRect r = windowRect(id);
+        const QRect r = windowGeometry(id);
         if (r.height() > 0 && r.width() == kButtons.size() * r.height())
             return r;
     }
@@ -608,7 +595,7 @@ void TestJourneys::run(const QString& step)
         const QRect strip = toolStrip();
         QRect prop;
         for (const QString& id : ourWindows()) {
-            const QRect r = windowRect(id);
+            const QRect r = windowGeometry(id);
             if (r.top() > strip.bottom() && r.top() < strip.bottom() + strip.height())
                 prop = r;
         }
@@ -625,7 +612,7 @@ void TestJourneys::run(const QString& step)
         const QPoint to = point(arg);
         xdotool(QStringLiteral("windowmove --sync %1 %2 %3").arg(main).arg(to.x()).arg(to.y()));
         QTest::qWait(300);
-        m_mainPlace = windowRect(main).topLeft();
+        m_mainPlace = windowGeometry(main).topLeft();
         QVERIFY2((m_mainPlace - to).manhattanLength() < 100, qPrintable(xdotool("getwindowgeometry " + main)));
     } else if (verb == QLatin1String("close")) {
         // Alt+F4 through openbox; a key pressed before the focus has moved is
@@ -723,7 +710,7 @@ void TestJourneys::expect(const QStringList& words)
         if (arg == QLatin1String("shown")) {
             auto balloon = [this] {
                 for (const QString& id : ourWindows()) {
-                    const QRect r = windowRect(id);
+                    const QRect r = windowGeometry(id);
                     if (id != mainWindow() && id != trayIcon() && r.width() > 100 && r.height() < 400)
                         return id;
                 }
@@ -738,7 +725,7 @@ void TestJourneys::expect(const QStringList& words)
         }
     } else if (what == QLatin1String("main-place")) {
         QTRY_VERIFY_WITH_TIMEOUT(!mainWindow().isEmpty(), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(windowRect(mainWindow()).topLeft(), m_mainPlace, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(windowGeometry(mainWindow()).topLeft(), m_mainPlace, 5000);
     } else if (what == QLatin1String("running")) {
         QTest::qWait(500);
         QCOMPARE(m_program->state(), QProcess::Running);
