@@ -61,9 +61,6 @@ public:
     QImage renderSelectionForTheLastTime();
     // Asks for a file name and writes the picture there; true once written.
     bool savePicture();
-    // Where "Save picture" opens: the folder of the last picture it saved
-    // (the snapshot folder the first time), with a name from the pattern.
-    static QString savePictureStartPath();
     // Puts the picture to the clipboard and/or into a new file, as the
     // settings say; false when that failed or the user cancelled, so the
     // snapshot must stay open.
