@@ -97,6 +97,9 @@ public:
     const CMarkBackdrop* backdrop() const override { return this; }
     QImage pixelsBelow(const QRect& area, const CDrawObjectItem* above) const override;
     void addMark(CDrawObjectItem* mark) override;
+    // Hide marks over these areas (scene pixels) in the current look, all
+    // added as one step.
+    void addHideMarks(const QList<QRect>& areas);
     CDrawObjectItem* currentMark() const override { return m_currentItem; }
     void releaseCurrentMark() override { m_currentItem = nullptr; }
     void dropCurrentMark() override { deleteCurrentItem(); }
