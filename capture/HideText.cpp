@@ -25,6 +25,9 @@ void CDrawView::hideText(bool allText)
         s->renderSelection(), AppConfig.SnapshotTextLanguage, CTextRecognizer::upscaleFor(m_ratio), this,
         [this, area, allText](const RecognizedText& text) {
             m_readingText = false;
+            // The snapshot ended meanwhile: nothing to mark.
+            if (!isVisible())
+                return;
             QList<QRect> hidden;
             for (const QRect& box : allText ? textLineAreas(text) : personalDataAreas(text)) {
                 const QRect onDesktop = box.translated(area.topLeft()) & area;

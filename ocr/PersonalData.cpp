@@ -68,8 +68,9 @@ struct Pattern
 const QList<Pattern>& patterns()
 {
     static const QList<Pattern> all = {
-        // E-mail addresses.
-        {QRegularExpression(QStringLiteral(R"([\w.%+-]+@[\w-]+(?:\.[\w-]+)*\.[A-Za-z]{2,})")), nullptr},
+        // E-mail addresses. The dots of small bitmap fonts are read as
+        // commas as often as not.
+        {QRegularExpression(QStringLiteral(R"([\w.,%+-]+@[\w-]+(?:[.,][\w-]+)*[.,][A-Za-z]{2,})")), nullptr},
         // Links, with or without their scheme.
         {QRegularExpression(QStringLiteral(R"((?:\b(?:https?|ftp)://|\bwww\.)[^\s|]+)"),
                             QRegularExpression::CaseInsensitiveOption),

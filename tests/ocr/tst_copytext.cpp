@@ -13,6 +13,7 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QLabel>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
@@ -231,6 +232,11 @@ void TestCopyText::hidePersonalData()
     QTRY_VERIFY_WITH_TIMEOUT(hidden.count() == 1, 30000);
     QCOMPARE(hidden.at(0).at(0).toInt(), int(m_private.size()));
     QCOMPARE(view->noticeText(), QStringLiteral("Hid %1 items").arg(m_private.size()));
+    // Seen: not under the strips, which lie below the pick.
+    const QLabel* notice = view->findChild<QLabel*>(QStringLiteral("notice"));
+    const QRect noticePlace(notice->mapToGlobal(QPoint(0, 0)), notice->size());
+    for (const QWidget* below : {static_cast<QWidget*>(view->editDialog()), static_cast<QWidget*>(strip)})
+        QVERIFY(below->isVisible() && !below->frameGeometry().intersects(noticePlace));
     QList<QRect> areas;
     const QRegion personal = covered(&areas);
     for (const QRect& ink : std::as_const(m_private))

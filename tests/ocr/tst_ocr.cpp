@@ -163,6 +163,7 @@ void TestOcr::personalData_data()
         QTest::newRow(name) << lines << found;
     };
     row("address", {"Mail anna.berg@example.org today"}, {"anna.berg@example.org"});
+    row("address as small fonts are read", {"mail; jane,doe@example,com"}, {"jane,doe@example,com"});
     row("address in brackets", {"From: Jörg <j.mueller+news@mail.example.de>"},
         {"<j.mueller+news@mail.example.de>"});
     row("phone with + and spaces", {"Call +49 30 1234 5678 now"}, {"+49 30 1234 5678"});
