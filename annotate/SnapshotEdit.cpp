@@ -286,4 +286,5 @@ void CSnapshotEdit::setTextRecognition(bool available, const QString& why)
 {
     m_copyTextButton->setEnabled(available);
     m_copyTextButton->setToolTip(available ? tr("Copy text (Ctrl+Shift+C)") : why);
+    m_propDialog->setTextRecognition(available, why);
 }

@@ -10,9 +10,10 @@
 #include <QFontComboBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSlider>
 
 #include <algorithm>
@@ -41,6 +42,8 @@ enum DesignedRect
     FillColorRect,
     HideLookRect,
     HideBlockRect,
+    HidePersonalRect,
+    HideAllTextRect,
     HighlightColorRect,
     HighlightWidthRect,
 };
@@ -112,10 +115,11 @@ CSnapshotProp::CSnapshotProp(QWidget* parent, Qt::WindowFlags f, CToolState* sta
 
 QWidget* CSnapshotProp::control(PropControl which) const
 {
-    QWidget* const controls[] = {fontComboBox,     fontColorComboBox,      fontSizeComboBox,
-                                 frameCheckBox,    frameColorComboBox,     frameWidthComboBox,
-                                 fillCheckBox,     fillColorComboBox,      hideLookComboBox,
-                                 hideBlockComboBox, highlightColorComboBox, highlightWidthComboBox};
+    QWidget* const controls[] = {fontComboBox,           fontColorComboBox,      fontSizeComboBox,
+                                 frameCheckBox,          frameColorComboBox,     frameWidthComboBox,
+                                 fillCheckBox,           fillColorComboBox,      hideLookComboBox,
+                                 hideBlockComboBox,      hidePersonalDataButton, hideAllTextButton,
+                                 highlightColorComboBox, highlightWidthComboBox};
     return controls[int(which)];
 }
 
@@ -191,6 +195,14 @@ void CSnapshotProp::setupForm()
     place(hideLookComboBox, "hideLookComboBox", 80);
     hideBlockComboBox = new QComboBox(this);
     place(hideBlockComboBox, "hideBlockComboBox", 50);
+    for (bool allText : {false, true}) {
+        auto* button = new QPushButton(allText ? tr("Hide all text") : tr("Hide personal data"), this);
+        button->setAutoDefault(false);
+        button->setFocusPolicy(Qt::NoFocus);
+        place(button, allText ? "hideAllTextButton" : "hidePersonalDataButton", 160);
+        connect(button, &QPushButton::clicked, this, [this, allText] { emit hideTextRequested(allText); });
+        (allText ? hideAllTextButton : hidePersonalDataButton) = button;
+    }
     highlightColorComboBox = new ColorComboBox(this);
     place(highlightColorComboBox, "highlightColorComboBox", 80);
     highlightWidthComboBox = new QComboBox(this);
@@ -220,6 +232,8 @@ void CSnapshotProp::setupForm()
                      fillColorComboBox->geometry(),
                      hideLookComboBox->geometry(),
                      hideBlockComboBox->geometry(),
+                     hidePersonalDataButton->geometry(),
+                     hideAllTextButton->geometry(),
                      highlightColorComboBox->geometry(),
                      highlightWidthComboBox->geometry()};
 }
@@ -311,6 +325,8 @@ void CSnapshotProp::setDrawMode(DrawMode newMode)
         control(c.control)->setAccessibleName(tr(c.tip));
     }
 
+    showTextRecognition();
+
     // The strip is the designed width (plus one) less the designed widths of
     // the hidden controls; its right edge stays where the tool dialog put it.
     int newWidth = designedRects[DialogRect].width() + 1;
@@ -340,6 +356,21 @@ void CSnapshotProp::setDrawMode(DrawMode newMode)
     horizontalLayout->activate();
     newWidth = qMin(newWidth, maximumWidth());
     setGeometry(QRect(QPoint(g.right() - newWidth + 1, g.top()), QPoint(g.right(), g.bottom())));
+}
+
+void CSnapshotProp::setTextRecognition(bool available, const QString& why)
+{
+    m_textMissing = available ? QString() : why;
+    showTextRecognition();
+}
+
+void CSnapshotProp::showTextRecognition()
+{
+    for (QPushButton* button : {hidePersonalDataButton, hideAllTextButton}) {
+        button->setEnabled(m_textMissing.isEmpty());
+        if (!m_textMissing.isEmpty())
+            button->setToolTip(m_textMissing);
+    }
 }
 
 int CSnapshotProp::transparentValue() const

@@ -16,6 +16,7 @@ class QComboBox;
 class QFontComboBox;
 class QHBoxLayout;
 class QLineEdit;
+class QPushButton;
 class QSlider;
 
 // The one-row strip under the tool dialog where the user picks how new marks
@@ -45,6 +46,12 @@ public:
     // All of the above at once.
     DrawProperties properties() const;
 
+    // Whether the text can be read here (the Hide tool's two buttons need
+    // it); else why not, said by the buttons' tool tips.
+    void setTextRecognition(bool available, const QString& why);
+    QPushButton* hidePersonalButton() const { return hidePersonalDataButton; }
+    QPushButton* hideTextButton() const { return hideAllTextButton; }
+
 public slots:
     void OnTransparentValueChanged(int value);
     void OnCheckStateChangedFrame(int state);
@@ -53,6 +60,8 @@ public slots:
 signals:
     // Escape in the strip: the snapshot is cancelled, as in the tool strip.
     void escapePressed();
+    // A click on "Hide personal data" (false) or "Hide all text" (true).
+    void hideTextRequested(bool allText);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -70,6 +79,8 @@ private:
     void showLook(const DrawProperties& look);
     // The look the controls show becomes the state's.
     void tellLook();
+    // The tool tips of the two text buttons: what they do, or what is missing.
+    void showTextRecognition();
 
     CToolState* m_state = nullptr;
     bool m_showingLook = false;
@@ -90,6 +101,9 @@ private:
     ColorComboBox* fillColorComboBox = nullptr;
     QComboBox* hideLookComboBox = nullptr;
     QComboBox* hideBlockComboBox = nullptr;
+    QPushButton* hidePersonalDataButton = nullptr;
+    QPushButton* hideAllTextButton = nullptr;
+    QString m_textMissing; // empty: the text can be read
     ColorComboBox* highlightColorComboBox = nullptr;
     QComboBox* highlightWidthComboBox = nullptr;
     QLineEdit* transparentEdit = nullptr;

@@ -34,8 +34,13 @@ const QList<ShownControl> kText = {{C::Font, QT_TRANSLATE_NOOP("CSnapshotProp", 
                                    {C::FrameWidth, QT_TRANSLATE_NOOP("CSnapshotProp", "Frame Width")},
                                    {C::FillCheck, QT_TRANSLATE_NOOP("CSnapshotProp", "Fill")},
                                    {C::FillColor, QT_TRANSLATE_NOOP("CSnapshotProp", "Fill Color")}};
-const QList<ShownControl> kHide = {{C::HideLook, QT_TRANSLATE_NOOP("CSnapshotProp", "Look")},
-                                   {C::HideBlock, QT_TRANSLATE_NOOP("CSnapshotProp", "Block Size")}};
+const QList<ShownControl> kHide = {
+    {C::HideLook, QT_TRANSLATE_NOOP("CSnapshotProp", "Look")},
+    {C::HideBlock, QT_TRANSLATE_NOOP("CSnapshotProp", "Block Size")},
+    {C::HidePersonal,
+     QT_TRANSLATE_NOOP("CSnapshotProp",
+                       "Hide e-mail addresses, phone and card numbers, IP addresses and links")},
+    {C::HideAllText, QT_TRANSLATE_NOOP("CSnapshotProp", "Hide every line of text")}};
 const QList<ShownControl> kHighlighter = {
     {C::HighlightColor, QT_TRANSLATE_NOOP("CSnapshotProp", "Highlighter Color")},
     {C::HighlightWidth, QT_TRANSLATE_NOOP("CSnapshotProp", "Highlighter Width")}};

@@ -21,6 +21,8 @@ enum class PropControl
     FillColor,
     HideLook,
     HideBlock,
+    HidePersonal, // a button: hides what looks like personal data
+    HideAllText,  // a button: hides every line of text
     HighlightColor,
     HighlightWidth,
 };

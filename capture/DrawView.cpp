@@ -113,6 +113,7 @@ void CDrawView::buildToolStrips()
     connect(m_editDialog, &CSnapshotEdit::cancelRequested, this, &CDrawView::cancelSnapshot);
     connect(m_editDialog, &CSnapshotEdit::pinRequested, this, &CDrawView::pinSnapshot);
     connect(m_editDialog, &CSnapshotEdit::copyTextRequested, this, &CDrawView::copyText);
+    connect(m_editDialog->propDialog(), &CSnapshotProp::hideTextRequested, this, &CDrawView::hideText);
     const QString missing = CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage);
     m_editDialog->setTextRecognition(missing.isEmpty(), missing);
     // A mark chosen with Select shows the controls of its kind: a change

@@ -79,6 +79,10 @@ public:
     // Reads the text of the picture on a worker thread and puts it on the
     // clipboard; the snapshot goes on.
     void copyText();
+    // Reads the text of the picture on a worker thread and covers with Hide
+    // marks what looks like personal data, or with `allText` every line: one
+    // undoable step. The snapshot goes on.
+    void hideText(bool allText);
     // A short message near the pick, gone after `milliseconds` (0: stays).
     void showNotice(const QString& text, int milliseconds = 2500);
     QString noticeText() const;
@@ -99,6 +103,8 @@ signals:
     void pinned(const QImage& picture, const QRect& deviceGeometry, qreal ratio);
     // Copy text put this many lines on the clipboard (0: none found).
     void textCopied(int lines);
+    // Hide personal data or Hide all text placed this many marks.
+    void textHidden(int marks);
     // The snapshot was dropped with Escape.
     void abandoned();
     // The start-snapshot key was pressed during the snapshot.

@@ -1,4 +1,6 @@
 #include "capture/DrawView.h"
+#include "annotate/SnapshotEdit.h"
+#include "annotate/SnapshotProp.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "ocr/TextRecognizer.h"
@@ -71,6 +73,15 @@ void CDrawView::showNotice(const QString& text, int milliseconds)
     const QRect shown(QPoint(int(pick.x() / m_ratio), int(pick.y() / m_ratio)),
                       QSize(int(pick.width() / m_ratio), int(pick.height() / m_ratio)));
     QPoint at(shown.left(), shown.bottom() + 6);
+    // Below the strips where they lie there: they float above the view.
+    if (m_editDialog) {
+        for (const QWidget* strip :
+             {static_cast<QWidget*>(m_editDialog), static_cast<QWidget*>(m_editDialog->propDialog())}) {
+            const QRect place(viewport()->mapFromGlobal(strip->mapToGlobal(QPoint(0, 0))), strip->size());
+            if (strip->isVisible() && place.intersects(QRect(at, m_notice->size())))
+                at.setY(place.bottom() + 6);
+        }
+    }
     if (at.y() + m_notice->height() > viewport()->height())
         at.setY(std::max(0, shown.bottom() - m_notice->height() - 6));
     at.setX(std::clamp(at.x(), 0, std::max(0, viewport()->width() - m_notice->width())));

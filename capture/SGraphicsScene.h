@@ -61,9 +61,6 @@ public:
     QImage renderSelectionForTheLastTime();
     // Asks for a file name and writes the picture there; true once written.
     bool savePicture();
-    // Where "Save picture" opens: the folder of the last picture it saved
-    // (the snapshot folder the first time), with a name from the pattern.
-    static QString savePictureStartPath();
     // Puts the picture to the clipboard and/or into a new file, as the
     // settings say; false when that failed or the user cancelled, so the
     // snapshot must stay open.
@@ -100,6 +97,9 @@ public:
     const CMarkBackdrop* backdrop() const override { return this; }
     QImage pixelsBelow(const QRect& area, const CDrawObjectItem* above) const override;
     void addMark(CDrawObjectItem* mark) override;
+    // Hide marks over these areas (scene pixels) in the current look, all
+    // added as one step.
+    void addHideMarks(const QList<QRect>& areas);
     CDrawObjectItem* currentMark() const override { return m_currentItem; }
     void releaseCurrentMark() override { m_currentItem = nullptr; }
     void dropCurrentMark() override { deleteCurrentItem(); }

@@ -1,15 +1,11 @@
 #include "pin/PinWindow.h"
 
-#include "config/AppConfig.h"
 #include "output/PictureFiles.h"
+#include "output/SaveDialog.h"
 
 #include <QContextMenuEvent>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QWheelEvent>
 #include <QWindow>
@@ -93,23 +89,7 @@ void CPinWindow::copyPicture() const
 
 void CPinWindow::savePicture()
 {
-    const QString start =
-        QDir(snapshotFolder()).filePath(expandFileName(AppConfig.SnapshotFileName) + QStringLiteral(".png"));
-    const QString fileName =
-        QFileDialog::getSaveFileName(this, tr("Save"), start, tr("Image file(*.png *.jpg *.bmp *.xbm)"));
-    if (fileName.isEmpty())
-        return;
-    const QByteArray format = formatForSuffix(QFileInfo(fileName).suffix());
-    if (format.isEmpty()) {
-        QMessageBox::critical(this, tr("Unsupportted Format"), tr("Unsupportted Image Format"));
-        return;
-    }
-    QImage copy = m_picture;
-    copy.setDevicePixelRatio(1.0);
-    const SaveResult result = writeImageFile(copy, fileName, format, -1, true);
-    if (!result.ok)
-        QMessageBox::critical(this, tr("Error"),
-                              tr("The picture could not be saved as %1:\n%2").arg(result.fileName, result.error));
+    savePictureAs(this, m_picture);
 }
 
 void CPinWindow::paintEvent(QPaintEvent*)

@@ -104,6 +104,24 @@
             <numerusform>%n Zeilen kopiert</numerusform>
         </translation>
     </message>
+    <message>
+        <source>No personal data found</source>
+        <translation>Keine persönlichen Daten gefunden</translation>
+    </message>
+    <message numerus="yes">
+        <source>Hid %n lines</source>
+        <translation>
+            <numerusform>%n Zeile verdeckt</numerusform>
+            <numerusform>%n Zeilen verdeckt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Hid %n items</source>
+        <translation>
+            <numerusform>%n Stelle verdeckt</numerusform>
+            <numerusform>%n Stellen verdeckt</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CGeneralPage</name>
@@ -203,32 +221,6 @@
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
-    <message>
-        <source>Save</source>
-        <translation>Speichern</translation>
-    </message>
-    <message>
-        <source>Image file(*.png *.jpg *.bmp *.xbm)</source>
-        <translation>Bilddatei (*.png *.jpg *.bmp *.xbm)</translation>
-    </message>
-    <message>
-        <source>Unsupportted Format</source>
-        <translation>Nicht unterstütztes Format</translation>
-    </message>
-    <message>
-        <source>Unsupportted Image Format</source>
-        <translation>Nicht unterstütztes Bildformat</translation>
-    </message>
-    <message>
-        <source>Error</source>
-        <translation>Fehler</translation>
-    </message>
-    <message>
-        <source>The picture could not be saved as %1:
-%2</source>
-        <translation>Das Bild konnte nicht als %1 gespeichert werden:
-%2</translation>
-    </message>
 </context>
 <context>
     <name>CPortalRequest</name>
@@ -326,28 +318,6 @@
 <context>
     <name>CSGraphicsScene</name>
     <message>
-        <source>Save</source>
-        <translation>Speichern</translation>
-    </message>
-    <message>
-        <source>Image file(*.png *.jpg *.bmp *.xbm)</source>
-        <translation>Bilddatei (*.png *.jpg *.bmp *.xbm)</translation>
-    </message>
-    <message>
-        <source>Unsupportted Format</source>
-        <translation>Nicht unterstütztes Format</translation>
-    </message>
-    <message>
-        <source>Unsupportted Image Format</source>
-        <translation>Nicht unterstütztes Bildformat</translation>
-    </message>
-    <message>
-        <source>%1 already exists.
-Do you want to replace it?</source>
-        <translation>%1 ist bereits vorhanden.
-Möchten Sie die Datei ersetzen?</translation>
-    </message>
-    <message>
         <source>Error</source>
         <translation>Fehler</translation>
     </message>
@@ -364,6 +334,10 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Press Esc again to discard the marks</source>
         <translation>Esc erneut drücken, um die Markierungen zu verwerfen</translation>
+    </message>
+    <message>
+        <source>Hide text</source>
+        <translation>Text verdecken</translation>
     </message>
 </context>
 <context>
@@ -598,6 +572,22 @@ Taste: %2</translation>
     <message>
         <source>Step Size</source>
         <translation>Schrittgröße</translation>
+    </message>
+    <message>
+        <source>Hide all text</source>
+        <translation>Gesamten Text verdecken</translation>
+    </message>
+    <message>
+        <source>Hide personal data</source>
+        <translation>Persönliche Daten verdecken</translation>
+    </message>
+    <message>
+        <source>Hide e-mail addresses, phone and card numbers, IP addresses and links</source>
+        <translation>E-Mail-Adressen, Telefon- und Kartennummern, IP-Adressen und Links verdecken</translation>
+    </message>
+    <message>
+        <source>Hide every line of text</source>
+        <translation>Jede Textzeile verdecken</translation>
     </message>
 </context>
 <context>
@@ -839,6 +829,41 @@ geschrieben werden kann, 2 bei einer falschen Option oder einem falschen Wert.
     <message>
         <source>Can&apos;t start more than one instance of the application.</source>
         <translation>Das Programm kann nicht mehrmals gestartet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>SaveDialog</name>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Image file(*.png *.jpg *.bmp *.xbm)</source>
+        <translation>Bilddatei (*.png *.jpg *.bmp *.xbm)</translation>
+    </message>
+    <message>
+        <source>Unsupportted Format</source>
+        <translation>Nicht unterstütztes Format</translation>
+    </message>
+    <message>
+        <source>Unsupportted Image Format</source>
+        <translation>Nicht unterstütztes Bildformat</translation>
+    </message>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 ist bereits vorhanden.
+Möchten Sie die Datei ersetzen?</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>The picture could not be saved as %1:
+%2</source>
+        <translation>Das Bild konnte nicht als %1 gespeichert werden:
+%2</translation>
     </message>
 </context>
 <context>

@@ -46,6 +46,7 @@
 #include <memory>
 #include <sys/resource.h>
 
+using TestSupport::Answers;
 using TestSupport::differingPixels;
 using TestSupport::over;
 
@@ -71,42 +72,6 @@ QRect fakeWindowAt(const QPoint& p, quint32)
             return r;
     return QRect();
 }
-
-// Answers every modal dialog while it lives: the file dialog with the typed
-// name (empty: cancel), a message box by closing it. Records what it saw.
-struct Answers : QTimer
-{
-    QString typed, proposed, text; // proposed: the file dialog's folder and proposed name
-    QStringList titles;
-    bool yes = false; // a question is answered Yes, not closed
-    explicit Answers(const QString& name = QString()) : typed(name)
-    {
-        connect(this, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal)
-                return;
-            titles << modal->windowTitle();
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            if (box)
-                text = box->text();
-            if (box && yes && box->button(QMessageBox::Yes)) {
-                box->button(QMessageBox::Yes)->click();
-                return;
-            }
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
-            if (edit)
-                proposed = dialog->directory().absoluteFilePath(edit->text());
-            if (edit && !typed.isEmpty()) {
-                edit->setText(typed);
-                static_cast<QDialog*>(dialog)->accept();
-            } else {
-                modal->close();
-            }
-        });
-        start(20);
-    }
-};
 
 // The tool strip's buttons from left to right, and the modes by number.
 const QStringList kButtons = {"Select", "Line", "LineArrow", "Rectangle",   "Polygon", "Ellipse", "Draw", "Text",
@@ -713,7 +678,7 @@ void TestScene::step(const QString& step)
     const QPointF at = point(arg);
     CSnapshotProp* prop = m_view->editDialog()->propDialog();
     if (verb == "tool") {
-        const QList<QPushButton*> buttons = m_view->editDialog()->findChildren<QPushButton*>();
+        const QList<QPushButton*> buttons = m_view->editDialog()->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
         QVERIFY(kButtons.indexOf(arg) >= 0 && buttons.size() == kButtons.size());
         Answers answers(w.size() > 2 ? m_dir.filePath(w.value(2)) : QString()); // for "Save picture"
         answers.yes = w.value(3) == "yes";

@@ -551,6 +551,18 @@ void TestTools::stripFollowsTheRegistry()
     auto* looks = strip.propDialog()->findChild<QComboBox*>(QStringLiteral("hideLookComboBox"));
     strip.setDrawMode(DrawMode::Hide);
     QVERIFY(block->isVisible() && block->isEnabled());
+    // Its text buttons; where the text cannot be read, disabled with what to
+    // install, also after the tool is chosen again.
+    QPushButton* const textButtons[] = {strip.propDialog()->hidePersonalButton(),
+                                        strip.propDialog()->hideTextButton()};
+    for (QPushButton* button : textButtons)
+        QVERIFY(button->isVisible());
+    strip.setTextRecognition(false, QStringLiteral("install tesseract-ocr-eng"));
+    strip.setDrawMode(DrawMode::Hide);
+    for (QPushButton* button : textButtons) {
+        QVERIFY(!button->isEnabled());
+        QCOMPARE(button->toolTip(), QStringLiteral("install tesseract-ocr-eng"));
+    }
     looks->setCurrentIndex(1);
     QVERIFY(!block->isEnabled()); // no blocks in the smooth look
     QCOMPARE(strip.toolState()->hideSmooth(), true);

@@ -1,7 +1,10 @@
 // Copy text and Pin as a user runs them in a snapshot on a real X server:
 // drag a pick over text, press the keys, paste with xclip.
-#include "capture/DrawView.h"
+#include "annotate/DrawObjectItem.h"
 #include "annotate/SnapshotEdit.h"
+#include "annotate/SnapshotProp.h"
+#include "annotate/ToolState.h"
+#include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -10,9 +13,11 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QLabel>
 #include <QPainter>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -24,10 +29,12 @@ private slots:
     void initTestCase();
     void copyTextThenPaste();
     void pinEndsTheSnapshotOnly();
+    void hidePersonalData();
 
 private:
     std::unique_ptr<CDrawView> openSnapshot();
     QImage m_desktop;
+    QList<QRect> m_private, m_public; // the ink of the mail's personal data, and of the rest
 };
 
 namespace {
@@ -39,7 +46,8 @@ const QStringList kLines{QStringLiteral("Segmentation fault in module render"),
 QString paste()
 {
     QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
     if (!xclip.waitForStarted(5000))
         return QStringLiteral("(no xclip)");
     QElapsedTimer clock;
@@ -47,6 +55,39 @@ QString paste()
     while (xclip.state() != QProcess::NotRunning && clock.elapsed() < 10000)
         QTest::qWait(20);
     return QString::fromUtf8(xclip.readAllStandardOutput());
+}
+
+// A mail window: its personal data, each after the other text of its line.
+const QRect kMail(640, 320, 600, 200);
+const QColor kPaper(255, 255, 255);
+const QList<QPair<QString, QString>> kMailLines{
+    {QStringLiteral("From: Anna Berg"), QStringLiteral("<anna.berg@example.org>")},
+    {QStringLiteral("Phone:"), QStringLiteral("+49 30 1234 5678")},
+    {QStringLiteral("Please send the report by Friday"), QString()},
+    {QStringLiteral("Card"), QStringLiteral("4111 1111 1111 1111")},
+    {QStringLiteral("Server"), QStringLiteral("192.168.1.20")},
+};
+
+// Where the pixels that are not paper are, within an area.
+QRect inkIn(const QImage& picture, const QRect& area)
+{
+    QRect ink;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (picture.pixel(x, y) != kPaper.rgba())
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+// The picture with the pixels in (or outside) a region made transparent.
+QImage masked(QImage picture, const QRegion& region, bool inside)
+{
+    picture = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (region.contains(QPoint(x, y)) == inside)
+                picture.setPixel(x, y, 0);
+    return picture;
 }
 
 } // namespace
@@ -66,6 +107,28 @@ void TestCopyText::initTestCase()
     painter.drawText(QPoint(210, 256), kLines.at(1));
     // Text outside the pick is not read.
     painter.drawText(QPoint(210, 500), QStringLiteral("Outside the picked area"));
+    painter.fillRect(kMail, kPaper);
+    painter.setPen(QColor(30, 30, 30));
+    font.setFamily(QStringLiteral("DejaVu Sans"));
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    QList<QRect> rest, personal; // where each part was written
+    for (int i = 0; i < kMailLines.size(); ++i) {
+        const QPoint origin(kMail.left() + 20, kMail.top() + 40 + 32 * i);
+        const auto& [text, data] = kMailLines.at(i);
+        const int dataLeft = metrics.horizontalAdvance(text + QLatin1Char(' '));
+        painter.drawText(origin, text);
+        painter.drawText(origin + QPoint(dataLeft, 0), data);
+        const int top = origin.y() - metrics.ascent();
+        rest << QRect(origin.x(), top, metrics.horizontalAdvance(text), metrics.height());
+        if (!data.isEmpty())
+            personal << QRect(origin.x() + dataLeft, top, metrics.horizontalAdvance(data), metrics.height());
+    }
+    painter.end();
+    for (const QRect& area : std::as_const(rest))
+        m_public << inkIn(m_desktop, area);
+    for (const QRect& area : std::as_const(personal))
+        m_private << inkIn(m_desktop, area);
 }
 
 std::unique_ptr<CDrawView> TestCopyText::openSnapshot()
@@ -131,6 +194,105 @@ void TestCopyText::pinEndsTheSnapshotOnly()
     // Neither the clipboard nor the snapshot folder took the picture.
     QCOMPARE(paste(), QStringLiteral("kept"));
     QCOMPARE(QDir(AppConfig.SnapshotFilePath).entryList(QDir::Files), filesBefore);
+}
+
+// Hide personal data, then Hide all text, from the Hide tool's strip: the
+// marks cover exactly what they should, show nothing of what is under them,
+// leave the rest of the picture as it is, and go with one undo.
+void TestCopyText::hidePersonalData()
+{
+    if (!CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage).isEmpty())
+        QSKIP(qPrintable(CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage)));
+    std::unique_ptr<CDrawView> view = openSnapshot();
+    QVERIFY(view);
+    CSGraphicsScene* scene = view->snapshotScene();
+    QTRY_VERIFY(scene->hasPick());
+    // A new pick over the mail window; the strips come below it.
+    dragWithMouse(kMail.topLeft(), kMail.topLeft() + QPoint(kMail.width(), kMail.height()));
+    QTRY_COMPARE(scene->renderedArea(), kMail);
+    runXdotool(QStringLiteral("key h"));
+    QTRY_COMPARE(scene->drawMode(), DrawMode::Hide);
+    CSnapshotProp* strip = view->editDialog()->propDialog();
+    QTRY_VERIFY(strip->hidePersonalButton()->isVisible());
+    QVERIFY(strip->hideTextButton()->isVisible());
+    QVERIFY(strip->hidePersonalButton()->isEnabled());
+    QSignalSpy hidden(view.get(), &CDrawView::textHidden);
+    const auto covered = [scene](QList<QRect>* areas = nullptr) {
+        QRegion region;
+        for (CDrawObjectItem* mark : scene->marks()) {
+            const QRect area = mark->item()->mapRectToScene(mark->state().rect).toRect();
+            region += area;
+            if (areas)
+                *areas << area;
+            if (mark->kind() != DrawMode::Hide)
+                return QRegion();
+        }
+        return region;
+    };
+
+    QTest::mouseClick(strip->hidePersonalButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(hidden.count() == 1, 30000);
+    QCOMPARE(hidden.at(0).at(0).toInt(), int(m_private.size()));
+    QCOMPARE(view->noticeText(), QStringLiteral("Hid %1 items").arg(m_private.size()));
+    // Seen: not under the strips, which lie below the pick.
+    const QLabel* notice = view->findChild<QLabel*>(QStringLiteral("notice"));
+    const QRect noticePlace(notice->mapToGlobal(QPoint(0, 0)), notice->size());
+    for (const QWidget* below : {static_cast<QWidget*>(view->editDialog()), static_cast<QWidget*>(strip)})
+        QVERIFY(below->isVisible() && !below->frameGeometry().intersects(noticePlace));
+    QList<QRect> areas;
+    const QRegion personal = covered(&areas);
+    for (const QRect& ink : std::as_const(m_private))
+        QVERIFY2((QRegion(ink) - personal).isEmpty(),
+                 qPrintable(QStringLiteral("%1,%2").arg(ink.x()).arg(ink.y())));
+    for (const QRect& ink : std::as_const(m_public))
+        QVERIFY2(!personal.intersects(ink), qPrintable(QStringLiteral("%1,%2").arg(ink.x()).arg(ink.y())));
+    // Outside the marks the picture is the screen, all four channels.
+    const QImage picture = scene->renderSelection().convertToFormat(QImage::Format_ARGB32);
+    const QRegion inPicture = personal.translated(-kMail.topLeft());
+    QCOMPARE(
+        differingPixels(masked(picture, inPicture, true), masked(m_desktop.copy(kMail), inPicture, true)), 0);
+    // Other addresses and numbers under the same marks: the same picture.
+    QImage other = m_desktop;
+    {
+        QPainter painter(&other);
+        painter.setPen(QColor(200, 20, 20));
+        for (const QRect& ink : std::as_const(m_private)) {
+            painter.fillRect(ink, kPaper);
+            painter.drawText(ink, Qt::AlignCenter, QStringLiteral("otto.kurz@example.net 0170 9876543"));
+        }
+    }
+    CDrawView otherView(QPixmap::fromImage(other), nullptr);
+    CSGraphicsScene* otherScene = otherView.snapshotScene();
+    otherScene->toolState()->setLook(scene->look());
+    otherScene->backgroundItem()->setSelectionRect(QRectF(kMail));
+    otherScene->addHideMarks(areas);
+    QVERIFY(differingPixels(masked(other.copy(kMail), inPicture, false),
+                            masked(m_desktop.copy(kMail), inPicture, false)) > 0);
+    QCOMPARE(differingPixels(otherScene->renderSelection().convertToFormat(QImage::Format_ARGB32), picture),
+             0);
+
+    // Each mark is one of its own: deleted alone, as its own step; the
+    // placing of them all is taken back with one undo.
+    scene->selectMark(scene->marks().first());
+    scene->deleteSelectedMark();
+    QCOMPARE(scene->marks().size(), m_private.size() - 1);
+    scene->undo();
+    QCOMPARE(scene->marks().size(), m_private.size());
+    scene->undo();
+    QVERIFY(scene->marks().isEmpty());
+
+    // Every line.
+    strip->hideTextButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(hidden.count() == 2, 30000);
+    QCOMPARE(hidden.at(1).at(0).toInt(), int(kMailLines.size()));
+    QCOMPARE(view->noticeText(), QStringLiteral("Hid %1 lines").arg(kMailLines.size()));
+    const QRegion lines = covered();
+    for (const QRect& ink : m_private + m_public)
+        QVERIFY2((QRegion(ink) - lines).isEmpty(),
+                 qPrintable(QStringLiteral("%1,%2").arg(ink.x()).arg(ink.y())));
+    scene->undo();
+    QVERIFY(scene->marks().isEmpty());
+    QCOMPARE(scene->undoStack()->index(), 0);
 }
 
 QTEST_MAIN(TestCopyText)

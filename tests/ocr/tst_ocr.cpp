@@ -1,4 +1,5 @@
 // Known text read back through the recognizer interface.
+#include "ocr/PersonalData.h"
 #include "ocr/TextRecognizer.h"
 
 #include <QFont>
@@ -13,6 +14,8 @@ private slots:
     void knownText();
     void nothingToRead();
     void withoutEngineOrModel();
+    void personalData_data();
+    void personalData();
 };
 
 namespace {
@@ -41,6 +44,34 @@ Drawn drawLines(const QStringList& lines, const QString& family, int pixelSize, 
         drawn.lineRects << metrics.tightBoundingRect(lines.at(i)).translated(origin);
     }
     return drawn;
+}
+
+// Recognised lines as the engine gives them: every character 8 pixels wide,
+// one space between words, each line 30 pixels below the last.
+RecognizedText recognized(const QStringList& lines)
+{
+    RecognizedText text;
+    for (int line = 0; line < lines.size(); ++line) {
+        text.lines << lines.at(line);
+        int column = 0;
+        for (const QString& word : lines.at(line).split(QLatin1Char(' '))) {
+            text.words << RecognizedWord{
+                word, QRect(10 + 8 * column, 20 + 30 * line, 8 * int(word.size()), 14), line};
+            column += int(word.size()) + 1;
+        }
+    }
+    return text;
+}
+
+// The box of a run of words in those lines.
+QRect boxOf(const RecognizedText& text, const QString& run)
+{
+    for (int line = 0; line < text.lines.size(); ++line) {
+        const int at = int(text.lines.at(line).indexOf(run));
+        if (at >= 0)
+            return QRect(10 + 8 * at, 20 + 30 * line, 8 * int(run.size()), 14);
+    }
+    return QRect();
 }
 
 } // namespace
@@ -77,7 +108,8 @@ void TestOcr::knownText()
     QCOMPARE(text.words.size(), 15);
     for (const RecognizedWord& word : text.words) {
         QVERIFY(word.line >= 0 && word.line < lines.size());
-        const QRect ink = drawn.lineRects.at(word.line).adjusted(-3 * scale, -3 * scale, 3 * scale, 3 * scale);
+        const QRect ink =
+            drawn.lineRects.at(word.line).adjusted(-3 * scale, -3 * scale, 3 * scale, 3 * scale);
         QVERIFY2(ink.contains(word.box), qPrintable(word.text));
         QVERIFY(word.box.height() >= pixelSize * scale / 2);
     }
@@ -121,6 +153,66 @@ void TestOcr::withoutEngineOrModel()
     // Where the English model is there, English can be chosen.
     if (CTextRecognizer::create(QStringLiteral("eng"))->available())
         QVERIFY(CTextRecognizer::installedLanguages().contains(QStringLiteral("eng")));
+}
+
+void TestOcr::personalData_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("found"); // whole words, from left to right
+    const auto row = [](const char* name, const QStringList& lines, const QStringList& found) {
+        QTest::newRow(name) << lines << found;
+    };
+    row("address", {"Mail anna.berg@example.org today"}, {"anna.berg@example.org"});
+    row("address as small fonts are read", {"mail; jane,doe@example,com"}, {"jane,doe@example,com"});
+    row("address in brackets", {"From: Jörg <j.mueller+news@mail.example.de>"},
+        {"<j.mueller+news@mail.example.de>"});
+    row("phone with + and spaces", {"Call +49 30 1234 5678 now"}, {"+49 30 1234 5678"});
+    row("phone with brackets and dashes", {"Tel. (030) 123-45-67"}, {"(030) 123-45-67"});
+    row("card, not its date", {"Card 4111 1111 1111 1111 exp 12/27"}, {"4111 1111 1111 1111"});
+    row("IBAN", {"IBAN DE89 3704 0044 0532 0130 00 (Berlin)"}, {"DE89 3704 0044 0532 0130 00"});
+    row("six digits", {"PIN 123456 or 123 456"}, {"123456", "123 456"});
+    row("IP addresses", {"Gateway 192.168.1.20, DNS fe80::1ff:fe23:4567:890a"},
+        {"192.168.1.20,", "fe80::1ff:fe23:4567:890a"});
+    row("links", {"See https://x.y/z or www.example.com/help now"},
+        {"https://x.y/z", "www.example.com/help"});
+    row("two kinds on a line", {"Write to a@b.cd or ring 555-123-4567"}, {"a@b.cd", "555-123-4567"});
+    row("over two lines", {"Hello Anna, my number:", "0171 2345678 - Otto"}, {"0171 2345678"});
+    row("dates", {"Released 2026-12-09, due 09-12-2026 or 09.12.2026"}, {});
+    row("versions and times", {"Qt 6.4.2 build 10.0.19045 at 14:30:05"}, {});
+    row("short numbers and amounts", {"Room 12345 floor 3 paid 1,234.56 EUR"}, {});
+    row("no domain", {"user@localhost says 999.1.1.1 hi"}, {});
+    row("nothing", {}, {});
+}
+
+void TestOcr::personalData()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, found);
+    const RecognizedText text = recognized(lines);
+    const QList<QRect> areas = personalDataAreas(text);
+    QStringList seen;
+    for (const QRect& area : areas) {
+        QString words;
+        for (const RecognizedWord& word : text.words)
+            if (area.contains(word.box.center()))
+                words += (words.isEmpty() ? QString() : QStringLiteral(" ")) + word.text;
+        seen << words;
+    }
+    QCOMPARE(seen, found);
+    // Each covers its words with a little room, and no neighbour's letters.
+    for (int i = 0; i < areas.size(); ++i) {
+        const QRect words = boxOf(text, found.at(i));
+        QVERIFY(areas.at(i).contains(words.adjusted(-1, -2, 1, 2)));
+        QVERIFY(words.adjusted(-4, -6, 4, 6).contains(areas.at(i)));
+    }
+    // Hide all text: every line, with the same room.
+    RecognizedText withLines = text;
+    for (int line = 0; line < lines.size(); ++line)
+        withLines.lineBoxes << boxOf(text, lines.at(line));
+    const QList<QRect> lineAreas = textLineAreas(withLines);
+    QCOMPARE(lineAreas.size(), lines.size());
+    for (int line = 0; line < lines.size(); ++line)
+        QVERIFY(lineAreas.at(line).contains(withLines.lineBoxes.at(line).adjusted(-1, -2, 1, 2)));
 }
 
 QTEST_MAIN(TestOcr)

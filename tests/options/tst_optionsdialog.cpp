@@ -2,10 +2,11 @@
 #include "app/Vireoscape.h"
 #include "config/AppConfig.h"
 #include "config/AutoRun.h"
+#include "ocr/TextRecognizer.h"
 #include "options/OptionsDialog.h"
+#include "options/ShortcutList.h"
 #include "options/SnapshotPage.h"
 #include "output/PictureFiles.h"
-#include "options/ShortcutList.h"
 #include "platform/GlobalShortcut.h"
 #include "support/TestSupport.h"
 
@@ -20,6 +21,7 @@
 #include <QSettings>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -48,6 +50,7 @@ private slots:
     void okStoresEveryControl();
     void okRegistersHotKeysAgain();
     void escapeInShortcutTableCancels();
+    void textLanguage();
     void namesThatCannotBeStored_data();
     void namesThatCannotBeStored();
 };
@@ -287,6 +290,47 @@ void TestOptionsDialog::okRegistersHotKeysAgain()
 
 // Escape with a row of the shortcut table chosen is no hot key: it cancels
 // the dialog and leaves the keys as they were.
+// The text language: the installed models to choose from (orientation and
+// equations are none), a stored one whose model is gone kept as it is, the
+// chosen one stored.
+void TestOptionsDialog::textLanguage()
+{
+    QTemporaryDir models;
+    for (const char* model : {"deu", "osd", "equ", "fra"})
+        QVERIFY(QFile(models.filePath(QLatin1String(model) + QStringLiteral(".traineddata")))
+                    .open(QIODevice::WriteOnly));
+    qputenv("TESSDATA_PREFIX", models.path().toLocal8Bit());
+    const QStringList installed = CTextRecognizer::installedLanguages();
+    QVERIFY(installed.contains(QStringLiteral("deu")) && installed.contains(QStringLiteral("fra")));
+    QVERIFY(!installed.contains(QStringLiteral("osd")) && !installed.contains(QStringLiteral("equ")));
+    AppConfig.SnapshotTextLanguage = QStringLiteral("eng+ita");
+    for (const QString& chosen : {QStringLiteral("fra"), QString()}) {
+        COptionsDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        showPage(dialog, 1);
+        auto* box = dialog.findChild<CSnapshotPage*>()->textLanguageBox();
+        QVERIFY(box->isVisible());
+        QStringList entries;
+        for (int i = 0; i < box->count(); ++i)
+            entries << box->itemText(i);
+        const QString stored = AppConfig.SnapshotTextLanguage;
+        QCOMPARE(entries, installed.contains(stored) ? installed : installed + QStringList{stored});
+        QCOMPARE(box->currentText(), stored);
+        // Chosen with the keyboard, as a user would: from the first entry down.
+        if (!chosen.isEmpty()) {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Home);
+            while (box->currentText() != chosen && box->currentIndex() < box->count() - 1)
+                QTest::keyClick(box, Qt::Key_Down);
+        }
+        QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+        QCOMPARE(storedSettings().value("SnapshotTextLanguage"), QStringLiteral("fra"));
+        QCOMPARE(AppConfig.SnapshotTextLanguage, QStringLiteral("fra"));
+    }
+    qunsetenv("TESSDATA_PREFIX");
+}
+
 void TestOptionsDialog::escapeInShortcutTableCancels()
 {
     const QString before = AppConfig.ShortcutStartSnapshot;

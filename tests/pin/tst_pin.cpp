@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -21,6 +22,7 @@ private slots:
     void zoomAroundPointerAndBack();
     void opacity();
     void menuAndCopy();
+    void saveLikeTheSnapshot();
     void closing_data();
     void closing();
     void asUserWould();
@@ -140,6 +142,34 @@ void TestPin::menuAndCopy()
     QCOMPARE(pin->size(), QSize(120, 80));
     pin->menu()->actions().at(4)->trigger();
     QTRY_COMPARE(board.count(), 0);
+}
+
+// "Save picture…" is the snapshot's own: it opens where the last picture was
+// saved, remembers the folder, and asks before it replaces a file.
+void TestPin::saveLikeTheSnapshot()
+{
+    QTemporaryDir dir;
+    AppConfig = CAppConfig::defaults();
+    AppConfig.SnapshotFilePath = dir.path();
+    AppConfig.SnapshotFileName = QStringLiteral("pick");
+    CPinBoard board;
+    CPinWindow* pin = board.pin(pickPicture(), QRect(10, 10, 120, 80));
+    QDir(dir.path()).mkdir(QStringLiteral("elsewhere"));
+    const QString saved = dir.filePath(QStringLiteral("elsewhere/pinned.png"));
+    Answers answers(saved);
+    pin->menu()->actions().at(1)->trigger();
+    QCOMPARE(answers.proposed, QDir(dir.path()).absoluteFilePath(QStringLiteral("pick.png")));
+    QCOMPARE(AppConfig.LastOpenFileName, saved);
+    QCOMPARE(differingPixels(QImage(saved).convertToFormat(QImage::Format_ARGB32), pickPicture()), 0);
+    // The same name again, from there: asked, and left alone when the
+    // answer is No.
+    QFile(saved).resize(10);
+    answers.titles.clear();
+    pin->savePicture();
+    QCOMPARE(answers.proposed, QDir(dir.path()).absoluteFilePath(QStringLiteral("elsewhere/pick.png")));
+    QCOMPARE(answers.titles, (QStringList{QStringLiteral("Save"), QStringLiteral("Save")}));
+    QVERIFY2(answers.text.contains(QLatin1String("pinned.png already exists")), qPrintable(answers.text));
+    QCOMPARE(QFileInfo(saved).size(), 10);
 }
 
 void TestPin::closing_data()

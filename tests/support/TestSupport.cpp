@@ -1,6 +1,11 @@
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QFile>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -337,6 +342,34 @@ void writeSettingsFile(const QVariantMap& values)
     QSettings store(settingsFile(), QSettings::IniFormat);
     for (auto it = values.begin(); it != values.end(); ++it)
         store.setValue(it.key(), it.value());
+}
+
+Answers::Answers(const QString& name) : typed(name)
+{
+    connect(this, &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        titles << modal->windowTitle();
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box)
+            text = box->text();
+        if (box && yes && box->button(QMessageBox::Yes)) {
+            box->button(QMessageBox::Yes)->click();
+            return;
+        }
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (edit)
+            proposed = dialog->directory().absoluteFilePath(edit->text());
+        if (edit && !typed.isEmpty()) {
+            edit->setText(typed);
+            static_cast<QDialog*>(dialog)->accept();
+        } else {
+            modal->close();
+        }
+    });
+    start(20);
 }
 
 } // namespace TestSupport

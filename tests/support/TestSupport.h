@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantMap>
 
 // Helpers shared by the tests: external tools run as a user would run them,
@@ -107,5 +108,16 @@ void storeSettings(const Settings& settings);
 // written afresh with exactly these values (for tests that run the program).
 QString settingsFile();
 void writeSettingsFile(const QVariantMap& values);
+
+// Answers every modal dialog while it lives: the file dialog with the typed
+// name (empty: cancel), a message box by closing it (or Yes, with `yes`).
+// Records what it saw.
+struct Answers : QTimer
+{
+    QString typed, proposed, text; // proposed: the file dialog's folder and proposed name
+    QStringList titles;
+    bool yes = false;
+    explicit Answers(const QString& name = QString());
+};
 
 } // namespace TestSupport
