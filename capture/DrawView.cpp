@@ -92,6 +92,7 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     connect(scene, &CSGraphicsScene::saveRequested, this, &CDrawView::savePicture);
     connect(scene, &CSGraphicsScene::pinRequested, this, &CDrawView::pinSnapshot);
     connect(scene, &CSGraphicsScene::copyTextRequested, this, &CDrawView::copyText);
+    connect(scene, &CSGraphicsScene::copyColourRequested, this, &CDrawView::copyColour);
     connect(scene, &CSGraphicsScene::picked, this, &CDrawView::placeEditDialog);
 }
 

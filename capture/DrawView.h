@@ -79,6 +79,8 @@ public:
     // Reads the text of the picture on a worker thread and puts it on the
     // clipboard; the snapshot goes on.
     void copyText();
+    // Puts a colour's name on the clipboard as text; the snapshot goes on.
+    void copyColour(const QString& colour);
     // A short message near the pick, gone after `milliseconds` (0: stays).
     void showNotice(const QString& text, int milliseconds = 2500);
     QString noticeText() const;

@@ -51,6 +51,12 @@ void CDrawView::copyText()
                           });
 }
 
+void CDrawView::copyColour(const QString& colour)
+{
+    QGuiApplication::clipboard()->setText(colour);
+    showNotice(tr("Copied %1").arg(colour));
+}
+
 void CDrawView::showNotice(const QString& text, int milliseconds)
 {
     if (!m_notice) {

@@ -151,6 +151,8 @@ void CSGraphicsScene::applyDrawMode()
     // The pick stays adjustable until drawing starts.
     m_backgroundItem->setHandlesShown(row.picksArea || row.choosesMarks);
 
+    showPointerShape(m_backgroundItem->cursorPos());
+
     for (CDrawObjectItem* mark : marks()) {
         QGraphicsItem* item = mark->item();
         item->setFlag(QGraphicsItem::ItemIsMovable, row.marks == MarkAccess::Move);
@@ -225,6 +227,13 @@ bool CSGraphicsScene::snapshotKey(QKeyEvent* event)
     if (mods == Qt::ControlModifier && key == Qt::Key_S) {
         if (!event->isAutoRepeat())
             emit saveRequested();
+        return true;
+    }
+    // While picking, C copies the colour the magnifier shows.
+    if (mods == Qt::NoModifier && key == Qt::Key_C && m_backgroundItem->magnifierShown()) {
+        const QString colour = m_backgroundItem->cursorColourName();
+        if (!event->isAutoRepeat() && !colour.isEmpty())
+            emit copyColourRequested(colour);
         return true;
     }
     // Once the tool strip is out, a tool's letter chooses it.
@@ -334,6 +343,7 @@ void CSGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
     m_backgroundItem->setCursorPos(event->scenePos());
     if (picking)
         m_backgroundItem->setMagnifierShown(true);
+    showPointerShape(event->scenePos());
     if (m_drag != Drag::None) {
         continueDrag(event->scenePos());
         return;
@@ -358,6 +368,7 @@ void CSGraphicsScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
     if (m_drag != Drag::None) {
         endDrag(event->scenePos());
         m_backgroundItem->setMagnifierShown(false);
+        showPointerShape(event->scenePos());
         return;
     }
     if (toolRow().picksArea) {
@@ -370,6 +381,7 @@ void CSGraphicsScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
                 m_backgroundItem->setSelectionRect(spannedRect(m_pressPoint, event->scenePos()));
             m_picked = true;
             emit picked(m_backgroundItem->selectionRect());
+            showPointerShape(event->scenePos());
         }
     } else if (m_tool) {
         m_tool->release(*this, event);

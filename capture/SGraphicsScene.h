@@ -141,6 +141,9 @@ signals:
     void pinRequested();
     // Ctrl+Shift+C: copy the text in the picture.
     void copyTextRequested();
+    // C while the magnifier shows: copy the colour under the pointer,
+    // "#rrggbb".
+    void copyColourRequested(const QString& colour);
     // A mark was chosen with Select (its tool), or none (None).
     void markSelected(DrawMode kind);
 
@@ -194,6 +197,11 @@ private:
     void endDrag(const QPointF& pos);
     // Whether mouse input still belongs to a running snapshot.
     bool snapshotShown() const;
+    // Whether a press at a scene position would move the pick: inside it,
+    // off its handles, with no tool chosen.
+    bool pickMovesFrom(const QPointF& pos) const;
+    // The move pointer where a drag would move the pick, else the arrow.
+    void showPointerShape(const QPointF& pos);
 
     CToolState* m_state = nullptr;
     std::unique_ptr<CTool> m_tool;
@@ -213,7 +221,7 @@ private:
     CDrawObjectItem* m_selected = nullptr;
     CMarkHandlesItem* m_handles = nullptr;
     qreal m_nextZ = 1;
-    enum class Drag { None, PickHandle, MarkHandle, MarkMove };
+    enum class Drag { None, PickHandle, PickMove, MarkHandle, MarkMove };
     Drag m_drag = Drag::None;
     int m_dragHandle = -1;
     QPointF m_dragStart;

@@ -6,6 +6,7 @@
 #include "capture/SGraphicsScene.h"
 
 #include <QGraphicsSceneMouseEvent>
+#include <QGraphicsView>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -372,7 +373,38 @@ QRectF dragPickEdges(const QRectF& start, int handle, const QPointF& pos)
     return r;
 }
 
+// The pick moved by a pointer's way, in whole pixels, never further off the
+// desktop than it was: a window reaching past an edge can still be moved.
+QRectF movedPick(const QRectF& start, const QPointF& way, const QRectF& desktop)
+{
+    const qreal dx = qBound(qMin<qreal>(0, desktop.left() - start.left()), std::round(way.x()),
+                            qMax<qreal>(0, desktop.right() - start.right()));
+    const qreal dy = qBound(qMin<qreal>(0, desktop.top() - start.top()), std::round(way.y()),
+                            qMax<qreal>(0, desktop.bottom() - start.bottom()));
+    return start.translated(dx, dy);
+}
+
 } // namespace
+
+bool CSGraphicsScene::pickMovesFrom(const QPointF& pos) const
+{
+    if (!toolRow().picksArea || !hasPick() || pickHandleAt(pos) >= 0)
+        return false;
+    const QRectF r = m_backgroundItem->selectionRect();
+    return pos.x() >= r.left() && pos.x() < r.right() && pos.y() >= r.top() && pos.y() < r.bottom();
+}
+
+void CSGraphicsScene::showPointerShape(const QPointF& pos)
+{
+    QGraphicsView* view = drawView();
+    if (!view)
+        return;
+    const bool moving = m_drag == Drag::PickMove || (m_drag == Drag::None && !m_leftPress && pickMovesFrom(pos));
+    if (moving)
+        view->viewport()->setCursor(Qt::SizeAllCursor);
+    else
+        view->viewport()->unsetCursor();
+}
 
 bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
 {
@@ -403,6 +435,12 @@ bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
             return true;
         }
     }
+    // A press inside the pick moves it; a double click there still finishes.
+    if (event->type() == QEvent::GraphicsSceneMousePress && pickMovesFrom(pos)) {
+        m_drag = Drag::PickMove;
+        m_dragPick = m_backgroundItem->selectionRect();
+        return true;
+    }
     if (row.choosesMarks) {
         endItemInProgress();
         CDrawObjectItem* mark = markAt(pos);
@@ -423,6 +461,9 @@ void CSGraphicsScene::continueDrag(const QPointF& pos)
     switch (m_drag) {
     case Drag::PickHandle:
         m_backgroundItem->setSelectionRect(dragPickEdges(m_dragPick, m_dragHandle, pos));
+        break;
+    case Drag::PickMove:
+        m_backgroundItem->setSelectionRect(movedPick(m_dragPick, pos - m_dragStart, m_backgroundItem->boundingRect()));
         break;
     case Drag::MarkHandle:
         // From the shape at the press: a corner dragged past the opposite
@@ -449,7 +490,7 @@ void CSGraphicsScene::endDrag(const QPointF& pos)
         return;
     continueDrag(pos);
     m_drag = Drag::None;
-    if (drag == Drag::PickHandle)
+    if (drag == Drag::PickHandle || drag == Drag::PickMove)
         emit picked(m_backgroundItem->selectionRect());
     else if (m_dragItem && m_dragItem->item()->scene() == this)
         recordChange(m_dragItem, m_dragBefore);

@@ -104,6 +104,10 @@
             <numerusform>%n Zeilen kopiert</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Copied %1</source>
+        <translation>%1 kopiert</translation>
+    </message>
 </context>
 <context>
     <name>CGeneralPage</name>

@@ -350,13 +350,14 @@ void TestScene::pick()
 
 void TestScene::adjustPick_data()
 {
-    QTest::addColumn<QPointF>("from"); // a handle dragged, unless a key is given
+    QTest::addColumn<QPointF>("from"); // a drag, unless a key is given
     QTest::addColumn<QPointF>("to");
     QTest::addColumn<int>("keyCode");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QRectF>("expected");
-    const auto handle = [](const char* name, QPointF from, QPointF to, QRectF expected) {
-        QTest::newRow(name) << from << to << 0 << 0 << expected;
+    QTest::addColumn<bool>("moves"); // the drag moves the pick (from inside it)
+    const auto handle = [](const char* name, QPointF from, QPointF to, QRectF expected, bool moves = false) {
+        QTest::newRow(name) << from << to << 0 << 0 << expected << moves;
     };
     // The eight handles, clockwise from the top left corner.
     handle("top left, a pixel off", {101, 99}, {90, 95}, {90, 95, 210, 155});
@@ -368,8 +369,15 @@ void TestScene::adjustPick_data()
     handle("bottom edge onto the top one", {200, 250}, {200, 100}, {100, 100, 200, 1});
     handle("bottom left", {100, 250}, {60, 300}, {60, 100, 240, 200});
     handle("left edge past the right one", {100, 175}, {350, 175}, {300, 100, 50, 150});
+    // Inside it the pick moves, by whole pixels and no farther than the
+    // desktop's edges; outside a new area is dragged.
+    handle("inside moves", {200, 175}, {231.4, 159.6}, {131, 85, 200, 150}, true);
+    handle("inside, near a handle, moves", {112, 112}, {102, 132}, {90, 120, 200, 150}, true);
+    handle("moved onto the top left corner", {200, 175}, {40, 20}, {0, 0, 200, 150}, true);
+    handle("moved past the bottom right corner", {200, 175}, {900, 700}, {440, 330, 200, 150}, true);
+    handle("outside replaces", {400, 300}, {500, 420}, {400, 300, 100, 120});
     const auto keyRow = [](const char* name, Qt::Key key, int modifiers, QRectF expected) {
-        QTest::newRow(name) << QPointF() << QPointF() << int(key) << modifiers << expected;
+        QTest::newRow(name) << QPointF() << QPointF() << int(key) << modifiers << expected << false;
     };
     keyRow("Left moves", Qt::Key_Left, 0, {99, 100, 200, 150});
     keyRow("Right moves", Qt::Key_Right, 0, {101, 100, 200, 150});
@@ -382,8 +390,10 @@ void TestScene::adjustPick_data()
 }
 
 // An area picked from (100, 100) to (300, 250), then adjusted with a handle
-// (the magnifier shows the pixels under the pointer meanwhile, beside it) or
-// a key; the picture is exactly the adjusted area, without the handles.
+// or a new area dragged (the magnifier shows the pixels under the pointer
+// meanwhile, beside it, and C copies the colour there), moved from inside
+// (the move pointer shows there, and no magnifier) or changed with a key;
+// the picture is exactly the adjusted area, without the handles.
 void TestScene::adjustPick()
 {
     QFETCH(QPointF, from);
@@ -391,13 +401,28 @@ void TestScene::adjustPick()
     QFETCH(int, keyCode);
     QFETCH(int, modifiers);
     QFETCH(QRectF, expected);
+    QFETCH(bool, moves);
     open();
     drag({100, 100}, {300, 250});
     QVERIFY(m_background->handlesShown());
     QSignalSpy picked(m_scene, &CSGraphicsScene::picked);
+    const auto pointerShape = [this] { return m_view->viewport()->cursor().shape(); };
     if (keyCode) {
         key(keyCode, Qt::KeyboardModifiers(modifiers));
+    } else if (moves) {
+        move(from);
+        QCOMPARE(pointerShape(), Qt::SizeAllCursor);
+        press(from);
+        move(to, Qt::LeftButton);
+        QVERIFY(!m_background->magnifierShown());
+        QCOMPARE(pointerShape(), Qt::SizeAllCursor);
+        release(to);
+        QCOMPARE(picked.size(), 1); // the strips follow
+        move({600, 20});
+        QCOMPARE(pointerShape(), Qt::ArrowCursor);
     } else {
+        move(from);
+        QCOMPARE(pointerShape(), Qt::ArrowCursor);
         press(from);
         move(to, Qt::LeftButton);
         QVERIFY(m_background->magnifierShown());
@@ -413,9 +438,14 @@ void TestScene::adjustPick()
             const QPoint cell = box.topLeft() + QPoint(1, 1) + (QPoint(reach, reach) + d) * zoom;
             QCOMPARE(screen.pixel(cell + QPoint(zoom / 2, zoom / 2)), m_desktop.pixel(to.toPoint() + d));
         }
+        key(Qt::Key_C); // the colour the magnifier shows
+        QCOMPARE(QGuiApplication::clipboard()->text(), m_desktop.pixelColor(to.toPoint()).name());
         release(to);
         QVERIFY(!m_background->magnifierShown());
         QCOMPARE(picked.size(), 1); // the strips follow
+        QGuiApplication::clipboard()->clear();
+        key(Qt::Key_C); // nothing without the magnifier
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
     }
     QCOMPARE(m_background->selectionRect(), expected);
     QCOMPARE(differingPixels(m_scene->renderSelection(), m_desktop.copy(expected.toRect())), 0);
@@ -948,7 +978,8 @@ void TestScene::chooseFromMenu(const QPointF& at, const QString& entry)
 }
 
 // The pointer resting over a window when the snapshot opens: the window is
-// offered and the magnifier shows at once, and Enter takes that window.
+// offered and the magnifier shows at once; C copies the colour of the pixel
+// under the pointer as text and the snapshot goes on; Enter takes that window.
 void TestScene::restingPointer()
 {
     QCursor::setPos(130, 100);
@@ -959,6 +990,15 @@ void TestScene::restingPointer()
     QCOMPARE(m_background->selectionRect(), QRectF(100, 80, 200, 150));
     QVERIFY(m_background->magnifierShown());
     QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    // Within a pixel whose neighbours differ: the one the pointer is in.
+    move({131.7, 101.6});
+    const QString colour = m_desktop.pixelColor(131, 101).name();
+    QVERIFY(colour != m_desktop.pixelColor(132, 102).name() && colour != m_desktop.pixelColor(131, 102).name());
+    key(Qt::Key_C);
+    QCOMPARE(QGuiApplication::clipboard()->text(), colour);
+    QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasImage());
+    QCOMPARE(m_view->noticeText(), "Copied " + colour);
+    QVERIFY(m_view->isVisible() && m_ended.isEmpty() && m_background->magnifierShown());
     key(Qt::Key_Return);
     QCOMPARE(m_ended, QStringList{QStringLiteral("finished")});
     waitForPictureFiles();
