@@ -200,7 +200,7 @@ int measureHere(int argc, char** argv)
         snapshot->setWindowFlags(floatingWindowFlags());
         snapshot->show();
         QCoreApplication::processEvents();
-        snapshot->snapshotScene()->backgroundItem()->setSelectionRect(selection);
+        snapshot->snapshotScene()->pick().setRect(selection);
         QElapsedTimer finish;
         finish.start();
         const bool ok = snapshot->snapshotScene()->finishSnapshot();

@@ -70,7 +70,7 @@ int measureHere(int argc, char** argv)
     for (int run = 0; run < 3; ++run) {
         CDrawView* view = openView();
         CSGraphicsScene* scene = view->snapshotScene();
-        scene->backgroundItem()->setSelectionRect(QRectF(QPointF(0, 0), QSizeF(screen)));
+        scene->pick().setRect(QRectF(QPointF(0, 0), QSizeF(screen)));
         Bench::addMarks(scene, screen);
         QCoreApplication::processEvents();
         QElapsedTimer finish;
@@ -83,7 +83,7 @@ int measureHere(int argc, char** argv)
 
     CDrawView* view = openView();
     CSGraphicsScene* scene = view->snapshotScene();
-    scene->backgroundItem()->setSelectionRect(QRectF(QPointF(0, 0), QSizeF(screen)));
+    scene->pick().setRect(QRectF(QPointF(0, 0), QSizeF(screen)));
 
     // (2) A scribble across a large part of the screen, one point per move.
     view->editDialog()->setDrawMode(DrawMode::Draw);

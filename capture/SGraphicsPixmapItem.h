@@ -13,12 +13,14 @@
 
 // The background of the selection scene: the frozen desktop under a grey
 // veil with a hole for the selection, a crosshair through the pointer and a
-// label with the selection's size.
+// label with the selection's size. It only paints: the pick (CPickArea)
+// owns the selection and hands it here.
 class CSGraphicsPixmapItem : public QGraphicsPixmapItem
 {
 public:
     explicit CSGraphicsPixmapItem(const QPixmap& desktop);
 
+    // The selection as painted.
     void setSelectionRect(const QRectF& rect);
     QRectF selectionRect() const { return m_selection; }
     void setCursorPos(const QPointF& pos);

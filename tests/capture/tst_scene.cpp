@@ -472,7 +472,7 @@ void TestScene::picture()
     QFETCH(QRect, expected);
     QFETCH(QSize, size);
     open();
-    m_background->setSelectionRect(selection);
+    m_scene->pick().setRect(selection);
     m_background->setCursorPos(selection.center() + QPointF(3, 3));
     m_background->setCrosshairVisible(true);
 
@@ -1068,7 +1068,7 @@ void TestScene::finish()
     AppConfig.CopyToClipboardAfterFinish = file;
     open();
     // Past the desktop's corner: the picture has transparent pixels.
-    m_background->setSelectionRect(QRectF(600, 400, 100, 120));
+    m_scene->pick().setRect(QRectF(600, 400, 100, 120));
     const QImage expected = m_scene->renderSelection();
     QCOMPARE(expected.pixel(99, 119), 0u);
     QSignalSpy finished(m_view.get(), &CDrawView::finished);
@@ -1140,7 +1140,7 @@ void TestScene::failedWrites()
 void TestScene::saveFolder()
 {
     open();
-    m_background->setSelectionRect(QRectF(10, 20, 30, 40));
+    m_scene->pick().setRect(QRectF(10, 20, 30, 40));
     Answers answers;
     m_view->savePicture();
     QCOMPARE(answers.proposed, QDir(m_dir.path()).absoluteFilePath(QStringLiteral("pick.png")));

@@ -100,7 +100,7 @@ void TestCopyText::copyTextThenPaste()
     QVERIFY(view->isVisible());
     QCOMPARE(finished.count(), 0);
     // Again from the strip's button, over an area without text.
-    view->snapshotScene()->backgroundItem()->setSelectionRect(QRectF(700, 600, 200, 100));
+    view->snapshotScene()->pick().setRect(QRectF(700, 600, 200, 100));
     view->editDialog()->copyTextButton()->click();
     QTRY_VERIFY_WITH_TIMEOUT(copied.count() == 2, 30000);
     QCOMPARE(copied.at(1).at(0).toInt(), 0);
