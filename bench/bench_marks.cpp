@@ -3,6 +3,7 @@
 // picture, (2) one pointer move and its paint while a free-hand stroke grows
 // to 5,000 points. With --run it measures on the display it is given.
 #include "BenchSupport.h"
+#include "capture/Finisher.h"
 #include "annotate/DrawEllipseItem.h"
 #include "annotate/DrawLineItem.h"
 #include "annotate/DrawPolygonItem.h"
@@ -75,7 +76,7 @@ int measureHere(int argc, char** argv)
         QCoreApplication::processEvents();
         QElapsedTimer finish;
         finish.start();
-        const bool ok = scene->finishSnapshot();
+        const bool ok = !CFinisher(FinishSettings::fromConfig(), {}).finish(*scene, FinishSettings::fromConfig().confirmed(), true).failed;
         std::printf("(1) finish %dx%d with 200 marks to clipboard and PNG file: %.1f ms%s\n", screen.width(),
                     screen.height(), finish.nsecsElapsed() / 1e6, ok ? "" : " (FAILED)");
         delete view;

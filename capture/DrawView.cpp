@@ -220,33 +220,6 @@ void CDrawView::placeEditDialog(const QRectF& selection)
     raiseToolDialogs();
 }
 
-void CDrawView::savePicture()
-{
-    if (CSGraphicsScene* s = snapshotScene())
-        s->savePicture();
-}
-
-void CDrawView::finishSnapshot()
-{
-    // A picture that could not be put out keeps the snapshot open.
-    CSGraphicsScene* s = snapshotScene();
-    if (s && s->finishSnapshot())
-        cancelSnapshot();
-}
-
-void CDrawView::copySnapshot()
-{
-    if (CSGraphicsScene* s = snapshotScene())
-        copyImageToClipboard(s->renderSelection());
-    cancelSnapshot();
-}
-
-void CDrawView::cancelSnapshot()
-{
-    endSnapshot();
-    emit finished(AppConfig.GenActionAfterFinish);
-}
-
 void CDrawView::abandonSnapshot()
 {
     endSnapshot();

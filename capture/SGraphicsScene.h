@@ -59,14 +59,10 @@ public:
     // painted into the desktop itself, which the scene then no longer has.
     QImage renderSelectionForTheLastTime();
     // Asks for a file name and writes the picture there; true once written.
-    bool savePicture();
+    bool savePicture(const QImage& picture);
     // Where "Save picture" opens: the folder of the last picture it saved
     // (the snapshot folder the first time), with a name from the pattern.
     static QString savePictureStartPath();
-    // Puts the picture to the clipboard and/or into a new file, as the
-    // settings say; false when that failed or the user cancelled, so the
-    // snapshot must stay open.
-    bool finishSnapshot();
 
     void setWindowFinder(WindowFinder finder) { m_pick.setWindowFinder(std::move(finder)); }
     QRect detectWindowRect(const QPoint& screenPos, quint32 viewWinId) const;

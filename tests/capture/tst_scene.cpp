@@ -14,6 +14,7 @@
 #include "app/Startup.h"
 #include "capture/DrawView.h"
 #include "capture/EditPlacement.h"
+#include "capture/Finisher.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -177,6 +178,8 @@ private slots:
     void finish_data();
     void finish();
     void failedWrites();
+    void finisher_data();
+    void finisher();
     void saveFolder();
     void labelText();
     void veilAndHole_data();
@@ -1133,6 +1136,95 @@ void TestScene::failedWrites()
     QVERIFY2(text.contains(name) && text.contains(QString::fromLocal8Bit(strerror(EFBIG))), qPrintable(text));
     QVERIFY2(!QFileInfo::exists(name), "a truncated file was left behind");
     QCOMPARE(differingPixels(QGuiApplication::clipboard()->image(), m_desktop.copy(selection.toRect())), 0);
+}
+
+void TestScene::finisher_data()
+{
+    QTest::addColumn<int>("actions");
+    QTest::addColumn<bool>("fileFails"); // the snapshot folder is missing
+    QTest::addColumn<bool>("saved");     // the save dialog's answer
+    QTest::addColumn<int>("done");
+    QTest::addColumn<int>("failed");
+    using A = FinishAction;
+    const auto row = [](const char* name, FinishActions actions, bool fileFails, bool saved, FinishActions done,
+                        FinishActions failed) {
+        QTest::newRow(name) << int(actions) << fileFails << saved << int(done) << int(failed);
+    };
+    const FinishActions all = A::Clipboard | A::File | A::Dialog | A::Pin | A::Text;
+    row("the clipboard alone", A::Clipboard, false, true, A::Clipboard, {});
+    row("a file alone", A::File, false, true, A::File, {});
+    row("the dialog alone", A::Dialog, false, true, A::Dialog, {});
+    row("a pin alone", A::Pin, false, true, A::Pin, {});
+    row("the text alone", A::Text, false, true, A::Text, {});
+    row("all together", all, false, true, all, {});
+    row("the dialog cancelled", A::Dialog | A::Clipboard, false, false, A::Clipboard, A::Dialog);
+    row("a file that cannot be made: told, the others still done", all, true, true, all & ~FinishActions(A::File),
+        A::File);
+    row("only a file that cannot be made", A::File, true, true, {}, A::File);
+}
+
+// The finisher's actions, alone and together: each done with the same
+// picture of the pick (the clipboard, the file, and what the dialog, the pin
+// and the text reader are handed), the language read from the settings; a
+// failing action is told and does not keep the others from being done.
+void TestScene::finisher()
+{
+    QFETCH(int, actions);
+    QFETCH(bool, fileFails);
+    QFETCH(bool, saved);
+    QFETCH(int, done);
+    QFETCH(int, failed);
+    if (fileFails)
+        AppConfig.SnapshotFilePath = m_dir.filePath(QStringLiteral("missing"));
+    AppConfig.SnapshotTextLanguage = QStringLiteral("deu");
+    open();
+    const QRect pick(20, 30, 200, 100);
+    m_scene->pick().setRect(pick);
+    const QImage expected = m_desktop.copy(pick);
+    QMap<QString, QImage> handed; // what each outlet was given
+    QString language;
+    QStringList told;
+    CFinisher::Outlets outlets;
+    outlets.dialog = [&](const QImage& picture) {
+        handed.insert(QStringLiteral("dialog"), picture);
+        return saved;
+    };
+    outlets.pin = [&](const QImage& picture) {
+        handed.insert(QStringLiteral("pin"), picture);
+        return true;
+    };
+    outlets.text = [&](const QImage& picture, const QString& lang) {
+        handed.insert(QStringLiteral("text"), picture);
+        language = lang;
+        return true;
+    };
+    outlets.failed = [&](const QString& text) { told << text; };
+    const CFinisher finisher(FinishSettings::fromConfig(), outlets);
+    AppConfig.SnapshotTextLanguage = QStringLiteral("eng"); // read when the finish began
+    const CFinisher::Outcome outcome = finisher.finish(*m_scene, FinishActions(actions), true);
+    QCOMPARE(int(outcome.done), done);
+    QCOMPARE(int(outcome.failed), failed);
+    waitForPictureFiles();
+
+    const FinishActions asked(actions);
+    const QImage clipboard = QGuiApplication::clipboard()->image();
+    QCOMPARE(!clipboard.isNull(), asked.testFlag(FinishAction::Clipboard));
+    if (!clipboard.isNull())
+        QCOMPARE(differingPixels(clipboard, expected), 0);
+    const QImage file(QDir(m_dir.path()).filePath(QStringLiteral("pick.png")));
+    QCOMPARE(!file.isNull(), FinishActions(done).testFlag(FinishAction::File));
+    if (!file.isNull())
+        QCOMPARE(differingPixels(file, expected), 0);
+    for (const auto& [name, action] : {std::pair{"dialog", FinishAction::Dialog}, std::pair{"pin", FinishAction::Pin},
+                                       std::pair{"text", FinishAction::Text}}) {
+        QCOMPARE(handed.contains(name), asked.testFlag(action));
+        if (handed.contains(name))
+            QCOMPARE(differingPixels(handed.value(name), expected), 0);
+    }
+    QCOMPARE(language, asked.testFlag(FinishAction::Text) ? QStringLiteral("deu") : QString());
+    QCOMPARE(told.size(), int(fileFails));
+    if (fileFails)
+        QVERIFY2(told.first().contains(QStringLiteral("missing/pick.png")), qPrintable(told.first()));
 }
 
 // Where "Save picture" opens and what it remembers (LastOpenFileName),

@@ -126,7 +126,7 @@ void TestCopyText::pinEndsTheSnapshotOnly()
     QCOMPARE(pinned.at(0).at(1).toRect(), QRect(190, 200, 430, 75));
     QCOMPARE(differingPixels(pinned.at(0).at(0).value<QImage>(), expected), 0);
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(finished.at(0).at(0).toInt(), 0);
+    QCOMPARE(finished.at(0).at(0).value<AfterFinish>(), AfterFinish::HideToTray);
     QTRY_VERIFY(!view->isVisible());
     // Neither the clipboard nor the snapshot folder took the picture.
     QCOMPARE(paste(), QStringLiteral("kept"));
