@@ -391,16 +391,16 @@ void Vireoscape::showSnapshot()
     m_captureView->activateWindow();
 }
 
-void Vireoscape::snapshotFinished(int action)
+void Vireoscape::snapshotFinished(AfterFinish action)
 {
     switch (action) {
-    case 1: // show the main window
+    case AfterFinish::ShowMainWindow:
         showInPlace(true);
         break;
-    case 2: // exit: the close handling decides between the tray and the end
+    case AfterFinish::ExitApplication: // the close handling decides between the tray and the end
         close();
         break;
-    default: // hide to the tray
+    case AfterFinish::HideToTray:
         hide();
         break;
     }

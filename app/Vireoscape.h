@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/AppConfig.h"
+
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
@@ -79,7 +81,7 @@ public slots:
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
     void OnTimeOut();
     // What happens to this window when a snapshot ends.
-    void snapshotFinished(int action);
+    void snapshotFinished(AfterFinish action);
     void snapshotAbandoned();
     void showFirstStartMessage();
     // The desktop picture has come: the snapshot view shows it.

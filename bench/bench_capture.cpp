@@ -4,6 +4,7 @@
 // (2b) a move after the pick and a drag of the pick's corner handle, (3) finishing to clipboard and file, (4) peak memory.
 // With --run it measures on the display it is given.
 #include "BenchSupport.h"
+#include "capture/Finisher.h"
 #include "output/PictureFiles.h"
 #include "app/Startup.h"
 #include "annotate/StripGeometry.h"
@@ -200,10 +201,10 @@ int measureHere(int argc, char** argv)
         snapshot->setWindowFlags(floatingWindowFlags());
         snapshot->show();
         QCoreApplication::processEvents();
-        snapshot->snapshotScene()->backgroundItem()->setSelectionRect(selection);
+        snapshot->snapshotScene()->pick().setRect(selection);
         QElapsedTimer finish;
         finish.start();
-        const bool ok = snapshot->snapshotScene()->finishSnapshot();
+        const bool ok = !CFinisher(FinishSettings::fromConfig(), {}).finish(*snapshot->snapshotScene(), FinishSettings::fromConfig().confirmed(), true).failed;
         std::printf("(3) finish %gx%g to clipboard and PNG file: %.1f ms%s\n", selection.width(),
                     selection.height(), finish.nsecsElapsed() / 1e6, ok ? "" : " (FAILED)");
         delete snapshot;

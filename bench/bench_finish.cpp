@@ -84,7 +84,7 @@ Times finishOnce(const QPixmap& desktop, const QRectF& pick, bool marks, bool ou
     view->show();
     QCoreApplication::processEvents();
     CSGraphicsScene* scene = view->snapshotScene();
-    scene->backgroundItem()->setSelectionRect(pick);
+    scene->pick().setRect(pick);
     if (marks)
         Bench::addMarks(scene, desktop.size());
     settle();

@@ -3,6 +3,7 @@
 // picture, (2) one pointer move and its paint while a free-hand stroke grows
 // to 5,000 points. With --run it measures on the display it is given.
 #include "BenchSupport.h"
+#include "capture/Finisher.h"
 #include "annotate/DrawEllipseItem.h"
 #include "annotate/DrawLineItem.h"
 #include "annotate/DrawPolygonItem.h"
@@ -70,12 +71,12 @@ int measureHere(int argc, char** argv)
     for (int run = 0; run < 3; ++run) {
         CDrawView* view = openView();
         CSGraphicsScene* scene = view->snapshotScene();
-        scene->backgroundItem()->setSelectionRect(QRectF(QPointF(0, 0), QSizeF(screen)));
+        scene->pick().setRect(QRectF(QPointF(0, 0), QSizeF(screen)));
         Bench::addMarks(scene, screen);
         QCoreApplication::processEvents();
         QElapsedTimer finish;
         finish.start();
-        const bool ok = scene->finishSnapshot();
+        const bool ok = !CFinisher(FinishSettings::fromConfig(), {}).finish(*scene, FinishSettings::fromConfig().confirmed(), true).failed;
         std::printf("(1) finish %dx%d with 200 marks to clipboard and PNG file: %.1f ms%s\n", screen.width(),
                     screen.height(), finish.nsecsElapsed() / 1e6, ok ? "" : " (FAILED)");
         delete view;
@@ -83,7 +84,7 @@ int measureHere(int argc, char** argv)
 
     CDrawView* view = openView();
     CSGraphicsScene* scene = view->snapshotScene();
-    scene->backgroundItem()->setSelectionRect(QRectF(QPointF(0, 0), QSizeF(screen)));
+    scene->pick().setRect(QRectF(QPointF(0, 0), QSizeF(screen)));
 
     // (2) A scribble across a large part of the screen, one point per move.
     view->editDialog()->setDrawMode(DrawMode::Draw);

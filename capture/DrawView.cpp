@@ -92,6 +92,7 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     connect(scene, &CSGraphicsScene::saveRequested, this, &CDrawView::savePicture);
     connect(scene, &CSGraphicsScene::pinRequested, this, &CDrawView::pinSnapshot);
     connect(scene, &CSGraphicsScene::copyTextRequested, this, &CDrawView::copyText);
+    connect(scene, &CSGraphicsScene::copyColourRequested, this, &CDrawView::copyColour);
     connect(scene, &CSGraphicsScene::picked, this, &CDrawView::placeEditDialog);
 }
 
@@ -218,33 +219,6 @@ void CDrawView::placeEditDialog(const QRectF& selection)
     m_editDialog->setGeometry(QRect(at, size));
     m_editDialog->showNormal();
     raiseToolDialogs();
-}
-
-void CDrawView::savePicture()
-{
-    if (CSGraphicsScene* s = snapshotScene())
-        s->savePicture();
-}
-
-void CDrawView::finishSnapshot()
-{
-    // A picture that could not be put out keeps the snapshot open.
-    CSGraphicsScene* s = snapshotScene();
-    if (s && s->finishSnapshot())
-        cancelSnapshot();
-}
-
-void CDrawView::copySnapshot()
-{
-    if (CSGraphicsScene* s = snapshotScene())
-        copyImageToClipboard(s->renderSelection());
-    cancelSnapshot();
-}
-
-void CDrawView::cancelSnapshot()
-{
-    endSnapshot();
-    emit finished(AppConfig.GenActionAfterFinish);
 }
 
 void CDrawView::abandonSnapshot()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/Finisher.h"
+
 #include <QGraphicsView>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -83,6 +85,8 @@ public:
     // marks what looks like personal data, or with `allText` every line: one
     // undoable step. The snapshot goes on.
     void hideText(bool allText);
+    // Puts a colour's name on the clipboard as text; the snapshot goes on.
+    void copyColour(const QString& colour);
     // A short message near the pick, gone after `milliseconds` (0: stays).
     void showNotice(const QString& text, int milliseconds = 2500);
     QString noticeText() const;
@@ -97,7 +101,7 @@ public slots:
 signals:
     // The snapshot ended through OK or Cancel; `action` is what the settings
     // say happens to the main window now.
-    void finished(int action);
+    void finished(AfterFinish action);
     // Pin: the picture and its place on the desktop, in device pixels,
     // `ratio` of them per logical pixel.
     void pinned(const QImage& picture, const QRect& deviceGeometry, qreal ratio);
@@ -136,6 +140,13 @@ private:
 
     // Closes the strips and the view.
     void endSnapshot();
+    // Every way of finishing: the picture put out through `actions` (none:
+    // what the settings say OK does); with `ends` the snapshot then ends,
+    // unless an action failed.
+    CFinisher::Outcome finishWith(FinishActions actions, bool ends);
+    // The finisher's ways out through this snapshot's windows.
+    bool readText(const QImage& picture, const QString& language);
+    void showFailure(const QString& text);
     // The keyboard grab brings every key to the view: after a click into a
     // strip, its keys go to the strip's control instead. True when the strip
     // took the key; Enter and Escape never come back to the view from there.

@@ -1,12 +1,12 @@
+#include "annotate/SnapshotEdit.h"
 #include "capture/AboveView.h"
-#include "capture/LateSaveFailures.h"
-#include "capture/SGraphicsPixmapItem.h"
+#include "capture/DrawView.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
-#include "output/FinishedPicture.h"
 #include "output/PictureFiles.h"
 #include "output/SaveDialog.h"
 
+#include <QCoreApplication>
 #include <QGraphicsView>
 #include <QMessageBox>
 
@@ -20,42 +20,63 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, 
 
 } // namespace
 
-bool CSGraphicsScene::savePicture()
+bool CSGraphicsScene::savePicture(const QImage& picture)
 {
-    return !savePictureAs(drawView(), renderSelection(), execAboveView).isEmpty();
+    return !savePictureAs(drawView(), picture, execAboveView).isEmpty();
 }
 
-bool CSGraphicsScene::finishSnapshot()
+CFinisher::Outcome CDrawView::finishWith(FinishActions actions, bool ends)
 {
-    const bool toClipboard = AppConfig.CopyToClipboardAfterFinish;
-    const bool toFile = AppConfig.SaveToFileAfterFinish;
-    if (!toClipboard && !toFile)
-        return savePicture();
+    CSGraphicsScene* s = snapshotScene();
+    if (!s)
+        return {};
+    const FinishSettings settings = FinishSettings::fromConfig();
+    if (!actions)
+        actions = settings.confirmed();
+    // Scene pixels are desktop device pixels from the view's corner.
+    const QRect area = s->renderedArea().translated(mapToGlobal(QPoint(0, 0)) * m_ratio);
+    QImage pin;
+    CFinisher::Outlets outlets;
+    outlets.dialog = [s](const QImage& picture) { return s->savePicture(picture); };
+    outlets.pin = [&pin](const QImage& picture) {
+        pin = picture;
+        return true;
+    };
+    outlets.text = [this](const QImage& picture, const QString& language) { return readText(picture, language); };
+    outlets.failed = [this](const QString& text) { showFailure(text); };
+    const CFinisher::Outcome outcome = CFinisher(settings, outlets).finish(*s, actions, ends);
+    if (!ends || outcome.failed)
+        return outcome;
+    const qreal ratio = m_ratio;
+    endSnapshot();
+    if (outcome.done & FinishAction::Pin)
+        emit pinned(pin, area, ratio);
+    emit finished(settings.after);
+    return outcome;
+}
 
-    // The file is made first: where it cannot be, the snapshot stays open
-    // as it was. The picture is then rendered once, for the last time, for
-    // every destination and encoded at most once: the file is written in the
-    // background (the snapshot can end meanwhile), and the clipboard encodes
-    // only when a program pastes.
-    PictureFile file;
-    if (toFile) {
-        const SaveResult created = createPictureFile(m_backgroundItem->pixmap().toImage(), &file);
-        if (!created.ok) {
-            showMessage(drawView(), QMessageBox::Critical, tr("Error"),
-                        tr("The picture could not be saved as %1:\n%2").arg(created.fileName, created.error));
-            return false;
-        }
-    }
-    const auto picture = std::make_shared<FinishedPicture>(renderSelectionForTheLastTime());
-    if (toClipboard)
-        copyPictureToClipboard(picture);
-    if (toFile) {
-        // A file that fails now keeps the picture on the clipboard, and the
-        // user is told above whatever shows then.
-        fillPictureFileLater(picture, file, [picture](const SaveResult& written) {
-            if (!written.ok)
-                LateSaveFailures::report(written, picture);
-        });
-    }
-    return true;
+void CDrawView::showFailure(const QString& text)
+{
+    showMessage(this, QMessageBox::Critical, QCoreApplication::translate("CSGraphicsScene", "Error"), text);
+}
+
+void CDrawView::savePicture()
+{
+    finishWith(FinishAction::Dialog, false);
+}
+
+void CDrawView::finishSnapshot()
+{
+    finishWith({}, true);
+}
+
+void CDrawView::copySnapshot()
+{
+    finishWith(FinishAction::Clipboard, true);
+}
+
+void CDrawView::cancelSnapshot()
+{
+    endSnapshot();
+    emit finished(FinishSettings::fromConfig().after);
 }

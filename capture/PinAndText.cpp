@@ -12,35 +12,30 @@
 
 void CDrawView::pinSnapshot()
 {
-    CSGraphicsScene* s = snapshotScene();
-    if (!s || !s->hasPick())
-        return;
-    // Scene pixels are desktop device pixels from the view's corner.
-    const QPoint corner = mapToGlobal(QPoint(0, 0)) * m_ratio;
-    const QRect area = s->renderedArea().translated(corner);
-    const QImage picture = s->renderSelection();
-    const qreal ratio = m_ratio;
     // The clipboard and file are left alone; the main window is treated as
     // after any finish.
-    endSnapshot();
-    emit pinned(picture, area, ratio);
-    emit finished(AppConfig.GenActionAfterFinish);
+    if (CSGraphicsScene* s = snapshotScene(); s && s->hasPick())
+        finishWith(FinishAction::Pin, true);
 }
 
 void CDrawView::copyText()
 {
     CSGraphicsScene* s = snapshotScene();
-    if (!s || !s->hasPick() || m_readingText)
-        return;
-    const QString missing = CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage);
+    if (s && s->hasPick() && !m_readingText)
+        finishWith(FinishAction::Text, false);
+}
+
+bool CDrawView::readText(const QImage& picture, const QString& language)
+{
+    const QString missing = CTextRecognizer::whatIsMissing(language);
     if (!missing.isEmpty()) {
         showNotice(missing);
-        return;
+        return false;
     }
     m_readingText = true;
     showNotice(tr("Reading text…"), 0);
-    recognizeInBackground(s->renderSelection(), AppConfig.SnapshotTextLanguage, CTextRecognizer::upscaleFor(m_ratio),
-                          this, [this](const RecognizedText& text) {
+    recognizeInBackground(picture, language, CTextRecognizer::upscaleFor(m_ratio), this,
+                          [this](const RecognizedText& text) {
                               m_readingText = false;
                               if (text.lines.isEmpty()) {
                                   showNotice(tr("No text found"));
@@ -51,6 +46,13 @@ void CDrawView::copyText()
                               showNotice(tr("Copied %n lines", nullptr, int(text.lines.size())));
                               emit textCopied(int(text.lines.size()));
                           });
+    return true;
+}
+
+void CDrawView::copyColour(const QString& colour)
+{
+    QGuiApplication::clipboard()->setText(colour);
+    showNotice(tr("Copied %1").arg(colour));
 }
 
 void CDrawView::showNotice(const QString& text, int milliseconds)

@@ -104,7 +104,7 @@ QImage CSGraphicsScene::renderSelectionForTheLastTime()
 
 QRect CSGraphicsScene::renderedArea() const
 {
-    const QRectF selection = m_backgroundItem->selectionRect();
+    const QRectF selection = m_pick.rect();
     // Whole pixels, truncated toward zero; nothing picked means the desktop.
     const QRect target(int(selection.x()), int(selection.y()), int(selection.width()), int(selection.height()));
     return target.isEmpty() ? m_backgroundItem->pixmap().rect() : target;

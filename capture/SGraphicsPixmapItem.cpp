@@ -196,6 +196,7 @@ void CSGraphicsPixmapItem::setInterfaceScale(qreal scale)
     m_labelText.clear();
     m_footprintLabels[0] = m_footprintLabels[1] = {};
     m_magnifierText = QStaticText();
+    m_colourText = QStaticText();
     measureHint();
     update();
 }
@@ -228,7 +229,8 @@ QRect CSGraphicsPixmapItem::magnifierRect(const QPointF& cursor) const
 {
     const int zoom = magnifierZoom();
     const int side = (2 * kMagnifierReach + 1) * zoom;
-    const int label = int(std::lround(18 * m_scale));
+    // Two lines below the pixels: the coordinates and the colour.
+    const int label = int(std::lround(32 * m_scale));
     const int gap = int(std::lround(20 * m_scale));
     const QSize size(side + 2, side + label + 2);
     const QRect bounds = boundingRect().toAlignedRect();
@@ -251,7 +253,7 @@ void CSGraphicsPixmapItem::paintMagnifier(QPainter* painter, const QRect& area) 
         return;
     const int zoom = magnifierZoom();
     const int side = (2 * kMagnifierReach + 1) * zoom;
-    const QPoint pixel(int(std::floor(m_cursorPos.x())), int(std::floor(m_cursorPos.y())));
+    const QPoint pixel = cursorPixel();
     const QRect source(pixel - QPoint(kMagnifierReach, kMagnifierReach),
                        QSize(2 * kMagnifierReach + 1, 2 * kMagnifierReach + 1));
     const QRect view(box.topLeft() + QPoint(1, 1), QSize(side, side));
@@ -278,19 +280,42 @@ void CSGraphicsPixmapItem::paintMagnifier(QPainter* painter, const QRect& area) 
     painter->drawRect(box.adjusted(0, 0, -1, -1));
     painter->setPen(Qt::white);
     painter->setFont(m_labelFont);
-    const QRect label(box.left(), view.bottom() + 1, box.width(), box.bottom() - view.bottom());
+    const int line = (box.bottom() - view.bottom()) / 2;
+    const QRect coordinates(box.left(), view.bottom() + 1, box.width(), line);
     // Laid out once per pixel, not for every band of the box a move repaints.
-    const QString text = QStringLiteral("%1, %2").arg(pixel.x()).arg(pixel.y());
-    if (text != m_magnifierText.text()) {
-        m_magnifierText.setTextFormat(Qt::PlainText);
-        m_magnifierText.setText(text);
-        m_magnifierText.prepare(QTransform(), m_labelFont);
-    }
-    const QSizeF size = m_magnifierText.size();
-    painter->drawStaticText(QPointF(label.left() + std::floor((label.width() - size.width()) / 2),
-                                    label.top() + std::floor((label.height() - size.height()) / 2)),
-                            m_magnifierText);
+    auto prepared = [this](QStaticText& laidOut, const QString& text) -> const QStaticText& {
+        if (text != laidOut.text()) {
+            laidOut.setTextFormat(Qt::PlainText);
+            laidOut.setText(text);
+            laidOut.prepare(QTransform(), m_labelFont);
+        }
+        return laidOut;
+    };
+    auto centred = [painter](const QRect& r, const QStaticText& text) {
+        const QSizeF size = text.size();
+        painter->drawStaticText(QPointF(r.left() + std::floor((r.width() - size.width()) / 2),
+                                        r.top() + std::floor((r.height() - size.height()) / 2)),
+                                text);
+    };
+    centred(coordinates, prepared(m_magnifierText, QStringLiteral("%1, %2").arg(pixel.x()).arg(pixel.y())));
+    centred(coordinates.translated(0, line), prepared(m_colourText, cursorColourName()));
     painter->restore();
+}
+
+QPoint CSGraphicsPixmapItem::cursorPixel() const
+{
+    return QPoint(int(std::floor(m_cursorPos.x())), int(std::floor(m_cursorPos.y())));
+}
+
+QString CSGraphicsPixmapItem::cursorColourName() const
+{
+    // Scene positions are device pixels at any scale: the pixel itself.
+    const QPoint at = cursorPixel() - offset().toPoint();
+    // A raster pixmap hands out its image without a copy.
+    const QImage desktop = pixmap().toImage();
+    if (!desktop.rect().contains(at))
+        return QString();
+    return desktop.pixelColor(at).name(QColor::HexRgb);
 }
 
 void CSGraphicsPixmapItem::setHint(const QString& text, const QRect& area)

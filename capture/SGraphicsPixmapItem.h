@@ -13,12 +13,14 @@
 
 // The background of the selection scene: the frozen desktop under a grey
 // veil with a hole for the selection, a crosshair through the pointer and a
-// label with the selection's size.
+// label with the selection's size. It only paints: the pick (CPickArea)
+// owns the selection and hands it here.
 class CSGraphicsPixmapItem : public QGraphicsPixmapItem
 {
 public:
     explicit CSGraphicsPixmapItem(const QPixmap& desktop);
 
+    // The selection as painted.
     void setSelectionRect(const QRectF& rect);
     QRectF selectionRect() const { return m_selection; }
     void setCursorPos(const QPointF& pos);
@@ -43,8 +45,9 @@ public:
     qreal handleSize() const { return 7 * m_scale; }
 
     // The magnifier beside the pointer while the user picks: the pixels
-    // round the pointer enlarged, the one under it framed, and its desktop
-    // coordinates. It keeps clear of the pointer and stays on the desktop.
+    // round the pointer enlarged, the one under it framed, its desktop
+    // coordinates and its colour. It keeps clear of the pointer and stays on
+    // the desktop.
     void setMagnifierShown(bool shown);
     bool magnifierShown() const { return m_magnifierShown; }
     QRect magnifierRect(const QPointF& cursor) const;
@@ -52,6 +55,10 @@ public:
     // many scene pixels one of them takes there.
     static constexpr int kMagnifierReach = 7;
     int magnifierZoom() const { return int(std::lround(8 * m_scale)); }
+    // The desktop pixel under the pointer, and its colour as "#rrggbb"
+    // (empty off the desktop).
+    QPoint cursorPixel() const;
+    QString cursorColourName() const;
 
     // A short text on the frozen desktop for newcomers, in a box centred
     // near the top of `area` (scene pixels); empty: none.
@@ -107,6 +114,8 @@ private:
     mutable QSize m_labelSize;
     // The size labels measured last for the pixels they cover.
     mutable std::pair<QString, QSize> m_footprintLabels[2];
-    // The magnifier's coordinates, laid out for the pixel under the pointer.
+    // The magnifier's coordinates and colour, laid out for the pixel under
+    // the pointer when it changes.
     mutable QStaticText m_magnifierText;
+    mutable QStaticText m_colourText;
 };

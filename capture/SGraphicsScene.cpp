@@ -15,21 +15,9 @@
 
 #include <cmath>
 
-namespace {
-
-// A drag shorter than this in either direction does not span a new area.
-constexpr qreal kMinDrag = 3;
-
-bool longEnough(const QPointF& a, const QPointF& b)
+CSGraphicsScene::CSGraphicsScene(const QPixmap& desktop, QObject* parent)
+    : QGraphicsScene(parent), m_backgroundItem(new CSGraphicsPixmapItem(desktop)), m_pick(m_backgroundItem)
 {
-    return std::abs(a.x() - b.x()) >= kMinDrag && std::abs(a.y() - b.y()) >= kMinDrag;
-}
-
-} // namespace
-
-CSGraphicsScene::CSGraphicsScene(const QPixmap& desktop, QObject* parent) : QGraphicsScene(parent)
-{
-    m_backgroundItem = new CSGraphicsPixmapItem(desktop);
     addItem(m_backgroundItem);
     m_undo = new QUndoStack(this);
     // The scene takes a tool before the strips show it.
@@ -81,7 +69,13 @@ bool CSGraphicsScene::snapshotShown() const
 
 QRect CSGraphicsScene::detectWindowRect(const QPoint& screenPos, quint32 viewWinId) const
 {
-    return m_windowFinder ? m_windowFinder(screenPos, viewWinId) : QRect();
+    return m_pick.windowAt(screenPos, viewWinId);
+}
+
+quint32 CSGraphicsScene::viewWindowId() const
+{
+    QGraphicsView* view = drawView();
+    return view ? quint32(view->effectiveWinId()) : 0;
 }
 
 void CSGraphicsScene::clearAll()
@@ -99,9 +93,8 @@ void CSGraphicsScene::clearAll()
         removeItem(item);
         delete item;
     }
-    m_backgroundItem->setSelectionRect(QRectF(0, 0, 0, 0));
+    m_pick.clear();
     m_currentItem = nullptr;
-    m_picked = false;
 }
 
 void CSGraphicsScene::pickAgain(const QPointF& pointer)
@@ -109,35 +102,13 @@ void CSGraphicsScene::pickAgain(const QPointF& pointer)
     clearAll();
     m_state->setMode(DrawMode::None);
     applyDrawMode();
-    m_detectingWindows = true;
-    m_leftPress = false;
     m_drag = Drag::None;
-    m_backgroundItem->setOutlineShown(false);
-    m_backgroundItem->setHandlesShown(false);
-    m_backgroundItem->setCursorPos(pointer);
-    highlightWindowAt(pointer);
-    m_backgroundItem->setMagnifierShown(true);
+    m_pick.restart(pointer, viewWindowId());
 }
 
 void CSGraphicsScene::pointerRestsAt(const QPointF& pointer)
 {
-    // As a move there would, before the first press.
-    if (!m_detectingWindows || m_leftPress)
-        return;
-    highlightWindowAt(pointer);
-    m_backgroundItem->setCursorPos(pointer);
-    m_backgroundItem->setMagnifierShown(true);
-}
-
-void CSGraphicsScene::highlightWindowAt(const QPointF& scenePos)
-{
-    // Scene positions are root-window pixels, exact also on a scaled
-    // display (the screen position is in rounded logical pixels).
-    const QPoint at(int(std::floor(scenePos.x())), int(std::floor(scenePos.y())));
-    QGraphicsView* view = drawView();
-    const QRect found = detectWindowRect(at, view ? quint32(view->effectiveWinId()) : 0);
-    if (found.isValid())
-        m_backgroundItem->setSelectionRect(QRectF(found));
+    m_pick.pointerRests(pointer, viewWindowId());
 }
 
 void CSGraphicsScene::applyDrawMode()
@@ -150,6 +121,8 @@ void CSGraphicsScene::applyDrawMode()
         selectMark(nullptr);
     // The pick stays adjustable until drawing starts.
     m_backgroundItem->setHandlesShown(row.picksArea || row.choosesMarks);
+
+    showPointerShape(m_backgroundItem->cursorPos());
 
     for (CDrawObjectItem* mark : marks()) {
         QGraphicsItem* item = mark->item();
@@ -227,8 +200,15 @@ bool CSGraphicsScene::snapshotKey(QKeyEvent* event)
             emit saveRequested();
         return true;
     }
+    // While picking, C copies the colour the magnifier shows.
+    if (mods == Qt::NoModifier && key == Qt::Key_C && m_backgroundItem->magnifierShown()) {
+        const QString colour = m_backgroundItem->cursorColourName();
+        if (!event->isAutoRepeat() && !colour.isEmpty())
+            emit copyColourRequested(colour);
+        return true;
+    }
     // Once the tool strip is out, a tool's letter chooses it.
-    if (mods == Qt::NoModifier && m_picked) {
+    if (mods == Qt::NoModifier && m_pick.isPicked()) {
         for (const ToolRow& row : toolRows()) {
             if (row.key && key == row.key) {
                 if (!event->isAutoRepeat())
@@ -279,7 +259,7 @@ void CSGraphicsScene::keyReleaseEvent(QKeyEvent* event)
     // Marks are not dropped by one key: the first Escape says how, for a
     // while, and only a second one within it ends the snapshot.
     if (!marks().isEmpty() && !m_discardWindow.isActive()) {
-        m_backgroundItem->setHint(discardHint(), m_backgroundItem->selectionRect().toAlignedRect());
+        m_backgroundItem->setHint(discardHint(), m_pick.rect().toAlignedRect());
         m_discardWindow.start();
         return;
     }
@@ -300,49 +280,31 @@ void CSGraphicsScene::mousePressEvent(QGraphicsSceneMouseEvent* event)
     // Handles, and in Select the marks themselves, come before the items'
     // own handling: a thin stroke is hit from a few pixels away too.
     if (snapshotShown() && (toolRow().choosesMarks || toolRow().picksArea) && startDrag(event)) {
-        m_detectingWindows = false;
-        m_leftPress = false;
+        m_pick.pressed(event->scenePos(), false, false);
         event->accept();
         return;
     }
     QGraphicsScene::mousePressEvent(event);
     if (event->isAccepted() || !snapshotShown())
         return;
-    m_detectingWindows = false;
-    m_leftPress = event->buttons().testFlag(Qt::LeftButton);
-    if (toolRow().picksArea) {
-        if (m_leftPress)
-            m_pressPoint = event->scenePos();
-    } else if (m_tool) {
+    m_pick.pressed(event->scenePos(), event->buttons().testFlag(Qt::LeftButton), toolRow().picksArea);
+    if (!toolRow().picksArea && m_tool)
         m_tool->press(*this, event);
-    }
 }
 
 void CSGraphicsScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsScene::mouseMoveEvent(event);
-    if (m_detectingWindows)
-        highlightWindowAt(event->scenePos());
-    // The magnifier helps while an area is picked: before the first press,
-    // while dragging a new area and while dragging a pick handle.
-    const bool picking =
-        (toolRow().picksArea &&
-         (m_detectingWindows || (m_leftPress && event->buttons().testFlag(Qt::LeftButton)))) ||
-        m_drag == Drag::PickHandle;
-    if (!picking)
-        m_backgroundItem->setMagnifierShown(false);
-    m_backgroundItem->setCursorPos(event->scenePos());
-    if (picking)
-        m_backgroundItem->setMagnifierShown(true);
+    const bool leftHeld = event->buttons().testFlag(Qt::LeftButton);
+    m_pick.pointerMoved(event->scenePos(), toolRow().picksArea, leftHeld, viewWindowId());
+    showPointerShape(event->scenePos());
     if (m_drag != Drag::None) {
         continueDrag(event->scenePos());
         return;
     }
 
     if (toolRow().picksArea) {
-        if (m_leftPress && event->buttons().testFlag(Qt::LeftButton) &&
-            longEnough(m_pressPoint, event->scenePos()))
-            m_backgroundItem->setSelectionRect(spannedRect(m_pressPoint, event->scenePos()));
+        m_pick.spanTo(event->scenePos(), leftHeld);
     } else if (m_tool) {
         m_tool->move(*this, event);
     }
@@ -358,18 +320,13 @@ void CSGraphicsScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
     if (m_drag != Drag::None) {
         endDrag(event->scenePos());
         m_backgroundItem->setMagnifierShown(false);
+        showPointerShape(event->scenePos());
         return;
     }
     if (toolRow().picksArea) {
-        if (m_leftPress) {
-            m_backgroundItem->setOutlineShown(true);
-            m_backgroundItem->setHandlesShown(true);
-            m_backgroundItem->setMagnifierShown(false);
-            m_leftPress = false;
-            if (longEnough(m_pressPoint, event->scenePos()))
-                m_backgroundItem->setSelectionRect(spannedRect(m_pressPoint, event->scenePos()));
-            m_picked = true;
-            emit picked(m_backgroundItem->selectionRect());
+        if (m_pick.released(event->scenePos())) {
+            emit picked(m_pick.rect());
+            showPointerShape(event->scenePos());
         }
     } else if (m_tool) {
         m_tool->release(*this, event);

@@ -4,6 +4,7 @@
 #include "annotate/DrawProperties.h"
 #include "annotate/MarkState.h"
 #include "annotate/Tool.h"
+#include "capture/PickArea.h"
 
 #include <QGraphicsScene>
 #include <QImage>
@@ -35,9 +36,7 @@ class CSGraphicsScene : public QGraphicsScene, public CToolContext, public CMark
 {
     Q_OBJECT
 public:
-    // The rectangle of the window under a desktop position, in desktop pixels
-    // (invalid when there is none), never the given window of our own.
-    using WindowFinder = std::function<QRect(const QPoint& screenPos, quint32 ignoredWindow)>;
+    using WindowFinder = CPickArea::WindowFinder;
 
     CSGraphicsScene(const QPixmap& desktop, QObject* parent);
     ~CSGraphicsScene() override;
@@ -60,17 +59,16 @@ public:
     // painted into the desktop itself, which the scene then no longer has.
     QImage renderSelectionForTheLastTime();
     // Asks for a file name and writes the picture there; true once written.
-    bool savePicture();
-    // Puts the picture to the clipboard and/or into a new file, as the
-    // settings say; false when that failed or the user cancelled, so the
-    // snapshot must stay open.
-    bool finishSnapshot();
+    bool savePicture(const QImage& picture);
 
-    void setWindowFinder(WindowFinder finder) { m_windowFinder = std::move(finder); }
+    void setWindowFinder(WindowFinder finder) { m_pick.setWindowFinder(std::move(finder)); }
     QRect detectWindowRect(const QPoint& screenPos, quint32 viewWinId) const;
 
     CSGraphicsPixmapItem* backgroundItem() const { return m_backgroundItem; }
-    bool isDetectingWindows() const { return m_detectingWindows; }
+    // The picked area: its rectangle, and everything that changes it.
+    CPickArea& pick() { return m_pick; }
+    const CPickArea& pick() const { return m_pick; }
+    bool isDetectingWindows() const { return m_pick.isDetectingWindows(); }
     // Whether a text mark has the keyboard: then keys type, except Escape.
     bool isTypingText() const;
 
@@ -141,6 +139,9 @@ signals:
     void pinRequested();
     // Ctrl+Shift+C: copy the text in the picture.
     void copyTextRequested();
+    // C while the magnifier shows: copy the colour under the pointer,
+    // "#rrggbb".
+    void copyColourRequested(const QString& colour);
     // A mark was chosen with Select (its tool), or none (None).
     void markSelected(DrawMode kind);
 
@@ -166,8 +167,8 @@ private:
     void marksChanged();
     // A change of the look, for the chosen mark.
     void lookChanged(const DrawProperties& before, const DrawProperties& after);
-    // Offers the window under a scene position as the selection.
-    void highlightWindowAt(const QPointF& scenePos);
+    // The view's own window, which window detection passes over.
+    quint32 viewWindowId() const;
 
     // The snapshot's own keys (finish, copy, save, undo...); true when taken.
     bool snapshotKey(QKeyEvent* event);
@@ -194,18 +195,16 @@ private:
     void endDrag(const QPointF& pos);
     // Whether mouse input still belongs to a running snapshot.
     bool snapshotShown() const;
+    // The move pointer where a drag would move the pick, else the arrow.
+    void showPointerShape(const QPointF& pos);
 
     CToolState* m_state = nullptr;
     std::unique_ptr<CTool> m_tool;
     CDrawObjectItem* m_currentItem = nullptr;
     CSGraphicsPixmapItem* m_backgroundItem = nullptr;
-    QPointF m_pressPoint;
-    bool m_leftPress = false;
-    bool m_detectingWindows = true;
-    bool m_picked = false; // the tool strip is out: letters choose tools
+    CPickArea m_pick;
     bool m_escapePressed = false;
     QTimer m_discardWindow; // a second Escape while it runs drops the marks
-    WindowFinder m_windowFinder;
 
     QUndoStack* m_undo = nullptr;
     int m_stepsBeforePress = 0; // the undo index before the last press
@@ -213,12 +212,11 @@ private:
     CDrawObjectItem* m_selected = nullptr;
     CMarkHandlesItem* m_handles = nullptr;
     qreal m_nextZ = 1;
-    enum class Drag { None, PickHandle, MarkHandle, MarkMove };
+    enum class Drag { None, Pick, MarkHandle, MarkMove };
     Drag m_drag = Drag::None;
     int m_dragHandle = -1;
     QPointF m_dragStart;
     QPointF m_dragItemStart;
-    QRectF m_dragPick;
     CDrawObjectItem* m_dragItem = nullptr;
     MarkState m_dragBefore;
 };

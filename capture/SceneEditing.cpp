@@ -6,13 +6,14 @@
 #include "capture/SGraphicsScene.h"
 
 #include <QGraphicsSceneMouseEvent>
+#include <QGraphicsView>
 #include <QUndoStack>
 
 #include <algorithm>
 #include <cmath>
 
-// Undo and redo, the mark chosen with Select and its handles, and the
-// handles of the picked area.
+// Undo and redo, the mark chosen with Select and its handles; the pick
+// itself is CPickArea's.
 
 // One step on the undo stack: marks put into or taken out of the scene, or
 // a mark changed from one state to another. Every step is recorded after
@@ -289,37 +290,14 @@ CDrawObjectItem* CSGraphicsScene::markAt(const QPointF& scenePos) const
     return nullptr;
 }
 
-namespace {
-
-int handleAt(const QVector<QPointF>& handles, const QPointF& pos, qreal reach)
-{
-    int best = -1;
-    qreal bestDistance = reach;
-    for (int i = 0; i < handles.size(); ++i) {
-        const QPointF d = handles[i] - pos;
-        const qreal distance = qMax(std::abs(d.x()), std::abs(d.y()));
-        if (distance <= bestDistance) {
-            best = i;
-            bestDistance = distance;
-        }
-    }
-    return best;
-}
-
-} // namespace
-
 bool CSGraphicsScene::hasPick() const
 {
-    return !m_detectingWindows && CSGraphicsPixmapItem::hasArea(m_backgroundItem->selectionRect());
+    return m_pick.hasPick();
 }
 
 int CSGraphicsScene::pickHandleAt(const QPointF& scenePos) const
 {
-    if (!hasPick() || !m_backgroundItem->handlesShown())
-        return -1;
-    // Half the square and a little more: handles are small targets.
-    const qreal reach = m_backgroundItem->handleSize() / 2 + 2 * m_backgroundItem->interfaceScale();
-    return handleAt(CSGraphicsPixmapItem::pickHandlePoints(m_backgroundItem->selectionRect()), scenePos, reach);
+    return m_pick.handleAt(scenePos);
 }
 
 int CSGraphicsScene::markHandleAt(const QPointF& scenePos) const
@@ -327,52 +305,25 @@ int CSGraphicsScene::markHandleAt(const QPointF& scenePos) const
     if (!m_selected || !m_handles)
         return -1;
     const qreal reach = m_handles->handleSize() / 2 + 2 * m_backgroundItem->interfaceScale();
-    return handleAt(m_handles->handles(), scenePos, reach);
+    return CPickArea::nearestHandle(m_handles->handles(), scenePos, reach);
 }
 
 void CSGraphicsScene::nudgePick(int dx, int dy, bool resize)
 {
-    if (!hasPick())
-        return;
-    QRectF r = m_backgroundItem->selectionRect();
-    if (resize) {
-        r.setWidth(qMax<qreal>(1, r.width() + dx));
-        r.setHeight(qMax<qreal>(1, r.height() + dy));
-    } else {
-        r.translate(dx, dy);
-    }
-    m_backgroundItem->setSelectionRect(r);
+    m_pick.nudge(dx, dy, resize);
 }
 
-namespace {
-
-// The selection with the edges a pick handle drags moved to a position.
-QRectF dragPickEdges(const QRectF& start, int handle, const QPointF& pos)
+void CSGraphicsScene::showPointerShape(const QPointF& pos)
 {
-    qreal left = start.left(), top = start.top(), right = start.right(), bottom = start.bottom();
-    const qreal x = std::round(pos.x());
-    const qreal y = std::round(pos.y());
-    switch (handle) {
-    case 0: left = x; top = y; break;
-    case 1: top = y; break;
-    case 2: right = x; top = y; break;
-    case 3: right = x; break;
-    case 4: right = x; bottom = y; break;
-    case 5: bottom = y; break;
-    case 6: left = x; bottom = y; break;
-    case 7: left = x; break;
-    default: break;
-    }
-    QRectF r = QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
-    // Never thinner than one pixel: the picture would be empty.
-    if (r.width() < 1)
-        r.setWidth(1);
-    if (r.height() < 1)
-        r.setHeight(1);
-    return r;
+    QGraphicsView* view = drawView();
+    if (!view)
+        return;
+    const bool moving = (m_drag == Drag::None || m_drag == Drag::Pick) && m_pick.showsMovePointer(pos, toolRow().picksArea);
+    if (moving)
+        view->viewport()->setCursor(Qt::SizeAllCursor);
+    else
+        view->viewport()->unsetCursor();
 }
-
-} // namespace
 
 bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
 {
@@ -394,14 +345,11 @@ bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
             return true;
         }
     }
-    if (row.choosesMarks || row.picksArea) {
-        const int pickHandle = pickHandleAt(pos);
-        if (pickHandle >= 0) {
-            m_drag = Drag::PickHandle;
-            m_dragHandle = pickHandle;
-            m_dragPick = m_backgroundItem->selectionRect();
-            return true;
-        }
+    // A pick handle, or inside the pick with no tool chosen, starts a drag
+    // of the pick; a double click there still finishes.
+    if (m_pick.startDrag(pos, row.picksArea && event->type() == QEvent::GraphicsSceneMousePress)) {
+        m_drag = Drag::Pick;
+        return true;
     }
     if (row.choosesMarks) {
         endItemInProgress();
@@ -421,8 +369,8 @@ bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
 void CSGraphicsScene::continueDrag(const QPointF& pos)
 {
     switch (m_drag) {
-    case Drag::PickHandle:
-        m_backgroundItem->setSelectionRect(dragPickEdges(m_dragPick, m_dragHandle, pos));
+    case Drag::Pick:
+        m_pick.continueDrag(pos);
         break;
     case Drag::MarkHandle:
         // From the shape at the press: a corner dragged past the opposite
@@ -447,11 +395,15 @@ void CSGraphicsScene::endDrag(const QPointF& pos)
     const Drag drag = m_drag;
     if (drag == Drag::None)
         return;
+    if (drag == Drag::Pick) {
+        m_drag = Drag::None;
+        m_pick.endDrag(pos);
+        emit picked(m_pick.rect());
+        return;
+    }
     continueDrag(pos);
     m_drag = Drag::None;
-    if (drag == Drag::PickHandle)
-        emit picked(m_backgroundItem->selectionRect());
-    else if (m_dragItem && m_dragItem->item()->scene() == this)
+    if (m_dragItem && m_dragItem->item()->scene() == this)
         recordChange(m_dragItem, m_dragBefore);
     m_dragItem = nullptr;
 }

@@ -12,6 +12,23 @@ struct ConfigSaveResult
     QString error;    // why it could not be written
 };
 
+// What happens to the main window once a snapshot is finished; the values
+// are those stored as GenActionAfterFinish.
+enum class AfterFinish
+{
+    HideToTray = 0,
+    ShowMainWindow = 1,
+    ExitApplication = 2,
+};
+
+// A stored value; one no version wrote hides to the tray.
+inline AfterFinish afterFinishFrom(int stored)
+{
+    return stored == int(AfterFinish::ShowMainWindow)    ? AfterFinish::ShowMainWindow
+           : stored == int(AfterFinish::ExitApplication) ? AfterFinish::ExitApplication
+                                                          : AfterFinish::HideToTray;
+}
+
 // The settings of the program: one global record, loaded once at start-up and
 // saved when the options are confirmed and when the program ends. Every field
 // bears the name of its settings key.
@@ -34,7 +51,7 @@ public:
     bool GenAutoRun;
     bool GenAutoHide;
     bool GenCloseToTray;
-    int GenActionAfterFinish;
+    int GenActionAfterFinish; // an AfterFinish, as stored
     bool SnapshotAfterDlbClk;
     bool SnapshotShadow;
     bool CopyToClipboardAfterFinish;

@@ -52,8 +52,9 @@ void CGeneralPage::loadSettings()
     // An exclusive group refuses to uncheck its checked button directly.
     for (QRadioButton* radio : radios)
         radio->setAutoExclusive(false);
-    for (int i = 0; i < 3; ++i)
-        radios[i]->setChecked(AppConfig.GenActionAfterFinish == i);
+    // In the order of the values.
+    for (const AfterFinish action : {AfterFinish::HideToTray, AfterFinish::ShowMainWindow, AfterFinish::ExitApplication})
+        radios[int(action)]->setChecked(AppConfig.GenActionAfterFinish == int(action));
     for (QRadioButton* radio : radios)
         radio->setAutoExclusive(true);
 }
@@ -64,11 +65,11 @@ void CGeneralPage::saveSettings()
     AppConfig.GenAutoHide = autoHideCheckBox->isChecked();
     AppConfig.GenCloseToTray = closeToTrayCheckBox->isChecked();
     if (hideToTrayRadio->isChecked())
-        AppConfig.GenActionAfterFinish = 0;
+        AppConfig.GenActionAfterFinish = int(AfterFinish::HideToTray);
     else if (showMainWndRadio->isChecked())
-        AppConfig.GenActionAfterFinish = 1;
+        AppConfig.GenActionAfterFinish = int(AfterFinish::ShowMainWindow);
     else if (exitAppRadio->isChecked())
-        AppConfig.GenActionAfterFinish = 2;
+        AppConfig.GenActionAfterFinish = int(AfterFinish::ExitApplication);
     // With none checked (an unknown stored value) the stored value stays, rather
     // than turning into "Exit application", which the user never chose.
 }

@@ -122,6 +122,10 @@
             <numerusform>%n Stellen verdeckt</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Copied %1</source>
+        <translation>%1 kopiert</translation>
+    </message>
 </context>
 <context>
     <name>CGeneralPage</name>

@@ -14,6 +14,7 @@
 #include "app/Startup.h"
 #include "capture/DrawView.h"
 #include "capture/EditPlacement.h"
+#include "capture/Finisher.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -142,6 +143,8 @@ private slots:
     void finish_data();
     void finish();
     void failedWrites();
+    void finisher_data();
+    void finisher();
     void saveFolder();
     void labelText();
     void veilAndHole_data();
@@ -315,13 +318,14 @@ void TestScene::pick()
 
 void TestScene::adjustPick_data()
 {
-    QTest::addColumn<QPointF>("from"); // a handle dragged, unless a key is given
+    QTest::addColumn<QPointF>("from"); // a drag, unless a key is given
     QTest::addColumn<QPointF>("to");
     QTest::addColumn<int>("keyCode");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QRectF>("expected");
-    const auto handle = [](const char* name, QPointF from, QPointF to, QRectF expected) {
-        QTest::newRow(name) << from << to << 0 << 0 << expected;
+    QTest::addColumn<bool>("moves"); // the drag moves the pick (from inside it)
+    const auto handle = [](const char* name, QPointF from, QPointF to, QRectF expected, bool moves = false) {
+        QTest::newRow(name) << from << to << 0 << 0 << expected << moves;
     };
     // The eight handles, clockwise from the top left corner.
     handle("top left, a pixel off", {101, 99}, {90, 95}, {90, 95, 210, 155});
@@ -333,8 +337,15 @@ void TestScene::adjustPick_data()
     handle("bottom edge onto the top one", {200, 250}, {200, 100}, {100, 100, 200, 1});
     handle("bottom left", {100, 250}, {60, 300}, {60, 100, 240, 200});
     handle("left edge past the right one", {100, 175}, {350, 175}, {300, 100, 50, 150});
+    // Inside it the pick moves, by whole pixels and no farther than the
+    // desktop's edges; outside a new area is dragged.
+    handle("inside moves", {200, 175}, {231.4, 159.6}, {131, 85, 200, 150}, true);
+    handle("inside, near a handle, moves", {112, 112}, {102, 132}, {90, 120, 200, 150}, true);
+    handle("moved onto the top left corner", {200, 175}, {40, 20}, {0, 0, 200, 150}, true);
+    handle("moved past the bottom right corner", {200, 175}, {900, 700}, {440, 330, 200, 150}, true);
+    handle("outside replaces", {400, 300}, {500, 420}, {400, 300, 100, 120});
     const auto keyRow = [](const char* name, Qt::Key key, int modifiers, QRectF expected) {
-        QTest::newRow(name) << QPointF() << QPointF() << int(key) << modifiers << expected;
+        QTest::newRow(name) << QPointF() << QPointF() << int(key) << modifiers << expected << false;
     };
     keyRow("Left moves", Qt::Key_Left, 0, {99, 100, 200, 150});
     keyRow("Right moves", Qt::Key_Right, 0, {101, 100, 200, 150});
@@ -347,8 +358,10 @@ void TestScene::adjustPick_data()
 }
 
 // An area picked from (100, 100) to (300, 250), then adjusted with a handle
-// (the magnifier shows the pixels under the pointer meanwhile, beside it) or
-// a key; the picture is exactly the adjusted area, without the handles.
+// or a new area dragged (the magnifier shows the pixels under the pointer
+// meanwhile, beside it, and C copies the colour there), moved from inside
+// (the move pointer shows there, and no magnifier) or changed with a key;
+// the picture is exactly the adjusted area, without the handles.
 void TestScene::adjustPick()
 {
     QFETCH(QPointF, from);
@@ -356,13 +369,28 @@ void TestScene::adjustPick()
     QFETCH(int, keyCode);
     QFETCH(int, modifiers);
     QFETCH(QRectF, expected);
+    QFETCH(bool, moves);
     open();
     drag({100, 100}, {300, 250});
     QVERIFY(m_background->handlesShown());
     QSignalSpy picked(m_scene, &CSGraphicsScene::picked);
+    const auto pointerShape = [this] { return m_view->viewport()->cursor().shape(); };
     if (keyCode) {
         key(keyCode, Qt::KeyboardModifiers(modifiers));
+    } else if (moves) {
+        move(from);
+        QCOMPARE(pointerShape(), Qt::SizeAllCursor);
+        press(from);
+        move(to, Qt::LeftButton);
+        QVERIFY(!m_background->magnifierShown());
+        QCOMPARE(pointerShape(), Qt::SizeAllCursor);
+        release(to);
+        QCOMPARE(picked.size(), 1); // the strips follow
+        move({600, 20});
+        QCOMPARE(pointerShape(), Qt::ArrowCursor);
     } else {
+        move(from);
+        QCOMPARE(pointerShape(), Qt::ArrowCursor);
         press(from);
         move(to, Qt::LeftButton);
         QVERIFY(m_background->magnifierShown());
@@ -378,9 +406,14 @@ void TestScene::adjustPick()
             const QPoint cell = box.topLeft() + QPoint(1, 1) + (QPoint(reach, reach) + d) * zoom;
             QCOMPARE(screen.pixel(cell + QPoint(zoom / 2, zoom / 2)), m_desktop.pixel(to.toPoint() + d));
         }
+        key(Qt::Key_C); // the colour the magnifier shows
+        QCOMPARE(QGuiApplication::clipboard()->text(), m_desktop.pixelColor(to.toPoint()).name());
         release(to);
         QVERIFY(!m_background->magnifierShown());
         QCOMPARE(picked.size(), 1); // the strips follow
+        QGuiApplication::clipboard()->clear();
+        key(Qt::Key_C); // nothing without the magnifier
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
     }
     QCOMPARE(m_background->selectionRect(), expected);
     QCOMPARE(differingPixels(m_scene->renderSelection(), m_desktop.copy(expected.toRect())), 0);
@@ -407,7 +440,7 @@ void TestScene::picture()
     QFETCH(QRect, expected);
     QFETCH(QSize, size);
     open();
-    m_background->setSelectionRect(selection);
+    m_scene->pick().setRect(selection);
     m_background->setCursorPos(selection.center() + QPointF(3, 3));
     m_background->setCrosshairVisible(true);
 
@@ -913,7 +946,8 @@ void TestScene::chooseFromMenu(const QPointF& at, const QString& entry)
 }
 
 // The pointer resting over a window when the snapshot opens: the window is
-// offered and the magnifier shows at once, and Enter takes that window.
+// offered and the magnifier shows at once; C copies the colour of the pixel
+// under the pointer as text and the snapshot goes on; Enter takes that window.
 void TestScene::restingPointer()
 {
     QCursor::setPos(130, 100);
@@ -924,6 +958,15 @@ void TestScene::restingPointer()
     QCOMPARE(m_background->selectionRect(), QRectF(100, 80, 200, 150));
     QVERIFY(m_background->magnifierShown());
     QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    // Within a pixel whose neighbours differ: the one the pointer is in.
+    move({131.7, 101.6});
+    const QString colour = m_desktop.pixelColor(131, 101).name();
+    QVERIFY(colour != m_desktop.pixelColor(132, 102).name() && colour != m_desktop.pixelColor(131, 102).name());
+    key(Qt::Key_C);
+    QCOMPARE(QGuiApplication::clipboard()->text(), colour);
+    QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasImage());
+    QCOMPARE(m_view->noticeText(), "Copied " + colour);
+    QVERIFY(m_view->isVisible() && m_ended.isEmpty() && m_background->magnifierShown());
     key(Qt::Key_Return);
     QCOMPARE(m_ended, QStringList{QStringLiteral("finished")});
     waitForPictureFiles();
@@ -993,7 +1036,7 @@ void TestScene::finish()
     AppConfig.CopyToClipboardAfterFinish = file;
     open();
     // Past the desktop's corner: the picture has transparent pixels.
-    m_background->setSelectionRect(QRectF(600, 400, 100, 120));
+    m_scene->pick().setRect(QRectF(600, 400, 100, 120));
     const QImage expected = m_scene->renderSelection();
     QCOMPARE(expected.pixel(99, 119), 0u);
     QSignalSpy finished(m_view.get(), &CDrawView::finished);
@@ -1060,12 +1103,101 @@ void TestScene::failedWrites()
     QCOMPARE(differingPixels(QGuiApplication::clipboard()->image(), m_desktop.copy(selection.toRect())), 0);
 }
 
+void TestScene::finisher_data()
+{
+    QTest::addColumn<int>("actions");
+    QTest::addColumn<bool>("fileFails"); // the snapshot folder is missing
+    QTest::addColumn<bool>("saved");     // the save dialog's answer
+    QTest::addColumn<int>("done");
+    QTest::addColumn<int>("failed");
+    using A = FinishAction;
+    const auto row = [](const char* name, FinishActions actions, bool fileFails, bool saved, FinishActions done,
+                        FinishActions failed) {
+        QTest::newRow(name) << int(actions) << fileFails << saved << int(done) << int(failed);
+    };
+    const FinishActions all = A::Clipboard | A::File | A::Dialog | A::Pin | A::Text;
+    row("the clipboard alone", A::Clipboard, false, true, A::Clipboard, {});
+    row("a file alone", A::File, false, true, A::File, {});
+    row("the dialog alone", A::Dialog, false, true, A::Dialog, {});
+    row("a pin alone", A::Pin, false, true, A::Pin, {});
+    row("the text alone", A::Text, false, true, A::Text, {});
+    row("all together", all, false, true, all, {});
+    row("the dialog cancelled", A::Dialog | A::Clipboard, false, false, A::Clipboard, A::Dialog);
+    row("a file that cannot be made: told, the others still done", all, true, true, all & ~FinishActions(A::File),
+        A::File);
+    row("only a file that cannot be made", A::File, true, true, {}, A::File);
+}
+
+// The finisher's actions, alone and together: each done with the same
+// picture of the pick (the clipboard, the file, and what the dialog, the pin
+// and the text reader are handed), the language read from the settings; a
+// failing action is told and does not keep the others from being done.
+void TestScene::finisher()
+{
+    QFETCH(int, actions);
+    QFETCH(bool, fileFails);
+    QFETCH(bool, saved);
+    QFETCH(int, done);
+    QFETCH(int, failed);
+    if (fileFails)
+        AppConfig.SnapshotFilePath = m_dir.filePath(QStringLiteral("missing"));
+    AppConfig.SnapshotTextLanguage = QStringLiteral("deu");
+    open();
+    const QRect pick(20, 30, 200, 100);
+    m_scene->pick().setRect(pick);
+    const QImage expected = m_desktop.copy(pick);
+    QMap<QString, QImage> handed; // what each outlet was given
+    QString language;
+    QStringList told;
+    CFinisher::Outlets outlets;
+    outlets.dialog = [&](const QImage& picture) {
+        handed.insert(QStringLiteral("dialog"), picture);
+        return saved;
+    };
+    outlets.pin = [&](const QImage& picture) {
+        handed.insert(QStringLiteral("pin"), picture);
+        return true;
+    };
+    outlets.text = [&](const QImage& picture, const QString& lang) {
+        handed.insert(QStringLiteral("text"), picture);
+        language = lang;
+        return true;
+    };
+    outlets.failed = [&](const QString& text) { told << text; };
+    const CFinisher finisher(FinishSettings::fromConfig(), outlets);
+    AppConfig.SnapshotTextLanguage = QStringLiteral("eng"); // read when the finish began
+    const CFinisher::Outcome outcome = finisher.finish(*m_scene, FinishActions(actions), true);
+    QCOMPARE(int(outcome.done), done);
+    QCOMPARE(int(outcome.failed), failed);
+    waitForPictureFiles();
+
+    const FinishActions asked(actions);
+    const QImage clipboard = QGuiApplication::clipboard()->image();
+    QCOMPARE(!clipboard.isNull(), asked.testFlag(FinishAction::Clipboard));
+    if (!clipboard.isNull())
+        QCOMPARE(differingPixels(clipboard, expected), 0);
+    const QImage file(QDir(m_dir.path()).filePath(QStringLiteral("pick.png")));
+    QCOMPARE(!file.isNull(), FinishActions(done).testFlag(FinishAction::File));
+    if (!file.isNull())
+        QCOMPARE(differingPixels(file, expected), 0);
+    for (const auto& [name, action] : {std::pair{"dialog", FinishAction::Dialog}, std::pair{"pin", FinishAction::Pin},
+                                       std::pair{"text", FinishAction::Text}}) {
+        QCOMPARE(handed.contains(name), asked.testFlag(action));
+        if (handed.contains(name))
+            QCOMPARE(differingPixels(handed.value(name), expected), 0);
+    }
+    QCOMPARE(language, asked.testFlag(FinishAction::Text) ? QStringLiteral("deu") : QString());
+    QCOMPARE(told.size(), int(fileFails));
+    if (fileFails)
+        QVERIFY2(told.first().contains(QStringLiteral("missing/pick.png")), qPrintable(told.first()));
+}
+
 // Where "Save picture" opens and what it remembers (LastOpenFileName),
 // through the dialog as a user fills it in (cancelled when nothing is typed).
 void TestScene::saveFolder()
 {
     open();
-    m_background->setSelectionRect(QRectF(10, 20, 30, 40));
+    m_scene->pick().setRect(QRectF(10, 20, 30, 40));
     Answers answers;
     m_view->savePicture();
     QCOMPARE(answers.proposed, QDir(m_dir.path()).absoluteFilePath(QStringLiteral("pick.png")));

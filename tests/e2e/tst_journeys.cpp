@@ -329,7 +329,8 @@ void TestJourneys::setTrayHost(bool running)
 // the main window) · signal TERM|KILL · second-start · tray-host off · tray
 // dblclick · take-clipboard · xrdb RESOURCE · reference (the screen now is
 // what later pictures are compared with) · wm-pause MS · root-inside
-// X,Y,W,H (other pixels there on the desktop) · menu X,Y KEYS (a right
+// X,Y,W,H (other pixels there on the desktop) · colour X,Y (C with the
+// pointer on that device pixel: its colour pasted as text) · menu X,Y KEYS (a right
 // click, then keys) · expect ...
 void TestJourneys::journey_data()
 {
@@ -350,7 +351,8 @@ void TestJourneys::journey_data()
     const QString scaled =
         QStringLiteral("start; snapshot; pick-window; tool Rectangle; drag 851,441 951,521; tool Ok;"
                        "expect clipboard window mark 851,441,100,80; expect file window mark 851,441,100,80;"
-                       "snapshot; drag 301,201 751,491; dblclick 500,300; expect clipboard 301,201,450,290");
+                       "snapshot; colour 301,201; drag 301,201 751,491; dblclick 500,300;"
+                       "expect clipboard 301,201,450,290");
     row("scale 1", {}, scaled);
     row("QT_SCALE_FACTOR=2", {"QT_SCALE_FACTOR=2"}, scaled);
     row("QT_SCALE_FACTOR=1.5", {"QT_SCALE_FACTOR=1.5"}, scaled);
@@ -573,6 +575,15 @@ void TestJourneys::run(const QString& step)
                        .arg(strip.x() + int(pitch * (index + 0.5)))
                        .arg(strip.center().y()));
         QTest::qWait(300);
+    } else if (verb == QLatin1String("colour")) {
+        const QPoint p = point(arg);
+        QVERIFY(m_screen.pixel(p) != m_screen.pixel(p - QPoint(1, 1))); // an odd pixel, unlike its neighbour
+        runXdotool(QStringLiteral("mousemove %1 %2").arg(p.x()).arg(p.y()));
+        QTest::qWait(200);
+        runXdotool(QStringLiteral("key c"));
+        const QString want = QColor(m_screen.pixel(p)).name();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QString::fromLatin1(tool(QStringLiteral("xclip -selection clipboard -o")).out), want, 10000);
     } else if (verb == QLatin1String("drag")) {
         dragWithMouse(point(arg), point(words.value(2)));
     } else if (verb == QLatin1String("menu")) {

@@ -163,7 +163,7 @@ void TestCopyText::copyTextThenPaste()
     QVERIFY(view->isVisible());
     QCOMPARE(finished.count(), 0);
     // Again from the strip's button, over an area without text.
-    view->snapshotScene()->backgroundItem()->setSelectionRect(QRectF(700, 600, 200, 100));
+    view->snapshotScene()->pick().setRect(QRectF(700, 600, 200, 100));
     view->editDialog()->copyTextButton()->click();
     QTRY_VERIFY_WITH_TIMEOUT(copied.count() == 2, 30000);
     QCOMPARE(copied.at(1).at(0).toInt(), 0);
@@ -189,7 +189,7 @@ void TestCopyText::pinEndsTheSnapshotOnly()
     QCOMPARE(pinned.at(0).at(1).toRect(), QRect(190, 200, 430, 75));
     QCOMPARE(differingPixels(pinned.at(0).at(0).value<QImage>(), expected), 0);
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(finished.at(0).at(0).toInt(), 0);
+    QCOMPARE(finished.at(0).at(0).value<AfterFinish>(), AfterFinish::HideToTray);
     QTRY_VERIFY(!view->isVisible());
     // Neither the clipboard nor the snapshot folder took the picture.
     QCOMPARE(paste(), QStringLiteral("kept"));
@@ -264,7 +264,7 @@ void TestCopyText::hidePersonalData()
     CDrawView otherView(QPixmap::fromImage(other), nullptr);
     CSGraphicsScene* otherScene = otherView.snapshotScene();
     otherScene->toolState()->setLook(scene->look());
-    otherScene->backgroundItem()->setSelectionRect(QRectF(kMail));
+    otherScene->pick().setRect(QRectF(kMail));
     otherScene->addHideMarks(areas);
     QVERIFY(differingPixels(masked(other.copy(kMail), inPicture, false),
                             masked(m_desktop.copy(kMail), inPicture, false)) > 0);
