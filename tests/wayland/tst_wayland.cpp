@@ -88,9 +88,10 @@ QList<QJsonObject> swayWindows(qint64 pid)
     return found;
 }
 
-QRect swayRect(const QJsonObject& node)
+// The rectangle of a window with its border ("rect") or of its content.
+QRect swayRect(const QJsonObject& node, const char* which = "rect")
 {
-    const QJsonObject r = node.value(QStringLiteral("rect")).toObject();
+    const QJsonObject r = node.value(QLatin1String(which)).toObject();
     return QRect(r.value(QStringLiteral("x")).toInt(), r.value(QStringLiteral("y")).toInt(),
                  r.value(QStringLiteral("width")).toInt(), r.value(QStringLiteral("height")).toInt());
 }
@@ -351,7 +352,7 @@ void TestWayland::windowsAsTheCompositorShowsThem()
     const auto floatsAtItsSize = [&] {
         const QList<QJsonObject> shown = swayWindows(pid);
         return shown.size() == 1 && shown.first().value(QStringLiteral("type")) == QLatin1String("floating_con") &&
-               swayRect(shown.first()).size() == window.size();
+               swayRect(shown.first(), "window_rect").size() == window.size();
     };
     QTRY_VERIFY_WITH_TIMEOUT(floatsAtItsSize(), 5000);
     QVERIFY(window.width() < 400);
@@ -367,7 +368,7 @@ void TestWayland::windowsAsTheCompositorShowsThem()
     QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, QPoint(400, 330));
     CSnapshotEdit* strip = view->editDialog();
     QTRY_VERIFY(strip->isVisible());
-    strip->buttonFor(DrawMode::Rectangle)->click();
+    QTest::mouseClick(strip->buttonFor(DrawMode::Rectangle), Qt::LeftButton);
     CSnapshotProp* prop = strip->propDialog();
     QTRY_VERIFY(prop->isVisible());
     // Both strips inside the view, placed as on X11 beside a window's pick:
@@ -379,10 +380,12 @@ void TestWayland::windowsAsTheCompositorShowsThem()
     QCOMPARE(prop->geometry().right(), strip->geometry().right() - 1);
     QCOMPARE(prop->y(), strip->geometry().bottom() + 5);
     // The compositor has one window of the program: the full-screen view.
-    const QList<QJsonObject> shown = swayWindows(pid);
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.first().value(QStringLiteral("fullscreen_mode")).toInt(), 1);
-    QCOMPARE(swayRect(shown.first()), QGuiApplication::primaryScreen()->geometry());
+    const auto onlyTheView = [&] {
+        const QList<QJsonObject> shown = swayWindows(pid);
+        return shown.size() == 1 && shown.first().value(QStringLiteral("fullscreen_mode")).toInt() == 1 &&
+               swayRect(shown.first()) == QGuiApplication::primaryScreen()->geometry();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(onlyTheView(), 5000);
     // And the output shows the strips there, pixel for pixel.
     const qreal ratio = view->devicePixelRatioF();
     for (QWidget* w : {static_cast<QWidget*>(strip), static_cast<QWidget*>(prop)}) {
@@ -416,16 +419,20 @@ void TestWayland::clipboardServedAfterTheEnd()
     QVERIFY(program.waitForStarted());
     const auto viewShown = [&] {
         const QList<QJsonObject> shown = swayWindows(program.processId());
-        return shown.size() == 1 && shown.first().value(QStringLiteral("fullscreen_mode")).toInt() == 1;
+        return shown.size() == 1 && shown.first().value(QStringLiteral("fullscreen_mode")).toInt() == 1 &&
+               shown.first().value(QStringLiteral("focused")).toBool();
     };
     QTRY_VERIFY_WITH_TIMEOUT(viewShown(), 30000);
     // A real key press (the compositor takes the clipboard only from a
-    // client that had input): Enter takes the whole output. A press the
-    // new virtual keyboard missed is repeated.
-    for (int attempt = 0; attempt < 3 && viewShown(); ++attempt) {
-        QTest::qWait(500);
-        QCOMPARE(runTool(QStringLiteral("wtype"), {QStringLiteral("-k"), QStringLiteral("Return")}).exitCode, 0);
-        QTest::qWait(2000);
+    // client that had input): Enter takes the whole output. The virtual
+    // keyboard waits before it (a press right after it appears may be
+    // missed), and a missed one is repeated.
+    for (int attempt = 0; attempt < 4 && viewShown(); ++attempt) {
+        QCOMPARE(runTool(QStringLiteral("wtype"), {QStringLiteral("-s"), QStringLiteral("500"), QStringLiteral("-k"),
+                                                   QStringLiteral("Return"), QStringLiteral("-s"), QStringLiteral("300")})
+                     .exitCode,
+                 0);
+        QTest::qWait(1500);
     }
     QVERIFY(swayWindows(program.processId()).isEmpty());
     QCOMPARE(program.state(), QProcess::Running);
