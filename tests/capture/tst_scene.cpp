@@ -695,8 +695,8 @@ void TestScene::toolsKeysAndMenus_data()
         "expect strips windows; expect place 50,425; tool Rectangle; expect place 50,425");
     row("inside: over the top of a pick with no room below nor above",
         "expect strips inside; expect place 0,40", true);
-    row("inside: below a pick", "drag 100,100 300,200; expect place 0,205; tool Rectangle; expect place 0,205",
-        true);
+    row("inside: below a pick",
+        "drag 100,100 300,200; expect place 0,205; tool Rectangle; expect place 0,205", true);
     row("inside: above a pick near the bottom", "drag 200,400 600,470; expect place 0,355", true);
     row("inside: keys after a click on a strip and on the picture",
         "tool Rectangle; key E; expect mode Ellipse; key Return; expect view shown; expect nofile pick.png;"
@@ -704,8 +704,8 @@ void TestScene::toolsKeysAndMenus_data()
         "tool Line; key Escape; expect view hidden; expect ended finished; expect nofile pick.png",
         true);
     row("inside: the transparency typed; Enter and Escape after a click into the strips",
-        "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30; expect alpha 30;"
-        "key Return; expect view shown; expect nofile pick.png; drag 100,100 200,200;"
+        "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30;"
+        "expect alpha 30; key Return; expect view shown; expect nofile pick.png; drag 100,100 200,200;"
         "expect pixel 150,150 blue/76; strip-click transparentEdit; key Escape; expect view hidden;"
         "expect ended finished",
         true);
@@ -864,7 +864,10 @@ void TestScene::expect(const QStringList& words)
     } else if (what == "strips") { // inside the view or windows of their own
         CSnapshotEdit* strip = m_view->editDialog();
         for (QWidget* w : {static_cast<QWidget*>(strip), static_cast<QWidget*>(strip->propDialog())})
-            QCOMPARE(w->isWindow() ? QString("windows") : w->parentWidget() == m_view.get() ? "inside" : "?", arg);
+            QCOMPARE(w->isWindow()                       ? QString("windows")
+                     : w->parentWidget() == m_view.get() ? "inside"
+                                                         : "?",
+                     arg);
     } else if (what == "place") { // of the tool strip in the view; the property strip under it
         CSnapshotEdit* strip = m_view->editDialog();
         QVERIFY(strip->isVisible());
@@ -874,7 +877,8 @@ void TestScene::expect(const QStringList& words)
         if (prop->isVisible()) {
             const QRect under(m_view->mapFromGlobal(prop->mapToGlobal(QPoint(0, 0))), prop->size());
             // Inside, the view's edge holds it where the tool strip is wider.
-            const int right = m_view->stripsInside() ? qMin(tool.right() - 1, m_view->rect().right()) : tool.right() - 1;
+            const int right =
+                m_view->stripsInside() ? qMin(tool.right() - 1, m_view->rect().right()) : tool.right() - 1;
             QCOMPARE(under.right(), right);
             QCOMPARE(under.top(), tool.bottom() + 5);
         }

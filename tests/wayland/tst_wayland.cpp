@@ -5,11 +5,11 @@
 // through the GlobalShortcuts portal; the compositor floats the main window
 // and shows the strips inside the snapshot's window; the clipboard outlives
 // the program's windows.
+#include "annotate/SnapshotEdit.h"
+#include "annotate/SnapshotProp.h"
 #include "app/SnapshotService.h"
 #include "app/Startup.h"
 #include "app/Vireoscape.h"
-#include "annotate/SnapshotEdit.h"
-#include "annotate/SnapshotProp.h"
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -74,7 +74,8 @@ struct KeySeen : QObject
 // The windows of a process in sway's tree, as sway describes them.
 QList<QJsonObject> swayWindows(qint64 pid)
 {
-    const ToolResult r = runTool(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
+    const ToolResult r =
+        runTool(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
     QList<QJsonObject> found;
     QList<QJsonObject> pending{QJsonDocument::fromJson(r.out).object()};
     while (!pending.isEmpty()) {
@@ -351,7 +352,8 @@ void TestWayland::windowsAsTheCompositorShowsThem()
     const qint64 pid = QCoreApplication::applicationPid();
     const auto floatsAtItsSize = [&] {
         const QList<QJsonObject> shown = swayWindows(pid);
-        return shown.size() == 1 && shown.first().value(QStringLiteral("type")) == QLatin1String("floating_con") &&
+        return shown.size() == 1 &&
+               shown.first().value(QStringLiteral("type")) == QLatin1String("floating_con") &&
                swayRect(shown.first(), "window_rect").size() == window.size();
     };
     QTRY_VERIFY_WITH_TIMEOUT(floatsAtItsSize(), 5000);
@@ -428,15 +430,17 @@ void TestWayland::clipboardServedAfterTheEnd()
     // keyboard waits before it (a press right after it appears may be
     // missed), and a missed one is repeated.
     for (int attempt = 0; attempt < 4 && viewShown(); ++attempt) {
-        QCOMPARE(runTool(QStringLiteral("wtype"), {QStringLiteral("-s"), QStringLiteral("500"), QStringLiteral("-k"),
-                                                   QStringLiteral("Return"), QStringLiteral("-s"), QStringLiteral("300")})
+        QCOMPARE(runTool(QStringLiteral("wtype"),
+                         {QStringLiteral("-s"), QStringLiteral("500"), QStringLiteral("-k"),
+                          QStringLiteral("Return"), QStringLiteral("-s"), QStringLiteral("300")})
                      .exitCode,
                  0);
         QTest::qWait(1500);
     }
     QVERIFY(swayWindows(program.processId()).isEmpty());
     QCOMPARE(program.state(), QProcess::Running);
-    const ToolResult paste = runTool(QStringLiteral("wl-paste"), {QStringLiteral("--type"), QStringLiteral("image/png")});
+    const ToolResult paste =
+        runTool(QStringLiteral("wl-paste"), {QStringLiteral("--type"), QStringLiteral("image/png")});
     QVERIFY2(paste.exitCode == 0, paste.err.constData());
     QImage pasted;
     QVERIFY(pasted.loadFromData(paste.out, "PNG"));
