@@ -105,6 +105,20 @@ CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags, CToolState*
     resize(40 * (m_toolButtons.size() + 5), 40);
 }
 
+void CSnapshotEdit::embedIn(QWidget* host)
+{
+    for (QWidget* strip : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_propDialog)}) {
+        strip->setParent(host, Qt::Widget);
+        // Opaque over the desktop picture, and the host's: showing a strip
+        // takes no focus, and a press, a wheel turn or a right click on
+        // its margin never reaches the scene below.
+        strip->setAutoFillBackground(true);
+        strip->setAttribute(Qt::WA_ShowWithoutActivating);
+        strip->setAttribute(Qt::WA_NoMousePropagation);
+        strip->setContextMenuPolicy(Qt::PreventContextMenu);
+    }
+}
+
 QString CSnapshotEdit::iconPath(DrawMode mode, bool selected)
 {
     const ToolRow& row = toolRow(mode);

@@ -30,7 +30,12 @@ public:
     // The button that shows this mode (None shares Select's); null for Curve.
     QPushButton* buttonFor(DrawMode mode) const;
 
-    // The monitor the strips must stay on (global coordinates); none: anywhere.
+    // Makes both strips child widgets of `host` (the capture view), drawn
+    // over it and placed in its coordinates, instead of windows of their own.
+    void embedIn(QWidget* host);
+
+    // The monitor the strips must stay on (in the coordinates the strips are
+    // placed in: global, or the host's); none: anywhere.
     void setPlacementArea(const QRect& area) { m_placementArea = area; }
 
     // In Select: shows the property strip with the controls of a chosen

@@ -1,10 +1,17 @@
 #include "annotate/StripGeometry.h"
 
+#include <QGuiApplication>
+
 Qt::WindowFlags floatingWindowFlags()
 {
     // Override-redirect: no window manager moves, resizes, decorates or
     // restacks these windows; the view takes the keyboard itself.
     return Qt::Dialog | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint;
+}
+
+bool stripsInsideView()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 QRect keptInside(const QRect& rect, const QRect& area)

@@ -26,7 +26,10 @@ bool clipboardManagerRunning()
 void serveClipboardUntilTaken()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!x11Connection() || !clipboard->ownsClipboard() || clipboardManagerRunning())
+    // A Wayland compositor, too, asks the client that set the clipboard for
+    // its content on every paste, and drops it when that client goes.
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if ((!x11Connection() && !wayland) || !clipboard->ownsClipboard() || clipboardManagerRunning())
         return;
     const QMetaObject::Connection connection =
         QObject::connect(clipboard, &QClipboard::changed, clipboard, [clipboard](QClipboard::Mode mode) {

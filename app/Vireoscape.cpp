@@ -41,8 +41,12 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
     connect(m_desktopSource, &CDesktopSource::ready, this, &Vireoscape::showSnapshot);
     connect(m_desktopSource, &CDesktopSource::failed, this, &Vireoscape::snapshotFailed);
     setWindowTitle(tr("Vireoscape"));
-    // Wide enough for the title beside the window manager's buttons.
-    setMinimumWidth(qMax(sizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + 160));
+    // Wide enough for the title beside the window manager's buttons. A fixed
+    // size: tiling window managers and compositors (i3, sway) float such a
+    // window at that size instead of stretching its two buttons over a
+    // whole tile.
+    setFixedSize(qMax(sizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + 160),
+                 sizeHint().height());
     if (AppConfig.FirstRunHints <= 0) {
         AppConfig.FirstRunHints = 1;
         // Said once the event loop runs and the tray has shown the icon.

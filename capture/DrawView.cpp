@@ -79,6 +79,7 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     setGeometry(0, 0, int(std::ceil(desktop.width() / m_ratio)), int(std::ceil(desktop.height() / m_ratio)));
 
     m_onWayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    m_stripsInside = stripsInsideView();
     m_frameTimer = new QTimer(this);
     m_frameTimer->setSingleShot(true);
     m_frameTimer->setTimerType(Qt::PreciseTimer);
@@ -108,7 +109,10 @@ void CDrawView::buildToolStrips()
     // The strips share the tool and the look with the scene, and speak to
     // the view.
     m_editDialog = new CSnapshotEdit(this, {}, scene->toolState());
-    m_editDialog->setWindowFlags(floatingWindowFlags());
+    if (m_stripsInside)
+        m_editDialog->embedIn(this);
+    else
+        m_editDialog->setWindowFlags(floatingWindowFlags());
     connect(m_editDialog, &CSnapshotEdit::finishRequested, this, &CDrawView::finishSnapshot);
     connect(m_editDialog, &CSnapshotEdit::saveRequested, this, &CDrawView::savePicture);
     connect(m_editDialog, &CSnapshotEdit::cancelRequested, this, &CDrawView::cancelSnapshot);
@@ -212,9 +216,19 @@ void CDrawView::placeEditDialog(const QRectF& selection)
     QScreen* monitor = QGuiApplication::screenAt(global.center().toPoint());
     if (!monitor)
         monitor = screen();
-    const QRect area = monitor ? monitor->geometry() : geometry();
+    QRect area = monitor ? monitor->geometry() : geometry();
     const QSize size = editDialog()->size();
-    const QPoint at = editDialogPosition(global, size, area);
+    QPoint at;
+    if (m_stripsInside) {
+        // The same rules in the view's own coordinates, on the part of the
+        // monitor the view covers.
+        area = area.translated(-origin).intersected(rect());
+        if (area.isEmpty())
+            area = rect();
+        at = editDialogPosition(logical, size, area);
+    } else {
+        at = editDialogPosition(global, size, area);
+    }
     m_editDialog->setPlacementArea(area);
     m_editDialog->setGeometry(QRect(at, size));
     m_editDialog->showNormal();
@@ -273,9 +287,13 @@ void CDrawView::ReselectSnapshotArea()
 
 bool CDrawView::eventFilter(QObject* watched, QEvent* event)
 {
-    // A press that reaches the scene is the view's, however it came.
-    if (event->type() == QEvent::GraphicsSceneMousePress && watched == scene())
+    // A press that reaches the scene is the view's, however it came: the
+    // keys are the view's again, also after a click into a strip inside it.
+    if (event->type() == QEvent::GraphicsSceneMousePress && watched == scene()) {
         m_keysTo = nullptr;
+        if (m_stripsInside && isVisible() && !hasFocus())
+            setFocus(Qt::MouseFocusReason);
+    }
     if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
         QWidget* window = static_cast<QWidget*>(watched)->window();
         if (window == this)

@@ -20,7 +20,8 @@ class CWindowList;
 class CSnapshotEdit;
 
 // One snapshot: the full-desktop window that shows the frozen desktop through
-// the selection scene, with the floating tool strip and its property strip.
+// the selection scene, with the tool strip and its property strip (floating
+// windows, or child widgets where windows cannot be placed).
 // It joins the strips to the scene and tells its owner how the snapshot
 // ended: finished (with the after-finish action), abandoned, or to be
 // started over.
@@ -44,6 +45,11 @@ public:
     // have not been built yet (they are, after the first paint).
     CSnapshotEdit* editDialog();
     void buildToolStrips();
+    // Whether the strips are child widgets of the view, placed in its own
+    // coordinates (where the compositor places windows itself), or windows
+    // of their own beside it. Set before the strips are built.
+    bool stripsInside() const { return m_stripsInside; }
+    void setStripsInside(bool inside) { m_stripsInside = inside; }
     CSGraphicsScene* snapshotScene() const;
     // The view on the screen now, if any.
     static CDrawView* onScreen();
@@ -65,7 +71,7 @@ public:
     // Raises the tool strip, then its property strip, above the view.
     void raiseToolDialogs();
     // Shows the tool strip beside the selection (scene coordinates), on the
-    // monitor the selection is on.
+    // monitor the selection is on (and within the view, for strips inside it).
     void placeEditDialog(const QRectF& selection);
     // Takes the keyboard for the view (again).
     void takeKeyboard();
@@ -154,6 +160,7 @@ private:
     QPointer<QWidget> m_keysTo; // the strip clicked last, or none (the view)
 
     CSnapshotEdit* m_editDialog = nullptr;
+    bool m_stripsInside = false;
     bool m_firstPainted = false; // its buffer prepared, the strips on their way
     QKeySequence m_restartKey;
     qreal m_ratio = 1.0;

@@ -155,7 +155,7 @@ private slots:
 private:
     // A snapshot of the test's desktop, with the settings as they are now;
     // on the screen at once or, unless `exposed`, just shown.
-    void open(bool exposed = true);
+    void open(bool exposed = true, bool stripsInside = false);
     void setMode(DrawMode mode) { m_view->editDialog()->setDrawMode(mode); }
     void mouse(QEvent::Type type, const QPointF& pos, Qt::MouseButton button, Qt::MouseButtons held);
     void press(const QPointF& p, Qt::MouseButton b = Qt::LeftButton)
@@ -187,7 +187,14 @@ private:
     }
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QTest::keyClick(m_view.get(), Qt::Key(key), modifiers);
+        QTest::keyClick(keyTarget(), Qt::Key(key), modifiers);
+    }
+    // Where a key pressed now goes: the view, which grabs the keyboard; with
+    // the strips inside it, the widget of its window that has the focus.
+    QWidget* keyTarget() const
+    {
+        QWidget* focus = m_view->focusWidget();
+        return m_view->stripsInside() && focus ? focus : m_view.get();
     }
     // The marks of a kind, bottom first.
     template <class T = CDrawObjectItem> QList<T*> marks() const
@@ -248,9 +255,10 @@ void TestScene::cleanup()
     m_view.reset();
 }
 
-void TestScene::open(bool exposed)
+void TestScene::open(bool exposed, bool stripsInside)
 {
     m_view = std::make_unique<CDrawView>(QPixmap::fromImage(m_desktop), nullptr);
+    m_view->setStripsInside(stripsInside);
     m_scene = m_view->snapshotScene();
     m_scene->setWindowFinder(fakeWindowAt);
     m_background = m_scene->backgroundItem();
@@ -544,7 +552,10 @@ void TestScene::markPixels()
 void TestScene::toolsKeysAndMenus_data()
 {
     QTest::addColumn<QString>("steps");
-    const auto row = [](const char* name, const char* steps) { QTest::newRow(name) << QString(steps); };
+    QTest::addColumn<bool>("stripsInside"); // child widgets of the view, as on Wayland
+    const auto row = [](const char* name, const char* steps, bool inside = false) {
+        QTest::newRow(name) << QString(steps) << inside;
+    };
     row("every change undone and redone",
         "tool Rectangle; drag 100,100 200,180; tool Select; drag 100,140 130,160; expect chosen 1;"
         "drag 230,200 260,240; expect outline 130,120,130,120; expect pixel 195,180 blue;"
@@ -672,6 +683,30 @@ void TestScene::toolsKeysAndMenus_data()
         "key Escape; expect some 320,220,60,30 black 10");
     row("Escape on the tool strip ends as Cancel",
         "strip-key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
+    // Strips inside the view: placed by the same rules within it, not on the
+    // larger screen; the keys go by the focus: after a click on a strip they
+    // are the strip's (Enter never finishes, Escape is Cancel, a tool's
+    // letter still chooses it), after a press on the picture the view's.
+    // The offscreen monitor is 800x600, the view 640x480, the tool strip 680
+    // pixels wide: inside the view it keeps to the view's edges.
+    row("windows: placed beside the pick on the monitor",
+        "expect strips windows; expect place 50,425; tool Rectangle; expect place 50,425");
+    row("inside: over the top of a pick with no room below nor above",
+        "expect strips inside; expect place 0,40", true);
+    row("inside: below a pick",
+        "drag 100,100 300,200; expect place 0,205; tool Rectangle; expect place 0,205", true);
+    row("inside: above a pick near the bottom", "drag 200,400 600,470; expect place 0,355", true);
+    row("inside: keys after a click on a strip and on the picture",
+        "tool Rectangle; key E; expect mode Ellipse; key Return; expect view shown; expect nofile pick.png;"
+        "drag 100,100 200,200; expect marks 1; key Escape; expect view shown; expect hint discard;"
+        "tool Line; key Escape; expect view hidden; expect ended finished; expect nofile pick.png",
+        true);
+    row("inside: the transparency typed; Enter and Escape after a click into the strips",
+        "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30;"
+        "expect alpha 30; key Return; expect view shown; expect nofile pick.png; drag 100,100 200,200;"
+        "expect pixel 150,150 blue/76; strip-click transparentEdit; key Escape; expect view hidden;"
+        "expect ended finished",
+        true);
     row("the start key starts over", "key Alt+S; expect view hidden; expect ended restart");
     row("Save picture, over an existing name only when told",
         "tool Rectangle; drag 100,100 200,200; save shot.png; expect file shot.png picture;"
@@ -692,7 +727,8 @@ void TestScene::toolsKeysAndMenus_data()
 void TestScene::toolsKeysAndMenus()
 {
     QFETCH(QString, steps);
-    open();
+    QFETCH(bool, stripsInside);
+    open(true, stripsInside);
     if (!steps.startsWith("drag")) // the pick
         steps.prepend("drag 50,40 550,420;");
     for (const QString& s : steps.split(';', Qt::SkipEmptyParts)) {
@@ -734,7 +770,7 @@ void TestScene::step(const QString& step)
     } else if (verb == "drag") {
         drag(at, point(w.value(2)));
     } else if (verb == "key" || verb == "strip-key" || verb == "held-key") {
-        QWidget* target = verb == "strip-key" ? m_view->editDialog() : static_cast<QWidget*>(m_view.get());
+        QWidget* target = verb == "strip-key" ? m_view->editDialog() : keyTarget();
         for (const QString& k : w.mid(1)) {
             const QKeyCombination c = QKeySequence::fromString(k)[0];
             if (verb == "held-key") { // the repeats of a key held down
@@ -745,7 +781,7 @@ void TestScene::step(const QString& step)
             }
         }
     } else if (verb == "type") {
-        QTest::keyClicks(m_view.get(), arg);
+        QTest::keyClicks(keyTarget(), arg);
     } else if ((verb == "frame" || verb == "fill") && (arg == "on" || arg == "off")) {
         prop->findChild<QCheckBox*>(verb + "CheckBox")->setChecked(arg == "on");
     } else if (verb == "frame" || verb == "fill" || verb == "font") {
@@ -808,6 +844,8 @@ QImage TestScene::inPicture()
 // alone; all three on the screen and in the picture) · expect
 // history UNDO REDO (steps) · expect file FILE picture|precious|FILE (the
 // same picture) · expect nofile FILE · expect ended finished|abandoned|restart
+// · expect strips inside|windows · expect place X,Y (the tool strip's top
+// left in the view, the property strip under it)
 void TestScene::expect(const QStringList& words)
 {
     const QString what = words.value(0), arg = words.value(1);
@@ -821,6 +859,27 @@ void TestScene::expect(const QStringList& words)
                            : what == "strip" ? m_view->editDialog()->isVisible()
                                              : m_background->magnifierShown();
         QCOMPARE(shown, arg == "shown");
+    } else if (what == "strips") { // inside the view or windows of their own
+        CSnapshotEdit* strip = m_view->editDialog();
+        for (QWidget* w : {static_cast<QWidget*>(strip), static_cast<QWidget*>(strip->propDialog())})
+            QCOMPARE(w->isWindow()                       ? QString("windows")
+                     : w->parentWidget() == m_view.get() ? "inside"
+                                                         : "?",
+                     arg);
+    } else if (what == "place") { // of the tool strip in the view; the property strip under it
+        CSnapshotEdit* strip = m_view->editDialog();
+        QVERIFY(strip->isVisible());
+        const QRect tool(m_view->mapFromGlobal(strip->mapToGlobal(QPoint(0, 0))), strip->size());
+        QCOMPARE(tool.topLeft(), point(arg).toPoint());
+        CSnapshotProp* prop = strip->propDialog();
+        if (prop->isVisible()) {
+            const QRect under(m_view->mapFromGlobal(prop->mapToGlobal(QPoint(0, 0))), prop->size());
+            // Inside, the view's edge holds it where the tool strip is wider.
+            const int right =
+                m_view->stripsInside() ? qMin(tool.right() - 1, m_view->rect().right()) : tool.right() - 1;
+            QCOMPARE(under.right(), right);
+            QCOMPARE(under.top(), tool.bottom() + 5);
+        }
     } else if (what == "mode") {
         QCOMPARE(kModes.value(int(m_scene->drawMode())), arg);
         CSnapshotEdit* strip = m_view->editDialog();

@@ -2,7 +2,11 @@
 // started by session.sh): the desktop comes from the portal, pixel for pixel
 // what grim reads; a missing portal is said plainly; a snapshot started with
 // `vireoscape --snapshot` ends on the Wayland clipboard; the hot keys go
-// through the GlobalShortcuts portal.
+// through the GlobalShortcuts portal; the compositor floats the main window
+// and shows the strips inside the snapshot's window; the clipboard outlives
+// the program's windows.
+#include "annotate/SnapshotEdit.h"
+#include "annotate/SnapshotProp.h"
 #include "app/SnapshotService.h"
 #include "app/Startup.h"
 #include "app/Vireoscape.h"
@@ -21,6 +25,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QtTest>
 
@@ -38,6 +43,8 @@ private slots:
     void missingPortalIsSaid_data();
     void missingPortalIsSaid();
     void snapshotFromTheCommandEndsOnTheClipboard();
+    void windowsAsTheCompositorShowsThem();
+    void clipboardServedAfterTheEnd();
     // Run alone in a session without a GlobalShortcuts backend.
     void hotKeysGoThroughThePortal();
     void hotKeysNoticeWithoutBackend();
@@ -63,6 +70,32 @@ struct KeySeen : QObject
         return false;
     }
 };
+
+// The windows of a process in sway's tree, as sway describes them.
+QList<QJsonObject> swayWindows(qint64 pid)
+{
+    const ToolResult r =
+        runTool(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
+    QList<QJsonObject> found;
+    QList<QJsonObject> pending{QJsonDocument::fromJson(r.out).object()};
+    while (!pending.isEmpty()) {
+        const QJsonObject node = pending.takeLast();
+        if (node.value(QStringLiteral("pid")).toInteger() == pid)
+            found << node;
+        for (const char* children : {"nodes", "floating_nodes"})
+            for (const QJsonValue child : node.value(QLatin1String(children)).toArray())
+                pending << child.toObject();
+    }
+    return found;
+}
+
+// The rectangle of a window with its border ("rect") or of its content.
+QRect swayRect(const QJsonObject& node, const char* which = "rect")
+{
+    const QJsonObject r = node.value(QLatin1String(which)).toObject();
+    return QRect(r.value(QStringLiteral("x")).toInt(), r.value(QStringLiteral("y")).toInt(),
+                 r.value(QStringLiteral("width")).toInt(), r.value(QStringLiteral("height")).toInt());
+}
 
 QImage grimScreenshot()
 {
@@ -307,6 +340,119 @@ void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
     QCOMPARE(differingPixels(pasted, m_screen.copy(seen)), qint64(0));
     // The program's own encoding, not one Qt made again on the paste.
     QVERIFY(pastedBytes == PngWriter::encode(pasted));
+}
+
+void TestWayland::windowsAsTheCompositorShowsThem()
+{
+    AppConfig.GenActionAfterFinish = 1; // show the main window
+    Vireoscape window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // A fixed size: sway floats the window at it instead of tiling it.
+    const qint64 pid = QCoreApplication::applicationPid();
+    const auto floatsAtItsSize = [&] {
+        const QList<QJsonObject> shown = swayWindows(pid);
+        return shown.size() == 1 &&
+               shown.first().value(QStringLiteral("type")) == QLatin1String("floating_con") &&
+               swayRect(shown.first(), "window_rect").size() == window.size();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(floatsAtItsSize(), 5000);
+    QVERIFY(window.width() < 400);
+
+    window.startSnapshot();
+    QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible(), 30000);
+    CDrawView* view = window.captureView();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    QWidget* area = view->viewport();
+    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, QPoint(100, 120));
+    QTest::mouseMove(area, QPoint(250, 220));
+    QTest::mouseMove(area, QPoint(400, 330));
+    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, QPoint(400, 330));
+    CSnapshotEdit* strip = view->editDialog();
+    QTRY_VERIFY(strip->isVisible());
+    QTest::mouseClick(strip->buttonFor(DrawMode::Rectangle), Qt::LeftButton);
+    CSnapshotProp* prop = strip->propDialog();
+    QTRY_VERIFY(prop->isVisible());
+    // Both strips inside the view, placed as on X11 beside a window's pick:
+    // 5 pixels under it, its left edge at the pick's (aligned right, the
+    // wider strip would leave the output); the property strip under it.
+    for (QWidget* w : {static_cast<QWidget*>(strip), static_cast<QWidget*>(prop)})
+        QVERIFY(!w->isWindow() && w->parentWidget() == view);
+    QCOMPARE(strip->pos(), QPoint(100, 335));
+    QCOMPARE(prop->geometry().right(), strip->geometry().right() - 1);
+    QCOMPARE(prop->y(), strip->geometry().bottom() + 5);
+    // The compositor has one window of the program: the full-screen view.
+    const auto onlyTheView = [&] {
+        const QList<QJsonObject> shown = swayWindows(pid);
+        return shown.size() == 1 && shown.first().value(QStringLiteral("fullscreen_mode")).toInt() == 1 &&
+               swayRect(shown.first()) == QGuiApplication::primaryScreen()->geometry();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(onlyTheView(), 5000);
+    // And the output shows the strips there, pixel for pixel.
+    const qreal ratio = view->devicePixelRatioF();
+    for (QWidget* w : {static_cast<QWidget*>(strip), static_cast<QWidget*>(prop)}) {
+        const QImage drawn = w->grab().toImage();
+        const QRect at(w->pos() * ratio, drawn.size());
+        QTRY_COMPARE_WITH_TIMEOUT(differingPixels(grimScreenshot().copy(at), drawn), qint64(0), 5000);
+    }
+
+    // The keys go by the focus: after the click on a strip, a tool's letter
+    // chooses it, and Escape is Cancel's (the main window comes back).
+    QTest::keyClick(view->windowHandle(), Qt::Key_E);
+    QCOMPARE(strip->drawMode(), DrawMode::Ellipse);
+    QSignalSpy finished(view, &CDrawView::finished);
+    QTest::keyClick(view->windowHandle(), Qt::Key_Escape);
+    QCOMPARE(finished.size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(floatsAtItsSize(), 5000);
+}
+
+// The program ends after a finish ("Exit application" after it) and keeps
+// serving the clipboard until another program takes it.
+void TestWayland::clipboardServedAfterTheEnd()
+{
+    AppConfig.SaveToFileAfterFinish = false;
+    AppConfig.CopyToClipboardAfterFinish = true;
+    AppConfig.GenActionAfterFinish = 2;
+    AppConfig.GenCloseToTray = false;
+    QVERIFY(AppConfig.save().ok);
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(programPath(), {QStringLiteral("--snapshot")});
+    QVERIFY(program.waitForStarted());
+    const auto viewShown = [&] {
+        const QList<QJsonObject> shown = swayWindows(program.processId());
+        return shown.size() == 1 && shown.first().value(QStringLiteral("fullscreen_mode")).toInt() == 1 &&
+               shown.first().value(QStringLiteral("focused")).toBool();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(viewShown(), 30000);
+    // A real key press (the compositor takes the clipboard only from a
+    // client that had input): Enter takes the whole output. The virtual
+    // keyboard waits before it (a press right after it appears may be
+    // missed), and a missed one is repeated.
+    for (int attempt = 0; attempt < 4 && viewShown(); ++attempt) {
+        QCOMPARE(runTool(QStringLiteral("wtype"),
+                         {QStringLiteral("-s"), QStringLiteral("500"), QStringLiteral("-k"),
+                          QStringLiteral("Return"), QStringLiteral("-s"), QStringLiteral("300")})
+                     .exitCode,
+                 0);
+        QTest::qWait(1500);
+    }
+    QVERIFY(swayWindows(program.processId()).isEmpty());
+    QCOMPARE(program.state(), QProcess::Running);
+    const ToolResult paste =
+        runTool(QStringLiteral("wl-paste"), {QStringLiteral("--type"), QStringLiteral("image/png")});
+    QVERIFY2(paste.exitCode == 0, paste.err.constData());
+    QImage pasted;
+    QVERIFY(pasted.loadFromData(paste.out, "PNG"));
+    QCOMPARE(pasted.size(), m_screen.size());
+    QCOMPARE(differingPixels(pasted, m_screen), qint64(0));
+    // Taken by another program: the process ends.
+    QCOMPARE(program.state(), QProcess::Running);
+    QProcess copy;
+    copy.start(QStringLiteral("wl-copy"), {QStringLiteral("taken")});
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitCode(), 0);
+    copy.waitForFinished(5000);
 }
 
 void TestWayland::hotKeysGoThroughThePortal()
