@@ -2,6 +2,7 @@
 
 #include "app/SnapshotService.h"
 #include "capture/DrawView.h"
+#include "capture/FinishNotice.h"
 #include "pin/PinBoard.h"
 #include "config/AppConfig.h"
 #include "options/KeyText.h"
@@ -9,6 +10,7 @@
 #include "options/OptionsDialog.h"
 #include "options/SnapshotPage.h"
 #include "output/PictureFiles.h"
+#include "platform/DesktopNotice.h"
 #include "platform/DesktopSource.h"
 #include "platform/GlobalShortcut.h"
 #include "platform/PortalShortcuts.h"
@@ -40,20 +42,27 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
     m_desktopSource = CDesktopSource::create(this);
     connect(m_desktopSource, &CDesktopSource::ready, this, &Vireoscape::showSnapshot);
     connect(m_desktopSource, &CDesktopSource::failed, this, &Vireoscape::snapshotFailed);
+    m_desktopNotice = new CDesktopNotice(this);
+    FinishNotice::setShower([this](const QString& text) { showFinishNotice(text); });
     setWindowTitle(tr("Vireoscape"));
     // Wide enough for the title beside the window manager's buttons.
     setMinimumWidth(qMax(sizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + 160));
-    if (AppConfig.FirstRunHints <= 0) {
+    const bool firstStart = AppConfig.FirstRunHints <= 0;
+    if (firstStart)
         AppConfig.FirstRunHints = 1;
-        // Said once the event loop runs and the tray has shown the icon.
-        QTimer::singleShot(500, this, &Vireoscape::showFirstStartMessage);
-    }
+    // Said once the event loop runs and the tray has shown the icon.
+    m_startMessage = startMessage(firstStart, m_startKeyRegistered, m_hotKeysNotice);
+    if (!m_startMessage.isEmpty())
+        QTimer::singleShot(500, this, &Vireoscape::showStartMessage);
 }
 
-QString Vireoscape::firstStartMessage()
+QString Vireoscape::startMessage(bool firstStart, bool startKeyRegistered, const QString& hotKeyFailures)
 {
+    if (!firstStart)
+        return hotKeyFailures;
     const QString key = AppConfig.ShortcutStartSnapshot;
-    QString message = key.isEmpty()
+    // A key another program holds is not promised.
+    QString message = key.isEmpty() || !startKeyRegistered
                           ? tr("Vireoscape runs in the tray. Click its icon twice to take a snapshot.")
                           : tr("Vireoscape runs in the tray. Press %1 to take a snapshot.").arg(key);
     // The first start has turned on the start with the system: say so, in
@@ -63,17 +72,20 @@ QString Vireoscape::firstStartMessage()
                    tr("It also starts with the system from now on: to change that, untick \"%1\" in %2 > %3.")
                        .arg(QCoreApplication::translate("CGeneralPage", "Auto run when start up"),
                             tr("Option..."), QCoreApplication::translate("COptionsDialog", "General"));
+    if (!hotKeyFailures.isEmpty())
+        message += QLatin1Char(' ') + hotKeyFailures;
     return message;
 }
 
-void Vireoscape::showFirstStartMessage()
+void Vireoscape::showStartMessage()
 {
-    if (m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable())
-        m_trayIcon->showMessage(tr("Vireoscape"), firstStartMessage(), QSystemTrayIcon::Information, 10000);
+    if (trayUsable())
+        m_trayIcon->showMessage(tr("Vireoscape"), m_startMessage, QSystemTrayIcon::Information, 10000);
 }
 
 Vireoscape::~Vireoscape()
 {
+    FinishNotice::setShower(nullptr);
     if (!m_settingsSaved)
         saveSettings();
 }
@@ -164,6 +176,7 @@ void Vireoscape::setupShortcuts()
 {
     // No program can grab a key on Wayland, not even through XWayland.
     if (isWaylandSession()) {
+        m_startKeyRegistered = true; // the portal binds it, or the notice says why not
         setupPortalShortcuts();
         return;
     }
@@ -204,6 +217,22 @@ void Vireoscape::setupShortcuts()
         b.shortcut = new CGlobalShortcut(sequence, b.owner);
         connect(b.shortcut, &CGlobalShortcut::activated, this, b.slot);
     }
+    m_startKeyRegistered = m_startSnapshotShortcut && m_startSnapshotShortcut->isRegistered();
+    // Keys that could not be had are named in the options' form, for the
+    // start's message and the Shortcut page; standard error gets one line,
+    // and only when that changes (the options dialog registers them anew).
+    if (!x11Connection())
+        return; // offscreen: no hot keys at all
+    QStringList failures;
+    for (const Binding& b : bindings) {
+        if (b.shortcut && !b.shortcut->isRegistered())
+            failures << tr("The hot key %1 (%2) could not be registered: %3.")
+                            .arg(CShortcut(b.text).toString(false), b.label, b.shortcut->problem());
+    }
+    const QString notice = failures.join(QLatin1Char(' '));
+    if (!notice.isEmpty() && notice != m_hotKeysNotice)
+        std::fprintf(stderr, "vireoscape: %s\n", qUtf8Printable(notice));
+    m_hotKeysNotice = notice;
 }
 
 void Vireoscape::setupPortalShortcuts()
@@ -281,6 +310,7 @@ QString Vireoscape::requestSnapshot(int delayMs)
     // key just pressed) would be in the picture: empty texts take it down.
     if (trayUsable())
         m_trayIcon->showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 0);
+    m_desktopNotice->close(); // the last finish's notice too
     // A negative delay would not start the timer at all, leaving the user
     // with no window and no snapshot; an absurd one would look the same.
     m_delayTimer.start(std::clamp(delayMs, 0, kLongestSnapshotDelay));
@@ -538,6 +568,15 @@ bool Vireoscape::trayUsable() const
     // isVisible() stays true with no tray host; hiding the window then would
     // leave the user with nothing to click.
     return m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void Vireoscape::showFinishNotice(const QString& text)
+{
+    constexpr int kNoticeMs = 4000;
+    if (CDesktopNotice::serviceAvailable())
+        m_desktopNotice->show(tr("Vireoscape"), text, kNoticeMs);
+    else if (trayUsable())
+        m_trayIcon->showMessage(tr("Vireoscape"), text, QSystemTrayIcon::Information, kNoticeMs);
 }
 
 void Vireoscape::closeEvent(QCloseEvent* event)

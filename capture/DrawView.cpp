@@ -4,6 +4,7 @@
 #include "annotate/SnapshotProp.h"
 #include "annotate/StripGeometry.h"
 #include "capture/EditPlacement.h"
+#include "capture/FinishNotice.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -221,8 +222,12 @@ void CDrawView::placeEditDialog(const QRectF& selection)
 
 void CDrawView::savePicture()
 {
-    if (CSGraphicsScene* s = snapshotScene())
-        s->savePicture();
+    // The snapshot stays open: said near the pick, where the user looks.
+    QString saved;
+    CSGraphicsScene* s = snapshotScene();
+    constexpr int kSavedNoticeMs = 5000;
+    if (s && s->savePicture(&saved) && AppConfig.ShowFinishNotice)
+        showNotice(FinishNotice::afterSaveText(saved), kSavedNoticeMs);
 }
 
 void CDrawView::finishSnapshot()
@@ -235,8 +240,10 @@ void CDrawView::finishSnapshot()
 
 void CDrawView::copySnapshot()
 {
-    if (CSGraphicsScene* s = snapshotScene())
+    if (CSGraphicsScene* s = snapshotScene()) {
         copyImageToClipboard(s->renderSelection());
+        FinishNotice::tell(QString(), true);
+    }
     cancelSnapshot();
 }
 

@@ -1,4 +1,5 @@
 #include "capture/AboveView.h"
+#include "capture/FinishNotice.h"
 #include "capture/LateSaveFailures.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -22,7 +23,7 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, 
 
 } // namespace
 
-bool CSGraphicsScene::savePicture()
+bool CSGraphicsScene::savePicture(QString* savedAs)
 {
     QGraphicsView* view = drawView();
     QFileDialog dialog(view, tr("Save"), savePictureStartPath(), tr("Image file(*.png *.jpg *.bmp *.xbm)"));
@@ -60,6 +61,8 @@ bool CSGraphicsScene::savePicture()
     }
     // The next "Save picture" opens in this folder.
     AppConfig.LastOpenFileName = result.fileName;
+    if (savedAs)
+        *savedAs = result.fileName;
     return true;
 }
 
@@ -86,8 +89,13 @@ bool CSGraphicsScene::finishSnapshot()
 {
     const bool toClipboard = AppConfig.CopyToClipboardAfterFinish;
     const bool toFile = AppConfig.SaveToFileAfterFinish;
-    if (!toClipboard && !toFile)
-        return savePicture();
+    if (!toClipboard && !toFile) {
+        QString saved;
+        if (!savePicture(&saved))
+            return false;
+        FinishNotice::tell(saved, false);
+        return true;
+    }
 
     // The file is made first: where it cannot be, the snapshot stays open
     // as it was. The picture is then rendered once, for the last time, for
@@ -108,11 +116,16 @@ bool CSGraphicsScene::finishSnapshot()
         copyPictureToClipboard(picture);
     if (toFile) {
         // A file that fails now keeps the picture on the clipboard, and the
-        // user is told above whatever shows then.
-        fillPictureFileLater(picture, file, [picture](const SaveResult& written) {
-            if (!written.ok)
+        // user is told above whatever shows then; one written is told with
+        // the name it got.
+        fillPictureFileLater(picture, file, [picture, toClipboard](const SaveResult& written) {
+            if (written.ok)
+                FinishNotice::tell(written.fileName, toClipboard);
+            else
                 LateSaveFailures::report(written, picture);
         });
+    } else {
+        FinishNotice::tell(QString(), true);
     }
     return true;
 }

@@ -59,8 +59,9 @@ public:
     // The same for the snapshot's last use, without a copy: the marks are
     // painted into the desktop itself, which the scene then no longer has.
     QImage renderSelectionForTheLastTime();
-    // Asks for a file name and writes the picture there; true once written.
-    bool savePicture();
+    // Asks for a file name and writes the picture there; true once written,
+    // with the file's name in savedAs.
+    bool savePicture(QString* savedAs = nullptr);
     // Where "Save picture" opens: the folder of the last picture it saved
     // (the snapshot folder the first time), with a name from the pattern.
     static QString savePictureStartPath();

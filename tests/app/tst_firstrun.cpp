@@ -23,6 +23,8 @@ void TestFirstRun::message_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("autoRun");
+    QTest::addColumn<bool>("firstStart");
+    QTest::addColumn<QString>("failures"); // hot keys that could not be registered
     QTest::addColumn<QString>("expected");
     const QString autoRun =
         QStringLiteral(" It also starts with the system from now on: to change that, untick "
@@ -31,23 +33,33 @@ void TestFirstRun::message_data()
         QStringLiteral("Vireoscape runs in the tray. Press Ctrl + Shift + F5 to take a snapshot.");
     const QString click =
         QStringLiteral("Vireoscape runs in the tray. Click its icon twice to take a snapshot.");
-    QTest::newRow("a start key, starting with the system") << "Ctrl + Shift + F5" << true << press + autoRun;
-    QTest::newRow("a start key, not starting with the system") << "Ctrl + Shift + F5" << false << press;
-    QTest::newRow("no start key, starting with the system") << "" << true << click + autoRun;
-    QTest::newRow("no start key, not starting with the system") << "" << false << click;
+    const QString held = QStringLiteral("The hot key Ctrl + Shift + F5 (Start snapshot) could not be "
+                                        "registered: another program holds it.");
+    const QString key = QStringLiteral("Ctrl + Shift + F5");
+    QTest::newRow("a start key, starting with the system") << key << true << true << "" << press + autoRun;
+    QTest::newRow("a start key, not starting with the system") << key << false << true << "" << press;
+    QTest::newRow("no start key, starting with the system") << "" << true << true << "" << click + autoRun;
+    QTest::newRow("no start key, not starting with the system") << "" << false << true << "" << click;
+    // A key another program holds is not promised: it is said that it failed.
+    QTest::newRow("the start key held elsewhere at the first start")
+        << key << true << true << held << click + autoRun + " " + held;
+    QTest::newRow("the start key held elsewhere at a later start") << key << true << false << held << held;
+    QTest::newRow("nothing to say at a later start") << key << true << false << "" << "";
 }
 
 void TestFirstRun::message()
 {
     QFETCH(QString, key);
     QFETCH(bool, autoRun);
+    QFETCH(bool, firstStart);
+    QFETCH(QString, failures);
     QFETCH(QString, expected);
     AppConfig = CAppConfig::defaults();
     // As the first start leaves it.
     QVERIFY(AppConfig.GenAutoRun);
     AppConfig.ShortcutStartSnapshot = key;
     AppConfig.GenAutoRun = autoRun;
-    QCOMPARE(Vireoscape::firstStartMessage(), expected);
+    QCOMPARE(Vireoscape::startMessage(firstStart, failures.isEmpty(), failures), expected);
 }
 
 // Last: "Exit" ends every event loop of this process.

@@ -752,7 +752,7 @@ void TestJourneys::expect(const QStringList& words)
         QSettings store(settingsFile(), QSettings::IniFormat);
         QCOMPARE(store.value(arg.section(QLatin1Char('='), 0, 0)).toString(),
                  arg.section(QLatin1Char('='), 1));
-        QCOMPARE(store.allKeys().size(), 31); // every key written by the program
+        QCOMPARE(store.allKeys().size(), 32); // every key written by the program
     } else if (what == QLatin1String("tray")) {
         QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
     } else {
