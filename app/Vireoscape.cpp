@@ -32,6 +32,25 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+
+// A stored hot key as the options show it, or the empty text when it names
+// no combination (a hand-edited "alt + s", modifiers alone, an unknown key).
+QString keyText(const QString& stored)
+{
+    const CShortcut key(stored);
+    return key.isValid() ? key.toString(false) : QString();
+}
+
+// The combination a stored hot key names, or none.
+QKeySequence keySequence(const QString& stored)
+{
+    const CShortcut key(stored);
+    return key.isValid() ? QKeySequence(key.toString(true)) : QKeySequence();
+}
+
+} // namespace
+
 Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
 {
     CSnapshotPage::setNameMaker([](const QString& pattern) { return expandFileName(pattern); });
@@ -60,7 +79,7 @@ QString Vireoscape::startMessage(bool firstStart, bool startKeyRegistered, const
 {
     if (!firstStart)
         return hotKeyFailures;
-    const QString key = AppConfig.ShortcutStartSnapshot;
+    const QString key = keyText(AppConfig.ShortcutStartSnapshot);
     // A key another program holds is not promised.
     QString message = key.isEmpty() || !startKeyRegistered
                           ? tr("Vireoscape runs in the tray. Click its icon twice to take a snapshot.")
@@ -183,20 +202,19 @@ void Vireoscape::setupShortcuts()
     struct Binding
     {
         CGlobalShortcut*& shortcut;
-        const QString& text;
+        QString text; // as the options show it
         QAction* owner;
         QString label;
         void (Vireoscape::*slot)();
     };
     const Binding bindings[] = {
-        {m_startSnapshotShortcut, AppConfig.ShortcutStartSnapshot, m_startSnapshotAction, tr("Start snapshot"),
-         &Vireoscape::startSnapshot},
-        {m_showMainWndShortcut, AppConfig.ShortcutShowMainWnd, m_showMainWndAction, tr("Show Main Window"),
-         &Vireoscape::showMainWnd},
+        {m_startSnapshotShortcut, keyText(AppConfig.ShortcutStartSnapshot), m_startSnapshotAction,
+         tr("Start snapshot"), &Vireoscape::startSnapshot},
+        {m_showMainWndShortcut, keyText(AppConfig.ShortcutShowMainWnd), m_showMainWndAction,
+         tr("Show Main Window"), &Vireoscape::showMainWnd},
     };
-    m_captureButton->setToolTip(AppConfig.ShortcutStartSnapshot.isEmpty()
-                                    ? tr("Capture")
-                                    : tr("Capture (%1)").arg(AppConfig.ShortcutStartSnapshot));
+    const QString startKey = bindings[0].text;
+    m_captureButton->setToolTip(startKey.isEmpty() ? tr("Capture") : tr("Capture (%1)").arg(startKey));
     m_optionButton->setToolTip(tr("Option..."));
     m_captureButton->setAccessibleName(tr("Capture"));
     m_captureButton->setAccessibleDescription(m_captureButton->toolTip());
@@ -205,7 +223,7 @@ void Vireoscape::setupShortcuts()
     for (const Binding& b : bindings) {
         // The menu entry names its key; nothing but the global hot key acts on it.
         b.owner->setShortcutContext(Qt::WidgetShortcut);
-        b.owner->setShortcut(b.text.isEmpty() ? QKeySequence() : QKeySequence(CShortcut(b.text).toString(true)));
+        b.owner->setShortcut(keySequence(b.text));
         b.owner->setShortcutVisibleInContextMenu(true);
         // The key in the options' own form ("Alt + S"), not the menu's "Alt+S".
         b.owner->setText(b.text.isEmpty() ? b.label : b.label + QLatin1Char('\t') + b.text);
@@ -213,8 +231,7 @@ void Vireoscape::setupShortcuts()
         b.shortcut = nullptr;
         if (b.text.isEmpty())
             continue;
-        const QKeySequence sequence(CShortcut(b.text).toString(true));
-        b.shortcut = new CGlobalShortcut(sequence, b.owner);
+        b.shortcut = new CGlobalShortcut(keySequence(b.text), b.owner);
         connect(b.shortcut, &CGlobalShortcut::activated, this, b.slot);
     }
     m_startKeyRegistered = m_startSnapshotShortcut && m_startSnapshotShortcut->isRegistered();
@@ -227,7 +244,7 @@ void Vireoscape::setupShortcuts()
     for (const Binding& b : bindings) {
         if (b.shortcut && !b.shortcut->isRegistered())
             failures << tr("The hot key %1 (%2) could not be registered: %3.")
-                            .arg(CShortcut(b.text).toString(false), b.label, b.shortcut->problem());
+                            .arg(b.text, b.label, b.shortcut->problem());
     }
     const QString notice = failures.join(QLatin1Char(' '));
     if (!notice.isEmpty() && notice != m_hotKeysNotice)
@@ -254,12 +271,10 @@ void Vireoscape::setupPortalShortcuts()
         });
     }
     QList<CPortalShortcuts::Shortcut> shortcuts;
-    if (!AppConfig.ShortcutStartSnapshot.isEmpty())
-        shortcuts.append({QStringLiteral("start-snapshot"), tr("Start snapshot"),
-                          QKeySequence(CShortcut(AppConfig.ShortcutStartSnapshot).toString(true))});
-    if (!AppConfig.ShortcutShowMainWnd.isEmpty())
-        shortcuts.append({QStringLiteral("show-main-window"), tr("Show Main Window"),
-                          QKeySequence(CShortcut(AppConfig.ShortcutShowMainWnd).toString(true))});
+    if (const QKeySequence key = keySequence(AppConfig.ShortcutStartSnapshot); !key.isEmpty())
+        shortcuts.append({QStringLiteral("start-snapshot"), tr("Start snapshot"), key});
+    if (const QKeySequence key = keySequence(AppConfig.ShortcutShowMainWnd); !key.isEmpty())
+        shortcuts.append({QStringLiteral("show-main-window"), tr("Show Main Window"), key});
     m_portalShortcuts->bind(shortcuts);
 }
 
@@ -300,6 +315,11 @@ QString Vireoscape::requestSnapshot(int delayMs)
     // The portal may take a second; a second start meanwhile changes nothing.
     if (m_grabbing)
         return QString();
+    // The start key during a snapshot reaches the hot key, not the view: the
+    // snapshot on the screen goes at once, so that the delay shows the live
+    // desktop and the grab takes it, not the old frozen picture.
+    if (m_captureView && CDrawView::onScreen() == m_captureView)
+        m_captureView->endSnapshot();
     if (delayMs < 0)
         delayMs = AppConfig.IntervalSnap;
     m_waitForMainWindow = isVisible();
@@ -389,7 +409,7 @@ void Vireoscape::showSnapshot()
     }
     m_captureView = new CDrawView(desktop, this);
     desktop = QPixmap();
-    m_captureView->setRestartKey(QKeySequence(CShortcut(AppConfig.ShortcutStartSnapshot).toString(true)));
+    m_captureView->setRestartKey(keySequence(AppConfig.ShortcutStartSnapshot));
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
     connect(m_captureView, &CDrawView::pinned, m_pinBoard,

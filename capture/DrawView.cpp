@@ -343,8 +343,8 @@ void CDrawView::keyReleaseEvent(QKeyEvent* event)
 
 void CDrawView::keyPressEvent(QKeyEvent* event)
 {
-    // The view's keyboard grab keeps the start-snapshot hot key from the
-    // global shortcut: take it here and start over, as the hot key would.
+    // The start-snapshot hot key, where the global shortcut has not taken
+    // it: start over, as the hot key would.
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (!m_restartKey.isEmpty() && !event->isAutoRepeat() &&
