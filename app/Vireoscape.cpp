@@ -2,6 +2,7 @@
 
 #include "app/SnapshotService.h"
 #include "capture/DrawView.h"
+#include "capture/FinishNotice.h"
 #include "pin/PinBoard.h"
 #include "config/AppConfig.h"
 #include "options/KeyText.h"
@@ -9,6 +10,7 @@
 #include "options/OptionsDialog.h"
 #include "options/SnapshotPage.h"
 #include "output/PictureFiles.h"
+#include "platform/DesktopNotice.h"
 #include "platform/DesktopSource.h"
 #include "platform/GlobalShortcut.h"
 #include "platform/PortalShortcuts.h"
@@ -30,6 +32,25 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+
+// A stored hot key as the options show it, or the empty text when it names
+// no combination (a hand-edited "alt + s", modifiers alone, an unknown key).
+QString keyText(const QString& stored)
+{
+    const CShortcut key(stored);
+    return key.isValid() ? key.toString(false) : QString();
+}
+
+// The combination a stored hot key names, or none.
+QKeySequence keySequence(const QString& stored)
+{
+    const CShortcut key(stored);
+    return key.isValid() ? QKeySequence(key.toString(true)) : QKeySequence();
+}
+
+} // namespace
+
 Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
 {
     CSnapshotPage::setNameMaker([](const QString& pattern) { return expandFileName(pattern); });
@@ -40,6 +61,8 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
     m_desktopSource = CDesktopSource::create(this);
     connect(m_desktopSource, &CDesktopSource::ready, this, &Vireoscape::showSnapshot);
     connect(m_desktopSource, &CDesktopSource::failed, this, &Vireoscape::snapshotFailed);
+    m_desktopNotice = new CDesktopNotice(this);
+    FinishNotice::setShower([this](const QString& text) { showFinishNotice(text); });
     setWindowTitle(tr("Vireoscape"));
     // Wide enough for the title beside the window manager's buttons. A fixed
     // size: tiling window managers and compositors (i3, sway) float such a
@@ -47,17 +70,22 @@ Vireoscape::Vireoscape(QWidget* parent) : QWidget(parent)
     // whole tile.
     setFixedSize(qMax(sizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + 160),
                  sizeHint().height());
-    if (AppConfig.FirstRunHints <= 0) {
+    const bool firstStart = AppConfig.FirstRunHints <= 0;
+    if (firstStart)
         AppConfig.FirstRunHints = 1;
-        // Said once the event loop runs and the tray has shown the icon.
-        QTimer::singleShot(500, this, &Vireoscape::showFirstStartMessage);
-    }
+    // Said once the event loop runs and the tray has shown the icon.
+    m_startMessage = startMessage(firstStart, m_startKeyRegistered, m_hotKeysNotice);
+    if (!m_startMessage.isEmpty())
+        QTimer::singleShot(500, this, &Vireoscape::showStartMessage);
 }
 
-QString Vireoscape::firstStartMessage()
+QString Vireoscape::startMessage(bool firstStart, bool startKeyRegistered, const QString& hotKeyFailures)
 {
-    const QString key = AppConfig.ShortcutStartSnapshot;
-    QString message = key.isEmpty()
+    if (!firstStart)
+        return hotKeyFailures;
+    const QString key = keyText(AppConfig.ShortcutStartSnapshot);
+    // A key another program holds is not promised.
+    QString message = key.isEmpty() || !startKeyRegistered
                           ? tr("Vireoscape runs in the tray. Click its icon twice to take a snapshot.")
                           : tr("Vireoscape runs in the tray. Press %1 to take a snapshot.").arg(key);
     // The first start has turned on the start with the system: say so, in
@@ -67,17 +95,20 @@ QString Vireoscape::firstStartMessage()
                    tr("It also starts with the system from now on: to change that, untick \"%1\" in %2 > %3.")
                        .arg(QCoreApplication::translate("CGeneralPage", "Auto run when start up"),
                             tr("Option..."), QCoreApplication::translate("COptionsDialog", "General"));
+    if (!hotKeyFailures.isEmpty())
+        message += QLatin1Char(' ') + hotKeyFailures;
     return message;
 }
 
-void Vireoscape::showFirstStartMessage()
+void Vireoscape::showStartMessage()
 {
-    if (m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable())
-        m_trayIcon->showMessage(tr("Vireoscape"), firstStartMessage(), QSystemTrayIcon::Information, 10000);
+    if (trayUsable())
+        m_trayIcon->showMessage(tr("Vireoscape"), m_startMessage, QSystemTrayIcon::Information, 10000);
 }
 
 Vireoscape::~Vireoscape()
 {
+    FinishNotice::setShower(nullptr);
     if (!m_settingsSaved)
         saveSettings();
 }
@@ -168,26 +199,26 @@ void Vireoscape::setupShortcuts()
 {
     // No program can grab a key on Wayland, not even through XWayland.
     if (isWaylandSession()) {
+        m_startKeyRegistered = true; // the portal binds it, or the notice says why not
         setupPortalShortcuts();
         return;
     }
     struct Binding
     {
         CGlobalShortcut*& shortcut;
-        const QString& text;
+        QString text; // as the options show it
         QAction* owner;
         QString label;
         void (Vireoscape::*slot)();
     };
     const Binding bindings[] = {
-        {m_startSnapshotShortcut, AppConfig.ShortcutStartSnapshot, m_startSnapshotAction, tr("Start snapshot"),
-         &Vireoscape::startSnapshot},
-        {m_showMainWndShortcut, AppConfig.ShortcutShowMainWnd, m_showMainWndAction, tr("Show Main Window"),
-         &Vireoscape::showMainWnd},
+        {m_startSnapshotShortcut, keyText(AppConfig.ShortcutStartSnapshot), m_startSnapshotAction,
+         tr("Start snapshot"), &Vireoscape::startSnapshot},
+        {m_showMainWndShortcut, keyText(AppConfig.ShortcutShowMainWnd), m_showMainWndAction,
+         tr("Show Main Window"), &Vireoscape::showMainWnd},
     };
-    m_captureButton->setToolTip(AppConfig.ShortcutStartSnapshot.isEmpty()
-                                    ? tr("Capture")
-                                    : tr("Capture (%1)").arg(AppConfig.ShortcutStartSnapshot));
+    const QString startKey = bindings[0].text;
+    m_captureButton->setToolTip(startKey.isEmpty() ? tr("Capture") : tr("Capture (%1)").arg(startKey));
     m_optionButton->setToolTip(tr("Option..."));
     m_captureButton->setAccessibleName(tr("Capture"));
     m_captureButton->setAccessibleDescription(m_captureButton->toolTip());
@@ -196,7 +227,7 @@ void Vireoscape::setupShortcuts()
     for (const Binding& b : bindings) {
         // The menu entry names its key; nothing but the global hot key acts on it.
         b.owner->setShortcutContext(Qt::WidgetShortcut);
-        b.owner->setShortcut(b.text.isEmpty() ? QKeySequence() : QKeySequence(CShortcut(b.text).toString(true)));
+        b.owner->setShortcut(keySequence(b.text));
         b.owner->setShortcutVisibleInContextMenu(true);
         // The key in the options' own form ("Alt + S"), not the menu's "Alt+S".
         b.owner->setText(b.text.isEmpty() ? b.label : b.label + QLatin1Char('\t') + b.text);
@@ -204,10 +235,25 @@ void Vireoscape::setupShortcuts()
         b.shortcut = nullptr;
         if (b.text.isEmpty())
             continue;
-        const QKeySequence sequence(CShortcut(b.text).toString(true));
-        b.shortcut = new CGlobalShortcut(sequence, b.owner);
+        b.shortcut = new CGlobalShortcut(keySequence(b.text), b.owner);
         connect(b.shortcut, &CGlobalShortcut::activated, this, b.slot);
     }
+    m_startKeyRegistered = m_startSnapshotShortcut && m_startSnapshotShortcut->isRegistered();
+    // Keys that could not be had are named in the options' form, for the
+    // start's message and the Shortcut page; standard error gets one line,
+    // and only when that changes (the options dialog registers them anew).
+    if (!x11Connection())
+        return; // offscreen: no hot keys at all
+    QStringList failures;
+    for (const Binding& b : bindings) {
+        if (b.shortcut && !b.shortcut->isRegistered())
+            failures << tr("The hot key %1 (%2) could not be registered: %3.")
+                            .arg(b.text, b.label, b.shortcut->problem());
+    }
+    const QString notice = failures.join(QLatin1Char(' '));
+    if (!notice.isEmpty() && notice != m_hotKeysNotice)
+        std::fprintf(stderr, "vireoscape: %s\n", qUtf8Printable(notice));
+    m_hotKeysNotice = notice;
 }
 
 void Vireoscape::setupPortalShortcuts()
@@ -229,12 +275,10 @@ void Vireoscape::setupPortalShortcuts()
         });
     }
     QList<CPortalShortcuts::Shortcut> shortcuts;
-    if (!AppConfig.ShortcutStartSnapshot.isEmpty())
-        shortcuts.append({QStringLiteral("start-snapshot"), tr("Start snapshot"),
-                          QKeySequence(CShortcut(AppConfig.ShortcutStartSnapshot).toString(true))});
-    if (!AppConfig.ShortcutShowMainWnd.isEmpty())
-        shortcuts.append({QStringLiteral("show-main-window"), tr("Show Main Window"),
-                          QKeySequence(CShortcut(AppConfig.ShortcutShowMainWnd).toString(true))});
+    if (const QKeySequence key = keySequence(AppConfig.ShortcutStartSnapshot); !key.isEmpty())
+        shortcuts.append({QStringLiteral("start-snapshot"), tr("Start snapshot"), key});
+    if (const QKeySequence key = keySequence(AppConfig.ShortcutShowMainWnd); !key.isEmpty())
+        shortcuts.append({QStringLiteral("show-main-window"), tr("Show Main Window"), key});
     m_portalShortcuts->bind(shortcuts);
 }
 
@@ -275,6 +319,11 @@ QString Vireoscape::requestSnapshot(int delayMs)
     // The portal may take a second; a second start meanwhile changes nothing.
     if (m_grabbing)
         return QString();
+    // The start key during a snapshot reaches the hot key, not the view: the
+    // snapshot on the screen goes at once, so that the delay shows the live
+    // desktop and the grab takes it, not the old frozen picture.
+    if (m_captureView && CDrawView::onScreen() == m_captureView)
+        m_captureView->endSnapshot();
     if (delayMs < 0)
         delayMs = AppConfig.IntervalSnap;
     m_waitForMainWindow = isVisible();
@@ -285,6 +334,7 @@ QString Vireoscape::requestSnapshot(int delayMs)
     // key just pressed) would be in the picture: empty texts take it down.
     if (trayUsable())
         m_trayIcon->showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 0);
+    m_desktopNotice->close(); // the last finish's notice too
     // A negative delay would not start the timer at all, leaving the user
     // with no window and no snapshot; an absurd one would look the same.
     m_delayTimer.start(std::clamp(delayMs, 0, kLongestSnapshotDelay));
@@ -363,7 +413,7 @@ void Vireoscape::showSnapshot()
     }
     m_captureView = new CDrawView(desktop, this);
     desktop = QPixmap();
-    m_captureView->setRestartKey(QKeySequence(CShortcut(AppConfig.ShortcutStartSnapshot).toString(true)));
+    m_captureView->setRestartKey(keySequence(AppConfig.ShortcutStartSnapshot));
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
     connect(m_captureView, &CDrawView::pinned, m_pinBoard,
@@ -542,6 +592,15 @@ bool Vireoscape::trayUsable() const
     // isVisible() stays true with no tray host; hiding the window then would
     // leave the user with nothing to click.
     return m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void Vireoscape::showFinishNotice(const QString& text)
+{
+    constexpr int kNoticeMs = 4000;
+    if (CDesktopNotice::serviceAvailable())
+        m_desktopNotice->show(tr("Vireoscape"), text, kNoticeMs);
+    else if (trayUsable())
+        m_trayIcon->showMessage(tr("Vireoscape"), text, QSystemTrayIcon::Information, kNoticeMs);
 }
 
 void Vireoscape::closeEvent(QCloseEvent* event)

@@ -19,6 +19,7 @@ class CDrawView;
 class CPinBoard;
 class CSnapshotService;
 class CPortalShortcuts;
+class CDesktopNotice;
 
 // The main window: two icon buttons, the tray icon and its menu, the global
 // hot keys, the delay timer between hiding and grabbing, and the capture view
@@ -43,8 +44,8 @@ public:
     // (Re)registers both global hot keys from the settings.
     void setupShortcuts();
 
-    // Why the hot keys cannot work here and what to do instead; empty when
-    // they can (X11, or a desktop that took them through its portal).
+    // Why the hot keys cannot work here and what to do instead, or which
+    // could not be registered and why; empty when all work.
     QString hotKeysNotice() const { return m_hotKeysNotice; }
 
     // Starts a snapshot (the desktop taken after delayMs, or after the
@@ -66,9 +67,12 @@ public:
     CGlobalShortcut* startSnapshotShortcut() const { return m_startSnapshotShortcut; }
     CGlobalShortcut* showMainWndShortcut() const { return m_showMainWndShortcut; }
     const QTimer& delayTimer() const { return m_delayTimer; }
-    // The tray message of the very first start: where the program is and
-    // which key starts a snapshot.
-    static QString firstStartMessage();
+    // The tray message of a start: on the very first one where the program
+    // is, which key starts a snapshot (not one that could not be registered)
+    // and that it starts with the system; then the hot keys that could not
+    // be registered, if any. Empty: nothing to say.
+    static QString startMessage(bool firstStart, bool startKeyRegistered, const QString& hotKeyFailures);
+    QString shownStartMessage() const { return m_startMessage; }
 
 public slots:
     void startSnapshot();
@@ -83,7 +87,7 @@ public slots:
     // What happens to this window when a snapshot ends.
     void snapshotFinished(AfterFinish action);
     void snapshotAbandoned();
-    void showFirstStartMessage();
+    void showStartMessage();
     // The desktop picture has come: the snapshot view shows it.
     void showSnapshot();
     // No desktop picture: the reason is told (when there is one) and the
@@ -108,6 +112,9 @@ private:
     void reportUnregisteredShortcuts();
     // The tray can take the window only when a tray host shows our icon.
     bool trayUsable() const;
+    // Where a finished picture went: a desktop notification where a
+    // notification service runs, else the tray's message.
+    void showFinishNotice(const QString& text);
 
     QPushButton* m_captureButton = nullptr;
     QPushButton* m_optionButton = nullptr;
@@ -125,7 +132,10 @@ private:
     CDesktopSource* m_desktopSource = nullptr;
     CSnapshotService* m_service = nullptr;
     CPortalShortcuts* m_portalShortcuts = nullptr;
+    CDesktopNotice* m_desktopNotice = nullptr;
     QString m_hotKeysNotice;
+    bool m_startKeyRegistered = false;
+    QString m_startMessage; // said in the tray once the program runs
     QPointer<QMessageBox> m_failureBox; // why the last snapshot could not start
     // A picture has been asked for and has not come yet.
     bool m_grabbing = false;

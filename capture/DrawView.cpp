@@ -4,6 +4,7 @@
 #include "annotate/SnapshotProp.h"
 #include "annotate/StripGeometry.h"
 #include "capture/EditPlacement.h"
+#include "capture/FinishNotice.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -329,8 +330,8 @@ void CDrawView::keyReleaseEvent(QKeyEvent* event)
 
 void CDrawView::keyPressEvent(QKeyEvent* event)
 {
-    // The view's keyboard grab keeps the start-snapshot hot key from the
-    // global shortcut: take it here and start over, as the hot key would.
+    // The start-snapshot hot key, where the global shortcut has not taken
+    // it: start over, as the hot key would.
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (!m_restartKey.isEmpty() && !event->isAutoRepeat() &&

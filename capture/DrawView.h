@@ -38,8 +38,8 @@ public:
     // The window under the pointer where it rests, and the magnifier, at once.
     void offerPointerWindow();
 
-    // The start-snapshot hot key, which the view's keyboard grab keeps from
-    // the global shortcut: pressed here, it starts the snapshot over.
+    // The start-snapshot hot key: where it reaches the view rather than the
+    // global shortcut (on X11 that one sees it first), it starts over.
     void setRestartKey(const QKeySequence& key) { m_restartKey = key; }
     // The tool strip and its property strip, built on first use if they
     // have not been built yet (they are, after the first paint).
@@ -100,6 +100,9 @@ public:
     void cancelSnapshot();
     // Ends the snapshot without output, as Escape on the desktop.
     void abandonSnapshot();
+    // Closes the strips and the view, with no word to the owner (which
+    // starts the next snapshot).
+    void endSnapshot();
 
 public slots:
     void ReselectSnapshotArea();
@@ -144,8 +147,6 @@ private:
     // view's own translation works in whole logical pixels.
     void sendToScene(QEvent::Type type, QMouseEvent* event);
 
-    // Closes the strips and the view.
-    void endSnapshot();
     // Every way of finishing: the picture put out through `actions` (none:
     // what the settings say OK does); with `ends` the snapshot then ends,
     // unless an action failed.

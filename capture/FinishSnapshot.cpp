@@ -1,6 +1,7 @@
 #include "annotate/SnapshotEdit.h"
 #include "capture/AboveView.h"
 #include "capture/DrawView.h"
+#include "capture/FinishNotice.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "output/PictureFiles.h"
@@ -20,9 +21,9 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, 
 
 } // namespace
 
-bool CSGraphicsScene::savePicture(const QImage& picture)
+QString CSGraphicsScene::savePicture(const QImage& picture)
 {
-    return !savePictureAs(drawView(), picture, execAboveView).isEmpty();
+    return savePictureAs(drawView(), picture, execAboveView);
 }
 
 CFinisher::Outcome CDrawView::finishWith(FinishActions actions, bool ends)
@@ -36,8 +37,12 @@ CFinisher::Outcome CDrawView::finishWith(FinishActions actions, bool ends)
     // Scene pixels are desktop device pixels from the view's corner.
     const QRect area = s->renderedArea().translated(mapToGlobal(QPoint(0, 0)) * m_ratio);
     QImage pin;
+    QString saved;
     CFinisher::Outlets outlets;
-    outlets.dialog = [s](const QImage& picture) { return s->savePicture(picture); };
+    outlets.dialog = [s, &saved](const QImage& picture) {
+        saved = s->savePicture(picture);
+        return !saved.isEmpty();
+    };
     outlets.pin = [&pin](const QImage& picture) {
         pin = picture;
         return true;
@@ -45,6 +50,15 @@ CFinisher::Outcome CDrawView::finishWith(FinishActions actions, bool ends)
     outlets.text = [this](const QImage& picture, const QString& language) { return readText(picture, language); };
     outlets.failed = [this](const QString& text) { showFailure(text); };
     const CFinisher::Outcome outcome = CFinisher(settings, outlets).finish(*s, actions, ends);
+    if (outcome.done & FinishAction::Dialog) {
+        // "Save picture" leaves the snapshot open: said near the pick, where
+        // the user looks, with what OK would do now.
+        constexpr int kSavedNoticeMs = 5000;
+        if (!ends && AppConfig.ShowFinishNotice)
+            showNotice(FinishNotice::afterSaveText(saved), kSavedNoticeMs);
+        else if (ends)
+            FinishNotice::tell(saved, false);
+    }
     if (!ends || outcome.failed)
         return outcome;
     const qreal ratio = m_ratio;

@@ -1,5 +1,6 @@
 #include "capture/Finisher.h"
 
+#include "capture/FinishNotice.h"
 #include "capture/LateSaveFailures.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -68,11 +69,17 @@ CFinisher::Outcome CFinisher::finish(CSGraphicsScene& scene, FinishActions actio
         // Written in the background (the snapshot can end meanwhile); a file
         // that fails then keeps the picture on the clipboard, and the user is
         // told above whatever shows then.
-        fillPictureFileLater(picture, file, [picture](const SaveResult& written) {
-            if (!written.ok)
+        // One written is told with the name it got.
+        const bool alsoClipboard = bool(left & FinishAction::Clipboard);
+        fillPictureFileLater(picture, file, [picture, alsoClipboard](const SaveResult& written) {
+            if (written.ok)
+                FinishNotice::tell(written.fileName, alsoClipboard);
+            else
                 LateSaveFailures::report(written, picture);
         });
         out.done |= FinishAction::File;
+    } else if (left & FinishAction::Clipboard) {
+        FinishNotice::tell(QString(), true);
     }
     const auto through = [&](FinishAction action, const auto& outlet) {
         if (!(left & action))

@@ -58,8 +58,9 @@ public:
     // The same for the snapshot's last use, without a copy: the marks are
     // painted into the desktop itself, which the scene then no longer has.
     QImage renderSelectionForTheLastTime();
-    // Asks for a file name and writes the picture there; true once written.
-    bool savePicture(const QImage& picture);
+    // Asks for a file name and writes the picture there; the file's name
+    // once written, else empty.
+    QString savePicture(const QImage& picture);
 
     void setWindowFinder(WindowFinder finder) { m_pick.setWindowFinder(std::move(finder)); }
     QRect detectWindowRect(const QPoint& screenPos, quint32 viewWinId) const;

@@ -173,7 +173,7 @@ CAppConfig::CAppConfig()
       GenAutoRun(false), GenAutoHide(false), GenCloseToTray(false), GenActionAfterFinish(0),
       SnapshotAfterDlbClk(false), SnapshotShadow(false), CopyToClipboardAfterFinish(false),
       SaveToFileAfterFinish(false), ImageQuality(0), FirstRunHints(0), HideLook(0), HideBlockSize(0),
-      HighlighterWidth(0)
+      HighlighterWidth(0), ShowFinishNotice(false)
 {
 }
 

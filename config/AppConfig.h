@@ -73,6 +73,9 @@ public:
     int HighlighterWidth;
     // The text recognition's language model ("eng", "deu", "eng+deu"...).
     QString SnapshotTextLanguage;
+    // A finish tells where the picture went (a tray message or a desktop
+    // notification).
+    bool ShowFinishNotice;
 
     // Reads every key from the settings store (defaults for missing ones),
     // then brings the log-on start entry in line with GenAutoRun. A text
@@ -149,4 +152,5 @@ template <class Record, class F> void CAppConfig::visit(Record& r, F&& f)
     f("HighlighterColor", r.HighlighterColor, QColor(255, 255, 0));
     f("HighlighterWidth", r.HighlighterWidth, 16);
     f("SnapshotTextLanguage", r.SnapshotTextLanguage, QStringLiteral("eng"));
+    f("ShowFinishNotice", r.ShowFinishNotice, true);
 }

@@ -22,12 +22,15 @@ CGeneralPage::CGeneralPage(QWidget* parent) : QWidget(parent)
     showMainWndRadio->setObjectName(QStringLiteral("showMainWndRadio"));
     exitAppRadio = new QRadioButton(tr("Exit application"));
     exitAppRadio->setObjectName(QStringLiteral("exitAppRadio"));
+    finishNoticeCheckBox = new QCheckBox(tr("Show a notice of where the picture went"));
+    finishNoticeCheckBox->setObjectName(QStringLiteral("finishNoticeCheckBox"));
 
     auto* groupLayout = new QVBoxLayout;
     groupLayout->addWidget(hideToTrayRadio);
     groupLayout->addStretch(1);
     groupLayout->addWidget(showMainWndRadio);
     groupLayout->addWidget(exitAppRadio);
+    groupLayout->addWidget(finishNoticeCheckBox);
     afterFinishGroup->setLayout(groupLayout);
 
     auto* layout = new QVBoxLayout;
@@ -48,6 +51,7 @@ void CGeneralPage::loadSettings()
     autoRunCheckBox->setChecked(AppConfig.GenAutoRun);
     autoHideCheckBox->setChecked(AppConfig.GenAutoHide);
     closeToTrayCheckBox->setChecked(AppConfig.GenCloseToTray);
+    finishNoticeCheckBox->setChecked(AppConfig.ShowFinishNotice);
     QRadioButton* const radios[] = {hideToTrayRadio, showMainWndRadio, exitAppRadio};
     // An exclusive group refuses to uncheck its checked button directly.
     for (QRadioButton* radio : radios)
@@ -64,6 +68,7 @@ void CGeneralPage::saveSettings()
     AppConfig.GenAutoRun = autoRunCheckBox->isChecked();
     AppConfig.GenAutoHide = autoHideCheckBox->isChecked();
     AppConfig.GenCloseToTray = closeToTrayCheckBox->isChecked();
+    AppConfig.ShowFinishNotice = finishNoticeCheckBox->isChecked();
     if (hideToTrayRadio->isChecked())
         AppConfig.GenActionAfterFinish = int(AfterFinish::HideToTray);
     else if (showMainWndRadio->isChecked())
@@ -82,4 +87,5 @@ void CGeneralPage::restoreDefaults()
     hideToTrayRadio->setChecked(false);
     showMainWndRadio->setChecked(true);
     exitAppRadio->setChecked(false);
+    finishNoticeCheckBox->setChecked(true);
 }

@@ -23,4 +23,5 @@ private:
     QRadioButton* hideToTrayRadio;
     QRadioButton* showMainWndRadio;
     QRadioButton* exitAppRadio;
+    QCheckBox* finishNoticeCheckBox;
 };

@@ -3,7 +3,6 @@
 #include "platform/X11Connection.h"
 
 #include <QCoreApplication>
-#include <QtDebug>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -103,31 +102,29 @@ CGlobalShortcut::~CGlobalShortcut()
 
 bool CGlobalShortcut::grab()
 {
+    // The owner tells the user, once, with the key in its own words.
+    const auto refuse = [this](const char* why) {
+        m_problem = QCoreApplication::translate("CGlobalShortcut", why);
+        return false;
+    };
     xcb_connection_t* c = x11Connection();
-    if (!c || m_shortcut.isEmpty())
+    if (!c)
+        return refuse(QT_TRANSLATE_NOOP("CGlobalShortcut", "there is no X11 display"));
+    if (m_shortcut.isEmpty())
         return false;
     const QKeyCombination combination = m_shortcut[0];
-    if (onlyTypesText(combination)) {
-        qWarning("Vireoscape: the hot key %s only types text and is not registered",
-                 qPrintable(m_shortcut.toString()));
-        return false;
-    }
+    if (onlyTypesText(combination))
+        return refuse(QT_TRANSLATE_NOOP("CGlobalShortcut", "it only types text"));
     const xcb_keysym_t keysym = keysymFor(combination.key());
-    if (!keysym) {
-        qWarning("Vireoscape: the hot key %s has no X11 key and is not registered",
-                 qPrintable(m_shortcut.toString()));
-        return false;
-    }
+    if (!keysym)
+        return refuse(QT_TRANSLATE_NOOP("CGlobalShortcut", "it has no X11 key"));
 
     xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(c);
     XcbReply<xcb_keycode_t> codes(xcb_key_symbols_get_keycode(symbols, keysym));
     m_numLock = numLockMask(c, symbols);
     xcb_key_symbols_free(symbols);
-    if (!codes || codes.get()[0] == XCB_NO_SYMBOL) {
-        qWarning("Vireoscape: the hot key %s has no key on this keyboard and is not registered",
-                 qPrintable(m_shortcut.toString()));
-        return false;
-    }
+    if (!codes || codes.get()[0] == XCB_NO_SYMBOL)
+        return refuse(QT_TRANSLATE_NOOP("CGlobalShortcut", "it has no key on this keyboard"));
     m_keycode = codes.get()[0];
     m_modifiers = x11Modifiers(combination.keyboardModifiers());
 
@@ -137,20 +134,20 @@ bool CGlobalShortcut::grab()
         cookies << xcb_grab_key_checked(c, 1, root, uint16_t(m_modifiers | lock), xcb_keycode_t(m_keycode),
                                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     }
-    bool ok = true;
+    // One answer for the four variants: another program holding one of
+    // them holds the combination.
+    bool ok = true, held = false;
     for (const xcb_void_cookie_t& cookie : cookies) {
         XcbReply<xcb_generic_error_t> error(xcb_request_check(c, cookie));
         if (error) {
             ok = false;
-            if (error->error_code == kBadAccess) {
-                qWarning("Vireoscape: the hot key %s is held by another program and is not registered",
-                         qPrintable(m_shortcut.toString()));
-            }
+            held = held || error->error_code == kBadAccess;
         }
     }
     if (!ok) {
         ungrab(); // release the variants that did succeed
-        return false;
+        return refuse(held ? QT_TRANSLATE_NOOP("CGlobalShortcut", "another program holds it")
+                           : QT_TRANSLATE_NOOP("CGlobalShortcut", "the X server refused it"));
     }
     return true;
 }

@@ -19,6 +19,9 @@ public:
     // have no key code, for combinations that only type text, or when
     // another program holds the combination).
     bool isRegistered() const { return m_registered; }
+    // Why the combination is not registered ("another program holds it"),
+    // translated; empty when it is.
+    QString problem() const { return m_problem; }
 
     // Whether pressing the combination only types text: a character key
     // (letter, digit, punctuation, Space), Return, Tab, Backspace or Escape
@@ -37,6 +40,7 @@ private:
     QList<unsigned int> lockVariants() const;
 
     QKeySequence m_shortcut;
+    QString m_problem;
     unsigned int m_keycode = 0;
     unsigned int m_modifiers = 0;
     unsigned int m_numLock = 0;

@@ -157,6 +157,37 @@
         <source>Exit application</source>
         <translation>Programm beenden</translation>
     </message>
+    <message>
+        <source>Show a notice of where the picture went</source>
+        <translation>Einen Hinweis zeigen, wohin das Bild ging</translation>
+    </message>
+</context>
+<context>
+    <name>CGlobalShortcut</name>
+    <message>
+        <source>there is no X11 display</source>
+        <translation>es gibt keine X11-Anzeige</translation>
+    </message>
+    <message>
+        <source>it only types text</source>
+        <translation>sie tippt nur Text</translation>
+    </message>
+    <message>
+        <source>it has no X11 key</source>
+        <translation>sie hat keine X11-Taste</translation>
+    </message>
+    <message>
+        <source>it has no key on this keyboard</source>
+        <translation>sie hat keine Taste auf dieser Tastatur</translation>
+    </message>
+    <message>
+        <source>another program holds it</source>
+        <translation>ein anderes Programm belegt sie</translation>
+    </message>
+    <message>
+        <source>the X server refused it</source>
+        <translation>der X-Server hat sie abgelehnt</translation>
+    </message>
 </context>
 <context>
     <name>COptionsDialog</name>
@@ -740,6 +771,29 @@ geschrieben werden kann, 2 bei einer falschen Option oder einem falschen Wert.
     </message>
 </context>
 <context>
+    <name>FinishNotice</name>
+    <message>
+        <source>Saved to %1 and copied to the clipboard.</source>
+        <translation>Gespeichert unter %1 und in die Zwischenablage kopiert.</translation>
+    </message>
+    <message>
+        <source>Saved to %1.</source>
+        <translation>Gespeichert unter %1.</translation>
+    </message>
+    <message>
+        <source>The picture is on the clipboard.</source>
+        <translation>Das Bild ist in der Zwischenablage.</translation>
+    </message>
+    <message>
+        <source>The snapshot stays open: OK saves another copy.</source>
+        <translation>Die Aufnahme bleibt offen: OK speichert eine weitere Kopie.</translation>
+    </message>
+    <message>
+        <source>The snapshot stays open until OK or Cancel.</source>
+        <translation>Die Aufnahme bleibt offen bis OK oder Abbrechen.</translation>
+    </message>
+</context>
+<context>
     <name>OneShot</name>
     <message>
         <source>-o: %1 exists and is not replaced (remove it first, or write -o - &gt; %1)</source>
@@ -976,6 +1030,10 @@ Vielleicht verwendet ein anderes Programm sie; wählen Sie andere Kombinationen.
     <message>
         <source>Close all pins</source>
         <translation>Alle angehefteten Bilder schließen</translation>
+    </message>
+    <message>
+        <source>The hot key %1 (%2) could not be registered: %3.</source>
+        <translation>Das Tastenkürzel %1 (%2) konnte nicht registriert werden: %3.</translation>
     </message>
 </context>
 </TS>

@@ -6,8 +6,12 @@
 #include "app/Startup.h"
 #include "app/Vireoscape.h"
 #include "config/AppConfig.h"
+#include "options/KeyText.h"
+#include "platform/GlobalShortcut.h"
 
 #include <QMenu>
+#include <QSettings>
+#include <QPushButton>
 #include <QtTest>
 
 class TestFirstRun : public QObject
@@ -16,6 +20,8 @@ class TestFirstRun : public QObject
 private slots:
     void message_data();
     void message();
+    void storedHotKeys_data();
+    void storedHotKeys();
     void trayMenuEntries();
 };
 
@@ -23,31 +29,92 @@ void TestFirstRun::message_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("autoRun");
+    QTest::addColumn<bool>("firstStart");
+    QTest::addColumn<QString>("failures"); // hot keys that could not be registered
     QTest::addColumn<QString>("expected");
     const QString autoRun =
         QStringLiteral(" It also starts with the system from now on: to change that, untick "
                        "\"Auto run when start up\" in Option... > General.");
     const QString press =
-        QStringLiteral("Vireoscape runs in the tray. Press Ctrl + Shift + F5 to take a snapshot.");
+        QStringLiteral("Vireoscape runs in the tray. Press Shift + Ctrl + F5 to take a snapshot.");
     const QString click =
         QStringLiteral("Vireoscape runs in the tray. Click its icon twice to take a snapshot.");
-    QTest::newRow("a start key, starting with the system") << "Ctrl + Shift + F5" << true << press + autoRun;
-    QTest::newRow("a start key, not starting with the system") << "Ctrl + Shift + F5" << false << press;
-    QTest::newRow("no start key, starting with the system") << "" << true << click + autoRun;
-    QTest::newRow("no start key, not starting with the system") << "" << false << click;
+    const QString held = QStringLiteral("The hot key Shift + Ctrl + F5 (Start snapshot) could not be "
+                                        "registered: another program holds it.");
+    const QString key = QStringLiteral("Shift + Ctrl + F5");
+    QTest::newRow("a start key, starting with the system") << key << true << true << "" << press + autoRun;
+    QTest::newRow("a start key, not starting with the system") << key << false << true << "" << press;
+    QTest::newRow("no start key, starting with the system") << "" << true << true << "" << click + autoRun;
+    QTest::newRow("no start key, not starting with the system") << "" << false << true << "" << click;
+    // A key another program holds is not promised: it is said that it failed.
+    QTest::newRow("the start key held elsewhere at the first start")
+        << key << true << true << held << click + autoRun + " " + held;
+    QTest::newRow("the start key held elsewhere at a later start") << key << true << false << held << held;
+    QTest::newRow("nothing to say at a later start") << key << true << false << "" << "";
 }
 
 void TestFirstRun::message()
 {
     QFETCH(QString, key);
     QFETCH(bool, autoRun);
+    QFETCH(bool, firstStart);
+    QFETCH(QString, failures);
     QFETCH(QString, expected);
     AppConfig = CAppConfig::defaults();
     // As the first start leaves it.
     QVERIFY(AppConfig.GenAutoRun);
     AppConfig.ShortcutStartSnapshot = key;
     AppConfig.GenAutoRun = autoRun;
-    QCOMPARE(Vireoscape::firstStartMessage(), expected);
+    QCOMPARE(Vireoscape::startMessage(firstStart, failures.isEmpty(), failures), expected);
+}
+
+void TestFirstRun::storedHotKeys_data()
+{
+    QTest::addColumn<QString>("stored"); // the line of the settings file after the key's "="
+    QTest::addColumn<QString>("registered"); // the combination the main window registers; empty: none
+    const auto row = [](const char* stored, const char* registered) {
+        QTest::newRow(stored) << QString(stored) << QString(registered);
+    };
+    row("Alt + S", "Alt+S");
+    row("Alt+S", "Alt+S");
+    row(" Ctrl +Shift+ F5 ", "Ctrl+Shift+F5");
+    row("S + Alt", "Alt+S");
+    row("Meta + Shift + Ctrl + Alt + F12", "Meta+Ctrl+Alt+Shift+F12");
+    row("Shift + 7", "Shift+7");
+    row("A + B", "B");
+    // Names are case-sensitive; modifiers alone and unknown keys name nothing.
+    row("alt + s", "");
+    row("Ctrl + Alt", "");
+    row("Ctrl + F13", "");
+    row("Alt + Enter", "");
+    row("+", "");
+    row("", "");
+    // INI quoting: a value in quotes is one text; a comma outside them makes a list.
+    row("\"Alt + E\"", "Alt+E");
+    row("Alt + S, Alt + E", "");
+}
+
+// The start key as the settings file holds it, hand-edited or old, and the
+// key the main window then registers, names in its menu and on its button.
+void TestFirstRun::storedHotKeys()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, registered);
+    initVireoscapeResources();
+    setApplicationIdentity();
+    QFile file(QSettings().fileName());
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
+    file.write("[General]\nFirstRunHints=5\nShortcutStartSnapshot=" + stored.toUtf8() + "\n");
+    file.close();
+    AppConfig.load();
+    Vireoscape window;
+    const CGlobalShortcut* hotKey = window.startSnapshotShortcut();
+    QCOMPARE(hotKey ? hotKey->shortcut() : QKeySequence(), QKeySequence(registered));
+    const QString shown = CShortcut(registered).toString(false);
+    QCOMPARE(window.trayMenu()->actions().at(0)->text(),
+             registered.isEmpty() ? QStringLiteral("Start snapshot") : "Start snapshot\t" + shown);
+    QCOMPARE(window.findChildren<QPushButton*>().at(0)->toolTip(),
+             registered.isEmpty() ? QStringLiteral("Capture") : "Capture (" + shown + ")");
 }
 
 // Last: "Exit" ends every event loop of this process.

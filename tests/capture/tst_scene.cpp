@@ -15,6 +15,7 @@
 #include "capture/DrawView.h"
 #include "capture/EditPlacement.h"
 #include "capture/Finisher.h"
+#include "capture/FinishNotice.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -142,6 +143,8 @@ private slots:
     void doubleClickFinishes();
     void finish_data();
     void finish();
+    void finishOptions_data();
+    void finishOptions();
     void failedWrites();
     void finisher_data();
     void finisher();
@@ -213,6 +216,7 @@ private:
     QImage onScreen();
     QImage inPicture();
     QStringList m_ended; // how the snapshot ended: finished, abandoned, restart
+    QStringList m_told;  // the finish notices, as the program would show them
 
     QImage m_desktop;
     QTemporaryDir m_dir;
@@ -247,12 +251,15 @@ void TestScene::init()
     QDir(m_dir.path()).removeRecursively();
     QDir().mkpath(m_dir.path());
     QGuiApplication::clipboard()->clear();
+    m_told.clear();
+    FinishNotice::setShower([this](const QString& text) { m_told << text; });
 }
 
 void TestScene::cleanup()
 {
     waitForPictureFiles();
     m_view.reset();
+    FinishNotice::setShower(nullptr);
 }
 
 void TestScene::open(bool exposed, bool stripsInside)
@@ -709,10 +716,11 @@ void TestScene::toolsKeysAndMenus_data()
         true);
     row("the start key starts over", "key Alt+S; expect view hidden; expect ended restart");
     row("Save picture, over an existing name only when told",
-        "tool Rectangle; drag 100,100 200,200; save shot.png; expect file shot.png picture;"
+        "tool Rectangle; drag 100,100 200,200; save shot.png; expect file shot.png picture; expect notice shot.png;"
         "write taken.png; save taken.png no; expect file taken.png precious; tool Save taken.png yes;"
         "expect file taken.png picture; expect view shown; tool Ok; expect view hidden;"
         "expect file pick.png shot.png");
+    row("Save picture without notices", "notices off; save shot.png; expect file shot.png picture; expect notice none");
 }
 
 // A snapshot driven step by step, from a pick unless the first step drags
@@ -721,7 +729,7 @@ void TestScene::toolsKeysAndMenus_data()
 // press|release|click|rclick|dblclick X,Y · move X,Y [left] · drag X,Y X,Y ·
 // key KEYS · held-key KEYS (repeats only) · strip-key KEY · type TEXT ·
 // frame|fill COLOUR|on|off, alpha PERCENT, set FrameWidth N (in the property
-// strip) · shadow on|off (the option) · menu X,Y ENTRY · save FILE
+// strip) · shadow|notices on|off (the options) · menu X,Y ENTRY · save FILE
 // [yes|no] (Ctrl+S, and the answer to a question) · write FILE (one that
 // holds "precious") · expect ...
 void TestScene::toolsKeysAndMenus()
@@ -792,6 +800,8 @@ void TestScene::step(const QString& step)
         QTest::mouseClick(control, Qt::LeftButton);
     } else if (verb == "shadow") { // as the options set it, for the marks drawn next
         AppConfig.SnapshotShadow = arg == "on";
+    } else if (verb == "notices") {
+        AppConfig.ShowFinishNotice = arg == "on";
     } else if (verb == "alpha") {
         prop->findChild<QSlider*>("transparentSlider")->setValue(arg.toInt());
     } else if (verb == "set") {
@@ -845,7 +855,8 @@ QImage TestScene::inPicture()
 // history UNDO REDO (steps) · expect file FILE picture|precious|FILE (the
 // same picture) · expect nofile FILE · expect ended finished|abandoned|restart
 // · expect strips inside|windows · expect place X,Y (the tool strip's top
-// left in the view, the property strip under it)
+// left in the view, the property strip under it) ·
+// expect notice FILE|none (after "Save picture")
 void TestScene::expect(const QStringList& words)
 {
     const QString what = words.value(0), arg = words.value(1);
@@ -971,6 +982,11 @@ void TestScene::expect(const QStringList& words)
                      0);
     } else if (what == "ended") {
         QCOMPARE(m_ended, QStringList{arg});
+    } else if (what == "notice") { // the one near the pick after "Save picture" as FILE; none
+        QCOMPARE(m_view->noticeText(),
+                 arg == "none" ? QString()
+                               : QStringLiteral("Saved to %1. The snapshot stays open: OK saves another copy.")
+                                     .arg(m_dir.filePath(arg)));
     } else {
         QFAIL(qPrintable("unknown expectation " + words.join(' ')));
     }
@@ -1120,6 +1136,56 @@ void TestScene::finish()
     buffer.open(QIODevice::WriteOnly);
     QVERIFY(QImageWriter(&buffer, "bmp").write(expected));
     QCOMPARE(offered->data(QStringLiteral("image/bmp")), bmp);
+}
+
+void TestScene::finishOptions_data()
+{
+    QTest::addColumn<bool>("clipboard");
+    QTest::addColumn<bool>("file");
+    QTest::addColumn<bool>("notice");     // ShowFinishNotice
+    QTest::addColumn<QString>("typed");   // in the save dialog; empty: cancelled
+    QTest::addColumn<QString>("written"); // the file that holds the picture
+    QTest::addColumn<QString>("told");    // DIR: the test's folder
+    const auto row = [](const char* name, bool clipboard, bool file, bool notice, const char* typed,
+                        const char* written, const char* told) {
+        QTest::newRow(name) << clipboard << file << notice << QString(typed) << QString(written) << QString(told);
+    };
+    row("both off: the save dialog, a name typed", false, false, true, "mine.bmp", "mine.bmp",
+        "Saved to DIR/mine.bmp.");
+    row("both off: the save dialog cancelled keeps the snapshot", false, false, true, "", "", "");
+    row("the clipboard only", true, false, true, "", "", "The picture is on the clipboard.");
+    row("the file only", false, true, true, "", "pick.png", "Saved to DIR/pick.png.");
+    row("both", true, true, true, "", "pick.png", "Saved to DIR/pick.png and copied to the clipboard.");
+    row("both, no notice", true, true, false, "", "pick.png", "");
+}
+
+// Enter with each choice of the finish options: where the picture goes,
+// whether the snapshot ends, and the notice that says where it went.
+void TestScene::finishOptions()
+{
+    QFETCH(bool, clipboard);
+    QFETCH(bool, file);
+    QFETCH(bool, notice);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QString, told);
+    AppConfig.CopyToClipboardAfterFinish = clipboard;
+    AppConfig.SaveToFileAfterFinish = file;
+    AppConfig.ShowFinishNotice = notice;
+    open();
+    m_background->setSelectionRect(QRectF(20, 30, 200, 100));
+    const QImage expected = m_scene->renderSelection();
+    Answers answers(typed.isEmpty() ? QString() : m_dir.filePath(typed));
+    key(Qt::Key_Return);
+    waitForPictureFiles();
+    const bool asked = !clipboard && !file;
+    QCOMPARE(answers.titles, asked ? QStringList{QStringLiteral("Save")} : QStringList());
+    QCOMPARE(m_view->isVisible(), asked && typed.isEmpty());
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), written.isEmpty() ? QStringList() : QStringList{written});
+    if (!written.isEmpty())
+        QCOMPARE(differingPixels(QImage(m_dir.filePath(written)), expected), 0);
+    QCOMPARE(differingPixels(QGuiApplication::clipboard()->image(), expected) == 0, clipboard);
+    QCOMPARE(m_told, told.isEmpty() ? QStringList() : QStringList{told.replace("DIR", m_dir.path())});
 }
 
 // A file that cannot be created keeps the snapshot open. Then the name is

@@ -4,6 +4,8 @@
 // screen showed. Each journey is a row: environment and a few steps.
 #include "support/TestSupport.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
@@ -205,6 +207,26 @@ QString nextColourName(const QString& name)
 
 } // namespace
 
+// A desktop's notification service on the test's own bus: what the program
+// shows and takes down.
+class FakeNotifications : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList bodies;
+    QList<uint> closed;
+
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString&, const QString& body, const QStringList&,
+                const QVariantMap&, int)
+    {
+        bodies << body;
+        return uint(bodies.size());
+    }
+    void CloseNotification(uint id) { closed << id; }
+};
+
 class TestJourneys : public QObject
 {
     Q_OBJECT
@@ -233,6 +255,8 @@ private:
 
     QStringList m_environment;
     QVariantMap m_settings;
+    QProcess m_bus; // the session bus of a row with a notification service
+    FakeNotifications m_notifications;
     QProcess* m_program = nullptr;
     QProcess* m_logo = nullptr;
     QProcess m_trayer;
@@ -293,12 +317,21 @@ void TestJourneys::init()
                   {QStringLiteral("FillCheck"), true},
                   {QStringLiteral("FillColor"), quint32(kFill)},
                   {QStringLiteral("Transparent"), 100},
-                  {QStringLiteral("FirstRunHints"), 99}}; // no newcomer's messages and hints
+                  {QStringLiteral("FirstRunHints"), 99}, // no newcomer's messages and hints
+                  // and no finish notice over the screen the next picture is compared with
+                  {QStringLiteral("ShowFinishNotice"), false}};
 }
 
 void TestJourneys::cleanup()
 {
     stopProgram(m_program);
+    if (m_bus.state() != QProcess::NotRunning) {
+        QDBusConnection::disconnectFromBus(QStringLiteral("journeys"));
+        m_bus.kill();
+        m_bus.waitForFinished(3000);
+    }
+    m_notifications.bodies.clear();
+    m_notifications.closed.clear();
     tool(QStringLiteral("xrdb -remove"));
     if (m_rootChanged) {
         setRootPicture(m_root);
@@ -331,7 +364,8 @@ void TestJourneys::setTrayHost(bool running)
 // what later pictures are compared with) · wm-pause MS · root-inside
 // X,Y,W,H (other pixels there on the desktop) · colour X,Y (C with the
 // pointer on that device pixel: its colour pasted as text) · menu X,Y KEYS (a right
-// click, then keys) · expect ...
+// click, then keys) · notifications (a session bus with a notification
+// service, for the program started next) · expect ...
 void TestJourneys::journey_data()
 {
     QTest::addColumn<QStringList>("environment");
@@ -398,6 +432,24 @@ void TestJourneys::journey_data()
     row("after finishing: show the main window", {},
         "set GenActionAfterFinish=1; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
         "expect file 100,120,200,130; expect main shown");
+    // Where the picture went: in the tray's message, or a desktop
+    // notification where a service runs, taken down before the next grab.
+    row("after finishing: a notice in the tray", {},
+        "set ShowFinishNotice=true; start; snapshot; drag 100,120 300,250; dblclick 200,200; expect file 100,120,200,130;"
+        "expect balloon shown");
+    row("after finishing: no notice when the options say so", {},
+        "set ShowFinishNotice=false; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
+        "expect file 100,120,200,130; expect balloon none");
+    row("after finishing: a desktop notification, down at the next grab", {},
+        "notifications; set ShowFinishNotice=true; set SnapshotFileName=shot; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
+        "expect notified Saved to SHOTS/shot.png and copied to the clipboard.; expect balloon none;"
+        "snapshot; expect notification closed; key Escape");
+    // The view holds the keyboard: the start key there starts over, and
+    // the new snapshot takes the mouse and the keys as the first did.
+    row("a restart with the start key, no tray host", {},
+        "tray-host off; set IntervalSnap=1500; start; snapshot; drag 101,101 501,401; key alt+s;"
+        "expect view hidden; expect view shown; drag 201,201 601,501; key Return;"
+        "expect clipboard 201,201,400,300");
     row("the first start's balloon is not in the first picture", {},
         "set FirstRunHints=0; start; expect balloon shown; snapshot; expect balloon hidden; key Escape");
     row("after finishing: the main window where it was dragged", {},
@@ -677,6 +729,15 @@ void TestJourneys::run(const QString& step)
     } else if (verb == QLatin1String("tray")) {
         QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
         xdotool(QStringLiteral("mousemove --window %1 5 5 click --repeat 2 --delay 80 1").arg(trayIcon()));
+    } else if (verb == QLatin1String("notifications")) {
+        m_bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        QVERIFY(m_bus.waitForStarted() && m_bus.waitForReadyRead(5000));
+        const QString address = QString::fromLatin1(m_bus.readLine().trimmed());
+        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("journeys"));
+        QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &m_notifications,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        m_environment << QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + address;
     } else if (verb == QLatin1String("take-clipboard")) {
         QCOMPARE(tool(QStringLiteral("xclip -selection clipboard -l 1"), "taken").exitCode, 0);
     } else if (verb == QLatin1String("expect")) {
@@ -688,7 +749,8 @@ void TestJourneys::run(const QString& step)
 
 // expect clipboard|file AREA [mark|hide|highlight|step ...] · expect
 // clipboard-unchanged (the PNG of the last picture checked) · expect main|view|strip
-// shown|hidden · expect running · expect ended STATUS · expect status STATUS
+// shown|hidden · expect balloon shown|hidden|none · expect notified TEXT ·
+// expect notification closed · expect running · expect ended STATUS · expect status STATUS
 // [TEXT] · expect files NAMES... · expect setting KEY=VALUE · expect tray icon
 void TestJourneys::expect(const QStringList& words)
 {
@@ -718,22 +780,34 @@ void TestJourneys::expect(const QStringList& words)
     } else if (what == QLatin1String("balloon")) {
         // The tray's message: a wide window of ours that is neither the main
         // window nor the tray icon; once seen, it must be unmapped or gone.
+        auto balloon = [this] {
+            for (const QString& id : ourWindows()) {
+                const QRect r = windowGeometry(id);
+                if (id != mainWindow() && id != trayIcon() && r.width() > 100 && r.height() < 400)
+                    return id;
+            }
+            return QString();
+        };
         if (arg == QLatin1String("shown")) {
-            auto balloon = [this] {
-                for (const QString& id : ourWindows()) {
-                    const QRect r = windowGeometry(id);
-                    if (id != mainWindow() && id != trayIcon() && r.width() > 100 && r.height() < 400)
-                        return id;
-                }
-                return QString();
-            };
             QTRY_VERIFY_WITH_TIMEOUT(!(m_balloon = balloon()).isEmpty(), 10000);
+        } else if (arg == QLatin1String("none")) {
+            QTest::qWait(1500);
+            QCOMPARE(balloon(), QString());
         } else {
             QVERIFY(!m_balloon.isEmpty());
             QVERIFY(!viewWindow().isEmpty()); // the grab has been taken
             const QString info = QString::fromLatin1(tool(QStringLiteral("xwininfo -id ") + m_balloon).out);
             QVERIFY2(!info.contains(QLatin1String("IsViewable")), qPrintable(info));
         }
+    } else if (what == QLatin1String("notified")) {
+        // The last desktop notification; SHOTS: the pictures' folder.
+        const QString text = words.mid(1).join(QLatin1Char(' ')).replace(QLatin1String("SHOTS"), m_shots);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_notifications.bodies.isEmpty(), 10000);
+        QCOMPARE(m_notifications.bodies.last(), text);
+        QTest::qWait(500);
+        QCOMPARE(m_notifications.bodies.size(), 1);
+    } else if (what == QLatin1String("notification")) { // closed: the last one is down
+        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.closed, QList<uint>{uint(m_notifications.bodies.size())}, 5000);
     } else if (what == QLatin1String("main-place")) {
         QTRY_VERIFY_WITH_TIMEOUT(!mainWindow().isEmpty(), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(windowGeometry(mainWindow()).topLeft(), m_mainPlace, 5000);
@@ -763,7 +837,7 @@ void TestJourneys::expect(const QStringList& words)
         QSettings store(settingsFile(), QSettings::IniFormat);
         QCOMPARE(store.value(arg.section(QLatin1Char('='), 0, 0)).toString(),
                  arg.section(QLatin1Char('='), 1));
-        QCOMPARE(store.allKeys().size(), 31); // every key written by the program
+        QCOMPARE(store.allKeys().size(), 32); // every key written by the program
     } else if (what == QLatin1String("tray")) {
         QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
     } else {

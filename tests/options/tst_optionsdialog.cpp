@@ -116,7 +116,8 @@ void TestOptionsDialog::okStoresEveryControl()
         COptionsDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        for (const char* box : {"autoRunCheckBox", "autoHideCheckBox", "closeToTrayCheckBox", "exitAppRadio"})
+        for (const char* box : {"autoRunCheckBox", "autoHideCheckBox", "closeToTrayCheckBox", "exitAppRadio",
+                                "finishNoticeCheckBox"})
             tick(control(dialog, box));
         showPage(dialog, 1);
         for (const char* box : {"snapshotAfterDblClkCheckBox", "shadowCheckBox", "copyToClipboardCheckBox",
@@ -163,7 +164,7 @@ void TestOptionsDialog::okStoresEveryControl()
     }
     expected.insert(
         settings("GenAutoRun=false|GenAutoHide=true|GenCloseToTray=false|GenActionAfterFinish=2|"
-                 "SnapshotAfterDlbClk=false|SnapshotShadow=false|CopyToClipboardAfterFinish=false|"
+                 "ShowFinishNotice=false|SnapshotAfterDlbClk=false|SnapshotShadow=false|CopyToClipboardAfterFinish=false|"
                  "SaveToFileAfterFinish=false|SnapshotFileName=shot_%D|SnapshotFileNameExt=.bmp|"
                  "ImageQuality=100|ShortcutShowMainWnd=Ctrl + J|ShortcutStartSnapshot=Ctrl + F3|"
                  "SnapshotFilePath=" +
@@ -182,7 +183,7 @@ void TestOptionsDialog::okStoresEveryControl()
             tick(control(dialog, "hideToTrayRadio"));
         QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
         expected.insert(settings(defaults ? "GenAutoRun=true|GenAutoHide=false|GenCloseToTray=true|"
-                                            "GenActionAfterFinish=1|SnapshotFileNameExt=.png|ImageQuality=80|"
+                                            "GenActionAfterFinish=1|ShowFinishNotice=true|SnapshotFileNameExt=.png|ImageQuality=80|"
                                             "ShortcutShowMainWnd=Alt + E|ShortcutStartSnapshot=Alt + S"
                                           : "GenActionAfterFinish=0|ImageQuality=30"));
         QCOMPARE(storedSettings(), expected);

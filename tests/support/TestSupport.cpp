@@ -223,7 +223,7 @@ Settings firstRunSettings()
                               "SnapshotFileName=Snapshot_%Y_%M_%D_%h_%m_%s|SnapshotFileNameExt=.png|"
                               "ImageQuality=80|ShortcutStartSnapshot=Alt + S|ShortcutShowMainWnd=Alt + E|"
                               "FirstRunHints=0|HideLook=0|HideBlockSize=12|HighlighterColor=4294967040|HighlighterWidth=16|"
-                              "SnapshotTextLanguage=eng");
+                              "SnapshotTextLanguage=eng|ShowFinishNotice=true");
     first.insert(QStringLiteral("SnapshotFilePath"), QDir::homePath());
     return first;
 }
@@ -240,7 +240,7 @@ Settings unusualSettings()
         "SnapshotFilePath=/pictures/shots |SnapshotFileName=shot=%D;%h,%%|SnapshotFileNameExt=.bmp|"
         "ImageQuality=55|ShortcutStartSnapshot=Ctrl + Alt + K|ShortcutShowMainWnd=Shift + F9|"
         "FirstRunHints=7|HideLook=1|HideBlockSize=24|HighlighterColor=3355508735|HighlighterWidth=32|"
-        "SnapshotTextLanguage=deu+eng");
+        "SnapshotTextLanguage=deu+eng|ShowFinishNotice=false");
 }
 
 namespace {
@@ -270,7 +270,7 @@ Settings settingsAsText(const CAppConfig& r)
     VS_FIELD(SnapshotFileName) VS_FIELD(SnapshotFileNameExt) VS_FIELD(ImageQuality) VS_FIELD(ShortcutStartSnapshot)
     VS_FIELD(ShortcutShowMainWnd) VS_FIELD(FirstRunHints)
     VS_FIELD(HideLook) VS_FIELD(HideBlockSize) VS_FIELD(HighlighterColor) VS_FIELD(HighlighterWidth)
-    VS_FIELD(SnapshotTextLanguage)
+    VS_FIELD(SnapshotTextLanguage) VS_FIELD(ShowFinishNotice)
     // clang-format on
 #undef VS_FIELD
                                     return values;
