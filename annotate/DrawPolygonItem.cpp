@@ -75,7 +75,8 @@ QPainterPath polylineOf(const QPolygonF& points, const QVector<int>& segments)
 void CDrawPolygonItem::setPolygon(const QPolygonF& points)
 {
     m_shapeCache = QPainterPath();
-    const QPolygonF copy = points; // may be our own stroke, cleared below
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): `points` may be our own stroke, cleared below
+    const QPolygonF copy = points;
     if (m_growing) {
         prepareGeometryChange();
         m_growing = false;

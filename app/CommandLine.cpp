@@ -196,10 +196,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
                 return invalid(
                     QCoreApplication::translate("CommandLine", "unknown option \"%1\"").arg(argument), true);
             continue;
-        } else if (matches(argument, std::begin(kQtFlags), std::end(kQtFlags))) {
-            continue;
-        } else if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
-            continue; // a word, not an option: it has no meaning here
+        } else if (matches(argument, std::begin(kQtFlags), std::end(kQtFlags)) ||
+                   !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            continue; // Qt's own flag, or a word that is not an option: no meaning here
         } else {
             return invalid(QCoreApplication::translate("CommandLine", "unknown option \"%1\"").arg(argument),
                            true);

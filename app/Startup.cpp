@@ -110,7 +110,7 @@ bool platformPluginInstalled(const QString& name, const QStringList& folders)
             const QJsonObject meta = QPluginLoader(file.absoluteFilePath()).metaData();
             const QJsonArray keys =
                 meta.value(QLatin1String("MetaData")).toObject().value(QLatin1String("Keys")).toArray();
-            for (const QJsonValue& key : keys) {
+            for (const auto& key : keys) {
                 if (key.toString().compare(name, Qt::CaseInsensitive) == 0)
                     return true;
             }

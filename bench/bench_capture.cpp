@@ -193,7 +193,7 @@ int measureHere(int argc, char** argv)
     AppConfig.CopyToClipboardAfterFinish = true;
     AppConfig.SaveToFileAfterFinish = true;
     for (const QRectF& selection :
-         {QRectF(screen.width() / 4, screen.height() / 4, screen.width() / 2, screen.height() / 2),
+         {QRectF(QRect(screen.width() / 4, screen.height() / 4, screen.width() / 2, screen.height() / 2)),
           QRectF(QPointF(0, 0), QSizeF(screen))}) {
         // A snapshot of its own, as each has: finishing ends it and may
         // paint into its desktop.

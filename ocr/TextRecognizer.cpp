@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QThread>
 
+#include <utility>
+
 CTextRecognizer::~CTextRecognizer() = default;
 
 namespace {
@@ -74,7 +76,7 @@ void recognizeInBackground(const QImage& picture, const QString& language, int u
     QThread* thread = QThread::create([picture, language, upscale, result] {
         *result = CTextRecognizer::create(language)->recognize(picture, upscale);
     });
-    QObject::connect(thread, &QThread::finished, receiver, [result, done] { done(*result); });
+    QObject::connect(thread, &QThread::finished, receiver, [result, done = std::move(done)] { done(*result); });
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start(QThread::LowPriority);
 }

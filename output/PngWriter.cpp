@@ -121,7 +121,7 @@ void deflateBand(const QImage& image, bool alpha, const Options& options, bool l
     if (deflateInit2(&z, options.level, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
         return;
     const uLong inputSize = uLong(band->rows) * filteredBytes;
-    band->deflated.resize(qsizetype(deflateBound(&z, inputSize) + 16));
+    band->deflated.resize(qsizetype(deflateBound(&z, inputSize)) + 16);
     z.next_out = reinterpret_cast<Bytef*>(band->deflated.data());
     z.avail_out = uInt(band->deflated.size());
 
