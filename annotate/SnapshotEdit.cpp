@@ -97,7 +97,7 @@ CSnapshotEdit::CSnapshotEdit(QWidget* parent, Qt::WindowFlags flags, CToolState*
 
     m_propDialog = new CSnapshotProp(this, {}, m_state);
     m_propDialog->setWindowFlags(floatingWindowFlags());
-    connect(m_propDialog, &CSnapshotProp::escapePressed, this, &CSnapshotEdit::cancelRequested);
+    connect(m_propDialog, &CSnapshotProp::escapePressed, this, &CSnapshotEdit::escapeRequested);
     // The state's tool as it is now (None in a new snapshot), without
     // choosing it again.
     showDrawMode(m_state->mode());
@@ -285,11 +285,11 @@ void CSnapshotEdit::focusInEvent(QFocusEvent* event)
 
 void CSnapshotEdit::keyPressEvent(QKeyEvent* event)
 {
-    // Escape cancels; Enter clicks no default button. The other keys (a
+    // Escape asks to cancel; Enter clicks no default button. The other keys (a
     // tool's letter, Ctrl+Z) are the snapshot's.
     const int key = event->key();
     if (key == Qt::Key_Escape)
-        emit cancelRequested();
+        emit escapeRequested();
     if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)
         event->accept();
     else

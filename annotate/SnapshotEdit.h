@@ -76,6 +76,8 @@ signals:
     void finishRequested();
     void saveRequested();
     void cancelRequested();
+    // Escape in either strip: Cancel, once the snapshot agrees.
+    void escapeRequested();
     void pinRequested();
     void copyTextRequested();
 

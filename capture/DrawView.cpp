@@ -117,6 +117,11 @@ void CDrawView::buildToolStrips()
     connect(m_editDialog, &CSnapshotEdit::finishRequested, this, &CDrawView::finishSnapshot);
     connect(m_editDialog, &CSnapshotEdit::saveRequested, this, &CDrawView::savePicture);
     connect(m_editDialog, &CSnapshotEdit::cancelRequested, this, &CDrawView::cancelSnapshot);
+    connect(m_editDialog, &CSnapshotEdit::escapeRequested, this, [this] {
+        CSGraphicsScene* s = snapshotScene();
+        if (!s || !s->holdEscapeOverMarks())
+            cancelSnapshot();
+    });
     connect(m_editDialog, &CSnapshotEdit::pinRequested, this, &CDrawView::pinSnapshot);
     connect(m_editDialog, &CSnapshotEdit::copyTextRequested, this, &CDrawView::copyText);
     connect(m_editDialog->propDialog(), &CSnapshotProp::hideTextRequested, this, &CDrawView::hideText);

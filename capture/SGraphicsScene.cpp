@@ -256,15 +256,21 @@ void CSGraphicsScene::keyReleaseEvent(QKeyEvent* event)
         deleteCurrentItem();
         return;
     }
+    if (!holdEscapeOverMarks())
+        emit abandonRequested();
+}
+
+bool CSGraphicsScene::holdEscapeOverMarks()
+{
     // Marks are not dropped by one key: the first Escape says how, for a
     // while, and only a second one within it ends the snapshot.
     if (!marks().isEmpty() && !m_discardWindow.isActive()) {
         m_backgroundItem->setHint(discardHint(), m_pick.rect().toAlignedRect());
         m_discardWindow.start();
-        return;
+        return true;
     }
     m_discardWindow.stop();
-    emit abandonRequested();
+    return false;
 }
 
 QString CSGraphicsScene::discardHint()

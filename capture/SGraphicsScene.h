@@ -105,6 +105,9 @@ public:
     QList<CDrawObjectItem*> marks() const override;
     // What the first Escape over marks shows near the pick.
     static QString discardHint();
+    // An Escape that would end the snapshot: true when it must not yet, as
+    // marks would go with it (the hint then says how), false when it may.
+    bool holdEscapeOverMarks();
     qreal hitTolerance() const override;
     void removeMarks(const QList<CDrawObjectItem*>& marks) override;
     void pushChange(CDrawObjectItem* mark, const MarkState& before) override { recordChange(mark, before); }

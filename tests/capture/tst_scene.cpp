@@ -675,12 +675,13 @@ void TestScene::toolsKeysAndMenus_data()
         "tool Select; expect mode Select; tool Cancel; expect view hidden; expect ended finished;"
         "expect nofile pick.png");
     // The keyboard grab brings the keys to the view: after a click into a
-    // strip they are the strip's, and Enter there never finishes.
+    // strip they are the strip's, Enter there never finishes, and Escape over marks asks for a second one.
     row("the transparency typed; Enter and Escape after a click into the strips",
         "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30; expect alpha 30;"
         "key Return; expect view shown; expect nofile pick.png; drag 100,100 200,200;"
         "expect pixel 150,150 blue/76; tool Line; key Return; expect view shown; expect nofile pick.png;"
-        "key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
+        "key Escape; expect view shown; expect hint discard; key Escape; expect view hidden;"
+        "expect ended finished; expect nofile pick.png");
     // A first run's colours are all 0: the text must not vanish in its box.
     row("text on a box of its own colour reads in black or white",
         "alpha 100; frame off; fill on; fill black; font black; tool Text; click 120,120; type HHHH;"
@@ -711,8 +712,8 @@ void TestScene::toolsKeysAndMenus_data()
     row("inside: the transparency typed; Enter and Escape after a click into the strips",
         "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30;"
         "expect alpha 30; key Return; expect view shown; expect nofile pick.png; drag 100,100 200,200;"
-        "expect pixel 150,150 blue/76; strip-click transparentEdit; key Escape; expect view hidden;"
-        "expect ended finished",
+        "expect pixel 150,150 blue/76; strip-click transparentEdit; key Escape; expect view shown;"
+        "expect hint discard; key Escape; expect view hidden; expect ended finished",
         true);
     row("the start key starts over", "key Alt+S; expect view hidden; expect ended restart");
     row("Save picture, over an existing name only when told",
