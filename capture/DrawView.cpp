@@ -23,6 +23,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPushButton>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -348,6 +349,28 @@ void CDrawView::keyPressEvent(QKeyEvent* event)
     if (keyToStrip(event))
         return;
     QGraphicsView::keyPressEvent(event);
+}
+
+bool CDrawView::focusNextPrevChild(bool next)
+{
+    // Tab on the picture goes into the tool strip, at the current tool's
+    // button; from there Tab, Shift+Tab and Space work as in any dialog. A
+    // text being typed keeps its Tab; strips inside the view are in its
+    // own focus chain already.
+    CSGraphicsScene* s = snapshotScene();
+    if (m_stripsInside || !m_editDialog || !m_editDialog->isVisible() || (s && s->isTypingText()))
+        return QGraphicsView::focusNextPrevChild(next);
+    if (m_keysTo && m_keysTo->isVisible()) { // on through the strip's own chain
+        QKeyEvent tab(QEvent::KeyPress, next ? Qt::Key_Tab : Qt::Key_Backtab,
+                      next ? Qt::NoModifier : Qt::ShiftModifier);
+        keyToStrip(&tab);
+        return true;
+    }
+    m_keysTo = m_editDialog;
+    QPushButton* current = s ? m_editDialog->buttonFor(s->drawMode()) : nullptr;
+    if (current)
+        current->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void CDrawView::focusInEvent(QFocusEvent* event)

@@ -689,6 +689,11 @@ void TestScene::toolsKeysAndMenus_data()
         "fill yellow; font yellow; tool Text; click 120,220; type HHHH; key Escape;"
         "expect some 120,220,60,30 black 10; fill red; font black; tool Text; click 320,220; type HHHH;"
         "key Escape; expect some 320,220,60,30 black 10");
+    // Tab and Shift+Tab go through the strips' controls, Space presses one.
+    row("Tab, Shift+Tab and Space in the strips",
+        "key Tab; key Tab; key Space; expect mode Line; key Shift+Tab; key Space; expect mode Select;"
+        "tool Rectangle; key Tab; key Space; expect mode Polygon; key Shift+Tab; key Space;"
+        "expect mode Rectangle");
     row("Escape on the tool strip ends as Cancel",
         "strip-key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
     // Strips inside the view: placed by the same rules within it, not on the
