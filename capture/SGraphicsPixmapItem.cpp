@@ -102,6 +102,27 @@ void fillInRows(QPainter* painter, const QRectF& rect, const QColor& color)
         painter->fillRect(QRectF(rect.left(), y, rect.width(), qMin<qreal>(kRowsPerFill, rect.bottom() - y)), color);
 }
 
+// The rectangles of a region, the pieces of one column joined: a region
+// cuts a thin upright band (the crosshair's) into a piece for every band of
+// rows in which anything else starts or ends, and each piece would be
+// painted with the whole set-up of a band. A region lists its rectangles
+// by rows, so a piece's continuation always comes after it.
+QVector<QRect> joinedColumns(const QRegion& area)
+{
+    QVector<QRect> rects(area.begin(), area.end());
+    for (int i = 0; i < rects.size(); ++i) {
+        for (int j = i + 1; j < rects.size() && !rects[i].isNull(); ++j) {
+            const QRect& r = rects[j];
+            if (r.left() == rects[i].left() && r.right() == rects[i].right() && r.top() == rects[i].bottom() + 1) {
+                rects[i].setBottom(r.bottom());
+                rects[j] = QRect();
+            }
+        }
+    }
+    rects.removeIf([](const QRect& r) { return r.isNull(); });
+    return rects;
+}
+
 } // namespace
 
 CSGraphicsPixmapItem::CSGraphicsPixmapItem(const QPixmap& desktop)
@@ -447,7 +468,7 @@ void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsIt
     if (pixmap().isNull())
         return;
     const QRegion area = DrawPaint::exposedRegion(painter, option, boundingRect());
-    for (const QRect& r : area) {
+    for (const QRect& r : joinedColumns(area)) {
         painter->save();
         painter->setClipRect(r, Qt::IntersectClip);
         paintVeiled(painter, r);
