@@ -102,11 +102,34 @@ void fillInRows(QPainter* painter, const QRectF& rect, const QColor& color)
         painter->fillRect(QRectF(rect.left(), y, rect.width(), qMin<qreal>(kRowsPerFill, rect.bottom() - y)), color);
 }
 
+// The rectangles of a region, the pieces of one column joined: a region
+// cuts a thin upright band (the crosshair's) into a piece for every band of
+// rows in which anything else starts or ends, and each piece would be
+// painted with the whole set-up of a band. A region lists its rectangles
+// by rows, so a piece's continuation always comes after it.
+QVector<QRect> joinedColumns(const QRegion& area)
+{
+    QVector<QRect> rects(area.begin(), area.end());
+    for (int i = 0; i < rects.size(); ++i) {
+        for (int j = i + 1; j < rects.size() && !rects[i].isNull(); ++j) {
+            const QRect& r = rects[j];
+            if (r.left() == rects[i].left() && r.right() == rects[i].right() && r.top() == rects[i].bottom() + 1) {
+                rects[i].setBottom(r.bottom());
+                rects[j] = QRect();
+            }
+        }
+    }
+    rects.removeIf([](const QRect& r) { return r.isNull(); });
+    return rects;
+}
+
 } // namespace
 
 CSGraphicsPixmapItem::CSGraphicsPixmapItem(const QPixmap& desktop)
     : QGraphicsPixmapItem(desktop), m_labelFont(QStringLiteral("Arial"), 8, QFont::ExtraLight, false)
 {
+    m_coordinateGlyphs.setFont(m_labelFont);
+    m_colourGlyphs.setFont(m_labelFont);
     // paint() needs the exposed rectangle to draw only what changed.
     setFlag(QGraphicsItem::ItemUsesExtendedStyleOption);
     setShapeMode(QGraphicsPixmapItem::BoundingRectShape);
@@ -139,6 +162,7 @@ void CSGraphicsPixmapItem::setSelectionRect(const QRectF& rect)
     const QRegion dirty = selectionFootprint(m_selection, false) + selectionFootprint(rect, false) +
                           (inside(m_selection) ^ inside(rect));
     m_selection = rect;
+    m_selectionText = hasArea(rect) ? sizeLabelText(rect) : QString();
     invalidate(dirty);
 }
 
@@ -195,8 +219,8 @@ void CSGraphicsPixmapItem::setInterfaceScale(qreal scale)
     m_labelFont.setPointSizeF(8 * scale);
     m_labelText.clear();
     m_footprintLabels[0] = m_footprintLabels[1] = {};
-    m_magnifierText = QStaticText();
-    m_colourText = QStaticText();
+    m_coordinateGlyphs.setFont(m_labelFont);
+    m_colourGlyphs.setFont(m_labelFont);
     measureHint();
     update();
 }
@@ -282,23 +306,17 @@ void CSGraphicsPixmapItem::paintMagnifier(QPainter* painter, const QRect& area) 
     painter->setFont(m_labelFont);
     const int line = (box.bottom() - view.bottom()) / 2;
     const QRect coordinates(box.left(), view.bottom() + 1, box.width(), line);
-    // Laid out once per pixel, not for every band of the box a move repaints.
-    auto prepared = [this](QStaticText& laidOut, const QString& text) -> const QStaticText& {
-        if (text != laidOut.text()) {
-            laidOut.setTextFormat(Qt::PlainText);
-            laidOut.setText(text);
-            laidOut.prepare(QTransform(), m_labelFont);
-        }
-        return laidOut;
+    // Put together from glyphs looked up once: the text changes with almost
+    // every move, and shaping it each time costs more than the box.
+    auto centred = [painter](const QRect& r, CLabelGlyphs& glyphs, const QString& text) {
+        const QGlyphRun& run = glyphs.run(text);
+        const QSizeF size = glyphs.size();
+        painter->drawGlyphRun(QPointF(r.left() + std::floor((r.width() - size.width()) / 2),
+                                      r.top() + std::floor((r.height() - size.height()) / 2)),
+                              run);
     };
-    auto centred = [painter](const QRect& r, const QStaticText& text) {
-        const QSizeF size = text.size();
-        painter->drawStaticText(QPointF(r.left() + std::floor((r.width() - size.width()) / 2),
-                                        r.top() + std::floor((r.height() - size.height()) / 2)),
-                                text);
-    };
-    centred(coordinates, prepared(m_magnifierText, QStringLiteral("%1, %2").arg(pixel.x()).arg(pixel.y())));
-    centred(coordinates.translated(0, line), prepared(m_colourText, cursorColourName()));
+    centred(coordinates, m_coordinateGlyphs, QStringLiteral("%1, %2").arg(pixel.x()).arg(pixel.y()));
+    centred(coordinates.translated(0, line), m_colourGlyphs, cursorColourName());
     painter->restore();
 }
 
@@ -345,6 +363,9 @@ void CSGraphicsPixmapItem::measureHint()
         return;
     }
     const QFontMetrics metrics(hintFont());
+    m_hintText.setTextFormat(Qt::PlainText);
+    m_hintText.setText(m_hint);
+    m_hintText.prepare(QTransform(), hintFont());
     const int pad = int(std::lround(10 * m_scale));
     const QSize size(metrics.horizontalAdvance(m_hint) + 2 * pad, metrics.height() + 2 * pad);
     const QRect area = m_hintArea.isValid() ? m_hintArea : boundingRect().toAlignedRect();
@@ -362,7 +383,12 @@ void CSGraphicsPixmapItem::paintHint(QPainter* painter, const QRect& area) const
     painter->drawRoundedRect(box, 6 * m_scale, 6 * m_scale);
     painter->setPen(Qt::white);
     painter->setFont(hintFont());
-    painter->drawText(box, Qt::AlignCenter, m_hint);
+    // Laid out once, in measureHint(): the crosshair crosses the box with
+    // every move along it.
+    const QSizeF size = m_hintText.size();
+    painter->drawStaticText(QPointF(box.left() + (box.width() - size.width()) / 2,
+                                    box.top() + (box.height() - size.height()) / 2),
+                            m_hintText);
     painter->restore();
 }
 
@@ -442,7 +468,7 @@ void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsIt
     if (pixmap().isNull())
         return;
     const QRegion area = DrawPaint::exposedRegion(painter, option, boundingRect());
-    for (const QRect& r : area) {
+    for (const QRect& r : joinedColumns(area)) {
         painter->save();
         painter->setClipRect(r, Qt::IntersectClip);
         paintVeiled(painter, r);
@@ -515,7 +541,7 @@ void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) con
         paintHandles(painter);
 
     if (picked) {
-        const QString text = sizeLabelText(m_selection);
+        const QString& text = m_selectionText;
         // Measured once per text: laying it out for every band a pointer
         // move repaints costs more than the band.
         if (text != m_labelText) {

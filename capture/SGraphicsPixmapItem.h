@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/LabelGlyphs.h"
+
 #include <QFont>
 #include <QGraphicsPixmapItem>
 #include <QImage>
@@ -99,6 +101,7 @@ private:
     void measureHint();
 
     QRectF m_selection;
+    QString m_selectionText; // its size label, formatted once per change
     QPointF m_cursorPos;
     qreal m_scale = 1;
     bool m_handlesShown = false;
@@ -107,6 +110,7 @@ private:
     QString m_hint;
     QRect m_hintArea;
     QRect m_hintRect;
+    QStaticText m_hintText;
     bool m_crosshairVisible = false;
     QFont m_labelFont;
     // The size label's text and its measured size, kept between paints.
@@ -114,8 +118,7 @@ private:
     mutable QSize m_labelSize;
     // The size labels measured last for the pixels they cover.
     mutable std::pair<QString, QSize> m_footprintLabels[2];
-    // The magnifier's coordinates and colour, laid out for the pixel under
-    // the pointer when it changes.
-    mutable QStaticText m_magnifierText;
-    mutable QStaticText m_colourText;
+    // The glyphs of the magnifier's coordinates and colour.
+    mutable CLabelGlyphs m_coordinateGlyphs;
+    mutable CLabelGlyphs m_colourGlyphs;
 };

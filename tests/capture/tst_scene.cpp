@@ -16,6 +16,7 @@
 #include "capture/EditPlacement.h"
 #include "capture/Finisher.h"
 #include "capture/FinishNotice.h"
+#include "capture/LabelGlyphs.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -1368,6 +1369,29 @@ void TestScene::labelText()
     QCOMPARE(CSGraphicsPixmapItem::sizeLabelText(QRectF(3, 4, 120.5, 80)), QStringLiteral("(120.5 * 80)"));
     // Above the selection's top left corner, with room round the text.
     QCOMPARE(CSGraphicsPixmapItem::sizeLabelBox(QRectF(20, 30, 64, 48), QSize(50, 13)), QRect(20, 7, 60, 18));
+    // The magnifier's labels, put together from glyphs looked up once, come
+    // out as the same text shaped and laid out; a glyph met again is reused.
+    const QFont font(QStringLiteral("Arial"), 8, QFont::ExtraLight);
+    CLabelGlyphs glyphs;
+    glyphs.setFont(font);
+    for (const QString& text : {QStringLiteral("0, 0"), QStringLiteral("1919, 1079"), QStringLiteral("#35cc0a"),
+                                QStringLiteral("#ffffff"), QStringLiteral("7, 1079")}) {
+        QStaticText laidOut(text);
+        laidOut.prepare(QTransform(), font);
+        auto painted = [&](auto draw) {
+            QImage image(120, 30, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::black);
+            QPainter painter(&image);
+            painter.setPen(Qt::white);
+            painter.setFont(font);
+            draw(painter);
+            return image;
+        };
+        const QImage shaped = painted([&](QPainter& p) { p.drawStaticText(QPointF(5, 5), laidOut); });
+        const QImage joined = painted([&](QPainter& p) { p.drawGlyphRun(QPointF(5, 5), glyphs.run(text)); });
+        QVERIFY2(joined == shaped, qPrintable(text));
+        QVERIFY2(std::abs(glyphs.size().width() - laidOut.size().width()) < 1, qPrintable(text));
+    }
 }
 
 void TestScene::veilAndHole_data()
