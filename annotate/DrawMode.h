@@ -2,7 +2,8 @@
 
 // The current tool of a snapshot. The values are the written ones; the
 // tools themselves are listed in ToolRegistry.
-enum class DrawMode : int {
+enum class DrawMode : int
+{
     None = 0, // picking the area
     Select = 1,
     Line = 2,

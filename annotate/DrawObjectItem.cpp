@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
-#include <QRegion>
 #include <QPen>
+#include <QRegion>
 #include <QStyleOptionGraphicsItem>
 
 #include <algorithm>

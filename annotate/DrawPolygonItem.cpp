@@ -2,10 +2,10 @@
 
 #include <QGraphicsScene>
 #include <QPainter>
-#include <QVector>
 #include <QPainterPathStroker>
 #include <QStyle>
 #include <QStyleOptionGraphicsItem>
+#include <QVector>
 
 #include <cmath>
 
@@ -75,7 +75,8 @@ QPainterPath polylineOf(const QPolygonF& points, const QVector<int>& segments)
 void CDrawPolygonItem::setPolygon(const QPolygonF& points)
 {
     m_shapeCache = QPainterPath();
-    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): `points` may be our own stroke, cleared below
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): `points` may be our own stroke, cleared
+    // below
     const QPolygonF copy = points;
     if (m_growing) {
         prepareGeometryChange();
@@ -170,7 +171,8 @@ void CDrawPolygonItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* 
         const bool highlighted = option && (option->state & QStyle::State_MouseOver);
         const qreal reach = strokeReach(pen());
         if (highlighted || pen().widthF() <= 1) {
-            const QPainterPath path = polylineNear(points, boundingRect().adjusted(-reach, -reach, reach, reach));
+            const QPainterPath path =
+                polylineNear(points, boundingRect().adjusted(-reach, -reach, reach, reach));
             DrawPaint::paintShape(painter, option, shadow, pen(), Qt::NoBrush,
                                   [&path](QPainter* p) { p->drawPath(path); });
             return;
@@ -209,8 +211,8 @@ bool CDrawPolygonItem::paintFromLayer(QPainter* painter, const QStyleOptionGraph
 {
     // Only where a layer pixel is a device pixel.
     const QTransform toDevice = painter->deviceTransform();
-    if (toDevice.type() > QTransform::TxTranslate
-        || toDevice.dx() != std::round(toDevice.dx()) || toDevice.dy() != std::round(toDevice.dy()))
+    if (toDevice.type() > QTransform::TxTranslate || toDevice.dx() != std::round(toDevice.dx()) ||
+        toDevice.dy() != std::round(toDevice.dy()))
         return false;
     if (m_layerPen != pen() || m_layerShadow != shadow) {
         m_layerValid = QRegion();
@@ -245,7 +247,7 @@ bool CDrawPolygonItem::paintFromLayer(QPainter* painter, const QStyleOptionGraph
         paintPieces(&layer, option, m_stroke, missing);
         m_layerValid += missing;
     }
-    for (const QRect& r : area & QRegion(m_layerRect))
+    for (const QRect& r : area& QRegion(m_layerRect))
         painter->drawImage(r, m_layer, r.translated(-m_layerRect.topLeft()));
     return true;
 }

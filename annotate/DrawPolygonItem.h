@@ -61,8 +61,8 @@ protected:
 
 private:
     bool m_growing = false;
-    QPolygonF m_stroke;   // the points while growing
-    QRectF m_reserve;     // bounds reserved ahead of a growing stroke
+    QPolygonF m_stroke; // the points while growing
+    QRectF m_reserve;   // bounds reserved ahead of a growing stroke
     // The hit area of a finished stroke, made once: hit tests run on every
     // pointer move and stroking a long line each time is costly.
     mutable QPainterPath m_shapeCache;
@@ -79,8 +79,8 @@ private:
     void paintPieces(QPainter* painter, const QStyleOptionGraphicsItem* option, const QPolygonF& points,
                      const QRegion& area) const;
     mutable QImage m_layer;
-    mutable QRect m_layerRect;     // the layer's place in item coordinates
-    mutable QRegion m_layerValid;  // where its pixels are up to date
+    mutable QRect m_layerRect;    // the layer's place in item coordinates
+    mutable QRegion m_layerValid; // where its pixels are up to date
     mutable QPen m_layerPen;
     mutable bool m_layerShadow = false;
 };

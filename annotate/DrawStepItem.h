@@ -13,7 +13,10 @@
 class CDrawStepItem : public CDrawMark<QGraphicsEllipseItem>
 {
 public:
-    enum { Type = UserType + 13 };
+    enum
+    {
+        Type = UserType + 13
+    };
 
     explicit CDrawStepItem(QGraphicsItem* parent = nullptr);
 

@@ -116,7 +116,8 @@ void CDrawTextItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opt
     drawBox(painter, framePen, QBrush(fillColor));
     // Text too close to its box's colour (a first run's black on black) is
     // drawn in black or white instead, on the screen as in the picture.
-    const QColor textColor = filled ? DrawPaint::readableTextColor(defaultTextColor(), fillColor) : defaultTextColor();
+    const QColor textColor =
+        filled ? DrawPaint::readableTextColor(defaultTextColor(), fillColor) : defaultTextColor();
     if (exportPaint)
         drawText(painter, textColor);
     else if (textColor != defaultTextColor())

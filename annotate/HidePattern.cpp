@@ -123,7 +123,8 @@ QImage make(const QSize& size, const Fringe& fringe, int block, bool smooth)
         for (int y = 0; y < h; ++y) {
             auto* row = reinterpret_cast<QRgb*>(cover.scanLine(y));
             for (int x = 0; x < w; ++x) {
-                const std::array<Colour, 4> side = {profile[0][x], profile[1][x], profile[2][y], profile[3][y]};
+                const std::array<Colour, 4> side = {profile[0][x], profile[1][x], profile[2][y],
+                                                    profile[3][y]};
                 const std::array<bool, 4> known = {profileKnown[0][x], profileKnown[1][x], profileKnown[2][y],
                                                    profileKnown[3][y]};
                 const Colour c = blend(side, known, x + 0.5, y + 0.5, w, h);

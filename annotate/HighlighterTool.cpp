@@ -62,10 +62,7 @@ public:
     }
 
 private:
-    void show(bool straight)
-    {
-        m_stroke->setPoints(straight ? QPolygonF{m_free.first(), m_last} : m_free);
-    }
+    void show(bool straight) { m_stroke->setPoints(straight ? QPolygonF{m_free.first(), m_last} : m_free); }
 
     CDrawHighlightItem* m_stroke = nullptr;
     QPolygonF m_free; // every point the pointer went through

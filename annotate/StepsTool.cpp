@@ -17,7 +17,8 @@ public:
             return;
         const DrawProperties& look = context.look();
         m_step = newMark<CDrawStepItem>();
-        m_step->setCircle(CDrawStepItem::diameterFor(look.frameWidth), look.withTransparency(look.frameColor));
+        m_step->setCircle(CDrawStepItem::diameterFor(look.frameWidth),
+                          look.withTransparency(look.frameColor));
         m_step->setPos(event->scenePos());
         // Current until the next click, so that Escape takes it back.
         context.addMark(m_step);

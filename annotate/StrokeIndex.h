@@ -29,6 +29,6 @@ private:
     void add(const QPolygonF& points, int segment);
 
     QHash<quint64, QVector<int>> m_cells;
-    int m_indexed = 0;    // points covered so far
-    QPointF m_lastPoint;  // the last of them, to notice a changed polyline
+    int m_indexed = 0;   // points covered so far
+    QPointF m_lastPoint; // the last of them, to notice a changed polyline
 };

@@ -45,17 +45,17 @@ enum class MarkAccess
 struct ToolRow
 {
     DrawMode mode;
-    const char* name;     // what the row is, for people and tests
-    const char* iconStem; // its button's icons; null for none
-    const char* tip;      // its button's tool tip, translated in the tool strip's context
-    char key;             // the letter that chooses it, 0 for none
-    DrawMode shownOn;     // the tool whose button shows it as chosen
+    const char* name;             // what the row is, for people and tests
+    const char* iconStem;         // its button's icons; null for none
+    const char* tip;              // its button's tool tip, translated in the tool strip's context
+    char key;                     // the letter that chooses it, 0 for none
+    DrawMode shownOn;             // the tool whose button shows it as chosen
     QList<ShownControl> controls; // what the property strip shows for it; none: the strip goes
-    bool frameOrFill;     // the strip keeps one of frame and fill ticked
-    bool keepsStrip;      // choosing it neither shows nor hides the property strip
+    bool frameOrFill;             // the strip keeps one of frame and fill ticked
+    bool keepsStrip;              // choosing it neither shows nor hides the property strip
     MarkAccess marks;
-    bool picksArea;       // the mouse picks the area
-    bool choosesMarks;    // the mouse chooses, moves and reshapes marks
+    bool picksArea;                   // the mouse picks the area
+    bool choosesMarks;                // the mouse chooses, moves and reshapes marks
     std::unique_ptr<CTool> (*make)(); // its drawing tool; null for none
 };
 

@@ -1,15 +1,15 @@
 #include "app/Vireoscape.h"
 
+#include "annotate/StripGeometry.h"
 #include "app/SnapshotService.h"
 #include "capture/DrawView.h"
 #include "capture/FinishNotice.h"
-#include "pin/PinBoard.h"
 #include "config/AppConfig.h"
 #include "options/KeyText.h"
-#include "annotate/StripGeometry.h"
 #include "options/OptionsDialog.h"
 #include "options/SnapshotPage.h"
 #include "output/PictureFiles.h"
+#include "pin/PinBoard.h"
 #include "platform/DesktopNotice.h"
 #include "platform/DesktopSource.h"
 #include "platform/GlobalShortcut.h"
@@ -21,8 +21,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHideEvent>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QIcon>
 #include <QMenu>
 #include <QMessageBox>
@@ -142,7 +142,8 @@ void Vireoscape::createButtons()
     layout->setContentsMargins(20, 10, 20, 10);
     setLayout(layout);
 
-    auto* capture = new QPushButton(QIcon(QStringLiteral(":/Resources/ico_btn_snapshot_area.png")), QString());
+    auto* capture =
+        new QPushButton(QIcon(QStringLiteral(":/Resources/ico_btn_snapshot_area.png")), QString());
     m_captureButton = capture;
     capture->setIconSize(QSize(32, 32));
     layout->addWidget(capture);
@@ -168,9 +169,8 @@ void Vireoscape::createActions()
     m_closePinsAction = new QAction(tr("Close all pins"), this);
     m_closePinsAction->setEnabled(false);
     connect(m_closePinsAction, &QAction::triggered, m_pinBoard, &CPinBoard::closeAll);
-    connect(m_pinBoard, &CPinBoard::countChanged, m_closePinsAction, [this](int count) {
-        m_closePinsAction->setEnabled(count > 0);
-    });
+    connect(m_pinBoard, &CPinBoard::countChanged, m_closePinsAction,
+            [this](int count) { m_closePinsAction->setEnabled(count > 0); });
     m_exitAction = new QAction(tr("Exit"), this);
     // Ends the program even where closing would only hide to the tray.
     connect(m_exitAction, &QAction::triggered, qApp, [] { QCoreApplication::exit(0); });
@@ -417,12 +417,15 @@ void Vireoscape::showSnapshot()
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
     connect(m_captureView, &CDrawView::pinned, m_pinBoard,
-            [this](const QImage& picture, const QRect& area, qreal ratio) { m_pinBoard->pin(picture, area, ratio); });
+            [this](const QImage& picture, const QRect& area, qreal ratio) {
+                m_pinBoard->pin(picture, area, ratio);
+            });
     connect(m_captureView, &CDrawView::restartRequested, this, &Vireoscape::startSnapshot);
     // No client places its windows on Wayland, nor through XWayland, where
     // the compositor gives the keyboard only to the windows it manages: a
     // full-screen one covers the output.
-    m_captureView->setWindowFlags(windowsKnown ? floatingWindowFlags() : Qt::Window | Qt::FramelessWindowHint);
+    m_captureView->setWindowFlags(windowsKnown ? floatingWindowFlags()
+                                               : Qt::Window | Qt::FramelessWindowHint);
     if (windowsKnown) {
         m_captureView->show();
         m_captureView->veilAhead();

@@ -135,7 +135,7 @@ private:
     CDesktopNotice* m_desktopNotice = nullptr;
     QString m_hotKeysNotice;
     bool m_startKeyRegistered = false;
-    QString m_startMessage; // said in the tray once the program runs
+    QString m_startMessage;             // said in the tray once the program runs
     QPointer<QMessageBox> m_failureBox; // why the last snapshot could not start
     // A picture has been asked for and has not come yet.
     bool m_grabbing = false;

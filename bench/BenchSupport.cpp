@@ -11,22 +11,22 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QGuiApplication>
-#include <algorithm>
-#include <ctime>
-#include <QTemporaryDir>
-#include <cstdio>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
 
 #include <csignal>
-#include <fcntl.h>
 #include <cstring>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -41,9 +41,9 @@ XServer::XServer(const QSize& size)
     // Xvfb prints the display it chose on the descriptor given, once ready.
     m_process.setStandardErrorFile(QProcess::nullDevice());
     m_process.start(QStringLiteral("Xvfb"),
-                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                     QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()), QStringLiteral("-nolisten"),
-                     QStringLiteral("tcp"), QStringLiteral("-noreset")});
+                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                     QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()),
+                     QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 10000 && !m_process.canReadLine() && m_process.state() != QProcess::NotRunning)
@@ -81,10 +81,11 @@ QImage realisticScreen(const QSize& size)
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setPixelSize(14);
     p.setFont(font);
-    const QStringList words = {QStringLiteral("capture"), QStringLiteral("window"), QStringLiteral("return"),
-                               QStringLiteral("if"), QStringLiteral("pixel"), QStringLiteral("0x1f"),
-                               QStringLiteral("selection"), QStringLiteral("{"), QStringLiteral("}"),
-                               QStringLiteral("const"), QStringLiteral("QRect"), QStringLiteral("= nullptr;")};
+    const QStringList words = {
+        QStringLiteral("capture"),   QStringLiteral("window"), QStringLiteral("return"),
+        QStringLiteral("if"),        QStringLiteral("pixel"),  QStringLiteral("0x1f"),
+        QStringLiteral("selection"), QStringLiteral("{"),      QStringLiteral("}"),
+        QStringLiteral("const"),     QStringLiteral("QRect"),  QStringLiteral("= nullptr;")};
     for (int w = 0; w < 3; ++w) {
         const QRect win(photoWidth + 40 + w * 60, 40 + w * 80, size.width() - photoWidth - 200,
                         size.height() - 200);
@@ -113,7 +114,8 @@ bool showOnRoot(const QString& display, const QImage& picture)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display);
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral("display"), {QStringLiteral("-window"), QStringLiteral("root"), file.fileName()});
+    process.start(QStringLiteral("display"),
+                  {QStringLiteral("-window"), QStringLiteral("root"), file.fileName()});
     return process.waitForFinished(60000);
 }
 
@@ -221,7 +223,9 @@ int runSelfOnPrivateServer(const QSize& size)
 void addMarks(QGraphicsScene* scene, const QSize& screen)
 {
     QRandomGenerator random(7);
-    const auto point = [&] { return QPointF(random.bounded(screen.width()), random.bounded(screen.height())); };
+    const auto point = [&] {
+        return QPointF(random.bounded(screen.width()), random.bounded(screen.height()));
+    };
     const QPen pen(QColor(220, 30, 30, 200), 3);
     const QBrush brush(QColor(30, 120, 220, 120));
     for (int i = 0; i < 200; ++i) {

@@ -33,9 +33,9 @@ bool showOnRoot(const QString& display, const QImage& picture);
 
 struct ProcessFigures
 {
-    double seconds = 0;   // wall-clock time of the whole process
+    double seconds = 0;    // wall-clock time of the whole process
     double cpuSeconds = 0; // user + system
-    long peakKiB = 0;     // maximum resident set size, sampled every half millisecond
+    long peakKiB = 0;      // maximum resident set size, sampled every half millisecond
     int exitCode = -1;
 };
 

@@ -1,28 +1,28 @@
 // Costs of one snapshot on a 3840x2160 screen (a private X server):
 // (1) grab to the capture view's first complete paint, (2) one pointer move
 // over the view while the window under it is offered (the magnifier on),
-// (2b) a move after the pick and a drag of the pick's corner handle, (3) finishing to clipboard and file, (4) peak memory.
-// With --run it measures on the display it is given.
+// (2b) a move after the pick and a drag of the pick's corner handle, (3) finishing to clipboard and file, (4)
+// peak memory. With --run it measures on the display it is given.
 #include "BenchSupport.h"
-#include "capture/Finisher.h"
-#include "output/PictureFiles.h"
-#include "app/Startup.h"
 #include "annotate/StripGeometry.h"
+#include "app/Startup.h"
 #include "capture/DrawView.h"
+#include "capture/Finisher.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
+#include "output/PictureFiles.h"
 #include "platform/ScreenGrab.h"
 #include "platform/WindowList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -76,8 +76,9 @@ void nextFrame()
 
 // Moves along a path, each move painted before the next: CPU time per move
 // (the move, its repaint and flush) and the pixels repainted per move.
-template <class Path> void measureMoves(TimedView* view, const char* what, int moves, Path path,
-                                        Qt::MouseButtons buttons = Qt::NoButton)
+template <class Path>
+void measureMoves(TimedView* view, const char* what, int moves, Path path,
+                  Qt::MouseButtons buttons = Qt::NoButton)
 {
     QWidget* viewport = view->viewport();
     nextFrame();
@@ -151,7 +152,8 @@ int measureHere(int argc, char** argv)
     const qint64 before = view->paintedArea;
     full.start();
     viewport->repaint();
-    std::printf("    a full repaint with its flush: %.1f ms (%lld pixels)\n", full.nsecsElapsed() / 1e6, view->paintedArea - before);
+    std::printf("    a full repaint with its flush: %.1f ms (%lld pixels)\n", full.nsecsElapsed() / 1e6,
+                view->paintedArea - before);
 
     // (2) Pointer moves while the window under it is highlighted.
     const int moves = 300;
@@ -204,7 +206,10 @@ int measureHere(int argc, char** argv)
         snapshot->snapshotScene()->pick().setRect(selection);
         QElapsedTimer finish;
         finish.start();
-        const bool ok = !CFinisher(FinishSettings::fromConfig(), {}).finish(*snapshot->snapshotScene(), FinishSettings::fromConfig().confirmed(), true).failed;
+        const bool ok =
+            !CFinisher(FinishSettings::fromConfig(), {})
+                 .finish(*snapshot->snapshotScene(), FinishSettings::fromConfig().confirmed(), true)
+                 .failed;
         std::printf("(3) finish %gx%g to clipboard and PNG file: %.1f ms%s\n", selection.width(),
                     selection.height(), finish.nsecsElapsed() / 1e6, ok ? "" : " (FAILED)");
         delete snapshot;

@@ -6,7 +6,6 @@
 // (QClipboard::setImage, which encodes again on paste, and a file written
 // with QImageWriter before the snapshot ends).
 #include "BenchSupport.h"
-#include "platform/X11Connection.h"
 #include "annotate/SnapshotEdit.h"
 #include "app/Startup.h"
 #include "capture/DrawView.h"
@@ -15,6 +14,7 @@
 #include "config/AppConfig.h"
 #include "output/FinishedPicture.h"
 #include "platform/ScreenGrab.h"
+#include "platform/X11Connection.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -30,8 +30,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <xcb/xcb.h>
 #include <vector>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -39,8 +39,8 @@ constexpr int kCycles = 3;
 
 struct Times
 {
-    double paste = 0; // OK to the paste's end
-    double file = 0;  // OK to the file being complete
+    double paste = 0;    // OK to the paste's end
+    double file = 0;     // OK to the file being complete
     double returned = 0; // OK to the snapshot's end
     bool ok = false;
 };
@@ -58,8 +58,9 @@ double paste(const QElapsedTimer& timer, const QString& into)
         ended = timer.nsecsElapsed() / 1e6;
         loop.quit();
     });
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                          QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-o")});
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                 QStringLiteral("image/png"), QStringLiteral("-o")});
     if (xclip.state() != QProcess::NotRunning)
         loop.exec();
     return ended;
@@ -135,10 +136,17 @@ int measureHere(int argc, char** argv)
     AppConfig.CopyToClipboardAfterFinish = true;
     AppConfig.SaveToFileAfterFinish = true;
     const QPixmap desktop = grabDesktop();
-    std::printf("finish at %dx%d to clipboard and PNG file, OK to the snapshot's end / to a paste returned / to the file complete, "
-                "median of %d interleaved cycles\n", desktop.width(), desktop.height(), kCycles);
+    std::printf("finish at %dx%d to clipboard and PNG file, OK to the snapshot's end / to a paste returned / "
+                "to the file complete, "
+                "median of %d interleaved cycles\n",
+                desktop.width(), desktop.height(), kCycles);
 
-    const struct { const char* name; QRectF pick; bool marks; } cases[] = {
+    const struct
+    {
+        const char* name;
+        QRectF pick;
+        bool marks;
+    } cases[] = {
         {"whole desktop", QRectF(), false},
         {"whole desktop, 200 marks", QRectF(), true},
         {"300x200 pick", QRectF(1700, 900, 300, 200), false},
@@ -157,10 +165,11 @@ int measureHere(int argc, char** argv)
             qtEnd.push_back(b.returned);
             ok = ok && a.ok && b.ok;
         }
-        std::printf("  %-26s vireoscape %6.1f / %7.1f / %7.1f ms   Qt alone %6.1f / %7.1f / %7.1f ms   ratio %.2f%s\n",
-                    c.name, median(oursEnd), median(oursPaste), median(oursFile), median(qtEnd), median(qtPaste),
-                    median(qtFile),
-                    median(oursPaste) / median(qtPaste), ok ? "" : "  (A PASTE FAILED)");
+        std::printf("  %-26s vireoscape %6.1f / %7.1f / %7.1f ms   Qt alone %6.1f / %7.1f / %7.1f ms   ratio "
+                    "%.2f%s\n",
+                    c.name, median(oursEnd), median(oursPaste), median(oursFile), median(qtEnd),
+                    median(qtPaste), median(qtFile), median(oursPaste) / median(qtPaste),
+                    ok ? "" : "  (A PASTE FAILED)");
     }
     return 0;
 }

@@ -3,16 +3,16 @@
 // picture, (2) one pointer move and its paint while a free-hand stroke grows
 // to 5,000 points. With --run it measures on the display it is given.
 #include "BenchSupport.h"
-#include "capture/Finisher.h"
 #include "annotate/DrawEllipseItem.h"
 #include "annotate/DrawLineItem.h"
 #include "annotate/DrawPolygonItem.h"
 #include "annotate/DrawRectItem.h"
 #include "annotate/DrawTextItem.h"
 #include "annotate/SnapshotEdit.h"
-#include "app/Startup.h"
 #include "annotate/StripGeometry.h"
+#include "app/Startup.h"
 #include "capture/DrawView.h"
+#include "capture/Finisher.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -21,12 +21,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QMouseEvent>
 #include <QPen>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cmath>
 #include <cstdio>
@@ -76,7 +76,9 @@ int measureHere(int argc, char** argv)
         QCoreApplication::processEvents();
         QElapsedTimer finish;
         finish.start();
-        const bool ok = !CFinisher(FinishSettings::fromConfig(), {}).finish(*scene, FinishSettings::fromConfig().confirmed(), true).failed;
+        const bool ok = !CFinisher(FinishSettings::fromConfig(), {})
+                             .finish(*scene, FinishSettings::fromConfig().confirmed(), true)
+                             .failed;
         std::printf("(1) finish %dx%d with 200 marks to clipboard and PNG file: %.1f ms%s\n", screen.width(),
                     screen.height(), finish.nsecsElapsed() / 1e6, ok ? "" : " (FAILED)");
         delete view;
@@ -118,7 +120,8 @@ int measureHere(int argc, char** argv)
         nextFrame(); // the last move's paint
         const int moves = to - from + 1;
         const double cpu = (Bench::cpuSeconds() - cpuStart) * 1000 / moves;
-        std::printf("(2) pointer move while drawing, points %d to %d, each painted: CPU %.3f ms each\n", from, to, cpu);
+        std::printf("(2) pointer move while drawing, points %d to %d, each painted: CPU %.3f ms each\n", from,
+                    to, cpu);
         return cpu;
     };
     const auto fastWindow = [&](int from, int to) {
@@ -132,7 +135,8 @@ int measureHere(int argc, char** argv)
     const double at100 = pacedWindow(101, 200);
     fastWindow(201, 4900);
     const double at5000 = pacedWindow(4901, 5000);
-    std::printf("(2) a move at 5,000 points costs %.2fx a move at 100 (target 1.5x at most)\n", at5000 / at100);
+    std::printf("(2) a move at 5,000 points costs %.2fx a move at 100 (target 1.5x at most)\n",
+                at5000 / at100);
     const int points = 5001;
     sendMouse(viewport, QEvent::MouseButtonRelease, scribble(points - 1), Qt::NoButton);
     delete view;

@@ -14,9 +14,10 @@
 
 namespace {
 
-const char* const kWords[] = {"error", "file", "open", "denied", "server", "config", "update", "window", "system",
-                              "install", "package", "version", "failed", "running", "process", "network",
-                              "timeout", "memory", "display", "restart", "warning", "module", "loaded", "path"};
+const char* const kWords[] = {"error",   "file",    "open",    "denied",  "server",  "config",
+                              "update",  "window",  "system",  "install", "package", "version",
+                              "failed",  "running", "process", "network", "timeout", "memory",
+                              "display", "restart", "warning", "module",  "loaded",  "path"};
 
 // Lines of plain words and numbers, different on every line.
 QStringList makeLines(int count, int seed)
@@ -29,7 +30,7 @@ QStringList makeLines(int count, int seed)
             state = state * 1103515245u + 12345u;
             const unsigned pick = (state >> 16) % (sizeof(kWords) / sizeof(*kWords) + 4);
             words << (pick < sizeof(kWords) / sizeof(*kWords) ? QString::fromLatin1(kWords[pick])
-                                                             : QString::number((state >> 8) % 9000 + 100));
+                                                              : QString::number((state >> 8) % 9000 + 100));
         }
         lines << words.join(QLatin1Char(' '));
     }
@@ -46,7 +47,8 @@ int distance(const QString& a, const QString& b)
         row[0] = i;
         for (int j = 1; j <= b.size(); ++j) {
             const int up = row[size_t(j)];
-            row[size_t(j)] = std::min({row[size_t(j)] + 1, row[size_t(j) - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            row[size_t(j)] = std::min(
+                {row[size_t(j)] + 1, row[size_t(j) - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
             diagonal = up;
         }
     }
@@ -88,7 +90,9 @@ int main(int argc, char** argv)
             const int lineHeight = QFontMetrics(font).height() + 4 * scale;
             const QStringList lines = makeLines(std::min(22, 560 * scale / lineHeight), seed++);
             for (int i = 0; i < lines.size(); ++i)
-                painter.drawText(QPoint(16 * scale, 20 * scale + i * lineHeight + QFontMetrics(font).ascent()), lines.at(i));
+                painter.drawText(
+                    QPoint(16 * scale, 20 * scale + i * lineHeight + QFontMetrics(font).ascent()),
+                    lines.at(i));
             painter.end();
 
             const QString expected = lines.join(QLatin1Char('\n'));

@@ -5,9 +5,9 @@
 // scrot on the same screen for comparison.
 #include "BenchSupport.h"
 
-#include "output/PictureFiles.h"
 #include "app/Startup.h"
 #include "config/AppConfig.h"
+#include "output/PictureFiles.h"
 #include "platform/ScreenGrab.h"
 
 #include <QApplication>
@@ -64,7 +64,8 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString scrot = QStandardPaths::findExecutable(QStringLiteral("scrot"));
-    std::printf("vireoscape -s, median of %d runs%s\n", kRuns, scrot.isEmpty() ? " (scrot not installed)" : "");
+    std::printf("vireoscape -s, median of %d runs%s\n", kRuns,
+                scrot.isEmpty() ? " (scrot not installed)" : "");
 
     for (const QSize size : {QSize(1920, 1080), QSize(3840, 2160)}) {
         Bench::XServer server(size);
@@ -80,8 +81,8 @@ int main(int argc, char** argv)
         for (int i = 0; i < kRuns; ++i) {
             ours << Bench::measure(QStringLiteral(VIREOSCAPE_BIN), {QStringLiteral("-s")}, env);
             if (!scrot.isEmpty())
-                theirs << Bench::measure(scrot, {QStringLiteral("-o"), home.filePath(QStringLiteral("scrot.png"))},
-                                         env);
+                theirs << Bench::measure(
+                    scrot, {QStringLiteral("-o"), home.filePath(QStringLiteral("scrot.png"))}, env);
         }
         const Bench::ProcessFigures a = median(ours);
         report("vireoscape", a);

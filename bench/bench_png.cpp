@@ -56,7 +56,8 @@ const char* decodesTo(const QByteArray& png, const QImage& image)
 
 void row(const char* name, double ms, qsizetype size, double baseMs, const char* check)
 {
-    std::printf("    %-28s %7.1f ms  %5.2fx  %6.2f MiB  %s\n", name, ms, ms / baseMs, size / 1048576.0, check);
+    std::printf("    %-28s %7.1f ms  %5.2fx  %6.2f MiB  %s\n", name, ms, ms / baseMs, size / 1048576.0,
+                check);
 }
 
 } // namespace
@@ -83,13 +84,19 @@ int main(int argc, char** argv)
             },
             &png);
         row("Qt writer, quality 80", qt, png.size(), qt, decodesTo(png, picture));
-        const struct { const char* name; PngWriter::Filter filter; } filters[] = {
-            {"None", PngWriter::Filter::None}, {"Sub", PngWriter::Filter::Sub}, {"Up", PngWriter::Filter::Up}};
+        const struct
+        {
+            const char* name;
+            PngWriter::Filter filter;
+        } filters[] = {{"None", PngWriter::Filter::None},
+                       {"Sub", PngWriter::Filter::Sub},
+                       {"Up", PngWriter::Filter::Up}};
         for (int bands : {1, 0}) {
             for (const auto& f : filters) {
                 const PngWriter::Options options{1, f.filter, bands};
                 const double ms = medianMs([&] { return PngWriter::encode(picture, options); }, &png);
-                const QByteArray name = QByteArray("fast, ") + f.name + (bands == 1 ? ", 1 band" : ", all cores");
+                const QByteArray name =
+                    QByteArray("fast, ") + f.name + (bands == 1 ? ", 1 band" : ", all cores");
                 row(name.constData(), ms, png.size(), qt, decodesTo(png, picture));
             }
         }
@@ -111,11 +118,12 @@ int main(int argc, char** argv)
         }
         for (int level : {1, 2}) {
             libdeflate_compressor* c = libdeflate_alloc_compressor(level);
-            QByteArray out(qsizetype(libdeflate_zlib_compress_bound(c, size_t(filtered.size()))), Qt::Uninitialized);
+            QByteArray out(qsizetype(libdeflate_zlib_compress_bound(c, size_t(filtered.size()))),
+                           Qt::Uninitialized);
             const double ms = medianMs(
                 [&] {
-                    const size_t n = libdeflate_zlib_compress(c, filtered.constData(), size_t(filtered.size()),
-                                                              out.data(), size_t(out.size()));
+                    const size_t n = libdeflate_zlib_compress(
+                        c, filtered.constData(), size_t(filtered.size()), out.data(), size_t(out.size()));
                     return out.left(qsizetype(n));
                 },
                 &png);

@@ -23,8 +23,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QUndoStack>
@@ -85,8 +85,9 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     m_frameTimer = new QTimer(this);
     m_frameTimer->setSingleShot(true);
     m_frameTimer->setTimerType(Qt::PreciseTimer);
-    connect(m_frameTimer, &QTimer::timeout, this,
-            [this] { QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority); });
+    connect(m_frameTimer, &QTimer::timeout, this, [this] {
+        QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+    });
 
     // The scene speaks to the view; the view speaks upward.
     connect(scene, &CSGraphicsScene::finishRequested, this, &CDrawView::finishSnapshot);
@@ -169,9 +170,9 @@ CSGraphicsScene* CDrawView::snapshotScene() const
 QString CDrawView::firstRunHintText(bool windowsOffered)
 {
     // Where no window list exists (Wayland) only an area can be dragged.
-    return windowsOffered
-               ? tr("Click a window or drag an area \u2014 Enter: done \u2014 Esc: cancel \u2014 Ctrl+Z: undo")
-               : tr("Drag an area \u2014 Enter: done \u2014 Esc: cancel \u2014 Ctrl+Z: undo");
+    return windowsOffered ? tr("Click a window or drag an area \u2014 Enter: done \u2014 Esc: cancel \u2014 "
+                               "Ctrl+Z: undo")
+                          : tr("Drag an area \u2014 Enter: done \u2014 Esc: cancel \u2014 Ctrl+Z: undo");
 }
 
 void CDrawView::showFirstRunHint()
@@ -482,7 +483,8 @@ void CDrawView::contextMenuEvent(QContextMenuEvent* event)
     connect(pin, &QAction::triggered, this, &CDrawView::pinSnapshot);
     QAction* text = menu->addAction(tr("Copy text"));
     text->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-    text->setEnabled(s && s->hasPick() && CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage).isEmpty());
+    text->setEnabled(s && s->hasPick() &&
+                     CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage).isEmpty());
     connect(text, &QAction::triggered, this, &CDrawView::copyText);
     menu->addSeparator();
     QAction* reselect = menu->addAction(tr("Reselect snapshot area"));

@@ -2,9 +2,9 @@
 
 #include "capture/Finisher.h"
 
-#include <QGraphicsView>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QGraphicsView>
 #include <QHash>
 #include <QKeySequence>
 #include <QPointer>

@@ -31,7 +31,8 @@ QString text(const QString& fileName, bool clipboard)
 {
     const QString file = QDir::toNativeSeparators(fileName);
     if (!file.isEmpty())
-        return clipboard ? tr("Saved to %1 and copied to the clipboard.").arg(file) : tr("Saved to %1.").arg(file);
+        return clipboard ? tr("Saved to %1 and copied to the clipboard.").arg(file)
+                         : tr("Saved to %1.").arg(file);
     return clipboard ? tr("The picture is on the clipboard.") : QString();
 }
 

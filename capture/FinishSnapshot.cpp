@@ -47,7 +47,9 @@ CFinisher::Outcome CDrawView::finishWith(FinishActions actions, bool ends)
         pin = picture;
         return true;
     };
-    outlets.text = [this](const QImage& picture, const QString& language) { return readText(picture, language); };
+    outlets.text = [this](const QImage& picture, const QString& language) {
+        return readText(picture, language);
+    };
     outlets.failed = [this](const QString& text) { showFailure(text); };
     const CFinisher::Outcome outcome = CFinisher(settings, outlets).finish(*s, actions, ends);
     if (outcome.done & FinishAction::Dialog) {

@@ -59,8 +59,8 @@ CFinisher::Outcome CFinisher::finish(CSGraphicsScene& scene, FinishActions actio
     // the clipboard share the encoding); for the scene's last use, without
     // a copy, only when the snapshot ends whatever follows.
     const bool lastUse = ends && !out.failed && !(left & (FinishAction::Dialog | FinishAction::Text));
-    const auto picture =
-        std::make_shared<FinishedPicture>(lastUse ? scene.renderSelectionForTheLastTime() : scene.renderSelection());
+    const auto picture = std::make_shared<FinishedPicture>(lastUse ? scene.renderSelectionForTheLastTime()
+                                                                   : scene.renderSelection());
     if (left & FinishAction::Clipboard) {
         copyPictureToClipboard(picture);
         out.done |= FinishAction::Clipboard;
@@ -89,7 +89,8 @@ CFinisher::Outcome CFinisher::finish(CSGraphicsScene& scene, FinishActions actio
         else
             out.failed |= action;
     };
-    through(FinishAction::Dialog, [this](const QImage& image) { return m_outlets.dialog && m_outlets.dialog(image); });
+    through(FinishAction::Dialog,
+            [this](const QImage& image) { return m_outlets.dialog && m_outlets.dialog(image); });
     through(FinishAction::Pin, [this](const QImage& image) { return m_outlets.pin && m_outlets.pin(image); });
     through(FinishAction::Text, [this](const QImage& image) {
         return m_outlets.text && m_outlets.text(image, m_settings.textLanguage);

@@ -22,15 +22,36 @@ QRectF dragPickEdges(const QRectF& start, int handle, const QPointF& pos)
     const qreal x = std::round(pos.x());
     const qreal y = std::round(pos.y());
     switch (handle) {
-    case 0: left = x; top = y; break;
-    case 1: top = y; break;
-    case 2: right = x; top = y; break;
-    case 3: right = x; break;
-    case 4: right = x; bottom = y; break;
-    case 5: bottom = y; break;
-    case 6: left = x; bottom = y; break;
-    case 7: left = x; break;
-    default: break;
+    case 0:
+        left = x;
+        top = y;
+        break;
+    case 1:
+        top = y;
+        break;
+    case 2:
+        right = x;
+        top = y;
+        break;
+    case 3:
+        right = x;
+        break;
+    case 4:
+        right = x;
+        bottom = y;
+        break;
+    case 5:
+        bottom = y;
+        break;
+    case 6:
+        left = x;
+        bottom = y;
+        break;
+    case 7:
+        left = x;
+        break;
+    default:
+        break;
     }
     QRectF r = QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
     // Never thinner than one pixel: the picture would be empty.

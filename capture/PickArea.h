@@ -88,7 +88,12 @@ private:
     bool m_detecting = true;
     bool m_picked = false;
     WindowFinder m_windowFinder;
-    enum class Drag { None, Handle, Move };
+    enum class Drag
+    {
+        None,
+        Handle,
+        Move
+    };
     Drag m_drag = Drag::None;
     int m_dragHandle = -1;
     QPointF m_dragStart;

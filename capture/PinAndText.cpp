@@ -1,6 +1,6 @@
-#include "capture/DrawView.h"
 #include "annotate/SnapshotEdit.h"
 #include "annotate/SnapshotProp.h"
+#include "capture/DrawView.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "ocr/TextRecognizer.h"
@@ -60,8 +60,8 @@ void CDrawView::showNotice(const QString& text, int milliseconds)
     if (!m_notice) {
         m_notice = new QLabel(viewport());
         m_notice->setObjectName(QStringLiteral("notice"));
-        m_notice->setStyleSheet(QStringLiteral(
-            "QLabel { background: rgba(30, 30, 30, 220); color: white; padding: 4px 8px; border-radius: 4px; }"));
+        m_notice->setStyleSheet(QStringLiteral("QLabel { background: rgba(30, 30, 30, 220); color: white; "
+                                               "padding: 4px 8px; border-radius: 4px; }"));
         m_noticeTimer = new QTimer(this);
         m_noticeTimer->setSingleShot(true);
         connect(m_noticeTimer, &QTimer::timeout, m_notice, &QWidget::hide);

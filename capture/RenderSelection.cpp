@@ -106,7 +106,8 @@ QRect CSGraphicsScene::renderedArea() const
 {
     const QRectF selection = m_pick.rect();
     // Whole pixels, truncated toward zero; nothing picked means the desktop.
-    const QRect target(int(selection.x()), int(selection.y()), int(selection.width()), int(selection.height()));
+    const QRect target(int(selection.x()), int(selection.y()), int(selection.width()),
+                       int(selection.height()));
     return target.isEmpty() ? m_backgroundItem->pixmap().rect() : target;
 }
 

@@ -99,7 +99,8 @@ constexpr int kRowsPerFill = 64;
 void fillInRows(QPainter* painter, const QRectF& rect, const QColor& color)
 {
     for (qreal y = rect.top(); y < rect.bottom(); y += kRowsPerFill)
-        painter->fillRect(QRectF(rect.left(), y, rect.width(), qMin<qreal>(kRowsPerFill, rect.bottom() - y)), color);
+        painter->fillRect(QRectF(rect.left(), y, rect.width(), qMin<qreal>(kRowsPerFill, rect.bottom() - y)),
+                          color);
 }
 
 // The rectangles of a region, the pieces of one column joined: a region
@@ -113,7 +114,8 @@ QVector<QRect> joinedColumns(const QRegion& area)
     for (int i = 0; i < rects.size(); ++i) {
         for (int j = i + 1; j < rects.size() && !rects[i].isNull(); ++j) {
             const QRect& r = rects[j];
-            if (r.left() == rects[i].left() && r.right() == rects[i].right() && r.top() == rects[i].bottom() + 1) {
+            if (r.left() == rects[i].left() && r.right() == rects[i].right() &&
+                r.top() == rects[i].bottom() + 1) {
                 rects[i].setBottom(r.bottom());
                 rects[j] = QRect();
             }
@@ -188,7 +190,7 @@ QVector<QPointF> CSGraphicsPixmapItem::pickHandlePoints(const QRectF& r)
 {
     const qreal cx = r.left() + r.width() / 2;
     const qreal cy = r.top() + r.height() / 2;
-    return {r.topLeft(),   QPointF(cx, r.top()),    r.topRight(),   QPointF(r.right(), cy),
+    return {r.topLeft(),     QPointF(cx, r.top()),    r.topRight(),   QPointF(r.right(), cy),
             r.bottomRight(), QPointF(cx, r.bottom()), r.bottomLeft(), QPointF(r.left(), cy)};
 }
 
@@ -235,7 +237,8 @@ void CSGraphicsPixmapItem::setCursorPos(const QPointF& pos)
     if (m_crosshairVisible)
         dirty += crosshairFootprint(old) + crosshairFootprint(pos);
     // The magnifier shows whole pixels: within one it only moves with them.
-    if (m_magnifierShown && (std::floor(old.x()) != std::floor(pos.x()) || std::floor(old.y()) != std::floor(pos.y())))
+    if (m_magnifierShown &&
+        (std::floor(old.x()) != std::floor(pos.x()) || std::floor(old.y()) != std::floor(pos.y())))
         dirty += QRegion(magnifierRect(old)) + magnifierRect(pos);
     if (!dirty.isEmpty())
         invalidate(dirty);
@@ -369,7 +372,8 @@ void CSGraphicsPixmapItem::measureHint()
     const int pad = int(std::lround(10 * m_scale));
     const QSize size(metrics.horizontalAdvance(m_hint) + 2 * pad, metrics.height() + 2 * pad);
     const QRect area = m_hintArea.isValid() ? m_hintArea : boundingRect().toAlignedRect();
-    m_hintRect = QRect(QPoint(area.center().x() - size.width() / 2, area.top() + int(std::lround(40 * m_scale))), size);
+    m_hintRect = QRect(
+        QPoint(area.center().x() - size.width() / 2, area.top() + int(std::lround(40 * m_scale))), size);
 }
 
 void CSGraphicsPixmapItem::paintHint(QPainter* painter, const QRect& area) const
@@ -501,7 +505,8 @@ void CSGraphicsPixmapItem::paintVeiled(QPainter* painter, const QRect& area) con
     // whole pixels needs no shape: four rectangles cover exactly the same
     // pixels, at a fraction of the cost.
     const bool picked = hasArea(m_selection);
-    const QRectF window = exposed.adjusted(-kEdgeMargin - 1, -kEdgeMargin - 1, kEdgeMargin + 1, kEdgeMargin + 1);
+    const QRectF window =
+        exposed.adjusted(-kEdgeMargin - 1, -kEdgeMargin - 1, kEdgeMargin + 1, kEdgeMargin + 1);
     const QRectF outer = bounds & window;
     const QRectF hole = picked ? (m_selection & outer) : QRectF();
     if (hole.isEmpty() || QRectF(hole.toRect()) == hole) {
@@ -566,7 +571,8 @@ void CSGraphicsPixmapItem::paintCrosshair(QPainter* painter, const QRect& area) 
         return;
     const QRectF bounds = boundingRect();
     const QRectF exposed(area);
-    const QRectF window = exposed.adjusted(-kEdgeMargin - 1, -kEdgeMargin - 1, kEdgeMargin + 1, kEdgeMargin + 1);
+    const QRectF window =
+        exposed.adjusted(-kEdgeMargin - 1, -kEdgeMargin - 1, kEdgeMargin + 1, kEdgeMargin + 1);
     // Each line only across this area: the painter would rasterise the
     // whole line however small the clip.
     painter->setPen(QPen(kCrosshairColor, kThinPen));

@@ -216,7 +216,13 @@ private:
     CDrawObjectItem* m_selected = nullptr;
     CMarkHandlesItem* m_handles = nullptr;
     qreal m_nextZ = 1;
-    enum class Drag { None, Pick, MarkHandle, MarkMove };
+    enum class Drag
+    {
+        None,
+        Pick,
+        MarkHandle,
+        MarkMove
+    };
     Drag m_drag = Drag::None;
     int m_dragHandle = -1;
     QPointF m_dragStart;

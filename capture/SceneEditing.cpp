@@ -21,7 +21,12 @@
 class MarkCommand : public QUndoCommand
 {
 public:
-    enum Kind { Add, Remove, Change };
+    enum Kind
+    {
+        Add,
+        Remove,
+        Change
+    };
 
     MarkCommand(CSGraphicsScene* scene, Kind kind, const QList<CDrawObjectItem*>& marks)
         : m_scene(scene), m_kind(kind), m_marks(marks)
@@ -91,7 +96,8 @@ void dropRedo(QUndoStack* stack)
 
 const MarkCommand* topCommand(const QUndoStack* stack)
 {
-    return stack->index() > 0 ? dynamic_cast<const MarkCommand*>(stack->command(stack->index() - 1)) : nullptr;
+    return stack->index() > 0 ? dynamic_cast<const MarkCommand*>(stack->command(stack->index() - 1))
+                              : nullptr;
 }
 
 // Whether two sets of properties differ in nothing but the transparency.
@@ -318,7 +324,8 @@ void CSGraphicsScene::showPointerShape(const QPointF& pos)
     QGraphicsView* view = drawView();
     if (!view)
         return;
-    const bool moving = (m_drag == Drag::None || m_drag == Drag::Pick) && m_pick.showsMovePointer(pos, toolRow().picksArea);
+    const bool moving =
+        (m_drag == Drag::None || m_drag == Drag::Pick) && m_pick.showsMovePointer(pos, toolRow().picksArea);
     if (moving)
         view->viewport()->setCursor(Qt::SizeAllCursor);
     else
@@ -334,7 +341,8 @@ bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)
     m_dragStart = pos;
     if (row.choosesMarks) {
         // The text being typed takes its own presses (the caret).
-        if (CDrawObjectItem* text = CDrawObjectItem::of(focusItem()); text && isTypingText() && text->hit(pos, 0))
+        if (CDrawObjectItem* text = CDrawObjectItem::of(focusItem());
+            text && isTypingText() && text->hit(pos, 0))
             return false;
         const int markHandle = markHandleAt(pos);
         if (markHandle >= 0) {

@@ -26,7 +26,7 @@ inline AfterFinish afterFinishFrom(int stored)
 {
     return stored == int(AfterFinish::ShowMainWindow)    ? AfterFinish::ShowMainWindow
            : stored == int(AfterFinish::ExitApplication) ? AfterFinish::ExitApplication
-                                                          : AfterFinish::HideToTray;
+                                                         : AfterFinish::HideToTray;
 }
 
 // The settings of the program: one global record, loaded once at start-up and
@@ -115,8 +115,14 @@ public:
 extern CAppConfig AppConfig;
 
 // Colours are stored as one 0xAARRGGBB number, alpha included.
-inline quint32 colorToSetting(const QColor& c) { return c.rgba(); }
-inline QColor colorFromSetting(quint32 v) { return QColor::fromRgba(v); }
+inline quint32 colorToSetting(const QColor& c)
+{
+    return c.rgba();
+}
+inline QColor colorFromSetting(quint32 v)
+{
+    return QColor::fromRgba(v);
+}
 
 template <class Record, class F> void CAppConfig::visit(Record& r, F&& f)
 {

@@ -4,6 +4,7 @@
 
 std::unique_ptr<CTextRecognizer> CTextRecognizer::create(const QString&)
 {
-    return none(QCoreApplication::translate(
-        "CTextRecognizer", "Text recognition needs Tesseract: install libtesseract-dev and tesseract-ocr-eng, then build again"));
+    return none(QCoreApplication::translate("CTextRecognizer",
+                                            "Text recognition needs Tesseract: install libtesseract-dev and "
+                                            "tesseract-ocr-eng, then build again"));
 }

@@ -27,8 +27,8 @@ public:
     bool available() const override { return m_ready; }
     QString missing() const override
     {
-        return QCoreApplication::translate("CTextRecognizer",
-                                           "Text recognition needs its language model: install tesseract-ocr-%1")
+        return QCoreApplication::translate(
+                   "CTextRecognizer", "Text recognition needs its language model: install tesseract-ocr-%1")
             .arg(m_language.section(QLatin1Char('+'), 0, 0));
     }
 
@@ -56,8 +56,9 @@ public:
                 continue;
             int left = 0, top = 0, right = 0, bottom = 0;
             it->BoundingBox(level, &left, &top, &right, &bottom);
-            const QRect box(QPoint(left / upscale, top / upscale),
-                            QPoint((right + upscale - 1) / upscale - 1, (bottom + upscale - 1) / upscale - 1));
+            const QRect box(
+                QPoint(left / upscale, top / upscale),
+                QPoint((right + upscale - 1) / upscale - 1, (bottom + upscale - 1) / upscale - 1));
             if (line < 0 || it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
                 ++line;
                 text.lines << word;
@@ -81,7 +82,8 @@ private:
 
 std::unique_ptr<CTextRecognizer> CTextRecognizer::create(const QString& language)
 {
-    auto recognizer = std::make_unique<CTesseractRecognizer>(language.isEmpty() ? QStringLiteral("eng") : language);
+    auto recognizer =
+        std::make_unique<CTesseractRecognizer>(language.isEmpty() ? QStringLiteral("eng") : language);
     if (!recognizer->available())
         return none(recognizer->missing());
     return recognizer;

@@ -36,7 +36,8 @@ QStringList CTextRecognizer::installedLanguages()
     const QString prefix = qEnvironmentVariable("TESSDATA_PREFIX");
     if (!prefix.isEmpty())
         folders << prefix << QDir(prefix).filePath(QStringLiteral("tessdata"));
-    folders << QStringLiteral("/usr/share/tesseract-ocr/5/tessdata") << QStringLiteral("/usr/share/tesseract-ocr/4.00/tessdata")
+    folders << QStringLiteral("/usr/share/tesseract-ocr/5/tessdata")
+            << QStringLiteral("/usr/share/tesseract-ocr/4.00/tessdata")
             << QStringLiteral("/usr/share/tessdata");
     QStringList languages;
     for (const QString& folder : std::as_const(folders)) {
@@ -44,7 +45,8 @@ QStringList CTextRecognizer::installedLanguages()
         for (const QString& model : models) {
             const QString language = model.chopped(int(qstrlen(".traineddata")));
             // Orientation and equations are no languages of text.
-            if (language != QLatin1String("osd") && language != QLatin1String("equ") && !languages.contains(language))
+            if (language != QLatin1String("osd") && language != QLatin1String("equ") &&
+                !languages.contains(language))
                 languages << language;
         }
     }
@@ -59,10 +61,13 @@ QString CTextRecognizer::whatIsMissing(const QString& language)
     return create(QString())->missing();
 #else
     const QStringList installed = installedLanguages();
-    const QStringList wanted = (language.isEmpty() ? QStringLiteral("eng") : language).split(QLatin1Char('+'));
+    const QStringList wanted =
+        (language.isEmpty() ? QStringLiteral("eng") : language).split(QLatin1Char('+'));
     for (const QString& one : wanted) {
         if (!installed.contains(one))
-            return QCoreApplication::translate("CTextRecognizer", "Text recognition needs its language model: install tesseract-ocr-%1")
+            return QCoreApplication::translate(
+                       "CTextRecognizer",
+                       "Text recognition needs its language model: install tesseract-ocr-%1")
                 .arg(one);
     }
     return QString();
@@ -76,7 +81,8 @@ void recognizeInBackground(const QImage& picture, const QString& language, int u
     QThread* thread = QThread::create([picture, language, upscale, result] {
         *result = CTextRecognizer::create(language)->recognize(picture, upscale);
     });
-    QObject::connect(thread, &QThread::finished, receiver, [result, done = std::move(done)] { done(*result); });
+    QObject::connect(thread, &QThread::finished, receiver,
+                     [result, done = std::move(done)] { done(*result); });
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start(QThread::LowPriority);
 }

@@ -22,7 +22,7 @@ struct RecognizedWord
 struct RecognizedText
 {
     QList<RecognizedWord> words;
-    QStringList lines;     // the words of each line, joined by spaces
+    QStringList lines;      // the words of each line, joined by spaces
     QList<QRect> lineBoxes; // one per line
     // The lines as plain text, one per line.
     QString plainText() const { return lines.join(QLatin1Char('\n')); }

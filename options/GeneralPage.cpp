@@ -57,7 +57,8 @@ void CGeneralPage::loadSettings()
     for (QRadioButton* radio : radios)
         radio->setAutoExclusive(false);
     // In the order of the values.
-    for (const AfterFinish action : {AfterFinish::HideToTray, AfterFinish::ShowMainWindow, AfterFinish::ExitApplication})
+    for (const AfterFinish action :
+         {AfterFinish::HideToTray, AfterFinish::ShowMainWindow, AfterFinish::ExitApplication})
         radios[int(action)]->setChecked(AppConfig.GenActionAfterFinish == int(action));
     for (QRadioButton* radio : radios)
         radio->setAutoExclusive(true);

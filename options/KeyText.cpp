@@ -45,7 +45,8 @@ int keyFromName(const QString& name)
     const QString n = name.trimmed();
     if (n.size() == 1) {
         const QChar c = n.at(0);
-        if ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+        if ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+            (c >= QLatin1Char('0') && c <= QLatin1Char('9')))
             return c.unicode();
     }
     if (n.size() >= 2 && n.size() <= 3 && n.at(0) == QLatin1Char('F')) {

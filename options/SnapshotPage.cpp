@@ -122,7 +122,8 @@ void CSnapshotPage::showNameExample()
 {
     QString tip = tr("%Y year, %M month, %D day, %h hour, %m minute, %s second");
     if (g_nameMaker)
-        tip += QLatin1Char('\n') + tr("Now: %1").arg(g_nameMaker(fileNameEdit->text()) + fileExtComboBox->currentText());
+        tip += QLatin1Char('\n') +
+               tr("Now: %1").arg(g_nameMaker(fileNameEdit->text()) + fileExtComboBox->currentText());
     fileNameEdit->setToolTip(tip);
 }
 

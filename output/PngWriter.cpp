@@ -92,7 +92,7 @@ struct Band
     int rows = 0;
     QByteArray deflated; // raw deflate data, ending byte-aligned
     uLong adler = 1;
-    uLong length = 0;    // filtered bytes fed in
+    uLong length = 0; // filtered bytes fed in
     bool ok = false;
 };
 
@@ -129,9 +129,10 @@ void deflateBand(const QImage& image, bool alpha, const Options& options, bool l
     for (int y = 0; y < band->rows && ok; y += batchRows) {
         const int n = std::min(batchRows, band->rows - y);
         for (int i = 0; i < n; ++i) {
-            unpackRow(reinterpret_cast<const quint32*>(image.constScanLine(band->firstRow + y + i)), width, alpha,
-                      current);
-            filterRow(options.filter, current, previous, rowBytes, pixelBytes, batch.data() + size_t(i) * filteredBytes);
+            unpackRow(reinterpret_cast<const quint32*>(image.constScanLine(band->firstRow + y + i)), width,
+                      alpha, current);
+            filterRow(options.filter, current, previous, rowBytes, pixelBytes,
+                      batch.data() + size_t(i) * filteredBytes);
             previous = current;
             current = current == rowA.data() ? rowB.data() : rowA.data();
         }
@@ -210,11 +211,11 @@ QByteArray encode(const QImage& source, const Options& options)
     uchar header[13];
     putBigEndian(header, quint32(width));
     putBigEndian(header + 4, quint32(height));
-    header[8] = 8;                // bits per sample
-    header[9] = alpha ? 6 : 2;    // RGBA or RGB
-    header[10] = 0;               // deflate
-    header[11] = 0;               // adaptive filtering (one filter type byte per row)
-    header[12] = 0;               // not interlaced
+    header[8] = 8;             // bits per sample
+    header[9] = alpha ? 6 : 2; // RGBA or RGB
+    header[10] = 0;            // deflate
+    header[11] = 0;            // adaptive filtering (one filter type byte per row)
+    header[12] = 0;            // not interlaced
     appendChunk(out, "IHDR", header, 13);
     // The zlib stream: its header, the bands' deflate data, the checksum.
     const uchar zlibHeader[2] = {0x78, 0x01};

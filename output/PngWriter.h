@@ -14,13 +14,18 @@ class QImage;
 // pixels it was given, in all four channels.
 namespace PngWriter {
 
-enum class Filter { None = 0, Sub = 1, Up = 2 };
+enum class Filter
+{
+    None = 0,
+    Sub = 1,
+    Up = 2
+};
 
 struct Options
 {
-    int level = 1;           // zlib level, 0 (stored) to 9
+    int level = 1; // zlib level, 0 (stored) to 9
     Filter filter = Filter::Up;
-    int bands = 0;           // 0: one per core
+    int bands = 0; // 0: one per core
 };
 
 // The PNG file of the image; empty for a null image.

@@ -30,7 +30,8 @@ CPinWindow::CPinWindow(const QImage& picture, const QRect& deviceGeometry, qreal
     m_picture.setDevicePixelRatio(m_ratio);
     resize(zoomedSize());
     if (!m_ordinary)
-        move(QPoint(int(std::lround(deviceGeometry.x() / m_ratio)), int(std::lround(deviceGeometry.y() / m_ratio))));
+        move(QPoint(int(std::lround(deviceGeometry.x() / m_ratio)),
+                    int(std::lround(deviceGeometry.y() / m_ratio))));
     setToolTip(tr("Drag to move, wheel to zoom, Ctrl+wheel for opacity, double click or Esc to close"));
 }
 

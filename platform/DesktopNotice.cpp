@@ -28,7 +28,8 @@ bool CDesktopNotice::serviceAvailable()
     if (!daemon)
         return false;
     const QString name = QLatin1String(kService);
-    return daemon->isServiceRegistered(name).value() || daemon->activatableServiceNames().value().contains(name);
+    return daemon->isServiceRegistered(name).value() ||
+           daemon->activatableServiceNames().value().contains(name);
 }
 
 void CDesktopNotice::show(const QString& summary, const QString& body, int timeoutMs)

@@ -173,8 +173,7 @@ bool CGlobalShortcut::nativeEventFilter(const QByteArray& eventType, void* messa
     auto* key = static_cast<xcb_key_press_event_t*>(message);
     const unsigned int state = key->state & ~(XCB_MOD_MASK_LOCK | m_numLock);
     // Compare only the modifiers a hot key can use, ignoring mouse-button bits.
-    const unsigned int relevant =
-        XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+    const unsigned int relevant = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
     if (key->detail == m_keycode && (state & relevant) == m_modifiers) {
         emit activated();
         return true;

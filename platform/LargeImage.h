@@ -11,7 +11,8 @@
 // request, it also compacts memory for them at the fault, and a 4K grab then
 // stalled for up to 150 ms instead of taking 25-40. Small images get an
 // ordinary image. The pixels are not initialised.
-enum class PageMapping {
+enum class PageMapping
+{
     Now,  // every page mapped before the image is returned
     Later // as the pixels are first written, or by the caller
 };

@@ -77,8 +77,10 @@ bool CPointerTracker::nativeEventFilter(const QByteArray& eventType, void* messa
         const auto* xi = static_cast<const XiDeviceEvent*>(message);
         if (xi->extension != m_xinputOpcode)
             break;
-        if (xi->eventType == kXiMotion || xi->eventType == kXiButtonPress || xi->eventType == kXiButtonRelease)
-            record(xi->time, QPoint(int(std::floor(xi->rootX / 65536.0)), int(std::floor(xi->rootY / 65536.0))));
+        if (xi->eventType == kXiMotion || xi->eventType == kXiButtonPress ||
+            xi->eventType == kXiButtonRelease)
+            record(xi->time,
+                   QPoint(int(std::floor(xi->rootX / 65536.0)), int(std::floor(xi->rootY / 65536.0))));
         break;
     }
     case XCB_MOTION_NOTIFY: {
@@ -108,7 +110,8 @@ std::optional<QPoint> CPointerTracker::devicePosition(quint64 timestamp, const Q
         if (s.time != quint32(timestamp))
             continue;
         const QPointF logical = QPointF(s.root) / ratio;
-        if (std::abs(logical.x() - logicalGlobal.x()) <= 1.0 && std::abs(logical.y() - logicalGlobal.y()) <= 1.0)
+        if (std::abs(logical.x() - logicalGlobal.x()) <= 1.0 &&
+            std::abs(logical.y() - logicalGlobal.y()) <= 1.0)
             return s.root;
     }
     return std::nullopt;

@@ -89,8 +89,9 @@ QImage grabRootWithShm(xcb_connection_t* c, xcb_window_t root, int width, int he
     // Band k goes to half k % 2 of the segment.
     const auto request = [&](int k) {
         const int y = k * bandRows;
-        return xcb_shm_get_image(c, root, 0, int16_t(y), uint16_t(width), uint16_t(std::min(bandRows, height - y)),
-                                 kAllPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment, uint32_t((k % 2) * bandSize));
+        return xcb_shm_get_image(c, root, 0, int16_t(y), uint16_t(width),
+                                 uint16_t(std::min(bandRows, height - y)), kAllPlanes,
+                                 XCB_IMAGE_FORMAT_Z_PIXMAP, segment, uint32_t((k % 2) * bandSize));
     };
     xcb_shm_get_image_cookie_t pending[2] = {};
     int issued = 0;
@@ -112,7 +113,8 @@ QImage grabRootWithShm(xcb_connection_t* c, xcb_window_t root, int width, int he
             break;
         const int y = k * bandRows;
         const int rows = std::min(bandRows, height - y);
-        const auto* band = reinterpret_cast<const quint32*>(static_cast<const char*>(memory) + (k % 2) * bandSize);
+        const auto* band =
+            reinterpret_cast<const quint32*>(static_cast<const char*>(memory) + (k % 2) * bandSize);
         for (int r = 0; r < rows; ++r) {
             auto* line = reinterpret_cast<quint32*>(image.scanLine(y + r));
             std::memcpy(line, band + size_t(r) * width, size_t(width) * 4);
@@ -144,13 +146,16 @@ QImage grabRootWithXcb(xcb_connection_t* c, const xcb_screen_t* screen)
     // onto QImage::Format_RGB32.
     bool rgb888 = false;
     for (xcb_depth_iterator_t d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d)) {
-        for (xcb_visualtype_iterator_t v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
+        for (xcb_visualtype_iterator_t v = xcb_depth_visuals_iterator(d.data); v.rem;
+             xcb_visualtype_next(&v)) {
             if (v.data->visual_id == screen->root_visual)
-                rgb888 = v.data->red_mask == 0xff0000 && v.data->green_mask == 0xff00 && v.data->blue_mask == 0xff;
+                rgb888 =
+                    v.data->red_mask == 0xff0000 && v.data->green_mask == 0xff00 && v.data->blue_mask == 0xff;
         }
     }
     int bitsPerPixel = 0;
-    for (xcb_format_iterator_t f = xcb_setup_pixmap_formats_iterator(xcb_get_setup(c)); f.rem; xcb_format_next(&f)) {
+    for (xcb_format_iterator_t f = xcb_setup_pixmap_formats_iterator(xcb_get_setup(c)); f.rem;
+         xcb_format_next(&f)) {
         if (f.data->depth == 24)
             bitsPerPixel = f.data->bits_per_pixel;
     }
@@ -163,7 +168,8 @@ QImage grabRootWithXcb(xcb_connection_t* c, const xcb_screen_t* screen)
     if (!shared.isNull())
         return shared;
     xcb_get_image_reply_t* reply = xcb_get_image_reply(
-        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, 0, 0, width, height, kAllPlanes), nullptr);
+        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, 0, 0, width, height, kAllPlanes),
+        nullptr);
     if (!reply)
         return QImage();
     if (xcb_get_image_data_length(reply) < width * height * 4) {
@@ -172,8 +178,9 @@ QImage grabRootWithXcb(xcb_connection_t* c, const xcb_screen_t* screen)
     }
     auto* pixels = reinterpret_cast<quint32*>(xcb_get_image_data(reply));
     makeOpaque(pixels, qsizetype(width) * height);
-    return QImage(reinterpret_cast<uchar*>(pixels), width, height, width * 4, QImage::Format_RGB32,
-                  [](void* r) { std::free(r); }, reply);
+    return QImage(
+        reinterpret_cast<uchar*>(pixels), width, height, width * 4, QImage::Format_RGB32,
+        [](void* r) { std::free(r); }, reply);
 }
 
 QImage grabWithQt()
@@ -185,9 +192,9 @@ QImage grabWithQt()
     // rectangle as large as the virtual desktop reaches every monitor.
     const QRect desktop = screen->virtualGeometry();
     const QRect own = screen->geometry();
-    QImage image = screen->grabWindow(0, desktop.x() - own.x(), desktop.y() - own.y(), desktop.width(),
-                                      desktop.height())
-                       .toImage();
+    QImage image =
+        screen->grabWindow(0, desktop.x() - own.x(), desktop.y() - own.y(), desktop.width(), desktop.height())
+            .toImage();
     image.setDevicePixelRatio(1.0);
     return image;
 }

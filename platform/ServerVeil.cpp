@@ -54,7 +54,8 @@ bool windowsKeepPixelsBelow()
         return false;
     // A compositing manager owns the selection _NET_WM_CM_S<screen number>.
     int screenNumber = 0;
-    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem && it.data != screen; xcb_screen_next(&it))
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem && it.data != screen;
+         xcb_screen_next(&it))
         ++screenNumber;
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screenNumber);
     XcbReply<xcb_intern_atom_reply_t> atom(
@@ -87,7 +88,8 @@ bool blendOver(unsigned int window, const QSize& size, QRgb premultiplied)
     xcb_render_create_picture(c, picture, window, format, 0, nullptr);
     const xcb_render_color_t colour{channel16(qRed(premultiplied)), channel16(qGreen(premultiplied)),
                                     channel16(qBlue(premultiplied)), channel16(qAlpha(premultiplied))};
-    const xcb_rectangle_t all{0, 0, uint16_t(qMin(size.width(), 65535)), uint16_t(qMin(size.height(), 65535))};
+    const xcb_rectangle_t all{0, 0, uint16_t(qMin(size.width(), 65535)),
+                              uint16_t(qMin(size.height(), 65535))};
     xcb_render_fill_rectangles(c, XCB_RENDER_PICT_OP_OVER, picture, colour, 1, &all);
     xcb_render_free_picture(c, picture);
     xcb_flush(c);

@@ -26,8 +26,8 @@
 
 namespace {
 
-const QColor kInk(0x44, 0x4a, 0x52);        // unselected glyphs
-const QColor kAccent(0x2f, 0x7d, 0xe1);     // selected tool background
+const QColor kInk(0x44, 0x4a, 0x52);    // unselected glyphs
+const QColor kAccent(0x2f, 0x7d, 0xe1); // selected tool background
 const QColor kGreen(0x2e, 0x8b, 0x3e);
 const QColor kLeaf(0xc8, 0xee, 0x62);
 const QColor kRed(0xd9, 0x3a, 0x3a);
@@ -35,9 +35,9 @@ const QColor kWhite(Qt::white);
 
 QString g_outDir;
 
-using Painter = std::function<void(QPainter &)>;
+using Painter = std::function<void(QPainter&)>;
 
-bool save(const QString &name, int size, const Painter &paint)
+bool save(const QString& name, int size, const Painter& paint)
 {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -53,14 +53,14 @@ bool save(const QString &name, int size, const Painter &paint)
     return true;
 }
 
-QPen pen(const QColor &c, qreal w)
+QPen pen(const QColor& c, qreal w)
 {
     return QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
 // ---- tool glyphs, 24 units --------------------------------------------------
 
-void glyphSelect(QPainter &p, const QColor &c)
+void glyphSelect(QPainter& p, const QColor& c)
 {
     QPainterPath a;
     a.moveTo(7, 3.5);
@@ -76,13 +76,13 @@ void glyphSelect(QPainter &p, const QColor &c)
     p.drawPath(a);
 }
 
-void glyphLine(QPainter &p, const QColor &c)
+void glyphLine(QPainter& p, const QColor& c)
 {
     p.setPen(pen(c, 2.2));
     p.drawLine(QPointF(5, 19), QPointF(19, 5));
 }
 
-void glyphArrow(QPainter &p, const QColor &c)
+void glyphArrow(QPainter& p, const QColor& c)
 {
     p.setPen(pen(c, 2.2));
     p.drawLine(QPointF(5, 19), QPointF(16, 8));
@@ -92,30 +92,30 @@ void glyphArrow(QPainter &p, const QColor &c)
     p.drawPolygon(head);
 }
 
-void glyphRect(QPainter &p, const QColor &c)
+void glyphRect(QPainter& p, const QColor& c)
 {
     p.setPen(QPen(c, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(5, 6, 14, 12));
 }
 
-void glyphPolygon(QPainter &p, const QColor &c)
+void glyphPolygon(QPainter& p, const QColor& c)
 {
-    QPolygonF poly({QPointF(12, 4), QPointF(20, 10), QPointF(17, 19.5),
-                    QPointF(6.5, 19.5), QPointF(4, 10.5)});
+    QPolygonF poly(
+        {QPointF(12, 4), QPointF(20, 10), QPointF(17, 19.5), QPointF(6.5, 19.5), QPointF(4, 10.5)});
     p.setPen(pen(c, 2));
     p.setBrush(Qt::NoBrush);
     p.drawPolygon(poly);
 }
 
-void glyphEllipse(QPainter &p, const QColor &c)
+void glyphEllipse(QPainter& p, const QColor& c)
 {
     p.setPen(pen(c, 2));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(QRectF(4, 6.5, 16, 11));
 }
 
-void glyphDraw(QPainter &p, const QColor &c)
+void glyphDraw(QPainter& p, const QColor& c)
 {
     // Pencil at 45 degrees, tip to the lower left.
     p.save();
@@ -123,9 +123,9 @@ void glyphDraw(QPainter &p, const QColor &c)
     p.rotate(-45);
     p.setPen(pen(c, 1.6));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(-4, -3, 11, 6));                        // body
+    p.drawRect(QRectF(-4, -3, 11, 6)); // body
     p.setBrush(c);
-    p.drawRect(QRectF(7, -3, 2.5, 6));                        // cap
+    p.drawRect(QRectF(7, -3, 2.5, 6)); // cap
     p.setBrush(Qt::NoBrush);
     p.drawPolygon(QPolygonF({QPointF(-4, -3), QPointF(-9.5, 0), QPointF(-4, 3)}));
     p.setBrush(c);
@@ -134,7 +134,7 @@ void glyphDraw(QPainter &p, const QColor &c)
     p.restore();
 }
 
-void glyphText(QPainter &p, const QColor &c)
+void glyphText(QPainter& p, const QColor& c)
 {
     p.setPen(pen(c, 2.4));
     p.drawLine(QPointF(5.5, 19.5), QPointF(12, 4.5));
@@ -143,7 +143,7 @@ void glyphText(QPainter &p, const QColor &c)
     p.drawLine(QPointF(8.2, 14), QPointF(15.8, 14));
 }
 
-void glyphErase(QPainter &p, const QColor &c)
+void glyphErase(QPainter& p, const QColor& c)
 {
     p.save();
     p.translate(12.5, 10.5);
@@ -152,13 +152,13 @@ void glyphErase(QPainter &p, const QColor &c)
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(-8, -4, 16, 8), 1.5, 1.5);
     p.setBrush(c);
-    p.drawRoundedRect(QRectF(-8, -4, 7, 8), 1.5, 1.5);    // rubber end
+    p.drawRoundedRect(QRectF(-8, -4, 7, 8), 1.5, 1.5); // rubber end
     p.restore();
     p.setPen(pen(c, 1.6));
     p.drawLine(QPointF(10, 20), QPointF(19.5, 20));
 }
 
-void glyphHide(QPainter &p, const QColor &c)
+void glyphHide(QPainter& p, const QColor& c)
 {
     // A framed area of blocks in three shades: what was there is gone.
     p.setPen(QPen(c, 1.6, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
@@ -176,7 +176,7 @@ void glyphHide(QPainter &p, const QColor &c)
     }
 }
 
-void glyphHighlighter(QPainter &p, const QColor &c)
+void glyphHighlighter(QPainter& p, const QColor& c)
 {
     // Lines of text, the middle one under a wide translucent band that a
     // chisel tip draws.
@@ -193,7 +193,7 @@ void glyphHighlighter(QPainter &p, const QColor &c)
     p.drawPolygon(QPolygonF({QPointF(17, 9), QPointF(21.5, 4.5), QPointF(21.5, 15), QPointF(17, 15)}));
 }
 
-void glyphSteps(QPainter &p, const QColor &c)
+void glyphSteps(QPainter& p, const QColor& c)
 {
     // Two numbered circles, "1" and "2" drawn as strokes so that the icon
     // never depends on installed fonts.
@@ -212,10 +212,10 @@ void glyphSteps(QPainter &p, const QColor &c)
     p.drawPath(two);
 }
 
-void toolPair(const QString &name, void (*glyph)(QPainter &, const QColor &))
+void toolPair(const QString& name, void (*glyph)(QPainter&, const QColor&))
 {
-    save(name + "_no", 24, [&](QPainter &p) { glyph(p, kInk); });
-    save(name, 24, [&](QPainter &p) {
+    save(name + "_no", 24, [&](QPainter& p) { glyph(p, kInk); });
+    save(name, 24, [&](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(kAccent);
         p.drawRoundedRect(QRectF(0, 0, 24, 24), 5, 5);
@@ -225,7 +225,7 @@ void toolPair(const QString &name, void (*glyph)(QPainter &, const QColor &))
 
 // ---- action buttons, 24 units -----------------------------------------------
 
-void iconSave(QPainter &p)
+void iconSave(QPainter& p)
 {
     const QColor body(0x2f, 0x6f, 0xc4);
     QPainterPath disk;
@@ -242,21 +242,21 @@ void iconSave(QPainter &p)
     p.setBrush(body);
     p.drawPath(disk);
     p.setBrush(kWhite);
-    p.drawRoundedRect(QRectF(7, 12.5, 11, 6.5), 1, 1);     // label
+    p.drawRoundedRect(QRectF(7, 12.5, 11, 6.5), 1, 1); // label
     p.setBrush(QColor(0xd6, 0xe4, 0xf7));
-    p.drawRect(QRectF(7.5, 3, 8, 5.5));                    // shutter
+    p.drawRect(QRectF(7.5, 3, 8, 5.5)); // shutter
     p.setBrush(body);
     p.drawRect(QRectF(12.5, 4, 2, 3.5));
 }
 
-void iconCancel(QPainter &p)
+void iconCancel(QPainter& p)
 {
     p.setPen(pen(kRed, 3.2));
     p.drawLine(QPointF(6, 6), QPointF(18, 18));
     p.drawLine(QPointF(18, 6), QPointF(6, 18));
 }
 
-void iconOk(QPainter &p)
+void iconOk(QPainter& p)
 {
     p.setPen(pen(kGreen, 3.2));
     p.setBrush(Qt::NoBrush);
@@ -265,7 +265,7 @@ void iconOk(QPainter &p)
 
 // ---- 32-unit buttons and options pages --------------------------------------
 
-void iconCapture(QPainter &p)
+void iconCapture(QPainter& p)
 {
     QPen dash(kInk, 2, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
     dash.setDashPattern({2, 1.5});
@@ -283,7 +283,7 @@ void iconCapture(QPainter &p)
     p.drawEllipse(QPointF(23, 23), 1.2, 1.2);
 }
 
-void iconGear(QPainter &p)
+void iconGear(QPainter& p)
 {
     const QPointF c(16, 16);
     const int teeth = 8;
@@ -292,8 +292,8 @@ void iconGear(QPainter &p)
     for (int i = 0; i < teeth; ++i) {
         const qreal step = 2 * M_PI / teeth;
         const qreal a = i * step;
-        const qreal half = step * 0.22;           // half width of a tooth tip
-        const qreal baseHalf = step * 0.30;       // half width at the root
+        const qreal half = step * 0.22;     // half width of a tooth tip
+        const qreal baseHalf = step * 0.30; // half width at the root
         auto at = [&](qreal r, qreal ang) { return c + QPointF(r * qCos(ang), r * qSin(ang)); };
         if (i == 0)
             gear.moveTo(at(rIn, a - baseHalf));
@@ -302,8 +302,8 @@ void iconGear(QPainter &p)
         gear.lineTo(at(rOut, a - half));
         gear.lineTo(at(rOut, a + half));
         gear.lineTo(at(rIn, a + baseHalf));
-        gear.arcTo(QRectF(c.x() - rIn, c.y() - rIn, 2 * rIn, 2 * rIn),
-                   -qRadiansToDegrees(a + baseHalf), -qRadiansToDegrees(step - 2 * baseHalf));
+        gear.arcTo(QRectF(c.x() - rIn, c.y() - rIn, 2 * rIn, 2 * rIn), -qRadiansToDegrees(a + baseHalf),
+                   -qRadiansToDegrees(step - 2 * baseHalf));
     }
     gear.closeSubpath();
     gear.addEllipse(c, 4.5, 4.5);
@@ -313,7 +313,7 @@ void iconGear(QPainter &p)
     p.drawPath(gear);
 }
 
-void iconGeneral(QPainter &p)
+void iconGeneral(QPainter& p)
 {
     const qreal ys[] = {8, 16, 24};
     const qreal knobs[] = {20, 11, 17};
@@ -328,7 +328,7 @@ void iconGeneral(QPainter &p)
     }
 }
 
-void iconSnaps(QPainter &p)
+void iconSnaps(QPainter& p)
 {
     const QColor body(0x4a, 0x52, 0x5c);
     QPainterPath cam;
@@ -345,10 +345,10 @@ void iconSnaps(QPainter &p)
     p.setBrush(QColor(255, 255, 255, 170));
     p.drawEllipse(QPointF(14.4, 16.4), 1.4, 1.4);
     p.setBrush(QColor(0xf2, 0xc1, 0x4e));
-    p.drawRect(QRectF(5.5, 11.5, 3, 2));          // flash window
+    p.drawRect(QRectF(5.5, 11.5, 3, 2)); // flash window
 }
 
-void iconShortcut(QPainter &p)
+void iconShortcut(QPainter& p)
 {
     // A single keycap seen slightly from above.
     p.setPen(Qt::NoPen);
@@ -363,7 +363,7 @@ void iconShortcut(QPainter &p)
     p.drawLine(QPointF(15, 14), QPointF(19.8, 20.5));
 }
 
-void iconAbout(QPainter &p)
+void iconAbout(QPainter& p)
 {
     p.setPen(Qt::NoPen);
     p.setBrush(kAccent);
@@ -375,7 +375,7 @@ void iconAbout(QPainter &p)
 
 // ---- application icon, 128 units --------------------------------------------
 
-void iconApp(QPainter &p)
+void iconApp(QPainter& p)
 {
     QLinearGradient bg(0, 0, 0, 128);
     bg.setColorAt(0, QColor(0x3d, 0xa3, 0x4f));
@@ -411,7 +411,7 @@ void iconApp(QPainter &p)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     g_outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
@@ -419,8 +419,8 @@ int main(int argc, char **argv)
         return 1;
 
     bool ok = true;
-    auto icon = [&](const char *name, int size, int design, void (*fn)(QPainter &)) {
-        ok &= save(name, size, [&](QPainter &p) {
+    auto icon = [&](const char* name, int size, int design, void (*fn)(QPainter&)) {
+        ok &= save(name, size, [&](QPainter& p) {
             p.scale(qreal(size) / design, qreal(size) / design);
             fn(p);
         });

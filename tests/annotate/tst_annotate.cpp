@@ -308,7 +308,8 @@ void TestAnnotate::colorComboEntries()
         auto* colours = control<ColorComboBox>(prop, name);
         QCOMPARE(colours->currentText(), QStringLiteral("black"));
         QCOMPARE(colours->color(), QColor(Qt::black));
-        const QImage shown = colours->itemData(colours->currentIndex(), Qt::DecorationRole).value<QPixmap>().toImage();
+        const QImage shown =
+            colours->itemData(colours->currentIndex(), Qt::DecorationRole).value<QPixmap>().toImage();
         QCOMPARE(shown.pixelColor(0, 0), QColor(Qt::black));
         QCOMPARE(colours->findText(QStringLiteral("transparent")), -1);
     }

@@ -10,8 +10,8 @@
 #include "platform/GlobalShortcut.h"
 
 #include <QMenu>
-#include <QSettings>
 #include <QPushButton>
+#include <QSettings>
 #include <QtTest>
 
 class TestFirstRun : public QObject
@@ -50,7 +50,8 @@ void TestFirstRun::message_data()
     QTest::newRow("the start key held elsewhere at the first start")
         << key << true << true << held << click + autoRun + " " + held;
     QTest::newRow("the start key held elsewhere at a later start") << key << true << false << held << held;
-    QTest::newRow("nothing to say at a later start") << key << true << false << "" << "";
+    QTest::newRow("nothing to say at a later start") << key << true << false << ""
+                                                     << "";
 }
 
 void TestFirstRun::message()
@@ -70,7 +71,7 @@ void TestFirstRun::message()
 
 void TestFirstRun::storedHotKeys_data()
 {
-    QTest::addColumn<QString>("stored"); // the line of the settings file after the key's "="
+    QTest::addColumn<QString>("stored");     // the line of the settings file after the key's "="
     QTest::addColumn<QString>("registered"); // the combination the main window registers; empty: none
     const auto row = [](const char* stored, const char* registered) {
         QTest::newRow(stored) << QString(stored) << QString(registered);

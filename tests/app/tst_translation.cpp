@@ -9,10 +9,10 @@
 
 #include <QListWidget>
 #include <QMenu>
-#include <QXmlStreamReader>
-#include <QTemporaryDir>
-#include <QStandardPaths>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <cstdio>
@@ -84,12 +84,13 @@ void TestTranslation::everyMessageTranslated()
     const QString ts = scratch.filePath(QStringLiteral("vireoscape_de.ts"));
     QVERIFY(QFile::copy(QStringLiteral(VS_GERMAN_TS), ts));
     QFile::setPermissions(ts, QFile::ReadOwner | QFile::WriteOwner);
-    const QString lupdate = QStandardPaths::findExecutable(QStringLiteral("lupdate"), {QStringLiteral("/usr/lib/qt6/bin")});
+    const QString lupdate =
+        QStandardPaths::findExecutable(QStringLiteral("lupdate"), {QStringLiteral("/usr/lib/qt6/bin")});
     QVERIFY2(!lupdate.isEmpty(), "lupdate (qt6-l10n-tools) is not installed");
     QProcess update;
     update.setWorkingDirectory(QStringLiteral(VS_SOURCE_DIR));
-    update.start(lupdate, {"-no-obsolete", "-locations", "none", "app", "capture", "annotate", "options", "output", "pin", "ocr",
-                           "config", "platform", "-ts", ts});
+    update.start(lupdate, {"-no-obsolete", "-locations", "none", "app", "capture", "annotate", "options",
+                           "output", "pin", "ocr", "config", "platform", "-ts", ts});
     QVERIFY(update.waitForFinished(120000));
     QCOMPARE(update.exitCode(), 0);
     QFile file(ts);
@@ -125,20 +126,23 @@ void TestTranslation::shownTexts_data()
     QTest::addColumn<QString>("lang");
     QTest::addColumn<QStringList>("menuAndOptions");
     QTest::addColumn<QString>("helpLine");
-    QTest::newRow("German") << "de_DE.UTF-8" << QStringList{"Schnappschuss starten",
-                                                            "Hauptfenster anzeigen",
-                                                            "Optionen…",
-                                                            "Alle angehefteten Bilder schließen",
-                                                            "Beenden",
-                                                            "Einstellungen",
-                                                            "Allgemein",
-                                                            "Schnappschuss",
-                                                            "Tastenkürzel",
-                                                            "Über"}
+    QTest::newRow("German") << "de_DE.UTF-8"
+                            << QStringList{"Schnappschuss starten",
+                                           "Hauptfenster anzeigen",
+                                           "Optionen…",
+                                           "Alle angehefteten Bilder schließen",
+                                           "Beenden",
+                                           "Einstellungen",
+                                           "Allgemein",
+                                           "Schnappschuss",
+                                           "Tastenkürzel",
+                                           "Über"}
                             << "  -h, --help            diese Hilfe anzeigen und enden";
-    QTest::newRow("C") << "C" << QStringList{"Start snapshot", "Show Main Window", "Option...",
-                                             "Close all pins", "Exit",             "Config Dialog",    "General",
-                                             "Snapshot",       "Shortcut",         "About"}
+    QTest::newRow("C") << "C" << QStringList{"Start snapshot", "Show Main Window",
+                                             "Option...",      "Close all pins",
+                                             "Exit",           "Config Dialog",
+                                             "General",        "Snapshot",
+                                             "Shortcut",       "About"}
                        << "  -h, --help            show this help and end";
 }
 

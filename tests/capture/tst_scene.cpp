@@ -14,8 +14,8 @@
 #include "app/Startup.h"
 #include "capture/DrawView.h"
 #include "capture/EditPlacement.h"
-#include "capture/Finisher.h"
 #include "capture/FinishNotice.h"
+#include "capture/Finisher.h"
 #include "capture/LabelGlyphs.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
@@ -77,15 +77,14 @@ QRect fakeWindowAt(const QPoint& p, quint32)
 }
 
 // The tool strip's buttons from left to right, and the modes by number.
-const QStringList kButtons = {"Select", "Line", "LineArrow", "Rectangle",   "Polygon", "Ellipse", "Draw", "Text",
-                              "Erase",  "Hide", "Highlighter", "Steps",   "Pin", "CopyText", "Save",    "Cancel",  "Ok"};
-const QStringList kModes = {"None",    "Select", "Line", "LineArrow", "Rectangle", "Ellipse",
-                            "Polygon", "Curve",  "Draw", "Text",      "Erase",     "Hide",
-                            "Highlighter", "Steps"};
+const QStringList kButtons = {"Select", "Line",     "LineArrow", "Rectangle", "Polygon",     "Ellipse",
+                              "Draw",   "Text",     "Erase",     "Hide",      "Highlighter", "Steps",
+                              "Pin",    "CopyText", "Save",      "Cancel",    "Ok"};
+const QStringList kModes = {"None",  "Select", "Line", "LineArrow", "Rectangle", "Ellipse",     "Polygon",
+                            "Curve", "Draw",   "Text", "Erase",     "Hide",      "Highlighter", "Steps"};
 // The stems of their buttons' selected icons.
-const QStringList kIcons = {"select",  "select", "line", "line_arrow", "rect", "ellipse",
-                            "polygon", "",       "draw", "text",       "erase", "hide",
-                            "highlighter", "steps"};
+const QStringList kIcons = {"select", "select", "line", "line_arrow", "rect", "ellipse",     "polygon",
+                            "",       "draw",   "text", "erase",      "hide", "highlighter", "steps"};
 
 QPointF point(const QString& text)
 {
@@ -656,13 +655,15 @@ void TestScene::toolsKeysAndMenus_data()
         "key Escape; expect view hidden; expect ended abandoned");
     row("Escape over marks: the first one says how, a late second one says it again",
         "tool Rectangle; drag 100,100 200,200; key Escape; expect view shown; expect marks 1;"
-        "expect hint discard; wait 2500; expect hint none; key Escape; expect view shown; expect hint discard;"
+        "expect hint discard; wait 2500; expect hint none; key Escape; expect view shown; expect hint "
+        "discard;"
         "wait 1500; key Escape; expect view hidden; expect ended abandoned");
     // The text, its filled box and frame in the look of the strip.
     row("text: an empty box goes, Escape ends the typing, then the snapshot",
         "tool Text; click 300,300; click 120,120; type Hi; expect marks 1; key Escape; expect text Hi;"
         "expect pixel 123,123 blue; expect pixel 120,130 red; expect ink 124,124,20,20 blue; key Ctrl+Z;"
-        "expect marks 0; key Ctrl+Y; expect text Hi; key Escape Escape; expect view hidden; expect ended abandoned");
+        "expect marks 0; key Ctrl+Y; expect text Hi; key Escape Escape; expect view hidden; expect ended "
+        "abandoned");
     row("menu: Undo, Redo; Reselect picks anew and undo brings nothing back",
         "tool Rectangle; drag 100,100 200,200; menu 300,300 Undo; expect marks 0; menu 300,300 Redo;"
         "expect marks 1; menu 150,120 Reselect snapshot area; expect marks 0; expect strip hidden;"
@@ -678,7 +679,8 @@ void TestScene::toolsKeysAndMenus_data()
     // The keyboard grab brings the keys to the view: after a click into a
     // strip they are the strip's, Enter there never finishes, and Escape over marks asks for a second one.
     row("the transparency typed; Enter and Escape after a click into the strips",
-        "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30; expect alpha 30;"
+        "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30; expect "
+        "alpha 30;"
         "key Return; expect view shown; expect nofile pick.png; drag 100,100 200,200;"
         "expect pixel 150,150 blue/76; tool Line; key Return; expect view shown; expect nofile pick.png;"
         "key Escape; expect view shown; expect hint discard; key Escape; expect view hidden;"
@@ -723,11 +725,13 @@ void TestScene::toolsKeysAndMenus_data()
         true);
     row("the start key starts over", "key Alt+S; expect view hidden; expect ended restart");
     row("Save picture, over an existing name only when told",
-        "tool Rectangle; drag 100,100 200,200; save shot.png; expect file shot.png picture; expect notice shot.png;"
+        "tool Rectangle; drag 100,100 200,200; save shot.png; expect file shot.png picture; expect notice "
+        "shot.png;"
         "write taken.png; save taken.png no; expect file taken.png precious; tool Save taken.png yes;"
         "expect file taken.png picture; expect view shown; tool Ok; expect view hidden;"
         "expect file pick.png shot.png");
-    row("Save picture without notices", "notices off; save shot.png; expect file shot.png picture; expect notice none");
+    row("Save picture without notices",
+        "notices off; save shot.png; expect file shot.png picture; expect notice none");
 }
 
 // A snapshot driven step by step, from a pick unless the first step drags
@@ -762,7 +766,8 @@ void TestScene::step(const QString& step)
     const QPointF at = point(arg);
     CSnapshotProp* prop = m_view->editDialog()->propDialog();
     if (verb == "tool") {
-        const QList<QPushButton*> buttons = m_view->editDialog()->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
+        const QList<QPushButton*> buttons =
+            m_view->editDialog()->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
         QVERIFY(kButtons.indexOf(arg) >= 0 && buttons.size() == kButtons.size());
         Answers answers(w.size() > 2 ? m_dir.filePath(w.value(2)) : QString()); // for "Save picture"
         answers.yes = w.value(3) == "yes";
@@ -938,7 +943,7 @@ void TestScene::expect(const QStringList& words)
         QColor laid(name);
         laid.setAlpha(words.value(2).section('/', 1, 1).toInt());
         const QRgb desktop = m_desktop.pixel(area.topLeft());
-        const QRgb colour = name == "desktop"             ? desktop
+        const QRgb colour = name == "desktop"              ? desktop
                             : words.value(2).contains('/') ? over(desktop, laid)
                                                            : QColor(name).rgba();
         QImage want(area.size(), QImage::Format_ARGB32);
@@ -957,7 +962,8 @@ void TestScene::expect(const QStringList& words)
             for (int y = area.top(); y <= area.bottom(); ++y)
                 for (int x = area.left(); x <= area.right(); ++x)
                     shadow += seen.pixel(x, y) == over(m_desktop.pixel(x, y), QColor(125, 125, 125, 125));
-            QVERIFY2(words.value(2) == "none" ? shadow == 0 : shadow > 0, qPrintable(QString::number(shadow)));
+            QVERIFY2(words.value(2) == "none" ? shadow == 0 : shadow > 0,
+                     qPrintable(QString::number(shadow)));
         }
     } else if (what == "alpha") {
         QCOMPARE(m_view->editDialog()->propDialog()->findChild<QSlider*>("transparentSlider")->value(),
@@ -991,9 +997,10 @@ void TestScene::expect(const QStringList& words)
         QCOMPARE(m_ended, QStringList{arg});
     } else if (what == "notice") { // the one near the pick after "Save picture" as FILE; none
         QCOMPARE(m_view->noticeText(),
-                 arg == "none" ? QString()
-                               : QStringLiteral("Saved to %1. The snapshot stays open: OK saves another copy.")
-                                     .arg(m_dir.filePath(arg)));
+                 arg == "none"
+                     ? QString()
+                     : QStringLiteral("Saved to %1. The snapshot stays open: OK saves another copy.")
+                           .arg(m_dir.filePath(arg)));
     } else {
         QFAIL(qPrintable("unknown expectation " + words.join(' ')));
     }
@@ -1043,7 +1050,8 @@ void TestScene::restingPointer()
     // Within a pixel whose neighbours differ: the one the pointer is in.
     move({131.7, 101.6});
     const QString colour = m_desktop.pixelColor(131, 101).name();
-    QVERIFY(colour != m_desktop.pixelColor(132, 102).name() && colour != m_desktop.pixelColor(131, 102).name());
+    QVERIFY(colour != m_desktop.pixelColor(132, 102).name() &&
+            colour != m_desktop.pixelColor(131, 102).name());
     key(Qt::Key_C);
     QCOMPARE(QGuiApplication::clipboard()->text(), colour);
     QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasImage());
@@ -1155,7 +1163,8 @@ void TestScene::finishOptions_data()
     QTest::addColumn<QString>("told");    // DIR: the test's folder
     const auto row = [](const char* name, bool clipboard, bool file, bool notice, const char* typed,
                         const char* written, const char* told) {
-        QTest::newRow(name) << clipboard << file << notice << QString(typed) << QString(written) << QString(told);
+        QTest::newRow(name) << clipboard << file << notice << QString(typed) << QString(written)
+                            << QString(told);
     };
     row("both off: the save dialog, a name typed", false, false, true, "mine.bmp", "mine.bmp",
         "Saved to DIR/mine.bmp.");
@@ -1188,7 +1197,8 @@ void TestScene::finishOptions()
     const bool asked = !clipboard && !file;
     QCOMPARE(answers.titles, asked ? QStringList{QStringLiteral("Save")} : QStringList());
     QCOMPARE(m_view->isVisible(), asked && typed.isEmpty());
-    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), written.isEmpty() ? QStringList() : QStringList{written});
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files),
+             written.isEmpty() ? QStringList() : QStringList{written});
     if (!written.isEmpty())
         QCOMPARE(differingPixels(QImage(m_dir.filePath(written)), expected), 0);
     QCOMPARE(differingPixels(QGuiApplication::clipboard()->image(), expected) == 0, clipboard);
@@ -1243,8 +1253,8 @@ void TestScene::finisher_data()
     QTest::addColumn<int>("done");
     QTest::addColumn<int>("failed");
     using A = FinishAction;
-    const auto row = [](const char* name, FinishActions actions, bool fileFails, bool saved, FinishActions done,
-                        FinishActions failed) {
+    const auto row = [](const char* name, FinishActions actions, bool fileFails, bool saved,
+                        FinishActions done, FinishActions failed) {
         QTest::newRow(name) << int(actions) << fileFails << saved << int(done) << int(failed);
     };
     const FinishActions all = A::Clipboard | A::File | A::Dialog | A::Pin | A::Text;
@@ -1255,8 +1265,8 @@ void TestScene::finisher_data()
     row("the text alone", A::Text, false, true, A::Text, {});
     row("all together", all, false, true, all, {});
     row("the dialog cancelled", A::Dialog | A::Clipboard, false, false, A::Clipboard, A::Dialog);
-    row("a file that cannot be made: told, the others still done", all, true, true, all & ~FinishActions(A::File),
-        A::File);
+    row("a file that cannot be made: told, the others still done", all, true, true,
+        all & ~FinishActions(A::File), A::File);
     row("only a file that cannot be made", A::File, true, true, {}, A::File);
 }
 
@@ -1312,8 +1322,9 @@ void TestScene::finisher()
     QCOMPARE(!file.isNull(), FinishActions(done).testFlag(FinishAction::File));
     if (!file.isNull())
         QCOMPARE(differingPixels(file, expected), 0);
-    for (const auto& [name, action] : {std::pair{"dialog", FinishAction::Dialog}, std::pair{"pin", FinishAction::Pin},
-                                       std::pair{"text", FinishAction::Text}}) {
+    for (const auto& [name, action] :
+         {std::pair{"dialog", FinishAction::Dialog}, std::pair{"pin", FinishAction::Pin},
+          std::pair{"text", FinishAction::Text}}) {
         QCOMPARE(handed.contains(name), asked.testFlag(action));
         if (handed.contains(name))
             QCOMPARE(differingPixels(handed.value(name), expected), 0);
@@ -1374,8 +1385,9 @@ void TestScene::labelText()
     const QFont font(QStringLiteral("Arial"), 8, QFont::ExtraLight);
     CLabelGlyphs glyphs;
     glyphs.setFont(font);
-    for (const QString& text : {QStringLiteral("0, 0"), QStringLiteral("1919, 1079"), QStringLiteral("#35cc0a"),
-                                QStringLiteral("#ffffff"), QStringLiteral("7, 1079")}) {
+    for (const QString& text :
+         {QStringLiteral("0, 0"), QStringLiteral("1919, 1079"), QStringLiteral("#35cc0a"),
+          QStringLiteral("#ffffff"), QStringLiteral("7, 1079")}) {
         QStaticText laidOut(text);
         laidOut.prepare(QTransform(), font);
         auto painted = [&](auto draw) {

@@ -140,7 +140,10 @@ private:
         return m_view->viewport()->grab().toImage().copy(kPick.adjusted(1, 1, -1, -1));
     }
     QImage picture() const { return m_scene->renderSelection(); }
-    static QImage innerPart(const QImage& picture) { return picture.copy(QRect(QPoint(1, 1), kPick.size() - QSize(2, 2))); }
+    static QImage innerPart(const QImage& picture)
+    {
+        return picture.copy(QRect(QPoint(1, 1), kPick.size() - QSize(2, 2)));
+    }
     QImage pictureInside() const { return innerPart(picture()); }
     template <class T> QList<T*> marks() const
     {
@@ -169,10 +172,11 @@ void TestTools::initTestCase()
 {
     // The offscreen platform warns about every raise() and size hint.
     static QtMessageHandler previous = nullptr;
-    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if (!text.startsWith(QLatin1String("This plugin does not support")))
-            previous(type, context, text);
-    });
+    previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (!text.startsWith(QLatin1String("This plugin does not support")))
+                previous(type, context, text);
+        });
     initVireoscapeResources();
     setApplicationIdentity();
 }
@@ -298,7 +302,8 @@ void TestTools::hideFollowsItsFringe()
     key(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(differingPixels(hide->cover(), coverHere), 0);
     // Colours do not concern it.
-    auto* colours = m_view->editDialog()->propDialog()->findChild<QComboBox*>(QStringLiteral("frameColorComboBox"));
+    auto* colours =
+        m_view->editDialog()->propDialog()->findChild<QComboBox*>(QStringLiteral("frameColorComboBox"));
     colours->setCurrentIndex(colours->currentIndex() + 1);
     QCOMPARE(m_scene->undoStack()->index(), 1);
 
@@ -369,8 +374,9 @@ void TestTools::highlighterMultiplies()
     // Black and white under the stroke: free hand once (the downward leg),
     // twice and three times where it crosses itself; straight, along the
     // line from the first point to the last.
-    const QList<QPoint> under = straight ? QList<QPoint>{{169, 240}, {186, 250}, {143, 225}}
-                                         : QList<QPoint>{{271, 260}, {265, 270}, {170, 204}, {190, 204}, {271, 204}};
+    const QList<QPoint> under =
+        straight ? QList<QPoint>{{169, 240}, {186, 250}, {143, 225}}
+                 : QList<QPoint>{{271, 260}, {265, 270}, {170, 204}, {190, 204}, {271, 204}};
     for (const QPoint& p : under)
         QCOMPARE(at(p), (p.x() / 20) % 2 ? tinted : qRgb(0, 0, 0));
     // Untouched beside it.
@@ -475,10 +481,8 @@ void TestTools::stepNumberReadsOnItsColour()
             digits += p == number.rgba();
         }
     }
-    QVERIFY2(circle > inside / 2 && digits > inside / 40, qPrintable(QStringLiteral("%1 %2 of %3")
-                                                                        .arg(circle)
-                                                                        .arg(digits)
-                                                                        .arg(inside)));
+    QVERIFY2(circle > inside / 2 && digits > inside / 40,
+             qPrintable(QStringLiteral("%1 %2 of %3").arg(circle).arg(digits).arg(inside)));
     QCOMPARE(differingPixels(onScreen(), innerPart(shot)), 0);
 }
 
@@ -494,10 +498,10 @@ void TestTools::lettersChooseTools()
     QCOMPARE(m_scene->drawMode(), DrawMode::None); // still picking
     drag(kPick.topLeft(), kPick.bottomRight());
     const QList<QPair<int, DrawMode>> letters = {
-        {Qt::Key_H, DrawMode::Hide},   {Qt::Key_M, DrawMode::Highlighter}, {Qt::Key_N, DrawMode::Steps},
-        {Qt::Key_L, DrawMode::Line},   {Qt::Key_A, DrawMode::LineArrow},   {Qt::Key_R, DrawMode::Rectangle},
-        {Qt::Key_P, DrawMode::Polygon}, {Qt::Key_E, DrawMode::Ellipse},    {Qt::Key_D, DrawMode::Draw},
-        {Qt::Key_X, DrawMode::Erase},  {Qt::Key_S, DrawMode::Select},      {Qt::Key_T, DrawMode::Text}};
+        {Qt::Key_H, DrawMode::Hide},    {Qt::Key_M, DrawMode::Highlighter}, {Qt::Key_N, DrawMode::Steps},
+        {Qt::Key_L, DrawMode::Line},    {Qt::Key_A, DrawMode::LineArrow},   {Qt::Key_R, DrawMode::Rectangle},
+        {Qt::Key_P, DrawMode::Polygon}, {Qt::Key_E, DrawMode::Ellipse},     {Qt::Key_D, DrawMode::Draw},
+        {Qt::Key_X, DrawMode::Erase},   {Qt::Key_S, DrawMode::Select},      {Qt::Key_T, DrawMode::Text}};
     for (const auto& [letter, mode] : letters) {
         key(letter);
         QCOMPARE(m_scene->drawMode(), mode);
@@ -528,11 +532,11 @@ void TestTools::stripFollowsTheRegistry()
     QStringList tips;
     for (QPushButton* button : strip.findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
         tips << button->toolTip().section(QLatin1Char('\n'), 0, 0);
-    QCOMPARE(tips, (QStringList{"Select (Delete: remove the chosen mark)", "Line", "Line with arrow", "Rectangle",
-                                "Polygon", "Ellipse", "Draw", "Text", "Erase",
-                                "Hide (nobody can recover what is under it)", "Highlighter", "Steps", "Pin (Ctrl+P)", "Copy text (Ctrl+Shift+C)",
-                                "Save picture (Ctrl+S)", "Cancel (Esc)",
-                                "Ok (Enter; Ctrl+C: clipboard only; Ctrl+Z: undo)"}));
+    QCOMPARE(tips, (QStringList{"Select (Delete: remove the chosen mark)", "Line", "Line with arrow",
+                                "Rectangle", "Polygon", "Ellipse", "Draw", "Text", "Erase",
+                                "Hide (nobody can recover what is under it)", "Highlighter", "Steps",
+                                "Pin (Ctrl+P)", "Copy text (Ctrl+Shift+C)", "Save picture (Ctrl+S)",
+                                "Cancel (Esc)", "Ok (Enter; Ctrl+C: clipboard only; Ctrl+Z: undo)"}));
     QCOMPARE(strip.buttonFor(DrawMode::Hide)->toolTip(),
              QStringLiteral("Hide (nobody can recover what is under it)\nKey: H"));
     QCOMPARE(strip.buttonFor(DrawMode::Curve), nullptr);
@@ -568,8 +572,9 @@ void TestTools::stripFollowsTheRegistry()
     QCOMPARE(strip.toolState()->hideSmooth(), true);
     // The state shown by the strip, whoever sets it.
     strip.toolState()->setHighlightWidth(32);
-    QCOMPARE(strip.propDialog()->findChild<QComboBox*>(QStringLiteral("highlightWidthComboBox"))->currentText(),
-             QStringLiteral("32"));
+    QCOMPARE(
+        strip.propDialog()->findChild<QComboBox*>(QStringLiteral("highlightWidthComboBox"))->currentText(),
+        QStringLiteral("32"));
     strip.closeSnapshot();
     QCOMPARE(AppConfig.HideLook, 1);
     QCOMPARE(AppConfig.HideBlockSize, 24);

@@ -28,9 +28,9 @@ const QRgb kFrame = qRgb(255, 0, 0);
 const QRgb kFill = qRgb(255, 255, 0);
 constexpr int kPen = 4;
 
-const QStringList kButtons = {"Select", "Line",  "LineArrow", "Rectangle",   "Polygon", "Ellipse",
-                              "Draw",   "Text",  "Erase",     "Hide",        "Highlighter", "Steps",
-                              "Pin", "CopyText", "Save",   "Cancel", "Ok"};
+const QStringList kButtons = {"Select", "Line",     "LineArrow", "Rectangle", "Polygon",     "Ellipse",
+                              "Draw",   "Text",     "Erase",     "Hide",      "Highlighter", "Steps",
+                              "Pin",    "CopyText", "Save",      "Cancel",    "Ok"};
 // The highlighter's default width and colour, and the size of a step drawn
 // with the journeys' pen.
 constexpr int kHighlight = 16;
@@ -78,7 +78,13 @@ enum class Paint
 // or a step round its centre.
 struct Mark
 {
-    enum Kind { Rectangle, Hide, Highlight, Step } kind = Rectangle;
+    enum Kind
+    {
+        Rectangle,
+        Hide,
+        Highlight,
+        Step
+    } kind = Rectangle;
     QRect rect;
     QRgb frame = kFrame;
     QLineF line;
@@ -262,8 +268,8 @@ private:
     QProcess m_trayer;
     QRect m_logoRect;
     QPoint m_mainPlace; // where the main window was moved to
-    QImage m_screen; // what the user saw when the snapshot started
-    QImage m_root;   // the desktop's picture
+    QImage m_screen;    // what the user saw when the snapshot started
+    QImage m_root;      // the desktop's picture
     bool m_rootChanged = false;
     QByteArray m_clipboard; // the PNG of the last picture checked on the clipboard
     QString m_shots;
@@ -435,13 +441,15 @@ void TestJourneys::journey_data()
     // Where the picture went: in the tray's message, or a desktop
     // notification where a service runs, taken down before the next grab.
     row("after finishing: a notice in the tray", {},
-        "set ShowFinishNotice=true; start; snapshot; drag 100,120 300,250; dblclick 200,200; expect file 100,120,200,130;"
+        "set ShowFinishNotice=true; start; snapshot; drag 100,120 300,250; dblclick 200,200; expect file "
+        "100,120,200,130;"
         "expect balloon shown");
     row("after finishing: no notice when the options say so", {},
         "set ShowFinishNotice=false; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
         "expect file 100,120,200,130; expect balloon none");
     row("after finishing: a desktop notification, down at the next grab", {},
-        "notifications; set ShowFinishNotice=true; set SnapshotFileName=shot; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
+        "notifications; set ShowFinishNotice=true; set SnapshotFileName=shot; start; snapshot; drag 100,120 "
+        "300,250; dblclick 200,200;"
         "expect notified Saved to SHOTS/shot.png and copied to the clipboard.; expect balloon none;"
         "snapshot; expect notification closed; key Escape");
     // The view holds the keyboard: the start key there starts over, and
@@ -676,7 +684,8 @@ void TestJourneys::run(const QString& step)
         xdotool(QStringLiteral("windowmove --sync %1 %2 %3").arg(main).arg(to.x()).arg(to.y()));
         QTest::qWait(300);
         m_mainPlace = windowGeometry(main).topLeft();
-        QVERIFY2((m_mainPlace - to).manhattanLength() < 100, qPrintable(xdotool("getwindowgeometry " + main)));
+        QVERIFY2((m_mainPlace - to).manhattanLength() < 100,
+                 qPrintable(xdotool("getwindowgeometry " + main)));
     } else if (verb == QLatin1String("close")) {
         // Alt+F4 through openbox; a key pressed before the focus has moved is
         // lost, so it is pressed again until the window is gone.
@@ -717,7 +726,9 @@ void TestJourneys::run(const QString& step)
         painter.drawText(area, Qt::AlignCenter, QStringLiteral("hunter2 \u2192 s3cr3t!"));
         painter.end();
         setRootPicture(changed); // judged below: windows show over it
-        auto shown = [&] { return differingPixels(referenceScreenshot().copy(area), changed.copy(area)) == 0; };
+        auto shown = [&] {
+            return differingPixels(referenceScreenshot().copy(area), changed.copy(area)) == 0;
+        };
         QTRY_VERIFY_WITH_TIMEOUT(shown(), 10000);
         m_rootChanged = true;
     } else if (verb == QLatin1String("block-settings")) {
@@ -807,7 +818,8 @@ void TestJourneys::expect(const QStringList& words)
         QTest::qWait(500);
         QCOMPARE(m_notifications.bodies.size(), 1);
     } else if (what == QLatin1String("notification")) { // closed: the last one is down
-        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.closed, QList<uint>{uint(m_notifications.bodies.size())}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.closed, QList<uint>{uint(m_notifications.bodies.size())},
+                                  5000);
     } else if (what == QLatin1String("main-place")) {
         QTRY_VERIFY_WITH_TIMEOUT(!mainWindow().isEmpty(), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(windowGeometry(mainWindow()).topLeft(), m_mainPlace, 5000);
@@ -864,7 +876,8 @@ void TestJourneys::expectPicture(const QStringList& words)
             mark.kind = Mark::Hide;
         } else if (kind == QLatin1String("highlight")) {
             mark.kind = Mark::Highlight;
-            mark.line = QLineF(v.value(0).toInt(), v.value(1).toInt(), v.value(2).toInt(), v.value(3).toInt());
+            mark.line =
+                QLineF(v.value(0).toInt(), v.value(1).toInt(), v.value(2).toInt(), v.value(3).toInt());
         } else if (kind == QLatin1String("step")) {
             mark.kind = Mark::Step;
             mark.line = QLineF(QPointF(point(words.at(i + 1))), QPointF());

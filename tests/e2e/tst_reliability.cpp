@@ -337,9 +337,8 @@ void TestReliability::oneShotEndedWhileWriting()
         QVERIFY(finishedAfterSignal > 0);
 
     // A hidden file as a killed writer leaves it, besides those of this test.
-    QFile left(folder.filePath(QStringLiteral(".vireoscape-%1-%2-0123abcd.tmp")
-                                   .arg(QSysInfo::machineHostName())
-                                   .arg(deadWriter)));
+    QFile left(folder.filePath(
+        QStringLiteral(".vireoscape-%1-%2-0123abcd.tmp").arg(QSysInfo::machineHostName()).arg(deadWriter)));
     QVERIFY(left.open(QIODevice::WriteOnly));
     left.write("half a picture");
     left.close();

@@ -162,13 +162,13 @@ void TestOptionsDialog::okStoresEveryControl()
         QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
-    expected.insert(
-        settings("GenAutoRun=false|GenAutoHide=true|GenCloseToTray=false|GenActionAfterFinish=2|"
-                 "ShowFinishNotice=false|SnapshotAfterDlbClk=false|SnapshotShadow=false|CopyToClipboardAfterFinish=false|"
-                 "SaveToFileAfterFinish=false|SnapshotFileName=shot_%D|SnapshotFileNameExt=.bmp|"
-                 "ImageQuality=100|ShortcutShowMainWnd=Ctrl + J|ShortcutStartSnapshot=Ctrl + F3|"
-                 "SnapshotFilePath=" +
-                 folder));
+    expected.insert(settings("GenAutoRun=false|GenAutoHide=true|GenCloseToTray=false|GenActionAfterFinish=2|"
+                             "ShowFinishNotice=false|SnapshotAfterDlbClk=false|SnapshotShadow=false|"
+                             "CopyToClipboardAfterFinish=false|"
+                             "SaveToFileAfterFinish=false|SnapshotFileName=shot_%D|SnapshotFileNameExt=.bmp|"
+                             "ImageQuality=100|ShortcutShowMainWnd=Ctrl + J|ShortcutStartSnapshot=Ctrl + F3|"
+                             "SnapshotFilePath=" +
+                             folder));
     QCOMPARE(storedSettings(), expected);
     QVERIFY(!QFile::exists(autoRunEntryPath()));
     // Opened again, it shows what is stored: "Hide to tray" and a quality
@@ -182,10 +182,12 @@ void TestOptionsDialog::okStoresEveryControl()
         else
             tick(control(dialog, "hideToTrayRadio"));
         QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
-        expected.insert(settings(defaults ? "GenAutoRun=true|GenAutoHide=false|GenCloseToTray=true|"
-                                            "GenActionAfterFinish=1|ShowFinishNotice=true|SnapshotFileNameExt=.png|ImageQuality=80|"
-                                            "ShortcutShowMainWnd=Alt + E|ShortcutStartSnapshot=Alt + S"
-                                          : "GenActionAfterFinish=0|ImageQuality=30"));
+        expected.insert(settings(
+            defaults
+                ? "GenAutoRun=true|GenAutoHide=false|GenCloseToTray=true|"
+                  "GenActionAfterFinish=1|ShowFinishNotice=true|SnapshotFileNameExt=.png|ImageQuality=80|"
+                  "ShortcutShowMainWnd=Alt + E|ShortcutStartSnapshot=Alt + S"
+                : "GenActionAfterFinish=0|ImageQuality=30"));
         QCOMPARE(storedSettings(), expected);
     }
     QVERIFY(QFile::exists(autoRunEntryPath()));

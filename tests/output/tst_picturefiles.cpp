@@ -16,8 +16,8 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include <png.h>
 #include <csignal>
+#include <png.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -184,10 +184,17 @@ void TestPictureFiles::namesStayInTheFolder_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("ext");
     QTest::addColumn<QString>("written");
-    QTest::newRow("parent folder") << "../up" << ".png" << ".._up.png";
-    QTest::newRow("absolute name") << "/tmp/abs" << ".png" << "_tmp_abs.png";
-    QTest::newRow("extension with a path") << "x" << "/../y.png" << "x_.._y.png";
-    QTest::newRow("NUL in the name") << QStringLiteral("a%1b").arg(QChar(0)) << ".png" << "a_b.png";
+    QTest::newRow("parent folder") << "../up"
+                                   << ".png"
+                                   << ".._up.png";
+    QTest::newRow("absolute name") << "/tmp/abs"
+                                   << ".png"
+                                   << "_tmp_abs.png";
+    QTest::newRow("extension with a path") << "x"
+                                           << "/../y.png"
+                                           << "x_.._y.png";
+    QTest::newRow("NUL in the name") << QStringLiteral("a%1b").arg(QChar(0)) << ".png"
+                                     << "a_b.png";
 }
 
 void TestPictureFiles::namesStayInTheFolder()

@@ -5,9 +5,9 @@
 #include "annotate/StripGeometry.h"
 #include "app/Startup.h"
 #include "app/Vireoscape.h"
-#include "config/AppConfig.h"
 #include "capture/DrawView.h"
 #include "capture/SGraphicsPixmapItem.h"
+#include "config/AppConfig.h"
 #include "platform/GlobalShortcut.h"
 #include "platform/ScreenGrab.h"
 #include "platform/ServerVeil.h"
@@ -201,12 +201,10 @@ void TestPlatformX11::windowTree()
     const CWindowList list = CWindowList::fromX11();
     const std::pair<QPoint, QRect> expected[] = {
         {{436, 336}, {430, 330, 100, 80}}, // the great-grandchild: its parent
-        {{420, 320}, {410, 310, 200, 150}},
-        {{405, 305}, {400, 300, 300, 200}},
-        {{660, 320}, {400, 300, 300, 200}}, // the unmapped child
-        {{630, 410}, {400, 300, 300, 200}}, // the input-only child
-        {{690, 460}, {680, 450, 20, 50}},
-        {{750, 520}, {}}, // only the input-only window
+        {{420, 320}, {410, 310, 200, 150}}, {{405, 305}, {400, 300, 300, 200}},
+        {{660, 320}, {400, 300, 300, 200}},                   // the unmapped child
+        {{630, 410}, {400, 300, 300, 200}},                   // the input-only child
+        {{690, 460}, {680, 450, 20, 50}},   {{750, 520}, {}}, // only the input-only window
     };
     for (const auto& [at, rect] : expected)
         QCOMPARE(list.windowRectAt(at), rect);
@@ -359,7 +357,8 @@ void TestPlatformX11::combinationHeldByAnotherProgram()
     QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^Vireoscape$")).isEmpty(), 10000);
     QTest::qWait(200);
     const QString err = QString::fromLocal8Bit(program.readAllStandardError());
-    QVERIFY2(err.count(QLatin1Char('\n')) == 1 && err.contains(QStringLiteral("Alt + E (Show Main Window)")) &&
+    QVERIFY2(err.count(QLatin1Char('\n')) == 1 &&
+                 err.contains(QStringLiteral("Alt + E (Show Main Window)")) &&
                  err.contains(QStringLiteral("another program holds it")),
              qPrintable(err));
     QVERIFY2(!err.contains(QStringLiteral("Alt + S")), qPrintable(err));
@@ -372,7 +371,8 @@ void TestPlatformX11::combinationHeldByAnotherProgram()
         initVireoscapeResources();
         AppConfig = CAppConfig::defaults(); // a first start
         Vireoscape window;
-        QVERIFY(window.hotKeysNotice().contains(QStringLiteral("The hot key Alt + S (Start snapshot) could not be registered")));
+        QVERIFY(window.hotKeysNotice().contains(
+            QStringLiteral("The hot key Alt + S (Start snapshot) could not be registered")));
         QVERIFY2(!window.shownStartMessage().contains(QStringLiteral("Press")) &&
                      window.shownStartMessage().endsWith(window.hotKeysNotice()),
                  qPrintable(window.shownStartMessage()));

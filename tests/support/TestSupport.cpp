@@ -2,12 +2,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QFile>
 #include <QPainter>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
@@ -215,15 +215,16 @@ Settings settings(const QString& text)
 
 Settings firstRunSettings()
 {
-    Settings first = settings("IntervalSnap=200|LastOpenFileName=|FontFamity=|FontColor=0|FontSize=16|"
-                              "FrameCheck=false|FrameColor=0|FrameWidth=2|FillCheck=true|FillColor=0|"
-                              "Transparent=80|GenAutoRun=true|GenAutoHide=false|GenCloseToTray=true|"
-                              "GenActionAfterFinish=1|SnapshotAfterDlbClk=true|SnapshotShadow=true|"
-                              "CopyToClipboardAfterFinish=true|SaveToFileAfterFinish=true|"
-                              "SnapshotFileName=Snapshot_%Y_%M_%D_%h_%m_%s|SnapshotFileNameExt=.png|"
-                              "ImageQuality=80|ShortcutStartSnapshot=Alt + S|ShortcutShowMainWnd=Alt + E|"
-                              "FirstRunHints=0|HideLook=0|HideBlockSize=12|HighlighterColor=4294967040|HighlighterWidth=16|"
-                              "SnapshotTextLanguage=eng|ShowFinishNotice=true");
+    Settings first = settings(
+        "IntervalSnap=200|LastOpenFileName=|FontFamity=|FontColor=0|FontSize=16|"
+        "FrameCheck=false|FrameColor=0|FrameWidth=2|FillCheck=true|FillColor=0|"
+        "Transparent=80|GenAutoRun=true|GenAutoHide=false|GenCloseToTray=true|"
+        "GenActionAfterFinish=1|SnapshotAfterDlbClk=true|SnapshotShadow=true|"
+        "CopyToClipboardAfterFinish=true|SaveToFileAfterFinish=true|"
+        "SnapshotFileName=Snapshot_%Y_%M_%D_%h_%m_%s|SnapshotFileNameExt=.png|"
+        "ImageQuality=80|ShortcutStartSnapshot=Alt + S|ShortcutShowMainWnd=Alt + E|"
+        "FirstRunHints=0|HideLook=0|HideBlockSize=12|HighlighterColor=4294967040|HighlighterWidth=16|"
+        "SnapshotTextLanguage=eng|ShowFinishNotice=true");
     first.insert(QStringLiteral("SnapshotFilePath"), QDir::homePath());
     return first;
 }
@@ -273,7 +274,7 @@ Settings settingsAsText(const CAppConfig& r)
     VS_FIELD(SnapshotTextLanguage) VS_FIELD(ShowFinishNotice)
     // clang-format on
 #undef VS_FIELD
-                                    return values;
+                                                return values;
 }
 
 Settings storedSettings()

@@ -192,7 +192,8 @@ void TestWayland::oneShotIsWhatTheScreenShows_data()
     // Through XWayland an X grab would see black: the portal still serves.
     QFile xDisplay(qEnvironmentVariable("WL_SESSION_DIR") + QStringLiteral("/x-display"));
     const QString display = xDisplay.open(QIODevice::ReadOnly) ? xDisplay.readAll().trimmed() : QString();
-    QTest::newRow("XWayland") << oneShot << QStringList{"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display} << QRect();
+    QTest::newRow("XWayland") << oneShot << QStringList{"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display}
+                              << QRect();
     QTest::newRow("a region") << QStringList{"-s", "-r", "200x100+30+40"} << QStringList()
                               << QRect(30, 40, 200, 100);
     QTest::newRow("the output to standard output")
@@ -224,8 +225,10 @@ void TestWayland::missingPortalIsSaid_data()
 {
     QTest::addColumn<QString>("bus");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no portal on the bus") << "empty" << "no screenshot portal is running";
-    QTest::newRow("no bus at all") << "unix:path=/nonexistent/bus" << "no session bus";
+    QTest::newRow("no portal on the bus") << "empty"
+                                          << "no screenshot portal is running";
+    QTest::newRow("no bus at all") << "unix:path=/nonexistent/bus"
+                                   << "no session bus";
 }
 
 void TestWayland::missingPortalIsSaid()
@@ -263,7 +266,8 @@ void TestWayland::snapshotFromTheCommandEndsOnTheClipboard()
         QCOMPARE(ask.exitCode(), 0);
         // Again: the new snapshot replaces the old view.
         const QPointer<CDrawView> previous = view;
-        QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible() && !previous, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(window.captureView() && window.captureView()->isVisible() && !previous,
+                                 30000);
         view = window.captureView();
         QTRY_VERIFY_WITH_TIMEOUT(view->isFullScreen(), 5000);
         QVERIFY(QTest::qWaitForWindowExposed(view));
