@@ -75,9 +75,8 @@ QPainterPath polylineOf(const QPolygonF& points, const QVector<int>& segments)
 void CDrawPolygonItem::setPolygon(const QPolygonF& points)
 {
     m_shapeCache = QPainterPath();
-    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): `points` may be our own stroke, cleared
-    // below
-    const QPolygonF copy = points;
+    // `points` may be our own stroke, cleared below: a copy on purpose.
+    const QPolygonF copy = points; // NOLINT(performance-unnecessary-copy-initialization)
     if (m_growing) {
         prepareGeometryChange();
         m_growing = false;
