@@ -51,7 +51,7 @@ public:
         int line = -1;
         do {
             std::unique_ptr<char[]> utf8(it->GetUTF8Text(level));
-            const QString word = QString::fromUtf8(utf8.get()).trimmed();
+            const QString word = mendMisreadZeros(QString::fromUtf8(utf8.get()).trimmed());
             if (word.isEmpty())
                 continue;
             int left = 0, top = 0, right = 0, bottom = 0;

@@ -25,6 +25,18 @@ private:
 
 } // namespace
 
+QString mendMisreadZeros(QString word)
+{
+    for (qsizetype i = 1; i < word.size(); ++i) {
+        if (word.at(i) != QLatin1Char('@') || !word.at(i - 1).isDigit())
+            continue;
+        const QChar next = i + 1 < word.size() ? word.at(i + 1) : QChar();
+        if (next.isNull() || next.isDigit() || QStringView(u".,:-@").contains(next))
+            word[i] = QLatin1Char('0');
+    }
+    return word;
+}
+
 std::unique_ptr<CTextRecognizer> CTextRecognizer::none(const QString& missing)
 {
     return std::make_unique<CNullRecognizer>(missing);

@@ -54,6 +54,12 @@ public:
     static int upscaleFor(qreal ratio) { return ratio >= 1.5 ? 1 : 2; }
 };
 
+// A recognised word with the zeros mended that a monospace font's dotted or
+// slashed zero is read as: an "@" after a digit and before a digit, a dot, a
+// comma, a colon, a dash, another such "@" or the word's end ("2@", "1@.24").
+// An address's "@" has a letter after it and stays.
+QString mendMisreadZeros(QString word);
+
 // Recognises on a worker thread; `done` runs on `receiver`'s thread, unless
 // the receiver is gone by then.
 void recognizeInBackground(const QImage& picture, const QString& language, int upscale, QObject* receiver,

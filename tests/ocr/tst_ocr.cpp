@@ -16,6 +16,8 @@ private slots:
     void withoutEngineOrModel();
     void personalData_data();
     void personalData();
+    void misreadZeros_data();
+    void misreadZeros();
 };
 
 namespace {
@@ -213,6 +215,29 @@ void TestOcr::personalData()
     QCOMPARE(lineAreas.size(), lines.size());
     for (int line = 0; line < lines.size(); ++line)
         QVERIFY(lineAreas.at(line).contains(withLines.lineBoxes.at(line).adjusted(-1, -2, 1, 2)));
+}
+
+void TestOcr::misreadZeros_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("mended");
+    QTest::newRow("number's end") << "2@"
+                                  << "20";
+    QTest::newRow("before a dot and between digits") << "192.168.1@.24"
+                                                     << "192.168.10.24";
+    QTest::newRow("two in a row") << "1@@5"
+                                  << "1005";
+    QTest::newRow("address") << "room42@example.com"
+                             << "room42@example.com";
+    QTest::newRow("no digit before") << "@home"
+                                     << "@home";
+}
+
+void TestOcr::misreadZeros()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, mended);
+    QCOMPARE(mendMisreadZeros(word), mended);
 }
 
 QTEST_MAIN(TestOcr)
