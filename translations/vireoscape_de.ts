@@ -353,20 +353,6 @@
 <context>
     <name>CSGraphicsScene</name>
     <message>
-        <source>Error</source>
-        <translation>Fehler</translation>
-    </message>
-    <message>
-        <source>The picture could not be saved as %1:
-%2</source>
-        <translation>Das Bild konnte nicht als %1 gespeichert werden:
-%2</translation>
-    </message>
-    <message>
-        <source>The picture is on the clipboard.</source>
-        <translation>Das Bild ist in der Zwischenablage.</translation>
-    </message>
-    <message>
         <source>Press Esc again to discard the marks</source>
         <translation>Esc erneut drücken, um die Markierungen zu verwerfen</translation>
     </message>
