@@ -154,6 +154,8 @@ void TestTranslation::shownTexts()
     QProcessEnvironment env = withLocale(lang);
     const QString help = run(qEnvironmentVariable("VIREOSCAPE_BIN"), {QStringLiteral("--help")}, env);
     QVERIFY2(help.split(QLatin1Char('\n')).contains(helpLine), qPrintable(help));
+    for (const QString& line : help.split(QLatin1Char('\n'))) // within a terminal's 80 columns
+        QVERIFY2(line.size() <= 80, qPrintable(line));
     env.insert(QLatin1String(kShowTexts), QStringLiteral("1"));
     const QString shown = run(QCoreApplication::applicationFilePath(), {}, env);
     QCOMPARE(shown.split(QLatin1Char('\n'), Qt::SkipEmptyParts), menuAndOptions);

@@ -321,7 +321,8 @@ void TestPictureFiles::nameChoosesTheFormat()
     QVERIFY(result.fileName.endsWith(QLatin1Char('/') + name));
     // The content decides, not the name; nothing half-written is left behind.
     QCOMPARE(QImageReader(result.fileName).format(), format);
-    QCOMPARE(QFileInfo(result.fileName).dir().entryList(QDir::Files | QDir::Hidden).size(), result.ok ? 1 : 0);
+    QCOMPARE(QFileInfo(result.fileName).dir().entryList(QDir::Files | QDir::Hidden).size(),
+             result.ok ? 1 : 0);
 }
 
 // A replacing write replaces; a refused or failing one leaves the file as it was.
