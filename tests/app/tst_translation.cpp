@@ -61,6 +61,11 @@ int printShownTexts(int argc, char** argv)
     const QListWidget* pages = dialog.findChild<QListWidget*>();
     for (int i = 0; pages && i < pages->count(); ++i)
         texts << pages->item(i)->text();
+    // Texts of the General and the About page, whose classes are no QObject of their own.
+    for (const char* name : {"autoRunCheckBox", "noticeLabel"}) {
+        const QWidget* shown = dialog.findChild<QWidget*>(QLatin1String(name));
+        texts << (shown ? shown->property("text").toString() : QString());
+    }
     std::fputs(qUtf8Printable(texts.join(QLatin1Char('\n')) + QLatin1Char('\n')), stdout);
     return 0;
 }
@@ -136,13 +141,23 @@ void TestTranslation::shownTexts_data()
                                            "Allgemein",
                                            "Schnappschuss",
                                            "Tastenkürzel",
-                                           "Über"}
+                                           "Über",
+                                           "Beim Systemstart automatisch starten",
+                                           "Vireoscape ist Eigentum von"}
                             << "  -h, --help            diese Hilfe anzeigen und enden";
-    QTest::newRow("C") << "C" << QStringList{"Start snapshot", "Show Main Window",
-                                             "Option...",      "Close all pins",
-                                             "Exit",           "Config Dialog",
-                                             "General",        "Snapshot",
-                                             "Shortcut",       "About"}
+    QTest::newRow("C") << "C"
+                       << QStringList{"Start snapshot",
+                                      "Show Main Window",
+                                      "Option...",
+                                      "Close all pins",
+                                      "Exit",
+                                      "Config Dialog",
+                                      "General",
+                                      "Snapshot",
+                                      "Shortcut",
+                                      "About",
+                                      "Auto run when start up",
+                                      "Vireoscape is the property of"}
                        << "  -h, --help            show this help and end";
 }
 
