@@ -285,15 +285,14 @@ void CSnapshotEdit::focusInEvent(QFocusEvent* event)
 
 void CSnapshotEdit::keyPressEvent(QKeyEvent* event)
 {
-    // Escape asks to cancel; Enter clicks no default button. The other keys (a
-    // tool's letter, Ctrl+Z) are the snapshot's.
-    const int key = event->key();
-    if (key == Qt::Key_Escape)
+    // Escape asks to cancel. The other keys (Enter, a tool's letter, Ctrl+Z)
+    // are the snapshot's: Enter clicks no default button here.
+    if (event->key() == Qt::Key_Escape) {
         emit escapeRequested();
-    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void CSnapshotEdit::setTextRecognition(bool available, const QString& why)

@@ -418,10 +418,19 @@ QString CSnapshotProp::fontFamily() const
     return fontComboBox->currentFont().family();
 }
 
+bool keepsEnter(const QWidget* control)
+{
+    if (const auto* list = qobject_cast<const QComboBox*>(control))
+        return list->isEditable();
+    return control && (control->inherits("QLineEdit") || control->inherits("QAbstractSpinBox") ||
+                       control->inherits("QTextEdit") || control->inherits("QPlainTextEdit"));
+}
+
 void CSnapshotProp::keyPressEvent(QKeyEvent* event)
 {
     // Not the dialog's own keys: Escape would only hide the strip, and
-    // Enter belongs to the control it was typed in.
+    // Enter belongs to the text field it was typed in, or else finishes
+    // the snapshot as elsewhere.
     switch (event->key()) {
     case Qt::Key_Escape:
         emit escapePressed();
@@ -429,7 +438,7 @@ void CSnapshotProp::keyPressEvent(QKeyEvent* event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        event->accept();
+        event->setAccepted(keepsEnter(focusWidget()));
         return;
     default:
         QDialog::keyPressEvent(event);

@@ -19,6 +19,10 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 
+// A text field (a line edit, an editable list, a spin box, a text editor)
+// keeps Enter for itself: typing there never finishes the snapshot.
+bool keepsEnter(const QWidget* control);
+
 // The one-row strip under the tool dialog where the user picks how new marks
 // look. It shows only the controls of the current tool (as its row in the
 // tool registry lists them), keeping its right edge. Its controls show the

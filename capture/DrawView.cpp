@@ -322,7 +322,7 @@ bool CDrawView::keyToStrip(QKeyEvent* event)
                    event->count());
     QCoreApplication::sendEvent(target, &copy);
     const int key = event->key();
-    const bool stripsOwn = key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
+    const bool stripsOwn = key == Qt::Key_Escape; // the strips take Enter in a text field themselves
     if (!stripsOwn && !copy.isAccepted())
         return false;
     event->accept();
@@ -352,25 +352,46 @@ void CDrawView::keyPressEvent(QKeyEvent* event)
     QGraphicsView::keyPressEvent(event);
 }
 
+namespace {
+
+// The controls of a strip that Tab stops at, in their focus order.
+QList<QWidget*> tabStops(QWidget* strip)
+{
+    QList<QWidget*> stops;
+    if (!strip->isVisible())
+        return stops;
+    for (QWidget* w = strip->nextInFocusChain(); w && w != strip; w = w->nextInFocusChain())
+        if (strip->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() &&
+            w->isVisible() && w->isEnabled())
+            stops << w;
+    return stops;
+}
+
+} // namespace
+
 bool CDrawView::focusNextPrevChild(bool next)
 {
     // Tab on the picture goes into the tool strip, at the current tool's
-    // button; from there Tab, Shift+Tab and Space work as in any dialog. A
-    // text being typed keeps its Tab; strips inside the view are in its
-    // own focus chain already.
+    // button; from there Tab and Shift+Tab go round the controls of both
+    // strips, the tool strip's first, and Space presses a button. A text
+    // being typed keeps its Tab.
     CSGraphicsScene* s = snapshotScene();
-    if (m_stripsInside || !m_editDialog || !m_editDialog->isVisible() || (s && s->isTypingText()))
+    if (!m_editDialog || !m_editDialog->isVisible() || (s && s->isTypingText()))
         return QGraphicsView::focusNextPrevChild(next);
-    if (m_keysTo && m_keysTo->isVisible()) { // on through the strip's own chain
-        QKeyEvent tab(QEvent::KeyPress, next ? Qt::Key_Tab : Qt::Key_Backtab,
-                      next ? Qt::NoModifier : Qt::ShiftModifier);
-        keyToStrip(&tab);
+    QWidget* focus = m_stripsInside                      ? focusWidget()
+                     : m_keysTo && m_keysTo->isVisible() ? m_keysTo->focusWidget()
+                                                         : nullptr;
+    const QList<QWidget*> stops = tabStops(m_editDialog) + tabStops(m_editDialog->propDialog());
+    const qsizetype at = stops.indexOf(focus);
+    QWidget* to = at >= 0 ? stops.at((at + (next ? 1 : stops.size() - 1)) % stops.size())
+                  : s     ? m_editDialog->buttonFor(s->drawMode())
+                          : nullptr;
+    if (!to)
         return true;
-    }
-    m_keysTo = m_editDialog;
-    QPushButton* current = s ? m_editDialog->buttonFor(s->drawMode()) : nullptr;
-    if (current)
-        current->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    // The keys follow: the view hands them to the window the focus is in.
+    if (!m_stripsInside)
+        m_keysTo = to->window();
+    to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;
 }
 

@@ -157,7 +157,8 @@ private:
     void showFailure(const QString& text);
     // The keyboard grab brings every key to the view: after a click into a
     // strip, its keys go to the strip's control instead. True when the strip
-    // took the key; Enter and Escape never come back to the view from there.
+    // took the key; Escape, and Enter in a text field, never come back to
+    // the view from there.
     bool keyToStrip(QKeyEvent* event);
     QPointer<QWidget> m_keysTo; // the strip clicked last, or none (the view)
 

@@ -73,7 +73,7 @@ CFinisher::Outcome CDrawView::finishWith(FinishActions actions, bool ends)
 
 void CDrawView::showFailure(const QString& text)
 {
-    showMessage(this, QMessageBox::Critical, QCoreApplication::translate("CSGraphicsScene", "Error"), text);
+    showMessage(this, QMessageBox::Critical, QCoreApplication::translate("SaveDialog", "Error"), text);
 }
 
 void CDrawView::savePicture()

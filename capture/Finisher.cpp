@@ -47,9 +47,9 @@ CFinisher::Outcome CFinisher::finish(CSGraphicsScene& scene, FinishActions actio
         if (!created.ok) {
             out.failed |= FinishAction::File;
             if (m_outlets.failed)
-                m_outlets.failed(QCoreApplication::translate("CSGraphicsScene",
-                                                             "The picture could not be saved as %1:\n%2")
-                                     .arg(created.fileName, created.error));
+                m_outlets.failed(
+                    QCoreApplication::translate("SaveDialog", "The picture could not be saved as %1:\n%2")
+                        .arg(created.fileName, created.error));
         }
     }
     const FinishActions left = actions & ~out.failed;

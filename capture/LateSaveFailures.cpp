@@ -2,10 +2,10 @@
 
 #include "capture/AboveView.h"
 #include "capture/DrawView.h"
-#include "capture/SGraphicsScene.h"
 #include "output/FinishedPicture.h"
 #include "output/PictureFiles.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QMessageBox>
 #include <QTimer>
@@ -29,7 +29,7 @@ bool s_unsaved = false;
 
 QString message(const SaveResult& result)
 {
-    return CSGraphicsScene::tr("The picture could not be saved as %1:\n%2")
+    return QCoreApplication::translate("SaveDialog", "The picture could not be saved as %1:\n%2")
         .arg(result.fileName, result.error);
 }
 
@@ -38,9 +38,9 @@ QString message(const SaveResult& result)
 bool ask(const SaveResult& result)
 {
     CDrawView* view = CDrawView::onScreen();
-    QMessageBox box(QMessageBox::Critical, CSGraphicsScene::tr("Error"),
+    QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("SaveDialog", "Error"),
                     message(result) + QLatin1String("\n\n") +
-                        CSGraphicsScene::tr("The picture is on the clipboard."),
+                        QCoreApplication::translate("FinishNotice", "The picture is on the clipboard."),
                     QMessageBox::Ok, view);
     if (view)
         return execAboveView(&box) == QMessageBox::Ok;
@@ -54,9 +54,10 @@ bool ask(const SaveResult& result)
 
 void tellOnStandardError(const SaveResult& result)
 {
-    std::fprintf(stderr, "vireoscape: %s\n",
-                 qUtf8Printable(message(result).replace(QLatin1Char('\n'), QLatin1Char(' ')) +
-                                QLatin1Char(' ') + CSGraphicsScene::tr("The picture is on the clipboard.")));
+    std::fprintf(
+        stderr, "vireoscape: %s\n",
+        qUtf8Printable(message(result).replace(QLatin1Char('\n'), QLatin1Char(' ')) + QLatin1Char(' ') +
+                       QCoreApplication::translate("FinishNotice", "The picture is on the clipboard.")));
 }
 
 void showWaiting()

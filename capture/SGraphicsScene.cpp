@@ -13,8 +13,6 @@
 #include <QKeyEvent>
 #include <QUndoStack>
 
-#include <cmath>
-
 CSGraphicsScene::CSGraphicsScene(const QPixmap& desktop, QObject* parent)
     : QGraphicsScene(parent), m_backgroundItem(new CSGraphicsPixmapItem(desktop)), m_pick(m_backgroundItem)
 {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QWidget>
 
 // Page "About" of the options dialog: logo, name and version, build time and
 // the maker's notices. Reads and writes no setting.
 class CAboutPage : public QWidget
 {
+    // Its texts are translated in its own context, as lupdate files them.
+    Q_DECLARE_TR_FUNCTIONS(CAboutPage)
+
 public:
     explicit CAboutPage(QWidget* parent = nullptr);
 

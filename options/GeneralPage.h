@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QWidget>
 
 class QCheckBox;
@@ -9,6 +10,9 @@ class QRadioButton;
 // happens to the main window after a snapshot is finished.
 class CGeneralPage : public QWidget
 {
+    // Its texts are translated in its own context, as lupdate files them.
+    Q_DECLARE_TR_FUNCTIONS(CGeneralPage)
+
 public:
     explicit CGeneralPage(QWidget* parent = nullptr);
 

@@ -240,6 +240,10 @@ SaveResult createPictureFile(const QImage& image, PictureFile* file)
         return result;
     }
 
+    // A stored folder that is gone (removed, or on a disk not there yet) is
+    // made again: the pictures were asked for there. One that cannot be made
+    // fails below, when the file is created.
+    QDir().mkpath(dir.path());
     // The name is given when the file is complete; the first free one now
     // is what the user is told, and where the search will start.
     file->firstFree = -1;

@@ -353,20 +353,6 @@
 <context>
     <name>CSGraphicsScene</name>
     <message>
-        <source>Error</source>
-        <translation>Fehler</translation>
-    </message>
-    <message>
-        <source>The picture could not be saved as %1:
-%2</source>
-        <translation>Das Bild konnte nicht als %1 gespeichert werden:
-%2</translation>
-    </message>
-    <message>
-        <source>The picture is on the clipboard.</source>
-        <translation>Das Bild ist in der Zwischenablage.</translation>
-    </message>
-    <message>
         <source>Press Esc again to discard the marks</source>
         <translation>Esc erneut drücken, um die Markierungen zu verwerfen</translation>
     </message>
@@ -655,70 +641,76 @@ Taste: %2</translation>
     <name>CommandLine</name>
     <message>
         <source>Usage: vireoscape [OPTION]...
-Captures and annotates areas of the screen. Without an option the program stays in the
-system tray; Alt+S (or the key set in its options) starts a snapshot.
+Captures and annotates areas of the screen. Without an option the program stays
+in the system tray; Alt+S (or the key set in its options) starts a snapshot.
 
-  -s                    save a picture of the whole screen to a file and end, with no
-                        window; the file&apos;s path is printed on standard output
-  -d, --delay MS        wait MS milliseconds (0 to %1) before the screen is taken
-                        (with -s or --snapshot)
+  -s                    save a picture of the whole screen to a file and end,
+                        with no window; the file&apos;s path is printed on standard
+                        output
+  -d, --delay MS        wait MS milliseconds (0 to %1) before the screen is
+                        taken (with -s or --snapshot)
   -r, --region WxH+X+Y  only that area of the screen, in device pixels (with -s)
-  --screen N            only monitor N, counted from 0 as xrandr --listmonitors counts
-                        them (with -s)
-  --window              only the window under the pointer, without the window manager&apos;s
-                        frame (with -s)
-  -o, --output FILE     write the picture to FILE, in the format its suffix names (PNG
-                        without one); an existing FILE is not replaced: the program
-                        ends with status 1. With - the PNG goes to standard output
-                        (&quot;vireoscape -s -o - &gt; FILE&quot; replaces FILE) (with -s)
-  -c, --clipboard       also put the picture on the clipboard; a process of its own
-                        serves it until another program takes the clipboard (with -s)
-  --snapshot            start a snapshot in the running program, or start the program
-                        with a snapshot when none runs (bind a key of the desktop to
-                        this command)
-  --tray                start in the system tray without showing the main window (the
-                        session bus starts the program so when it is asked for a
-                        snapshot)
+  --screen N            only monitor N, counted from 0 as xrandr --listmonitors
+                        counts them (with -s)
+  --window              only the window under the pointer, without the window
+                        manager&apos;s frame (with -s)
+  -o, --output FILE     write the picture to FILE, in the format its suffix
+                        names (PNG without one); an existing FILE is not
+                        replaced: the program ends with status 1. With - the PNG
+                        goes to standard output (&quot;vireoscape -s -o - &gt; FILE&quot;
+                        replaces FILE) (with -s)
+  -c, --clipboard       also put the picture on the clipboard; a process of its
+                        own serves it until another program takes the clipboard
+                        (with -s)
+  --snapshot            start a snapshot in the running program, or start the
+                        program with a snapshot when none runs (bind a key of
+                        the desktop to this command)
+  --tray                start in the system tray without showing the main window
+                        (the session bus starts the program so when it is asked
+                        for a snapshot)
   -h, --help            show this help and end
   -v, --version         show the version and end
 
-Exit status: 0 on success, 1 when the screen cannot be read or the picture cannot be
-written, 2 for a wrong option or value.
+Exit status: 0 on success, 1 when the screen cannot be read or the picture
+cannot be written, 2 for a wrong option or value.
 </source>
         <translation>Aufruf: vireoscape [OPTION]...
-Nimmt Bereiche des Bildschirms auf und versieht sie mit Anmerkungen. Ohne Option bleibt
-das Programm im Systemabschnitt; Alt+S (oder die in den Optionen gewählte Taste) startet
-einen Schnappschuss.
+Nimmt Bereiche des Bildschirms auf und versieht sie mit Anmerkungen. Ohne Option
+bleibt das Programm im Systemabschnitt; Alt+S (oder die in den Optionen gewählte
+Taste) startet einen Schnappschuss.
 
-  -s                    ein Bild des ganzen Bildschirms in eine Datei speichern und ohne
-                        Fenster enden; der Pfad der Datei wird auf der Standardausgabe
-                        ausgegeben
-  -d, --delay MS        MS Millisekunden (0 bis %1) warten, bevor der Bildschirm
-                        aufgenommen wird (mit -s oder --snapshot)
-  -r, --region BxH+X+Y  nur dieser Bereich des Bildschirms, in Gerätepixeln (mit -s)
-  --screen N            nur Monitor N, von 0 an gezählt wie bei xrandr --listmonitors
+  -s                    ein Bild des ganzen Bildschirms in eine Datei speichern
+                        und ohne Fenster enden; der Pfad der Datei wird auf der
+                        Standardausgabe ausgegeben
+  -d, --delay MS        MS Millisekunden (0 bis %1) warten, bevor der
+                        Bildschirm aufgenommen wird (mit -s oder --snapshot)
+  -r, --region BxH+X+Y  nur dieser Bereich des Bildschirms, in Gerätepixeln
                         (mit -s)
-  --window              nur das Fenster unter dem Mauszeiger, ohne den Rahmen der
-                        Fensterverwaltung (mit -s)
-  -o, --output DATEI    das Bild in DATEI schreiben, im Format, das ihre Endung nennt
-                        (PNG ohne Endung); eine vorhandene DATEI wird nicht ersetzt:
-                        das Programm endet mit Status 1. Mit - geht das PNG auf die
-                        Standardausgabe (&quot;vireoscape -s -o - &gt; DATEI&quot; ersetzt DATEI)
-                        (mit -s)
-  -c, --clipboard       das Bild auch in die Zwischenablage legen; ein eigener Prozess
-                        stellt es bereit, bis ein anderes Programm die Zwischenablage
-                        übernimmt (mit -s)
-  --snapshot            einen Schnappschuss im laufenden Programm starten oder, wenn
-                        keines läuft, das Programm mit einem Schnappschuss starten
-                        (legen Sie eine Taste der Arbeitsumgebung auf diesen Befehl)
-  --tray                im Systemabschnitt starten, ohne das Hauptfenster zu zeigen
-                        (so startet der Sitzungsbus das Programm, wenn er um einen
-                        Schnappschuss gebeten wird)
+  --screen N            nur Monitor N, von 0 an gezählt wie bei
+                        xrandr --listmonitors (mit -s)
+  --window              nur das Fenster unter dem Mauszeiger, ohne den Rahmen
+                        der Fensterverwaltung (mit -s)
+  -o, --output DATEI    das Bild in DATEI schreiben, im Format, das ihre Endung
+                        nennt (PNG ohne Endung); eine vorhandene DATEI wird
+                        nicht ersetzt: das Programm endet mit Status 1. Mit -
+                        geht das PNG auf die Standardausgabe
+                        (&quot;vireoscape -s -o - &gt; DATEI&quot; ersetzt DATEI) (mit -s)
+  -c, --clipboard       das Bild auch in die Zwischenablage legen; ein eigener
+                        Prozess stellt es bereit, bis ein anderes Programm die
+                        Zwischenablage übernimmt (mit -s)
+  --snapshot            einen Schnappschuss im laufenden Programm starten oder,
+                        wenn keines läuft, das Programm mit einem Schnappschuss
+                        starten (legen Sie eine Taste der Arbeitsumgebung auf
+                        diesen Befehl)
+  --tray                im Systemabschnitt starten, ohne das Hauptfenster zu
+                        zeigen (so startet der Sitzungsbus das Programm, wenn er
+                        um einen Schnappschuss gebeten wird)
   -h, --help            diese Hilfe anzeigen und enden
   -v, --version         die Version anzeigen und enden
 
-Rückgabewert: 0 bei Erfolg, 1, wenn der Bildschirm nicht gelesen oder das Bild nicht
-geschrieben werden kann, 2 bei einer falschen Option oder einem falschen Wert.
+Rückgabewert: 0 bei Erfolg, 1, wenn der Bildschirm nicht gelesen oder das Bild
+nicht geschrieben werden kann, 2 bei einer falschen Option oder einem falschen
+Wert.
 </translation>
     </message>
     <message>

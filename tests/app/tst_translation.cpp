@@ -61,6 +61,11 @@ int printShownTexts(int argc, char** argv)
     const QListWidget* pages = dialog.findChild<QListWidget*>();
     for (int i = 0; pages && i < pages->count(); ++i)
         texts << pages->item(i)->text();
+    // Texts of the General and the About page, whose classes are no QObject of their own.
+    for (const char* name : {"autoRunCheckBox", "noticeLabel"}) {
+        const QWidget* shown = dialog.findChild<QWidget*>(QLatin1String(name));
+        texts << (shown ? shown->property("text").toString() : QString());
+    }
     std::fputs(qUtf8Printable(texts.join(QLatin1Char('\n')) + QLatin1Char('\n')), stdout);
     return 0;
 }
@@ -136,13 +141,23 @@ void TestTranslation::shownTexts_data()
                                            "Allgemein",
                                            "Schnappschuss",
                                            "Tastenkürzel",
-                                           "Über"}
+                                           "Über",
+                                           "Beim Systemstart automatisch starten",
+                                           "Vireoscape ist Eigentum von"}
                             << "  -h, --help            diese Hilfe anzeigen und enden";
-    QTest::newRow("C") << "C" << QStringList{"Start snapshot", "Show Main Window",
-                                             "Option...",      "Close all pins",
-                                             "Exit",           "Config Dialog",
-                                             "General",        "Snapshot",
-                                             "Shortcut",       "About"}
+    QTest::newRow("C") << "C"
+                       << QStringList{"Start snapshot",
+                                      "Show Main Window",
+                                      "Option...",
+                                      "Close all pins",
+                                      "Exit",
+                                      "Config Dialog",
+                                      "General",
+                                      "Snapshot",
+                                      "Shortcut",
+                                      "About",
+                                      "Auto run when start up",
+                                      "Vireoscape is the property of"}
                        << "  -h, --help            show this help and end";
 }
 
@@ -154,6 +169,8 @@ void TestTranslation::shownTexts()
     QProcessEnvironment env = withLocale(lang);
     const QString help = run(qEnvironmentVariable("VIREOSCAPE_BIN"), {QStringLiteral("--help")}, env);
     QVERIFY2(help.split(QLatin1Char('\n')).contains(helpLine), qPrintable(help));
+    for (const QString& line : help.split(QLatin1Char('\n'))) // within a terminal's 80 columns
+        QVERIFY2(line.size() <= 80, qPrintable(line));
     env.insert(QLatin1String(kShowTexts), QStringLiteral("1"));
     const QString shown = run(QCoreApplication::applicationFilePath(), {}, env);
     QCOMPARE(shown.split(QLatin1Char('\n'), Qt::SkipEmptyParts), menuAndOptions);

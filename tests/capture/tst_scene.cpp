@@ -677,14 +677,14 @@ void TestScene::toolsKeysAndMenus_data()
         "tool Select; expect mode Select; tool Cancel; expect view hidden; expect ended finished;"
         "expect nofile pick.png");
     // The keyboard grab brings the keys to the view: after a click into a
-    // strip they are the strip's, Enter there never finishes, and Escape over marks asks for a second one.
+    // strip they are the strip's, Enter in a text field there never
+    // finishes, and Escape over marks asks for a second one.
     row("the transparency typed; Enter and Escape after a click into the strips",
         "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30; expect "
         "alpha 30;"
         "key Return; expect view shown; expect nofile pick.png; drag 100,100 200,200;"
-        "expect pixel 150,150 blue/76; tool Line; key Return; expect view shown; expect nofile pick.png;"
-        "key Escape; expect view shown; expect hint discard; key Escape; expect view hidden;"
-        "expect ended finished; expect nofile pick.png");
+        "expect pixel 150,150 blue/76; tool Line; key Escape; expect view shown; expect hint discard;"
+        "key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
     // A first run's colours are all 0: the text must not vanish in its box.
     row("text on a box of its own colour reads in black or white",
         "alpha 100; frame off; fill on; fill black; font black; tool Text; click 120,120; type HHHH;"
@@ -697,12 +697,29 @@ void TestScene::toolsKeysAndMenus_data()
         "key Tab; key Tab; key Space; expect mode Line; key Shift+Tab; key Space; expect mode Select;"
         "tool Rectangle; key Tab; key Space; expect mode Polygon; key Shift+Tab; key Space;"
         "expect mode Rectangle");
+    // Shift+Tab before the property strip's first control goes to the tool
+    // strip's last (OK), Tab past that back to the first; the keys follow.
+    for (bool inside : {false, true})
+        row(inside ? "inside: Tab and Shift+Tab across the strips" : "Tab and Shift+Tab across the strips",
+            "tool Rectangle; strip-click frameCheckBox; key Shift+Tab; key Tab; key Space;"
+            "drag 100,100 200,200; expect pixel 100,150 red; strip-click frameCheckBox; key Shift+Tab;"
+            "key Space; expect view hidden; expect ended finished",
+            inside);
+    // Enter after a click on a button or a box of either strip finishes.
+    for (bool inside : {false, true})
+        for (const char* control : {"tool Line", "tool Rectangle; strip-click frameCheckBox"})
+            QTest::newRow(
+                qPrintable(QStringLiteral("%1Enter after %2").arg(inside ? "inside: " : "", control)))
+                << QStringLiteral("save shot.png; %1; key Return; expect view hidden; expect ended finished;"
+                                  "expect file pick.png shot.png")
+                       .arg(control)
+                << inside;
     row("Escape on the tool strip ends as Cancel",
         "strip-key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
     // Strips inside the view: placed by the same rules within it, not on the
     // larger screen; the keys go by the focus: after a click on a strip they
-    // are the strip's (Enter never finishes, Escape is Cancel, a tool's
-    // letter still chooses it), after a press on the picture the view's.
+    // are the strip's (Escape is Cancel, a tool's letter still chooses it),
+    // after a press on the picture the view's.
     // The offscreen monitor is 800x600, the view 640x480, the tool strip 680
     // pixels wide: inside the view it keeps to the view's edges.
     row("windows: placed beside the pick on the monitor",
@@ -713,9 +730,9 @@ void TestScene::toolsKeysAndMenus_data()
         "drag 100,100 300,200; expect place 0,205; tool Rectangle; expect place 0,205", true);
     row("inside: above a pick near the bottom", "drag 200,400 600,470; expect place 0,355", true);
     row("inside: keys after a click on a strip and on the picture",
-        "tool Rectangle; key E; expect mode Ellipse; key Return; expect view shown; expect nofile pick.png;"
-        "drag 100,100 200,200; expect marks 1; key Escape; expect view shown; expect hint discard;"
-        "tool Line; key Escape; expect view hidden; expect ended finished; expect nofile pick.png",
+        "tool Rectangle; key E; expect mode Ellipse; drag 100,100 200,200; expect marks 1; key Escape;"
+        "expect view shown; expect hint discard; tool Line; key Escape; expect view hidden; expect ended "
+        "finished; expect nofile pick.png",
         true);
     row("inside: the transparency typed; Enter and Escape after a click into the strips",
         "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30;"
@@ -1212,14 +1229,14 @@ void TestScene::finishOptions()
 void TestScene::failedWrites()
 {
     AppConfig.SaveToFileAfterFinish = true;
-    AppConfig.SnapshotFilePath = QDir(m_dir.path()).filePath(QStringLiteral("missing/dir"));
+    AppConfig.SnapshotFilePath = QStringLiteral("/dev/null/dir"); // a folder that cannot be made
     open();
     const QRectF selection(20, 30, 400, 300);
     drag(selection.topLeft(), selection.bottomRight());
     Answers answers;
     m_view->editDialog()->OnBtnOk();
     QCOMPARE(answers.titles, QStringList{QStringLiteral("Error")});
-    QVERIFY2(answers.text.contains(QStringLiteral("missing/dir/pick.png")), qPrintable(answers.text));
+    QVERIFY2(answers.text.contains(QStringLiteral("/dev/null/dir/pick.png")), qPrintable(answers.text));
     QVERIFY(m_view->isVisible());
     QVERIFY(m_view->editDialog()->isVisible());
 
@@ -1282,7 +1299,7 @@ void TestScene::finisher()
     QFETCH(int, done);
     QFETCH(int, failed);
     if (fileFails)
-        AppConfig.SnapshotFilePath = m_dir.filePath(QStringLiteral("missing"));
+        AppConfig.SnapshotFilePath = QStringLiteral("/dev/null/dir"); // a folder that cannot be made
     AppConfig.SnapshotTextLanguage = QStringLiteral("deu");
     open();
     const QRect pick(20, 30, 200, 100);
@@ -1332,7 +1349,7 @@ void TestScene::finisher()
     QCOMPARE(language, asked.testFlag(FinishAction::Text) ? QStringLiteral("deu") : QString());
     QCOMPARE(told.size(), int(fileFails));
     if (fileFails)
-        QVERIFY2(told.first().contains(QStringLiteral("missing/pick.png")), qPrintable(told.first()));
+        QVERIFY2(told.first().contains(QStringLiteral("/dev/null/dir/pick.png")), qPrintable(told.first()));
 }
 
 // Where "Save picture" opens and what it remembers (LastOpenFileName),
