@@ -5,7 +5,20 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <dlfcn.h>
+
 namespace {
+
+// The engine runs fixed-size OpenMP teams; on a busy machine their threads
+// spin against each other and one second of work takes several. Letting the
+// runtime size the teams by the load keeps it to the cores that are free.
+// The setting is the calling thread's own, so it is made before each run.
+void letTeamsFollowLoad()
+{
+    using SetDynamic = void (*)(int);
+    if (auto setDynamic = reinterpret_cast<SetDynamic>(dlsym(RTLD_DEFAULT, "omp_set_dynamic")))
+        setDynamic(1);
+}
 
 class CTesseractRecognizer : public CTextRecognizer
 {
@@ -41,6 +54,7 @@ public:
         QImage gray = picture.convertToFormat(QImage::Format_Grayscale8);
         if (upscale > 1)
             gray = gray.scaled(gray.size() * upscale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        letTeamsFollowLoad();
         m_api.SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
         if (m_api.Recognize(nullptr) != 0)
             return text;
