@@ -267,13 +267,14 @@ bool CDrawView::event(QEvent* event)
     // Not on Wayland, where the compositor's frame callbacks pace the
     // repaints already.
     if (event->type() == QEvent::UpdateRequest && !m_onWayland) {
-        // The repaint waits for the rest of the frame; the one request
-        // pending meanwhile covers every change made until then.
-        constexpr qint64 kFrameMs = 8;
-        const qint64 since = m_lastFrame.isValid() ? m_lastFrame.elapsed() : kFrameMs;
-        if (since < kFrameMs) {
+        // The repaint waits for the rest of the screen's frame; the one
+        // request pending meanwhile covers every change made until then.
+        const qreal rate = screen() ? screen()->refreshRate() : 60;
+        const qint64 frameMs = qint64(1000 / qBound<qreal>(30, rate, 240));
+        const qint64 since = m_lastFrame.isValid() ? m_lastFrame.elapsed() : frameMs;
+        if (since < frameMs) {
             if (!m_frameTimer->isActive())
-                m_frameTimer->start(int(kFrameMs - since));
+                m_frameTimer->start(int(frameMs - since));
             return true;
         }
         m_lastFrame.restart();

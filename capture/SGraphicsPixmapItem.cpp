@@ -27,15 +27,17 @@ bool fuzzyEqual(const QPointF& a, const QPointF& b)
     return std::abs(a.x() - b.x()) <= 1e-12 && std::abs(a.y() - b.y()) <= 1e-12;
 }
 
-// A crosshair line (half a pixel wide, antialiased) touches at most the
-// pixel rows or columns next to the one it lies in.
-constexpr int kLineMargin = 1;
+// A crosshair line (half a pixel wide, antialiased) covers a quarter pixel
+// on either side of its position; half a pixel allows for the rasteriser.
+constexpr qreal kLineReach = 0.5;
 
-// A band of whole pixels around a horizontal or vertical line at position v.
+// The whole pixels a horizontal or vertical line at position v can touch:
+// two rows or columns, not three, since a move repaints them all along the
+// desktop.
 QRect band(qreal v, int from, int length, Qt::Orientation orientation)
 {
-    const int start = int(std::floor(v)) - kLineMargin;
-    const int size = 2 * kLineMargin + 1;
+    const int start = int(std::floor(v - kLineReach));
+    const int size = int(std::floor(v + kLineReach)) - start + 1;
     return orientation == Qt::Horizontal ? QRect(from, start, length, size)
                                          : QRect(start, from, size, length);
 }

@@ -326,10 +326,13 @@ void CSGraphicsScene::showPointerShape(const QPointF& pos)
         return;
     const bool moving =
         (m_drag == Drag::None || m_drag == Drag::Pick) && m_pick.showsMovePointer(pos, toolRow().picksArea);
-    if (moving)
-        view->viewport()->setCursor(Qt::SizeAllCursor);
-    else
-        view->viewport()->unsetCursor();
+    // Only on a change: each call sends the shape to the X server again.
+    QWidget* viewport = view->viewport();
+    const bool shown = viewport->testAttribute(Qt::WA_SetCursor);
+    if (moving && !(shown && viewport->cursor().shape() == Qt::SizeAllCursor))
+        viewport->setCursor(Qt::SizeAllCursor);
+    else if (!moving && shown)
+        viewport->unsetCursor();
 }
 
 bool CSGraphicsScene::startDrag(QGraphicsSceneMouseEvent* event)

@@ -1525,6 +1525,11 @@ void TestScene::partialRepaintMatchesFullRepaint()
         {QPointF(140, 133), QRectF(200, 150, 120, 80)},
         {QPointF(141, 134), QRectF(210, 160, 300, 200)},
         {QPointF(141.5, 134.25), QRectF(10, 10, 30, 30)},
+        // Quarter pixels either side of a pixel's edge: the line then
+        // touches the pixel on one side only, or both.
+        {QPointF(150.75, 140.75), QRectF(10, 10, 30, 30)},
+        {QPointF(151.25, 141.25), QRectF(10, 10, 30, 30)},
+        {QPointF(152, 142), QRectF(10, 10, 30, 30)},
         // Corners and edges of the desktop, and a selection touching them.
         {QPointF(0, 0), QRectF(0, 0, 64, 48)},
         {QPointF(2, size.height() - 2), QRectF(size.width() - 50, size.height() - 40, 50, 40)},
