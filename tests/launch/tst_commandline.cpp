@@ -182,15 +182,7 @@ void TestCommandLine::refused()
              result.err.constData());
     QCOMPARE(result.err.contains("Usage: vireoscape"), usage);
     if (!err.isEmpty() && !usage)
-        QCOMPARE(lines.size(), 2); // one line and its end
-    // The usage names every option.
-    const QByteArray shown = status ? result.err : result.out;
-    if (shown.contains("Usage: vireoscape")) {
-        for (const char* option :
-             {"  -s ", "-d, --delay MS", "-r, --region WxH+X+Y", "--screen N", "--window",
-              "-o, --output FILE", "-c, --clipboard", "--snapshot", "--tray", "--help", "--version"})
-            QVERIFY2(shown.contains(option), option);
-    }
+        QCOMPARE(lines.size(), 2); // one line and its end (the usage's options: the package test)
 }
 
 // Each row runs `-s` with its options and compares the picture it wrote

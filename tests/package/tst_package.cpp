@@ -173,8 +173,6 @@ private slots:
     void checkers();
     void icons_data();
     void icons();
-    void runsFromTheScratchRoot_data();
-    void runsFromTheScratchRoot();
     void oneShotFromTheScratchRoot();
     void optionsDocumented();
     void settingsKeysInTheManual();
@@ -304,6 +302,10 @@ void TestPackage::control_data()
             release = xml.attributes().value(QLatin1String("version")).toString();
     }
     QTest::newRow("AppStream's newest release") << release << version;
+    // The unpacked program runs (its --help: optionsDocumented, -s: oneShotFromTheScratchRoot).
+    const ToolResult said = runTool(program(), {QStringLiteral("--version")}, 10000);
+    QTest::newRow("the unpacked program's --version")
+        << text(said.out + said.err) << "vireoscape " + version + "\n";
     QTest::newRow("bus service runs the installed program")
         << text(fileBytes(rooted(kServiceFile)))
         << "\\[D-BUS Service\\]\nName=org\\.valdo_software\\.Vireoscape\nExec=/usr/bin/vireoscape --tray\n";
@@ -387,24 +389,6 @@ void TestPackage::icons()
     // pixels may differ much from the big icon scaled.
     const qint64 far = differingPixels(icon, reference, 96);
     QVERIFY2(far * 20 < qint64(size) * size, qPrintable(QString::number(far)));
-}
-
-void TestPackage::runsFromTheScratchRoot_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("out");
-    QTest::newRow("version") << QStringList{"--version"} << "vireoscape " VIREOSCAPE_VERSION "\n";
-    QTest::newRow("help") << QStringList{"--help"} << "Usage: vireoscape [OPTION]...\n";
-}
-
-void TestPackage::runsFromTheScratchRoot()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, out);
-    const ToolResult result = runTool(program(), arguments, 10000);
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY2(text(result.out).startsWith(out), result.out);
-    QVERIFY2(result.err.isEmpty(), result.err);
 }
 
 // -s of the unpacked program writes the screen, all four channels.
