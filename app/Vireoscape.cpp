@@ -417,8 +417,8 @@ void Vireoscape::showSnapshot()
     connect(m_captureView, &CDrawView::finished, this, &Vireoscape::snapshotFinished);
     connect(m_captureView, &CDrawView::abandoned, this, &Vireoscape::snapshotAbandoned);
     connect(m_captureView, &CDrawView::pinned, m_pinBoard,
-            [this](const QImage& picture, const QRect& area, qreal ratio) {
-                m_pinBoard->pin(picture, area, ratio);
+            [this](const QImage& picture, const QRect& area, qreal ratio, const QImage& around) {
+                m_pinBoard->pin(picture, area, ratio, around);
             });
     connect(m_captureView, &CDrawView::restartRequested, this, &Vireoscape::startSnapshot);
     // No client places its windows on Wayland, nor through XWayland, where

@@ -112,8 +112,9 @@ signals:
     // say happens to the main window now.
     void finished(AfterFinish action);
     // Pin: the picture and its place on the desktop, in device pixels,
-    // `ratio` of them per logical pixel.
-    void pinned(const QImage& picture, const QRect& deviceGeometry, qreal ratio);
+    // `ratio` of them per logical pixel; `around`: the frozen desktop around
+    // it, a margin of ceil(ratio) device pixels on every side.
+    void pinned(const QImage& picture, const QRect& deviceGeometry, qreal ratio, const QImage& around);
     // Copy text put this many lines on the clipboard (0: none found).
     void textCopied(int lines);
     // Hide personal data or Hide all text placed this many marks.

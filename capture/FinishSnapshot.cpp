@@ -2,6 +2,7 @@
 #include "capture/AboveView.h"
 #include "capture/DrawView.h"
 #include "capture/FinishNotice.h"
+#include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "output/PictureFiles.h"
@@ -10,6 +11,9 @@
 #include <QCoreApplication>
 #include <QGraphicsView>
 #include <QMessageBox>
+#include <QPainter>
+
+#include <cmath>
 
 namespace {
 
@@ -37,6 +41,19 @@ CFinisher::Outcome CDrawView::finishWith(FinishActions actions, bool ends)
     // Scene pixels are desktop device pixels from the view's corner.
     const QRect area = s->renderedArea().translated(mapToGlobal(QPoint(0, 0)) * m_ratio);
     QImage pin;
+    // Taken now: the last render paints the marks into the desktop.
+    QImage around;
+    if (actions & FinishAction::Pin) {
+        const int margin = int(std::ceil(m_ratio));
+        const QRect grown = s->renderedArea().adjusted(-margin, -margin, margin, margin);
+        const QPixmap desktop = s->backgroundItem()->pixmap();
+        around = QImage(grown.size(), QImage::Format_ARGB32);
+        around.fill(Qt::transparent);
+        QPainter painter(&around);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const QRect onDesktop = grown & desktop.rect();
+        painter.drawPixmap(onDesktop.topLeft() - grown.topLeft(), desktop, onDesktop);
+    }
     QString saved;
     CFinisher::Outlets outlets;
     outlets.dialog = [s, &saved](const QImage& picture) {
@@ -66,7 +83,7 @@ CFinisher::Outcome CDrawView::finishWith(FinishActions actions, bool ends)
     const qreal ratio = m_ratio;
     endSnapshot();
     if (outcome.done & FinishAction::Pin)
-        emit pinned(pin, area, ratio);
+        emit pinned(pin, area, ratio, around);
     emit finished(settings.after);
     return outcome;
 }

@@ -11,11 +11,12 @@ CPinBoard::~CPinBoard()
     closeAll();
 }
 
-CPinWindow* CPinBoard::pin(const QImage& picture, const QRect& deviceGeometry, qreal ratio)
+CPinWindow* CPinBoard::pin(const QImage& picture, const QRect& deviceGeometry, qreal ratio,
+                           const QImage& around)
 {
     // Wayland clients cannot place their windows nor keep them on top.
     const bool ordinary = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-    auto* window = new CPinWindow(picture, deviceGeometry, ratio, ordinary);
+    auto* window = new CPinWindow(picture, deviceGeometry, ratio, ordinary, around);
     m_pins.append(window);
     // The pointer may not have been cleared yet when this is told.
     connect(window, &QObject::destroyed, this, [this, window] {

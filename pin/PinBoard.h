@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 
 class CPinWindow;
-class QImage;
 class QRect;
 
 // Owns the pins on the screen; they outlive the snapshots they came from.
@@ -17,8 +17,10 @@ public:
     ~CPinBoard() override;
 
     // A new pin showing `picture` at `deviceGeometry` (desktop device pixels,
-    // `ratio` of them per logical pixel).
-    CPinWindow* pin(const QImage& picture, const QRect& deviceGeometry, qreal ratio = 1.0);
+    // `ratio` of them per logical pixel), `around` the desktop around it
+    // (see CPinWindow).
+    CPinWindow* pin(const QImage& picture, const QRect& deviceGeometry, qreal ratio = 1.0,
+                    const QImage& around = QImage());
     void closeAll();
     QList<CPinWindow*> pins() const;
     int count() const { return int(pins().size()); }

@@ -12,8 +12,33 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
-CPinWindow::CPinWindow(const QImage& picture, const QRect& deviceGeometry, qreal ratio, bool ordinaryWindow)
+namespace {
+
+// The device pixel Qt puts a logical coordinate on.
+int onDevice(int logical, qreal ratio)
+{
+    return int(std::lround(logical * ratio));
+}
+
+// The logical window edges on or outside the device edges `from` and `to`
+// (exclusive), as [first, end).
+std::pair<int, int> outward(int from, int to, qreal ratio)
+{
+    int first = int(std::floor(from / ratio));
+    while (onDevice(first, ratio) > from)
+        --first;
+    int end = std::max(first + 1, int(std::ceil(to / ratio)));
+    while (onDevice(end, ratio) < to)
+        ++end;
+    return {first, end};
+}
+
+} // namespace
+
+CPinWindow::CPinWindow(const QImage& picture, const QRect& deviceGeometry, qreal ratio, bool ordinaryWindow,
+                       const QImage& around)
     : QWidget(nullptr), m_picture(picture), m_ratio(ratio > 0 ? ratio : 1.0), m_ordinary(ordinaryWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -27,16 +52,38 @@ CPinWindow::CPinWindow(const QImage& picture, const QRect& deviceGeometry, qreal
     } else {
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
     }
+    // The window's edges lie on whole logical pixels: outside the pick's
+    // device edges, the gap painted with the desktop that was there.
+    const QRect pick(deviceGeometry.topLeft(), m_picture.size());
+    const auto [left, right] = outward(pick.left(), pick.left() + pick.width(), m_ratio);
+    const auto [top, bottom] = outward(pick.top(), pick.top() + pick.height(), m_ratio);
+    const QRect frame(QPoint(onDevice(left, m_ratio), onDevice(top, m_ratio)),
+                      QPoint(onDevice(right, m_ratio) - 1, onDevice(bottom, m_ratio) - 1));
+    m_framed = QImage(frame.size(), QImage::Format_ARGB32_Premultiplied);
+    m_framed.fill(Qt::black);
+    {
+        QPainter painter(&m_framed);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        if (!around.isNull()) {
+            const QPoint margin((around.width() - m_picture.width()) / 2,
+                                (around.height() - m_picture.height()) / 2);
+            painter.drawImage(pick.topLeft() - margin - frame.topLeft(), around);
+        }
+        painter.drawImage(pick.topLeft() - frame.topLeft(), m_picture);
+    }
+    m_framed.setDevicePixelRatio(m_ratio);
     m_picture.setDevicePixelRatio(m_ratio);
+    m_frameSize = QSize(right - left, bottom - top);
     resize(zoomedSize());
     if (!m_ordinary)
-        move(QPoint(int(std::lround(deviceGeometry.x() / m_ratio)),
-                    int(std::lround(deviceGeometry.y() / m_ratio))));
+        move(QPoint(left, top));
     setToolTip(tr("Drag to move, wheel to zoom, Ctrl+wheel for opacity, double click or Esc to close"));
 }
 
 QSize CPinWindow::zoomedSize() const
 {
+    if (m_zoom == 1.0)
+        return m_frameSize;
     const qreal scale = m_zoom / m_ratio;
     return QSize(std::max(1, int(std::lround(m_picture.width() * scale))),
                  std::max(1, int(std::lround(m_picture.height() * scale))));
@@ -99,7 +146,7 @@ void CPinWindow::paintEvent(QPaintEvent*)
     if (m_zoom == 1.0) {
         // Pixel for pixel, as it was picked.
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(QPointF(0, 0), m_picture);
+        painter.drawImage(QPointF(0, 0), m_framed);
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, m_zoom < 1.0);

@@ -20,8 +20,12 @@ public:
     static constexpr qreal kMinOpacity = 0.2;
 
     // `deviceGeometry`: the picture's place on the desktop in device pixels,
-    // `ratio` device pixels per logical pixel there.
-    CPinWindow(const QImage& picture, const QRect& deviceGeometry, qreal ratio, bool ordinaryWindow);
+    // `ratio` device pixels per logical pixel there. `around`: the desktop's
+    // pixels around it, the same margin on every side; at 100 % they fill
+    // the window where it starts or ends on a device pixel the picture does
+    // not (at a ratio above 1 a window edge lies on a multiple of it).
+    CPinWindow(const QImage& picture, const QRect& deviceGeometry, qreal ratio, bool ordinaryWindow,
+               const QImage& around = QImage());
 
     const QImage& picture() const { return m_picture; }
     qreal zoom() const { return m_zoom; }
@@ -31,7 +35,8 @@ public:
     void resetZoom() { setZoom(1.0, QPointF()); }
     qreal opacity() const { return windowOpacity(); }
     void setOpacityClamped(qreal opacity);
-    // The picture's size in logical pixels at the current zoom.
+    // The window's size in logical pixels at the current zoom: at 100 % the
+    // picture with the desktop pixels up to whole logical pixels.
     QSize zoomedSize() const;
     bool ordinaryWindow() const { return m_ordinary; }
 
@@ -53,6 +58,8 @@ protected:
 
 private:
     QImage m_picture;
+    QImage m_framed;     // at 100 %: the picture at its device offset in the desktop around it
+    QSize m_frameSize;   // the window at 100 %, logical pixels
     qreal m_ratio = 1.0; // device pixels per logical pixel
     qreal m_zoom = 1.0;
     bool m_ordinary = false;

@@ -8,8 +8,11 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cmath>
 
 using namespace TestSupport;
 
@@ -17,6 +20,7 @@ class TestPin : public QObject
 {
     Q_OBJECT
 private slots:
+    void placeAndPixels_data();
     void placeAndPixels();
     void zoomAroundPointerAndBack_data();
     void zoomAroundPointerAndBack();
@@ -32,9 +36,9 @@ namespace {
 
 // Opaque, every pixel different in each channel, so that any shift, scaling
 // or blending shows.
-QImage pickPicture()
+QImage pickPicture(const QSize& size = QSize(120, 80))
 {
-    return makeTestPattern(QSize(120, 80), 7).convertToFormat(QImage::Format_ARGB32);
+    return makeTestPattern(size, 7).convertToFormat(QImage::Format_ARGB32);
 }
 
 QImage shown(CPinWindow* pin)
@@ -51,23 +55,47 @@ void wheel(CPinWindow* pin, const QPoint& at, int delta, Qt::KeyboardModifiers m
 
 } // namespace
 
+void TestPin::placeAndPixels_data()
+{
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<QRect>("area");   // the pick, device pixels
+    QTest::addColumn<QRect>("window"); // the pin's window, device pixels
+    QTest::newRow("scale 1") << 1.0 << QRect(200, 150, 120, 80) << QRect(200, 150, 120, 80);
+    // A window edge lies on an even device pixel: the desktop fills the gap.
+    QTest::newRow("scale 2, odd left") << 2.0 << QRect(203, 151, 117, 79) << QRect(202, 150, 118, 80);
+    QTest::newRow("scale 2, odd right") << 2.0 << QRect(200, 150, 117, 79) << QRect(200, 150, 118, 80);
+}
+
 void TestPin::placeAndPixels()
 {
+    QFETCH(qreal, scale);
+    QFETCH(QRect, area);
+    QFETCH(QRect, window);
+    if (!qFuzzyCompare(qApp->devicePixelRatio(), scale))
+        QSKIP("another scale factor");
+    const QImage desktop =
+        makeTestPattern(referenceScreenshot().size(), 23).convertToFormat(QImage::Format_ARGB32);
+    QVERIFY(setRootPicture(desktop));
+    const int margin = int(std::ceil(scale));
+    const QRect around = area.adjusted(-margin, -margin, margin, margin);
     CPinBoard board;
-    const QRect area(200, 150, 120, 80);
-    CPinWindow* pin = board.pin(pickPicture(), area);
+    CPinWindow* pin = board.pin(pickPicture(area.size()), area, scale, desktop.copy(around));
     QVERIFY(QTest::qWaitForWindowExposed(pin));
     QVERIFY(pin->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(pin->windowFlags() & Qt::FramelessWindowHint);
-    QTRY_COMPARE(pin->geometry(), area);
-    QCOMPARE(pin->frameGeometry(), area);
-    QCOMPARE(differingPixels(shown(pin), pickPicture()), 0);
+    const auto onDevice = [scale](const QRect& r) { return QRect(r.topLeft() * scale, r.size() * scale); };
+    QTRY_COMPARE(onDevice(pin->geometry()), window);
+    QCOMPARE(onDevice(pin->frameGeometry()), window);
+    // The X server shows the pick at its device pixels, the desktop around.
+    QImage expected = desktop.copy(around);
+    QPainter(&expected).drawImage(QPoint(margin, margin), pickPicture(area.size()));
+    QTRY_COMPARE(differingPixels(referenceScreenshot().copy(around), expected), 0);
     QCOMPARE(board.count(), 1);
     // A second one next to it; both stay.
-    CPinWindow* second = board.pin(pickPicture(), QRect(400, 300, 120, 80));
+    CPinWindow* second = board.pin(pickPicture(), QRect(400, 300, 120, 80), scale);
     QVERIFY(QTest::qWaitForWindowExposed(second));
     QCOMPARE(board.count(), 2);
-    QCOMPARE(second->geometry(), QRect(400, 300, 120, 80));
+    QCOMPARE(onDevice(second->geometry()), QRect(400, 300, 120, 80));
 }
 
 void TestPin::zoomAroundPointerAndBack_data()
