@@ -5,6 +5,7 @@
 #include "annotate/StripGeometry.h"
 #include "capture/EditPlacement.h"
 #include "capture/FinishNotice.h"
+#include "capture/PointerLayer.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -22,6 +23,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -266,6 +268,8 @@ bool CDrawView::event(QEvent* event)
 {
     // Not on Wayland, where the compositor's frame callbacks pace the
     // repaints already.
+    if (event->type() == QEvent::UpdateRequest)
+        m_layerPosted = false;
     if (event->type() == QEvent::UpdateRequest && !m_onWayland) {
         // The repaint waits for the rest of the screen's frame; the one
         // request pending meanwhile covers every change made until then.
@@ -279,7 +283,58 @@ bool CDrawView::event(QEvent* event)
         }
         m_lastFrame.restart();
     }
-    return QGraphicsView::event(event);
+    const bool handled = QGraphicsView::event(event);
+    if (event->type() == QEvent::UpdateRequest && m_layerDirty)
+        refreshPointerLayer();
+    return handled;
+}
+
+void CDrawView::startPointerLayer()
+{
+    // On X11, where the view paints into memory of its own that the X
+    // server copies from; elsewhere the item paints the layer.
+    CSGraphicsScene* s = snapshotScene();
+    if (m_pointerLayer || !s || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    m_pointerLayer = std::make_unique<CPointerLayer>(s->backgroundItem());
+    s->backgroundItem()->setPointerLayerOutside([this] { pointerLayerChanged(); });
+}
+
+void CDrawView::pointerLayerChanged()
+{
+    m_layerDirty = true;
+    // Paced with the view's repaints: the frame gate holds the request.
+    if (!m_layerPosted && !m_frameTimer->isActive()) {
+        m_layerPosted = true;
+        QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+    }
+}
+
+QImage CDrawView::paintedFrame()
+{
+    // The backing store's pixels, one per device pixel whatever the scale.
+    QPaintDevice* device = backingStore() ? backingStore()->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return QImage();
+    auto* image = static_cast<QImage*>(device);
+    return QImage(image->bits(), image->width(), image->height(), image->bytesPerLine(), image->format());
+}
+
+void CDrawView::refreshPointerLayer()
+{
+    // Laid on the view's pixels: not before the view has painted them once.
+    if (!m_pointerLayer || !m_firstPainted || !isVisible())
+        return;
+    QImage frame = paintedFrame();
+    if (frame.isNull())
+        return;
+    m_layerDirty = false;
+    const QRegion changed = m_pointerLayer->update(frame);
+    QRegion logical;
+    for (const QRect& r : changed)
+        logical += QRectF(QPointF(r.topLeft()) / m_ratio, QSizeF(r.size()) / m_ratio).toAlignedRect();
+    if (!logical.isEmpty() && windowHandle())
+        backingStore()->flush(logical, windowHandle());
 }
 
 void CDrawView::ReselectSnapshotArea()
@@ -546,6 +601,16 @@ bool CDrawView::viewportEvent(QEvent* event)
         }
     }
     const bool handled = QGraphicsView::viewportEvent(event);
+    if (event->type() == QEvent::Paint && m_pointerLayer) {
+        // Painted without the layer: it goes back over what was painted,
+        // before the view's pixels reach the screen.
+        QRegion painted;
+        for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
+            painted += QRectF(QPointF(r.topLeft()) * m_ratio, QSizeF(r.size()) * m_ratio).toAlignedRect();
+        QImage frame = paintedFrame();
+        if (!frame.isNull())
+            m_pointerLayer->repainted(frame, painted);
+    }
     // The strips are built once the first picture is on its way to the
     // screen: when the event loop next runs, after this paint's transfer.
     if (firstPaint) {
@@ -561,6 +626,7 @@ void CDrawView::showEvent(QShowEvent* event)
 {
     QGraphicsView::showEvent(event);
     s_onScreen = this;
+    startPointerLayer();
     // No window manager gives an override-redirect window the keyboard.
     takeKeyboard();
 }
@@ -570,6 +636,11 @@ void CDrawView::hideEvent(QHideEvent* event)
     QGraphicsView::hideEvent(event);
     if (s_onScreen == this)
         s_onScreen = nullptr;
+    if (m_pointerLayer) {
+        m_pointerLayer.reset();
+        if (CSGraphicsScene* s = snapshotScene())
+            s->backgroundItem()->setPointerLayerOutside({});
+    }
     if (QGuiApplication::platformName() == QLatin1String("xcb") && windowHandle())
         windowHandle()->setKeyboardGrabEnabled(false);
 }

@@ -14,6 +14,7 @@
 class QLabel;
 class QTimer;
 
+class CPointerLayer;
 class CPointerTracker;
 class CSGraphicsScene;
 class CWindowList;
@@ -161,6 +162,15 @@ private:
     // took the key; Escape, and Enter in a text field, never come back to
     // the view from there.
     bool keyToStrip(QKeyEvent* event);
+    // On X11 the crosshair and the magnifier are laid on the view's painted
+    // pixels by the view itself, brought up to date at most once a frame.
+    void startPointerLayer();
+    QImage paintedFrame();
+    void pointerLayerChanged();
+    void refreshPointerLayer();
+    std::unique_ptr<CPointerLayer> m_pointerLayer;
+    bool m_layerDirty = false;
+    bool m_layerPosted = false; // a repaint request is on its way for it
     QPointer<QWidget> m_keysTo; // the strip clicked last, or none (the view)
 
     CSnapshotEdit* m_editDialog = nullptr;

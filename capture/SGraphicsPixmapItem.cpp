@@ -227,6 +227,8 @@ void CSGraphicsPixmapItem::setInterfaceScale(qreal scale)
     m_colourGlyphs.setFont(m_labelFont);
     measureHint();
     update();
+    if (m_pointerLayerChanged)
+        m_pointerLayerChanged();
 }
 
 void CSGraphicsPixmapItem::setCursorPos(const QPointF& pos)
@@ -243,7 +245,7 @@ void CSGraphicsPixmapItem::setCursorPos(const QPointF& pos)
         (std::floor(old.x()) != std::floor(pos.x()) || std::floor(old.y()) != std::floor(pos.y())))
         dirty += QRegion(magnifierRect(old)) + magnifierRect(pos);
     if (!dirty.isEmpty())
-        invalidate(dirty);
+        pointerLayerChanged(dirty);
 }
 
 void CSGraphicsPixmapItem::setMagnifierShown(bool shown)
@@ -251,7 +253,7 @@ void CSGraphicsPixmapItem::setMagnifierShown(bool shown)
     if (shown == m_magnifierShown)
         return;
     m_magnifierShown = shown;
-    invalidate(magnifierRect(m_cursorPos));
+    pointerLayerChanged(magnifierRect(m_cursorPos));
 }
 
 QRect CSGraphicsPixmapItem::magnifierRect(const QPointF& cursor) const
@@ -403,7 +405,43 @@ void CSGraphicsPixmapItem::setCrosshairVisible(bool visible)
     if (visible == m_crosshairVisible)
         return;
     m_crosshairVisible = visible;
-    invalidate(crosshairFootprint(m_cursorPos));
+    pointerLayerChanged(crosshairFootprint(m_cursorPos));
+}
+
+QRect CSGraphicsPixmapItem::crosshairBand(Qt::Orientation orientation) const
+{
+    if (!m_crosshairVisible || pixmap().isNull())
+        return QRect();
+    const QRect bounds = boundingRect().toAlignedRect();
+    const QRect line = orientation == Qt::Horizontal
+                           ? band(m_cursorPos.y(), bounds.left(), bounds.width(), orientation)
+                           : band(m_cursorPos.x(), bounds.top(), bounds.height(), orientation);
+    return line & bounds;
+}
+
+void CSGraphicsPixmapItem::setPointerLayerOutside(std::function<void()> changed)
+{
+    const QRegion layer = crosshairFootprint(m_cursorPos) + magnifierRect(m_cursorPos);
+    m_pointerLayerChanged = std::move(changed);
+    // Painted here, or no longer.
+    invalidate(layer);
+    if (m_pointerLayerChanged)
+        m_pointerLayerChanged();
+}
+
+void CSGraphicsPixmapItem::pointerLayerChanged(const QRegion& area)
+{
+    if (m_pointerLayerChanged)
+        m_pointerLayerChanged();
+    else
+        invalidate(area);
+}
+
+void CSGraphicsPixmapItem::paintPointerLayer(QPainter* painter, const QRect& area) const
+{
+    paintCrosshair(painter, area);
+    if (m_magnifierShown)
+        paintMagnifier(painter, area);
 }
 
 QRegion CSGraphicsPixmapItem::crosshairFootprint(const QPointF& pos) const
@@ -478,10 +516,9 @@ void CSGraphicsPixmapItem::paint(QPainter* painter, const QStyleOptionGraphicsIt
         painter->save();
         painter->setClipRect(r, Qt::IntersectClip);
         paintVeiled(painter, r);
-        paintCrosshair(painter, r);
-        if (m_magnifierShown)
-            paintMagnifier(painter, r);
         paintHint(painter, r);
+        if (!pointerLayerOutside())
+            paintPointerLayer(painter, r);
         painter->restore();
     }
 }

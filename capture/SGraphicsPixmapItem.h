@@ -11,6 +11,7 @@
 #include <QVector>
 
 #include <cmath>
+#include <functional>
 #include <utility>
 
 // The background of the selection scene: the frozen desktop under a grey
@@ -80,6 +81,18 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
+    // The crosshair and the magnifier, the layer that follows the pointer,
+    // painted over everything else. Painted here by default; with a callback
+    // they are left to the view (which shows them in windows of their own),
+    // and every change of theirs calls it instead of repainting the scene.
+    void setPointerLayerOutside(std::function<void()> changed);
+    bool pointerLayerOutside() const { return bool(m_pointerLayerChanged); }
+    // That layer over `area` (scene pixels), on what is painted there.
+    void paintPointerLayer(QPainter* painter, const QRect& area) const;
+    // The pixels a crosshair line can touch, on the desktop; empty when the
+    // crosshair is hidden.
+    QRect crosshairBand(Qt::Orientation orientation) const;
+
     // Drops the desktop picture once the snapshot has ended (the view stays
     // until the next snapshot, hidden); nothing is painted after that.
     void releasePictures();
@@ -90,6 +103,8 @@ private:
     void paintVeiled(QPainter* painter, const QRect& area) const;
     void paintCrosshair(QPainter* painter, const QRect& area) const;
     void invalidate(const QRegion& area);
+    // A change of the pointer layer over `area`.
+    void pointerLayerChanged(const QRegion& area);
     QRegion selectionFootprint(const QRectF& selection, bool withInside = true) const;
     QRegion crosshairFootprint(const QPointF& pos) const;
     QSize footprintLabelSize(const QString& text) const;
@@ -112,6 +127,7 @@ private:
     QRect m_hintRect;
     QStaticText m_hintText;
     bool m_crosshairVisible = false;
+    std::function<void()> m_pointerLayerChanged;
     QFont m_labelFont;
     // The size label's text and its measured size, kept between paints.
     mutable QString m_labelText;
