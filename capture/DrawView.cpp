@@ -291,10 +291,11 @@ bool CDrawView::event(QEvent* event)
 
 void CDrawView::startPointerLayer()
 {
-    // On X11, where the view paints into memory of its own that the X
-    // server copies from; elsewhere the item paints the layer.
+    // Where the view paints into memory of its own that the screen is
+    // copied from (X11, and offscreen); on Wayland the item paints the layer.
     CSGraphicsScene* s = snapshotScene();
-    if (m_pointerLayer || !s || QGuiApplication::platformName() != QLatin1String("xcb"))
+    const QString platform = QGuiApplication::platformName();
+    if (m_pointerLayer || !s || (platform != QLatin1String("xcb") && platform != QLatin1String("offscreen")))
         return;
     m_pointerLayer = std::make_unique<CPointerLayer>(s->backgroundItem());
     s->backgroundItem()->setPointerLayerOutside([this] { pointerLayerChanged(); });
@@ -329,6 +330,7 @@ void CDrawView::refreshPointerLayer()
     if (frame.isNull())
         return;
     m_layerDirty = false;
+    ++m_layerFrames;
     const QRegion changed = m_pointerLayer->update(frame);
     QRegion logical;
     for (const QRect& r : changed)

@@ -52,6 +52,9 @@ public:
     bool stripsInside() const { return m_stripsInside; }
     void setStripsInside(bool inside) { m_stripsInside = inside; }
     CSGraphicsScene* snapshotScene() const;
+    // How many times the crosshair and the magnifier were brought up to date
+    // on the screen without a repaint of the view.
+    int pointerLayerFrames() const { return m_layerFrames; }
     // The view on the screen now, if any.
     static CDrawView* onScreen();
 
@@ -170,6 +173,7 @@ private:
     void refreshPointerLayer();
     std::unique_ptr<CPointerLayer> m_pointerLayer;
     bool m_layerDirty = false;
+    int m_layerFrames = 0;
     bool m_layerPosted = false; // a repaint request is on its way for it
     QPointer<QWidget> m_keysTo; // the strip clicked last, or none (the view)
 
