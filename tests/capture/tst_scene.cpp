@@ -557,6 +557,9 @@ void TestScene::toolsKeysAndMenus_data()
     row("a pick shrunk with the keys keeps a pixel",
         "drag 100,100 103,103; key Shift+Left Shift+Left Shift+Left Shift+Up Shift+Up Shift+Up;"
         "expect selection 100,100,1,1");
+    row("the whole desktop picked: its picture has the marks",
+        "drag 0,0 640,480; expect selection 0,0,640,480; tool Rectangle; drag 100,100 200,200;"
+        "expect pixel 150,150 blue");
     row("arrow head at the end",
         "tool LineArrow; drag 100,300 300,300; expect pixel 200,300 red; expect pixel 291,302 red;"
         "expect pixel 200,303 desktop; expect points 100,300 300,300");
@@ -647,6 +650,10 @@ void TestScene::toolsKeysAndMenus_data()
         "tool Rectangle; key E; expect mode Ellipse; drag 100,100 200,200; expect marks 1; key Escape;"
         "expect view shown; expect hint discard; tool Line; key Escape; expect view hidden; expect ended "
         "finished; expect nofile pick.png",
+        true);
+    row("inside: a press on the picture takes the keys back from the strip's text field",
+        "tool Rectangle; strip-click transparentEdit; drag 100,100 200,200; key Return; expect view hidden;"
+        "expect ended finished",
         true);
     row("inside: the transparency typed; Enter and Escape after a click into the strips",
         "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30;"
