@@ -4,6 +4,7 @@
 // steps (always 1..n), the letters that choose tools, and the tool strip
 // built from the registry. Pictures are compared in all four channels, with
 // the screen too.
+#include "SceneHarness.h"
 #include "annotate/DrawHideItem.h"
 #include "annotate/DrawHighlightItem.h"
 #include "annotate/DrawRectItem.h"
@@ -84,7 +85,7 @@ QImage desktopWith(Inside inside)
 
 } // namespace
 
-class TestTools : public QObject
+class TestTools : public QObject, private SceneHarness
 {
     Q_OBJECT
 private slots:
@@ -104,29 +105,8 @@ private slots:
     void screenReadersNameEveryControl();
 
 private:
+    // A view of the desktop on the screen, the area kPick picked.
     void open(const QImage& desktop);
-    void setMode(DrawMode mode) { m_view->editDialog()->setDrawMode(mode); }
-    void mouse(QEvent::Type type, const QPointF& pos, Qt::MouseButton button, Qt::MouseButtons held,
-               Qt::KeyboardModifiers modifiers = {});
-    void click(const QPointF& p)
-    {
-        mouse(QEvent::GraphicsSceneMousePress, p, Qt::LeftButton, Qt::LeftButton);
-        mouse(QEvent::GraphicsSceneMouseRelease, p, Qt::LeftButton, Qt::NoButton);
-    }
-    // Through the points with the left button held.
-    void stroke(const QList<QPointF>& points, Qt::KeyboardModifiers modifiers = {})
-    {
-        mouse(QEvent::GraphicsSceneMouseMove, points.first(), Qt::NoButton, Qt::NoButton);
-        mouse(QEvent::GraphicsSceneMousePress, points.first(), Qt::LeftButton, Qt::LeftButton);
-        for (const QPointF& p : points.mid(1))
-            mouse(QEvent::GraphicsSceneMouseMove, p, Qt::NoButton, Qt::LeftButton, modifiers);
-        mouse(QEvent::GraphicsSceneMouseRelease, points.last(), Qt::LeftButton, Qt::NoButton);
-    }
-    void drag(const QPointF& from, const QPointF& to) { stroke({from, (from + to) / 2, to}); }
-    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QTest::keyClick(m_view.get(), Qt::Key(key), modifiers);
-    }
     // The picked area as the screen shows it, and as the picture has it.
     // What is for the screen only goes first: the crosshair, the handles of
     // the pick and of the chosen mark, the outline of a mark under the
@@ -136,7 +116,7 @@ private:
         m_scene->backgroundItem()->setCrosshairVisible(false);
         m_scene->backgroundItem()->setHandlesShown(false);
         m_scene->selectMark(nullptr);
-        mouse(QEvent::GraphicsSceneMouseMove, kPick.topLeft() + QPointF(2, 2), Qt::NoButton, Qt::NoButton);
+        move(kPick.topLeft() + QPointF(2, 2));
         return m_view->viewport()->grab().toImage().copy(kPick.adjusted(1, 1, -1, -1));
     }
     QImage picture() const { return m_scene->renderSelection(); }
@@ -145,14 +125,6 @@ private:
         return picture.copy(QRect(QPoint(1, 1), kPick.size() - QSize(2, 2)));
     }
     QImage pictureInside() const { return innerPart(picture()); }
-    template <class T> QList<T*> marks() const
-    {
-        QList<T*> found;
-        for (CDrawObjectItem* mark : m_scene->marks())
-            if (auto* typed = dynamic_cast<T*>(mark))
-                found << typed;
-        return found;
-    }
     // The steps' numbers from left to right (the tests place them so).
     QList<int> stepNumbers() const
     {
@@ -163,20 +135,11 @@ private:
             numbers << step->number();
         return numbers;
     }
-
-    std::unique_ptr<CDrawView> m_view;
-    CSGraphicsScene* m_scene = nullptr;
 };
 
 void TestTools::initTestCase()
 {
-    // The offscreen platform warns about every raise() and size hint.
-    static QtMessageHandler previous = nullptr;
-    previous =
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-            if (!text.startsWith(QLatin1String("This plugin does not support")))
-                previous(type, context, text);
-        });
+    quietOffscreenWarnings();
     initVireoscapeResources();
     setApplicationIdentity();
 }
@@ -199,26 +162,10 @@ void TestTools::cleanup()
 
 void TestTools::open(const QImage& desktop)
 {
-    m_view = std::make_unique<CDrawView>(QPixmap::fromImage(desktop), nullptr);
-    m_scene = m_view->snapshotScene();
-    m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    makeView(desktop);
+    showView();
     drag(kPick.topLeft(), kPick.topLeft() + QPoint(kPick.width(), kPick.height()));
     QCOMPARE(m_scene->backgroundItem()->selectionRect(), QRectF(kPick));
-}
-
-void TestTools::mouse(QEvent::Type type, const QPointF& pos, Qt::MouseButton button, Qt::MouseButtons held,
-                      Qt::KeyboardModifiers modifiers)
-{
-    QGraphicsSceneMouseEvent event(type);
-    event.setScenePos(pos);
-    event.setButton(button);
-    event.setButtons(held);
-    event.setModifiers(modifiers);
-    if (button != Qt::NoButton)
-        event.setButtonDownScenePos(button, pos);
-    event.setAccepted(false);
-    QApplication::sendEvent(m_scene, &event);
 }
 
 void TestTools::hideShowsNothingOfWhatIsUnder_data()
@@ -440,8 +387,7 @@ void TestTools::stepsStayNumbered()
     // A double click to finish takes back the step of its first press.
     setMode(DrawMode::Steps);
     QSignalSpy finished(m_scene, &CSGraphicsScene::finishRequested);
-    mouse(QEvent::GraphicsSceneMousePress, {500, 300}, Qt::LeftButton, Qt::LeftButton);
-    mouse(QEvent::GraphicsSceneMouseRelease, {500, 300}, Qt::LeftButton, Qt::NoButton);
+    click({500, 300});
     mouse(QEvent::GraphicsSceneMouseDoubleClick, {500, 300}, Qt::LeftButton, Qt::LeftButton);
     QCOMPARE(finished.size(), 1);
     QCOMPARE(stepNumbers(), (QList<int>{1, 2, 3, 4}));
@@ -490,10 +436,8 @@ void TestTools::stepNumberReadsOnItsColour()
 // is typed, where it is a letter of the text.
 void TestTools::lettersChooseTools()
 {
-    m_view = std::make_unique<CDrawView>(QPixmap::fromImage(desktopWith(Inside::Pattern)), nullptr);
-    m_scene = m_view->snapshotScene();
-    m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    makeView(desktopWith(Inside::Pattern));
+    showView();
     key(Qt::Key_H);
     QCOMPARE(m_scene->drawMode(), DrawMode::None); // still picking
     drag(kPick.topLeft(), kPick.bottomRight());
