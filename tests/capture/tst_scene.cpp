@@ -1509,8 +1509,10 @@ void TestScene::partialRepaintMatchesFullRepaint()
     QTRY_VERIFY(view.pointerLayerFrames() > framesBefore);
     QTest::qWait(30);
     const int frames = view.pointerLayerFrames() - framesBefore;
-    QVERIFY2(frames <= 10 && log.paints == 0, qPrintable(QStringLiteral("%1 %2").arg(frames).arg(log.paints)));
-    QCOMPARE(TestSupport::differingPixels(onScreen(), paintedAfresh(QPointF(529, 429), last.selection, last.frame)),
+    QVERIFY2(frames <= 10 && log.paints == 0,
+             qPrintable(QStringLiteral("%1 %2").arg(frames).arg(log.paints)));
+    QCOMPARE(TestSupport::differingPixels(onScreen(),
+                                          paintedAfresh(QPointF(529, 429), last.selection, last.frame)),
              qint64(0));
 }
 
