@@ -32,7 +32,8 @@ private:
 void TestPointerLayer::initTestCase()
 {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    const QSize device = QGuiApplication::primaryScreen()->size() * QGuiApplication::primaryScreen()->devicePixelRatio();
+    const QSize device =
+        QGuiApplication::primaryScreen()->size() * QGuiApplication::primaryScreen()->devicePixelRatio();
     m_desktop = TestSupport::makeTestPattern(device, 5).convertToFormat(QImage::Format_RGB32);
     m_view = std::make_unique<CDrawView>(QPixmap::fromImage(m_desktop), nullptr);
     // Two windows to offer, so that the highlight moves under the layer.
@@ -61,7 +62,8 @@ void TestPointerLayer::sweep_data()
     QTest::newRow("top left corner") << "mousemove 0 0" << true;
     QTest::newRow("bottom right corner") << "mousemove 1279 799" << true;
     QTest::newRow("right edge") << "mousemove 1279 5" << true;
-    QTest::newRow("a fast sweep") << "mousemove 200 200 mousemove 400 500 mousemove 1000 300 mousemove 640 420" << true;
+    QTest::newRow("a fast sweep")
+        << "mousemove 200 200 mousemove 400 500 mousemove 1000 300 mousemove 640 420" << true;
     QTest::newRow("dragging an area")
         << "mousemove 200 180 mousedown 1 mousemove 400 300 mousemove 800 600 mousemove 810 604" << true;
     QTest::newRow("picked") << "mouseup 1" << false;
