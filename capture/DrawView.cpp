@@ -612,6 +612,9 @@ bool CDrawView::viewportEvent(QEvent* event)
         QImage frame = paintedFrame();
         if (!frame.isNull())
             m_pointerLayer->repainted(frame, painted);
+        // A change that came before the first paint is shown now.
+        if (m_layerDirty)
+            pointerLayerChanged();
     }
     // The strips are built once the first picture is on its way to the
     // screen: when the event loop next runs, after this paint's transfer.

@@ -165,8 +165,9 @@ private:
     // took the key; Escape, and Enter in a text field, never come back to
     // the view from there.
     bool keyToStrip(QKeyEvent* event);
-    // On X11 the crosshair and the magnifier are laid on the view's painted
-    // pixels by the view itself, brought up to date at most once a frame.
+    // Where the view paints into an image of its own (X11, offscreen), the
+    // crosshair and the magnifier are laid on its painted pixels by the view
+    // itself, brought up to date at most once a frame.
     void startPointerLayer();
     QImage paintedFrame();
     void pointerLayerChanged();

@@ -81,6 +81,8 @@ void TestPointerLayer::sweep()
     QVERIFY(item->crosshairVisible());
     // The state painted afresh: the scene, the layer over it.
     auto expected = [this, item] {
+        // On the view's kind of pixels, 32 bits with no alpha of their own
+        // (a 24-bit X window's), then compared in all four channels.
         QImage image(m_desktop.size(), QImage::Format_RGB32);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -88,10 +90,11 @@ void TestPointerLayer::sweep()
         // Clipped, as every paint of the view is.
         painter.setClipRect(image.rect());
         item->paintPointerLayer(&painter, image.rect());
-        return image;
+        painter.end();
+        return image.convertToFormat(QImage::Format_ARGB32);
     };
     QTest::qWait(100);
-    QImage shown = TestSupport::referenceScreenshot().convertToFormat(QImage::Format_RGB32);
+    QImage shown = TestSupport::referenceScreenshot().convertToFormat(QImage::Format_ARGB32);
     QImage wanted = expected();
     // The strips are windows of their own over the view: left out of both.
     const qreal ratio = m_view->desktopRatio();
