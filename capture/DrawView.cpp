@@ -40,6 +40,16 @@ namespace {
 
 QPointer<CDrawView> s_onScreen;
 
+// A region scaled by `factor`, each rectangle widened to whole pixels:
+// between the view's logical pixels and its device pixels.
+QRegion scaledOutward(const QRegion& region, qreal factor)
+{
+    QRegion scaled;
+    for (const QRect& r : region)
+        scaled += QRectF(QPointF(r.topLeft()) * factor, QSizeF(r.size()) * factor).toAlignedRect();
+    return scaled;
+}
+
 } // namespace
 
 CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(parent)
@@ -332,9 +342,7 @@ void CDrawView::refreshPointerLayer()
     m_layerDirty = false;
     ++m_layerFrames;
     const QRegion changed = m_pointerLayer->update(frame);
-    QRegion logical;
-    for (const QRect& r : changed)
-        logical += QRectF(QPointF(r.topLeft()) / m_ratio, QSizeF(r.size()) / m_ratio).toAlignedRect();
+    const QRegion logical = scaledOutward(changed, 1 / m_ratio);
     if (!logical.isEmpty() && windowHandle())
         backingStore()->flush(logical, windowHandle());
 }
@@ -606,9 +614,7 @@ bool CDrawView::viewportEvent(QEvent* event)
     if (event->type() == QEvent::Paint && m_pointerLayer) {
         // Painted without the layer: it goes back over what was painted,
         // before the view's pixels reach the screen.
-        QRegion painted;
-        for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
-            painted += QRectF(QPointF(r.topLeft()) * m_ratio, QSizeF(r.size()) * m_ratio).toAlignedRect();
+        const QRegion painted = scaledOutward(static_cast<QPaintEvent*>(event)->region(), m_ratio);
         QImage frame = paintedFrame();
         if (!frame.isNull())
             m_pointerLayer->repainted(frame, painted);
