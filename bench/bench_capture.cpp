@@ -8,6 +8,7 @@
 #include "app/Startup.h"
 #include "capture/DrawView.h"
 #include "capture/Finisher.h"
+#include "capture/PointerLayer.h"
 #include "capture/SGraphicsPixmapItem.h"
 #include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
@@ -24,7 +25,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -91,6 +94,55 @@ void measureMoves(TimedView* view, const char* what, int moves, Path path,
     const double cpu = Bench::cpuSeconds() - cpu0;
     std::printf("%s: CPU %.3f ms per move, each painted; %.0f pixels repainted per move\n", what,
                 cpu * 1000.0 / moves, double(view->paintedArea) / moves);
+}
+
+// The crosshair and the magnifier alone, laid on a frame of `size` cut from
+// the desktop, at interface scale `scale`: CPU per move along the sweep the
+// shared overlay benchmark uses (150 moves round a Lissajous figure, each far
+// from the last) and per one-pixel step, without the event loop, the scene or
+// the flush to the X server.
+void measurePointerLayer(const QPixmap& desktop, const QSize& size, qreal scale)
+{
+    CSGraphicsPixmapItem item(desktop.copy(QRect(QPoint(), size)));
+    item.setInterfaceScale(scale);
+    item.setCrosshairVisible(true);
+    item.setMagnifierShown(true);
+    item.setPointerLayerOutside([] {});
+    QImage frame(size, QImage::Format_RGB32);
+    {
+        QPainter painter(&frame);
+        painter.drawPixmap(0, 0, item.pixmap());
+    }
+    CPointerLayer layer(&item);
+    // Between two real moves the rest of the program and the X server run
+    // for a frame: the frame's pixels are no longer in the caches. Evicted
+    // here by walking a buffer larger than them, outside the measured time.
+    std::vector<char> other(64 << 20);
+    const auto run = [&](int moves, auto path) {
+        double cpu = 0;
+        for (int i = 0; i < moves; ++i) {
+            for (size_t k = 0; k < other.size(); k += 64)
+                ++other[k];
+            const double cpu0 = Bench::cpuSeconds();
+            item.setCursorPos(path(i));
+            layer.update(frame);
+            cpu += Bench::cpuSeconds() - cpu0;
+        }
+        return cpu * 1e6 / moves;
+    };
+    const double w = size.width(), h = size.height();
+    const auto sweep = [&](int i) {
+        const double t = 2 * M_PI * (i % 150) / 150;
+        return QPointF(std::floor(w * (0.1 + 0.4 * (1 + std::sin(3 * t)))),
+                       std::floor(h * (0.1 + 0.4 * (1 + std::sin(2 * t)))));
+    };
+    const auto step = [&](int i) { return QPointF(w / 4 + (i % 400), h / 4 + (i % 400) / 2); };
+    run(300, sweep);
+    const double far = run(1500, sweep);
+    const double near = run(1500, step);
+    std::printf(
+        "(2c) pointer layer alone at %dx%d, scale %g: %.1f us per sweep move, %.1f us per one-pixel step\n",
+        size.width(), size.height(), scale, far, near);
 }
 
 } // namespace
@@ -190,6 +242,10 @@ int measureHere(int argc, char** argv)
                 scene->backgroundItem()->magnifierShown() ? "on" : "OFF");
     sendMouse(viewport, QEvent::MouseButtonRelease, corner, Qt::LeftButton, Qt::NoButton);
     QCoreApplication::processEvents();
+
+    measurePointerLayer(original, QSize(1920, 1080), 1);
+    measurePointerLayer(original, screen, 1);
+    measurePointerLayer(original, screen, 2);
 
     // (3) Finishing to the clipboard and a file, a quarter of the screen and all of it.
     AppConfig.CopyToClipboardAfterFinish = true;

@@ -9,20 +9,27 @@
 namespace {
 
 // Copies `rect` of `from` (at `fromOrigin`) into `to` (at `toOrigin`): rows
-// of 32-bit pixels. Row by row through plain pointers: a scan line asked of
-// a QImage checks it for sharing each time, which costs more than copying
-// the few pixels of an upright band's row.
-void copyPixels(const QImage& from, const QPoint& fromOrigin, QImage& to, const QPoint& toOrigin,
-                const QRect& rect)
+// of 32-bit pixels, through plain pointers. A scan line asked of a QImage
+// checks it for sharing each time; and the rows of an upright band are a
+// few pixels each, cheaper copied by hand than through memcpy.
+void copyPixels(const uchar* from, qsizetype fromLine, const QPoint& fromOrigin, uchar* to, qsizetype toLine,
+                const QPoint& toOrigin, const QRect& rect)
 {
-    const size_t bytes = size_t(rect.width()) * 4u;
-    const qsizetype fromLine = from.bytesPerLine();
-    const qsizetype toLine = to.bytesPerLine();
-    const uchar* source =
-        from.constBits() + (rect.top() - fromOrigin.y()) * fromLine + (rect.left() - fromOrigin.x()) * 4;
-    uchar* target = to.bits() + (rect.top() - toOrigin.y()) * toLine + (rect.left() - toOrigin.x()) * 4;
-    for (int y = 0; y < rect.height(); ++y, source += fromLine, target += toLine)
-        std::memcpy(target, source, bytes);
+    const int width = rect.width();
+    const auto* source = reinterpret_cast<const quint32*>(from + (rect.top() - fromOrigin.y()) * fromLine) +
+                         (rect.left() - fromOrigin.x());
+    auto* target =
+        reinterpret_cast<quint32*>(to + (rect.top() - toOrigin.y()) * toLine) + (rect.left() - toOrigin.x());
+    const qsizetype fromStep = fromLine / 4;
+    const qsizetype toStep = toLine / 4;
+    for (int y = 0; y < rect.height(); ++y, source += fromStep, target += toStep) {
+        if (width <= 8) {
+            for (int x = 0; x < width; ++x)
+                target[x] = source[x];
+        } else {
+            std::memcpy(target, source, size_t(width) * 4u);
+        }
+    }
 }
 
 } // namespace
@@ -39,10 +46,12 @@ QRegion CPointerLayer::update(QImage& frame)
 {
     if (frame.depth() != 32)
         return QRegion();
+    uchar* bits = frame.bits();
+    const qsizetype line = frame.bytesPerLine();
     const QRegion before = area();
     if (frame.size() == m_frameSize) {
         for (const Below& b : std::as_const(m_below))
-            copyPixels(b.pixels, b.rect.topLeft(), frame, QPoint(), b.rect);
+            copyPixels(below(b), b.rect.width() * 4, b.rect.topLeft(), bits, line, QPoint(), b.rect);
     }
     m_below.clear();
     m_frameSize = frame.size();
@@ -52,11 +61,16 @@ QRegion CPointerLayer::update(QImage& frame)
     if (m_item->magnifierShown())
         now += m_item->magnifierRect(m_item->cursorPos());
     now &= bounds;
+    // One buffer for all the pieces, kept from move to move.
+    qsizetype used = 0;
     for (const QRect& r : now) {
-        QImage pixels(r.size(), frame.format());
-        copyPixels(frame, QPoint(), pixels, r.topLeft(), r);
-        m_below.append({r, pixels});
+        m_below.append({r, used});
+        used += qsizetype(r.width()) * r.height();
     }
+    if (qsizetype(m_pixels.size()) < used)
+        m_pixels.resize(size_t(used));
+    for (const Below& b : std::as_const(m_below))
+        copyPixels(bits, line, QPoint(), below(b), b.rect.width() * 4, b.rect.topLeft(), b.rect);
     paintOver(frame, now);
     return before + now;
 }
@@ -68,9 +82,10 @@ void CPointerLayer::repainted(QImage& frame, const QRegion& area)
     const QRegion hit = area & this->area();
     if (hit.isEmpty())
         return;
-    for (Below& b : m_below) {
+    for (const Below& b : std::as_const(m_below)) {
         for (const QRect& r : hit& b.rect)
-            copyPixels(frame, QPoint(), b.pixels, b.rect.topLeft(), r);
+            copyPixels(frame.constBits(), frame.bytesPerLine(), QPoint(), below(b), b.rect.width() * 4,
+                       b.rect.topLeft(), r);
     }
     paintOver(frame, hit);
 }

@@ -4,6 +4,8 @@
 #include <QRegion>
 #include <QVector>
 
+#include <vector>
+
 class CSGraphicsPixmapItem;
 
 // The crosshair and the magnifier of a snapshot, laid straight on the view's
@@ -35,8 +37,11 @@ private:
     struct Below
     {
         QRect rect;
-        QImage pixels;
+        // Where its rows start in m_pixels, one after another.
+        qsizetype offset;
     };
+    uchar* below(const Below& b) { return reinterpret_cast<uchar*>(m_pixels.data() + b.offset); }
     QVector<Below> m_below;
+    std::vector<quint32> m_pixels;
     QSize m_frameSize;
 };

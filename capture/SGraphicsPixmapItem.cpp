@@ -10,7 +10,9 @@
 #include <QRegion>
 #include <QStyleOptionGraphicsItem>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -237,12 +239,19 @@ void CSGraphicsPixmapItem::setCursorPos(const QPointF& pos)
         return;
     const QPointF old = m_cursorPos;
     m_cursorPos = pos;
+    // The magnifier shows whole pixels: within one it only moves with them.
+    const bool magnifierMoved = m_magnifierShown && (std::floor(old.x()) != std::floor(pos.x()) ||
+                                                     std::floor(old.y()) != std::floor(pos.y()));
+    // Laid outside the scene, the layer works out for itself what changed.
+    if (m_pointerLayerChanged) {
+        if (m_crosshairVisible || magnifierMoved)
+            m_pointerLayerChanged();
+        return;
+    }
     QRegion dirty;
     if (m_crosshairVisible)
         dirty += crosshairFootprint(old) + crosshairFootprint(pos);
-    // The magnifier shows whole pixels: within one it only moves with them.
-    if (m_magnifierShown &&
-        (std::floor(old.x()) != std::floor(pos.x()) || std::floor(old.y()) != std::floor(pos.y())))
+    if (magnifierMoved)
         dirty += QRegion(magnifierRect(old)) + magnifierRect(pos);
     if (!dirty.isEmpty())
         pointerLayerChanged(dirty);
@@ -295,10 +304,8 @@ void CSGraphicsPixmapItem::paintMagnifier(QPainter* painter, const QRect& area) 
     painter->fillRect(box, QColor(40, 40, 40));
     // Pixels off the desktop stay dark; the rest, one square each.
     const QRect shown = source & boundingRect().toAlignedRect();
-    if (!shown.isEmpty()) {
-        const QRect target(view.topLeft() + (shown.topLeft() - source.topLeft()) * zoom, shown.size() * zoom);
-        painter->drawPixmap(target, pixmap(), shown.translated(-offset().toPoint()));
-    }
+    if (!shown.isEmpty())
+        painter->drawImage(view.topLeft() + (shown.topLeft() - source.topLeft()) * zoom, zoomedPixels(shown));
     // The pixel under the pointer, framed in black and white so that it
     // shows on any colour.
     const QRect centre(view.topLeft() + QPoint(kMagnifierReach, kMagnifierReach) * zoom, QSize(zoom, zoom));
@@ -325,6 +332,34 @@ void CSGraphicsPixmapItem::paintMagnifier(QPainter* painter, const QRect& area) 
     centred(coordinates, m_coordinateGlyphs, QStringLiteral("%1, %2").arg(pixel.x()).arg(pixel.y()));
     centred(coordinates.translated(0, line), m_colourGlyphs, cursorColourName());
     painter->restore();
+}
+
+// The desktop's pixels in `shown` (scene pixels), each a square of the
+// magnifier's zoom: made with a plain loop, once per pixel the pointer is
+// on, instead of a scaled drawing for every piece painted.
+const QImage& CSGraphicsPixmapItem::zoomedPixels(const QRect& shown) const
+{
+    const int zoom = magnifierZoom();
+    if (m_zoomedFrom == shown && m_zoomedKey == pixmap().cacheKey() &&
+        m_zoomed.width() == shown.width() * zoom)
+        return m_zoomed;
+    const QImage desktop = pixmap().toImage();
+    const QImage::Format format =
+        desktop.depth() == 32 ? desktop.format() : QImage::Format_ARGB32_Premultiplied;
+    const QImage pixels = desktop.depth() == 32 ? desktop : desktop.convertToFormat(format);
+    m_zoomed = QImage(shown.size() * zoom, format);
+    const QPoint from = shown.topLeft() - offset().toPoint();
+    for (int y = 0; y < shown.height(); ++y) {
+        const auto* source = reinterpret_cast<const quint32*>(pixels.constScanLine(from.y() + y)) + from.x();
+        auto* first = reinterpret_cast<quint32*>(m_zoomed.scanLine(y * zoom));
+        for (int x = 0; x < shown.width(); ++x)
+            std::fill_n(first + x * zoom, zoom, source[x]);
+        for (int row = 1; row < zoom; ++row)
+            std::memcpy(m_zoomed.scanLine(y * zoom + row), first, size_t(m_zoomed.width()) * 4u);
+    }
+    m_zoomedFrom = shown;
+    m_zoomedKey = pixmap().cacheKey();
+    return m_zoomed;
 }
 
 QPoint CSGraphicsPixmapItem::cursorPixel() const
@@ -608,24 +643,35 @@ void CSGraphicsPixmapItem::paintCrosshair(QPainter* painter, const QRect& area) 
 {
     if (!m_crosshairVisible)
         return;
-    const QRectF bounds = boundingRect();
-    const QRectF exposed(area);
-    const QRectF window =
-        exposed.adjusted(-kEdgeMargin - 1, -kEdgeMargin - 1, kEdgeMargin + 1, kEdgeMargin + 1);
-    // Each line only across this area: the painter would rasterise the
-    // whole line however small the clip.
-    painter->setPen(QPen(kCrosshairColor, kThinPen));
-    const qreal y = m_cursorPos.y();
-    const qreal x = m_cursorPos.x();
-    // A line touches the pixels within half its width (and one more for
-    // antialiasing) of its position; elsewhere it would be clipped away.
-    const qreal reach = kThinPen / 2 + 1;
-    if (y + reach >= exposed.top() && y - reach <= exposed.bottom()) {
-        painter->drawLine(QPointF(qMax(bounds.left(), window.left()), y),
-                          QPointF(qMin(bounds.right(), window.right()), y));
+    // Each line is laid out once along the whole desktop and blended here as
+    // an image, a rectangle at a time: the rasteriser would work out every
+    // row of an upright line anew for each paint.
+    for (const Qt::Orientation o : {Qt::Horizontal, Qt::Vertical}) {
+        const QRect piece = crosshairBand(o) & area;
+        if (!piece.isEmpty())
+            painter->drawImage(piece.topLeft(), crosshairLine(o),
+                               piece.translated(-crosshairBand(o).topLeft()));
     }
-    if (x + reach >= exposed.left() && x - reach <= exposed.right()) {
-        painter->drawLine(QPointF(x, qMax(bounds.top(), window.top())),
-                          QPointF(x, qMin(bounds.bottom(), window.bottom())));
-    }
+}
+
+const QImage& CSGraphicsPixmapItem::crosshairLine(Qt::Orientation orientation) const
+{
+    const QRect where = crosshairBand(orientation);
+    const bool across = orientation == Qt::Horizontal;
+    const qreal at = (across ? m_cursorPos.y() - where.top() : m_cursorPos.x() - where.left());
+    CrosshairLine& line = m_crosshairLines[across ? 0 : 1];
+    if (line.image.size() == where.size() && line.at == at)
+        return line.image;
+    // Drawn a little beyond both ends, so that its caps fall outside.
+    line.image = QImage(where.size(), QImage::Format_ARGB32_Premultiplied);
+    line.image.fill(Qt::transparent);
+    QPainter painter(&line.image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(kCrosshairColor, kThinPen));
+    if (across)
+        painter.drawLine(QPointF(-2, at), QPointF(where.width() + 2, at));
+    else
+        painter.drawLine(QPointF(at, -2), QPointF(at, where.height() + 2));
+    line.at = at;
+    return line.image;
 }

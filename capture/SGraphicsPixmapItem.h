@@ -102,6 +102,7 @@ private:
     // but the crosshair, which alone follows the pointer.
     void paintVeiled(QPainter* painter, const QRect& area) const;
     void paintCrosshair(QPainter* painter, const QRect& area) const;
+    const QImage& crosshairLine(Qt::Orientation orientation) const;
     void invalidate(const QRegion& area);
     // A change of the pointer layer over `area`.
     void pointerLayerChanged(const QRegion& area);
@@ -111,6 +112,7 @@ private:
 
     void paintHandles(QPainter* painter) const;
     void paintMagnifier(QPainter* painter, const QRect& area) const;
+    const QImage& zoomedPixels(const QRect& shown) const;
     void paintHint(QPainter* painter, const QRect& area) const;
     QFont hintFont() const;
     void measureHint();
@@ -137,4 +139,14 @@ private:
     // The glyphs of the magnifier's coordinates and colour.
     mutable CLabelGlyphs m_coordinateGlyphs;
     mutable CLabelGlyphs m_colourGlyphs;
+    // Each line of the crosshair as painted at its position within a pixel.
+    struct CrosshairLine
+    {
+        QImage image;
+        qreal at = -1;
+    };
+    mutable CrosshairLine m_crosshairLines[2];
+    mutable QImage m_zoomed;
+    mutable QRect m_zoomedFrom;
+    mutable qint64 m_zoomedKey = 0;
 };

@@ -141,6 +141,7 @@ private slots:
     void labelText();
     void veilAndHole_data();
     void veilAndHole();
+    void crosshairWithinPixel();
     void partialRepaintMatchesFullRepaint();
     void strips();
 
@@ -1376,6 +1377,41 @@ void TestScene::veilAndHole()
     for (const QPoint p : {QPoint(270, 20), QPoint(20, 185)})
         QCOMPARE(image.pixelColor(p),
                  QColor::fromRgba(TestSupport::over(kVeiled.rgba(), QColor(125, 125, 125, 90))));
+}
+
+// The crosshair looks the same wherever it lies within a pixel as lines
+// drawn there by the painter, also after it moved from another place within
+// a pixel (its lines are laid out once per place).
+void TestScene::crosshairWithinPixel()
+{
+    QPixmap desktop(300, 200);
+    desktop.fill(kDesktop);
+    CSGraphicsPixmapItem item(desktop);
+    item.setCrosshairVisible(true);
+    for (const qreal fraction : {0.5, 0.0, 0.25, 0.75, 0.5}) {
+        const QPointF at(120 + fraction, 80 + fraction);
+        item.setCursorPos(at);
+        QImage image(desktop.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        QStyleOptionGraphicsItem option;
+        option.exposedRect = item.boundingRect();
+        item.paint(&painter, &option, nullptr);
+        painter.end();
+
+        QImage expected(desktop.size(), QImage::Format_RGB32);
+        expected.fill(kVeiled);
+        QPainter lines(&expected);
+        lines.setRenderHint(QPainter::Antialiasing);
+        lines.setPen(QPen(QColor(125, 125, 125, 180), 0.5));
+        lines.drawLine(QPointF(-2, at.y()), QPointF(302, at.y()));
+        lines.drawLine(QPointF(at.x(), -2), QPointF(at.x(), 202));
+        lines.end();
+        // Blending a laid-out line rounds a little differently. The veil's
+        // outline runs along the desktop's edges.
+        const QRect inside = image.rect().adjusted(2, 2, -2, -2);
+        QCOMPARE(TestSupport::differingPixels(image.copy(inside), expected.copy(inside), 2), 0);
+        QVERIFY(image.pixelColor(10, int(at.y())) != kVeiled);
+    }
 }
 
 // On the real view: moving the pointer and the highlight repaints only a
