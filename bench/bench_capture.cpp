@@ -1,7 +1,8 @@
 // Costs of one snapshot on a 3840x2160 screen (a private X server):
 // (1) grab to the capture view's first complete paint, (2) one pointer move
 // over the view while the window under it is offered (the magnifier on),
-// (2b) a move after the pick and a drag of the pick's corner handle, (3) finishing to clipboard and file, (4)
+// (2b) a move after the pick and a drag of the pick's corner handle, (2c) the
+// crosshair and the magnifier alone, (3) finishing to clipboard and file, (4)
 // peak memory. With --run it measures on the display it is given.
 #include "BenchSupport.h"
 #include "annotate/StripGeometry.h"

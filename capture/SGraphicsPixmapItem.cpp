@@ -344,11 +344,14 @@ const QImage& CSGraphicsPixmapItem::zoomedPixels(const QRect& shown) const
         m_zoomed.width() == shown.width() * zoom)
         return m_zoomed;
     const QImage desktop = pixmap().toImage();
-    const QImage::Format format =
-        desktop.depth() == 32 ? desktop.format() : QImage::Format_ARGB32_Premultiplied;
-    const QImage pixels = desktop.depth() == 32 ? desktop : desktop.convertToFormat(format);
-    m_zoomed = QImage(shown.size() * zoom, format);
-    const QPoint from = shown.topLeft() - offset().toPoint();
+    QPoint from = shown.topLeft() - offset().toPoint();
+    // A desktop of other than 32-bit pixels: just these few converted.
+    QImage pixels = desktop;
+    if (desktop.depth() != 32) {
+        pixels = desktop.copy(QRect(from, shown.size())).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        from = QPoint();
+    }
+    m_zoomed = QImage(shown.size() * zoom, pixels.format());
     for (int y = 0; y < shown.height(); ++y) {
         const auto* source = reinterpret_cast<const quint32*>(pixels.constScanLine(from.y() + y)) + from.x();
         auto* first = reinterpret_cast<quint32*>(m_zoomed.scanLine(y * zoom));

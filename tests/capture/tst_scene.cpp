@@ -90,6 +90,18 @@ QRect rect(const QString& text)
 // A desktop of one colour, and that colour under the veil.
 const QColor kDesktop(40, 90, 200), kVeiled(83, 114, 181);
 
+// The background item painted whole, with its alpha.
+QImage paintWhole(CSGraphicsPixmapItem& item)
+{
+    QImage image(item.pixmap().size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    QStyleOptionGraphicsItem option;
+    option.exposedRect = item.boundingRect();
+    item.paint(&painter, &option, nullptr);
+    return image;
+}
+
 // Counts the pixels the viewport repaints.
 class PaintLog : public QObject
 {
@@ -1361,12 +1373,7 @@ void TestScene::veilAndHole()
     item.setSelectionRect(selection);
     item.setCursorPos(QPointF(270.5, 185.5)); // the crosshair through the middle of a pixel
     item.setCrosshairVisible(true);
-    QImage image(desktop.size(), QImage::Format_RGB32);
-    QPainter painter(&image);
-    QStyleOptionGraphicsItem option;
-    option.exposedRect = item.boundingRect();
-    item.paint(&painter, &option, nullptr);
-    painter.end();
+    const QImage image = paintWhole(item);
 
     // Inside the selection (away from its outline), far outside it, just
     // outside its right and bottom edges, and where a label would be.
@@ -1391,14 +1398,9 @@ void TestScene::crosshairWithinPixel()
     for (const qreal fraction : {0.5, 0.0, 0.25, 0.75, 0.5}) {
         const QPointF at(120 + fraction, 80 + fraction);
         item.setCursorPos(at);
-        QImage image(desktop.size(), QImage::Format_RGB32);
-        QPainter painter(&image);
-        QStyleOptionGraphicsItem option;
-        option.exposedRect = item.boundingRect();
-        item.paint(&painter, &option, nullptr);
-        painter.end();
+        const QImage image = paintWhole(item);
 
-        QImage expected(desktop.size(), QImage::Format_RGB32);
+        QImage expected(desktop.size(), QImage::Format_ARGB32_Premultiplied);
         expected.fill(kVeiled);
         QPainter lines(&expected);
         lines.setRenderHint(QPainter::Antialiasing);
