@@ -137,7 +137,11 @@ void measurePointerLayer(const QPixmap& desktop, const QSize& size, qreal scale)
         return QPointF(std::floor(w * (0.1 + 0.4 * (1 + std::sin(3 * t)))),
                        std::floor(h * (0.1 + 0.4 * (1 + std::sin(2 * t)))));
     };
-    const auto step = [&](int i) { return QPointF(w / 4 + (i % 400), h / 4 + (i % 400) / 2); };
+    const auto step = [&](int i) {
+        const int along = i % 400;
+        const int down = along / 2;
+        return QPointF(w / 4 + along, h / 4 + down);
+    };
     run(300, sweep);
     const double far = run(1500, sweep);
     const double near = run(1500, step);
