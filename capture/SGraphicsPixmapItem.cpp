@@ -650,16 +650,15 @@ void CSGraphicsPixmapItem::paintCrosshair(QPainter* painter, const QRect& area) 
     // an image, a rectangle at a time: the rasteriser would work out every
     // row of an upright line anew for each paint.
     for (const Qt::Orientation o : {Qt::Horizontal, Qt::Vertical}) {
-        const QRect piece = crosshairBand(o) & area;
+        const QRect where = crosshairBand(o);
+        const QRect piece = where & area;
         if (!piece.isEmpty())
-            painter->drawImage(piece.topLeft(), crosshairLine(o),
-                               piece.translated(-crosshairBand(o).topLeft()));
+            painter->drawImage(piece.topLeft(), crosshairLine(o, where), piece.translated(-where.topLeft()));
     }
 }
 
-const QImage& CSGraphicsPixmapItem::crosshairLine(Qt::Orientation orientation) const
+const QImage& CSGraphicsPixmapItem::crosshairLine(Qt::Orientation orientation, const QRect& where) const
 {
-    const QRect where = crosshairBand(orientation);
     const bool across = orientation == Qt::Horizontal;
     const qreal at = (across ? m_cursorPos.y() - where.top() : m_cursorPos.x() - where.left());
     CrosshairLine& line = m_crosshairLines[across ? 0 : 1];

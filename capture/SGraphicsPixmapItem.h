@@ -102,7 +102,8 @@ private:
     // but the crosshair, which alone follows the pointer.
     void paintVeiled(QPainter* painter, const QRect& area) const;
     void paintCrosshair(QPainter* painter, const QRect& area) const;
-    const QImage& crosshairLine(Qt::Orientation orientation) const;
+    // The line of `orientation` laid out on its band `where`.
+    const QImage& crosshairLine(Qt::Orientation orientation, const QRect& where) const;
     void invalidate(const QRegion& area);
     // A change of the pointer layer over `area`.
     void pointerLayerChanged(const QRegion& area);
