@@ -1423,6 +1423,8 @@ void TestScene::partialRepaintMatchesFullRepaint()
     const QSize size = QGuiApplication::primaryScreen()->size();
     const QImage pattern = TestSupport::makeTestPattern(size, 3);
     CDrawView view(QPixmap::fromImage(pattern), nullptr);
+    PaintLog log;
+    view.viewport()->installEventFilter(&log);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     CSGraphicsPixmapItem* item = view.snapshotScene()->backgroundItem();
@@ -1439,7 +1441,13 @@ void TestScene::partialRepaintMatchesFullRepaint()
     showAll(item);
     item->setCursorPos(QPointF(100, 100));
     item->setSelectionRect(QRectF(200, 150, 120, 80));
-    QTest::qWait(50);
+    // The first paint of the whole view, and what follows it, are over
+    // before the steps count their repaints (a slow build paints late).
+    QTRY_VERIFY(log.paints > 0);
+    for (int before = -1; before != log.paints;) {
+        before = log.paints;
+        QTest::qWait(100);
+    }
     // The same state painted by an item that never painted before: nothing
     // kept between paints (measured texts, laid-out labels) may go stale.
     // The pick's outline and handles: none while an area is dragged, both
@@ -1469,8 +1477,6 @@ void TestScene::partialRepaintMatchesFullRepaint()
         return image;
     };
 
-    PaintLog log;
-    view.viewport()->installEventFilter(&log);
     struct Step
     {
         QPointF cursor;
