@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -32,7 +34,59 @@ void copyPixels(const uchar* from, qsizetype fromLine, const QPoint& fromOrigin,
     }
 }
 
+void copyRow(const quint32* from, quint32* to, int width)
+{
+    if (width <= 8) {
+        for (int x = 0; x < width; ++x)
+            to[x] = from[x];
+    } else {
+        std::memcpy(to, from, size_t(width) * 4u);
+    }
+}
+
+// The painter's own source-over of a premultiplied pixel, to the bit: each
+// channel of `d` times 255 - alpha, rounded as the raster engine rounds.
+quint32 byteMul(quint32 x, quint32 a)
+{
+    quint32 t = (x & 0xff00ffu) * a;
+    t = ((t + ((t >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
+    x = ((x >> 8) & 0xff00ffu) * a;
+    x = (x + ((x >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
+    return x | t;
+}
+
+quint32 sourceOver(quint32 s, quint32 d)
+{
+    if (s >= 0xff000000u)
+        return s;
+    if (s == 0)
+        return d;
+    return s + byteMul(d, 255u - (s >> 24));
+}
+
 } // namespace
+
+// Pieces sorted by their top, met row by row going down.
+class CPointerLayer::RowSweep
+{
+public:
+    explicit RowSweep(const QVector<Below>& pieces) : m_pieces(pieces) {}
+    template <typename F> void row(int y, F&& f)
+    {
+        while (m_next < m_pieces.size() && m_pieces[m_next].rect.top() <= y)
+            m_active.push_back(m_next++);
+        m_active.erase(std::remove_if(m_active.begin(), m_active.end(),
+                                      [&](qsizetype i) { return m_pieces[i].rect.bottom() < y; }),
+                       m_active.end());
+        for (const qsizetype i : m_active)
+            f(m_pieces[i]);
+    }
+
+private:
+    const QVector<Below>& m_pieces;
+    qsizetype m_next = 0;
+    std::vector<qsizetype> m_active;
+};
 
 QRegion CPointerLayer::area() const
 {
@@ -49,29 +103,71 @@ QRegion CPointerLayer::update(QImage& frame)
     uchar* bits = frame.bits();
     const qsizetype line = frame.bytesPerLine();
     const QRegion before = area();
-    if (frame.size() == m_frameSize) {
-        for (const Below& b : std::as_const(m_below))
-            copyPixels(below(b), b.rect.width() * 4, b.rect.topLeft(), bits, line, QPoint(), b.rect);
-    }
+    const QVector<Below> old = frame.size() == m_frameSize ? m_below : QVector<Below>();
+    const int oldBuffer = m_buffer;
+    m_buffer = 1 - m_buffer;
     m_below.clear();
     m_frameSize = frame.size();
 
     const QRect bounds = m_item->boundingRect().toAlignedRect() & frame.rect();
-    QRegion now = QRegion(m_item->crosshairBand(Qt::Horizontal)) + m_item->crosshairBand(Qt::Vertical);
+    const QRect band = m_item->crosshairBand(Qt::Vertical);
+    const QRect upright = band & bounds;
+    QRegion over = QRegion(m_item->crosshairBand(Qt::Horizontal) & bounds);
     if (m_item->magnifierShown())
-        now += m_item->magnifierRect(m_item->cursorPos());
-    now &= bounds;
-    // One buffer for all the pieces, kept from move to move.
+        over += m_item->magnifierRect(m_item->cursorPos()) & bounds;
+    // The upright line's rows, apart from where the other line or the
+    // magnifier lie over it, are blended here by hand while the walk below
+    // is on their row: each row of it lies on a page of its own, and a
+    // painter's pass would fetch them all again.
+    const bool byHand =
+        frame.format() == QImage::Format_RGB32 || frame.format() == QImage::Format_ARGB32_Premultiplied;
+    const QRegion alone = byHand ? QRegion(upright) - over : QRegion();
+    const QRegion now = over + upright;
     qsizetype used = 0;
     for (const QRect& r : now) {
         m_below.append({r, used});
         used += qsizetype(r.width()) * r.height();
     }
-    if (qsizetype(m_pixels.size()) < used)
-        m_pixels.resize(size_t(used));
-    for (const Below& b : std::as_const(m_below))
-        copyPixels(bits, line, QPoint(), below(b), b.rect.width() * 4, b.rect.topLeft(), b.rect);
-    paintOver(frame, now);
+    if (qsizetype(m_pixels[m_buffer].size()) < used)
+        m_pixels[m_buffer].resize(size_t(used));
+
+    // Row by row, from the top: the old pieces' pixels put back, the new
+    // ones kept, the line blended. Rows do not touch each other, so this
+    // gives what three passes would.
+    QVector<Below> lone;
+    for (const QRect& r : alone)
+        lone.append({r, 0});
+    RowSweep restore(old), keep(m_below), blend(lone);
+    const QImage* uprightLine = alone.isEmpty() ? nullptr : &m_item->crosshairLine(Qt::Vertical);
+    int top = INT_MAX;
+    int bottom = INT_MIN;
+    for (const QVector<Below>* pieces : {&old, &std::as_const(m_below)}) {
+        for (const Below& b : *pieces) {
+            top = qMin(top, b.rect.top());
+            bottom = qMax(bottom, b.rect.bottom());
+        }
+    }
+    for (int y = top; y <= bottom; ++y) {
+        auto* row = reinterpret_cast<quint32*>(bits + y * line);
+        restore.row(y, [&](const Below& b) {
+            const quint32* from = reinterpret_cast<const quint32*>(below(b, oldBuffer)) +
+                                  qsizetype(y - b.rect.top()) * b.rect.width();
+            copyRow(from, row + b.rect.left(), b.rect.width());
+        });
+        keep.row(y, [&](const Below& b) {
+            auto* to = reinterpret_cast<quint32*>(below(b)) + qsizetype(y - b.rect.top()) * b.rect.width();
+            copyRow(row + b.rect.left(), to, b.rect.width());
+        });
+        blend.row(y, [&](const Below& b) {
+            const auto* source =
+                reinterpret_cast<const quint32*>(uprightLine->constScanLine(y - band.top())) +
+                (b.rect.left() - band.left());
+            quint32* target = row + b.rect.left();
+            for (int x = 0; x < b.rect.width(); ++x)
+                target[x] = sourceOver(source[x], target[x]);
+        });
+    }
+    paintOver(frame, now - alone);
     return before + now;
 }
 

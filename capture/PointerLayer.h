@@ -30,6 +30,8 @@ public:
 
 private:
     void paintOver(QImage& frame, const QRegion& area) const;
+    struct Below;
+    class RowSweep;
 
     const CSGraphicsPixmapItem* m_item;
     // The frame's pixels below the layer, as painted without it; the pieces
@@ -40,8 +42,15 @@ private:
         // Where its rows start in m_pixels, one after another.
         qsizetype offset;
     };
-    uchar* below(const Below& b) { return reinterpret_cast<uchar*>(m_pixels.data() + b.offset); }
+    // Two buffers: the pieces kept at the last move are put back from one
+    // while the new ones are kept in the other.
+    uchar* below(const Below& b, int buffer)
+    {
+        return reinterpret_cast<uchar*>(m_pixels[buffer].data() + b.offset);
+    }
+    uchar* below(const Below& b) { return below(b, m_buffer); }
     QVector<Below> m_below;
-    std::vector<quint32> m_pixels;
+    std::vector<quint32> m_pixels[2];
+    int m_buffer = 0;
     QSize m_frameSize;
 };

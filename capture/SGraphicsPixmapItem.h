@@ -92,6 +92,11 @@ public:
     // The pixels a crosshair line can touch, on the desktop; empty when the
     // crosshair is hidden.
     QRect crosshairBand(Qt::Orientation orientation) const;
+    // The line of `orientation` laid out on that band, premultiplied.
+    const QImage& crosshairLine(Qt::Orientation orientation) const
+    {
+        return crosshairLine(orientation, crosshairBand(orientation));
+    }
 
     // Drops the desktop picture once the snapshot has ended (the view stays
     // until the next snapshot, hidden); nothing is painted after that.
