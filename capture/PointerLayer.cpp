@@ -10,30 +10,8 @@
 
 namespace {
 
-// Copies `rect` of `from` (at `fromOrigin`) into `to` (at `toOrigin`): rows
-// of 32-bit pixels, through plain pointers. A scan line asked of a QImage
-// checks it for sharing each time; and the rows of an upright band are a
-// few pixels each, cheaper copied by hand than through memcpy.
-void copyPixels(const uchar* from, qsizetype fromLine, const QPoint& fromOrigin, uchar* to, qsizetype toLine,
-                const QPoint& toOrigin, const QRect& rect)
-{
-    const int width = rect.width();
-    const auto* source = reinterpret_cast<const quint32*>(from + (rect.top() - fromOrigin.y()) * fromLine) +
-                         (rect.left() - fromOrigin.x());
-    auto* target =
-        reinterpret_cast<quint32*>(to + (rect.top() - toOrigin.y()) * toLine) + (rect.left() - toOrigin.x());
-    const qsizetype fromStep = fromLine / 4;
-    const qsizetype toStep = toLine / 4;
-    for (int y = 0; y < rect.height(); ++y, source += fromStep, target += toStep) {
-        if (width <= 8) {
-            for (int x = 0; x < width; ++x)
-                target[x] = source[x];
-        } else {
-            std::memcpy(target, source, size_t(width) * 4u);
-        }
-    }
-}
-
+// One row of 32-bit pixels: the rows of an upright band are a few pixels
+// each, cheaper copied by hand than through memcpy.
 void copyRow(const quint32* from, quint32* to, int width)
 {
     if (width <= 8) {
@@ -44,8 +22,23 @@ void copyRow(const quint32* from, quint32* to, int width)
     }
 }
 
-// The painter's own source-over of a premultiplied pixel, to the bit: each
-// channel of `d` times 255 - alpha, rounded as the raster engine rounds.
+// Copies `rect` of `from` (at `fromOrigin`) into `to` (at `toOrigin`): rows
+// of 32-bit pixels, through plain pointers: a scan line asked of a QImage
+// checks it for sharing each time.
+void copyPixels(const uchar* from, qsizetype fromLine, const QPoint& fromOrigin, uchar* to, qsizetype toLine,
+                const QPoint& toOrigin, const QRect& rect)
+{
+    const auto* source = reinterpret_cast<const quint32*>(from + (rect.top() - fromOrigin.y()) * fromLine) +
+                         (rect.left() - fromOrigin.x());
+    auto* target =
+        reinterpret_cast<quint32*>(to + (rect.top() - toOrigin.y()) * toLine) + (rect.left() - toOrigin.x());
+    const qsizetype fromStep = fromLine / 4;
+    const qsizetype toStep = toLine / 4;
+    for (int y = 0; y < rect.height(); ++y, source += fromStep, target += toStep)
+        copyRow(source, target, rect.width());
+}
+
+// Each channel of `x` times a / 255, rounded as the raster engine rounds.
 quint32 byteMul(quint32 x, quint32 a)
 {
     quint32 t = (x & 0xff00ffu) * a;
@@ -55,6 +48,7 @@ quint32 byteMul(quint32 x, quint32 a)
     return x | t;
 }
 
+// The painter's own source-over of a premultiplied pixel `s` on `d`, to the bit.
 quint32 sourceOver(quint32 s, quint32 d)
 {
     if (s >= 0xff000000u)
