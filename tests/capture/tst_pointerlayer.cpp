@@ -34,7 +34,7 @@ void TestPointerLayer::initTestCase()
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
     const QSize device =
         QGuiApplication::primaryScreen()->size() * QGuiApplication::primaryScreen()->devicePixelRatio();
-    m_desktop = TestSupport::makeTestPattern(device, 5).convertToFormat(QImage::Format_RGB32);
+    m_desktop = TestSupport::makeTestPattern(device, 5);
     m_view = std::make_unique<CDrawView>(QPixmap::fromImage(m_desktop), nullptr);
     // Two windows to offer, so that the highlight moves under the layer.
     CWindowNode left, right;
@@ -81,9 +81,10 @@ void TestPointerLayer::sweep()
     QVERIFY(item->crosshairVisible());
     // The state painted afresh: the scene, the layer over it.
     auto expected = [this, item] {
-        // On the view's kind of pixels, 32 bits with no alpha of their own
-        // (a 24-bit X window's), then compared in all four channels.
-        QImage image(m_desktop.size(), QImage::Format_RGB32);
+        // With alpha, from transparent: a pixel left unpainted or painted
+        // see-through shows, compared in all four channels.
+        QImage image(m_desktop.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         m_view->snapshotScene()->render(&painter, QRectF(image.rect()), QRectF(image.rect()));

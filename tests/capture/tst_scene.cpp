@@ -1468,7 +1468,8 @@ void TestScene::partialRepaintMatchesFullRepaint()
         fresh.setCursorPos(cursor);
         fresh.setSelectionRect(selection);
         setFrame(&fresh, frame);
-        QImage image(size, QImage::Format_RGB32);
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         QStyleOptionGraphicsItem option;
