@@ -2,7 +2,8 @@
 // (1) grab to the capture view's first complete paint, (2) one pointer move
 // over the view while the window under it is offered (the magnifier on),
 // (2b) a move after the pick and a drag of the pick's corner handle, (2c) the
-// crosshair and the magnifier alone, (3) finishing to clipboard and file, (4)
+// crosshair and the magnifier alone, (2d) the window highlight moving to
+// another window, (3) finishing to clipboard and file, (4)
 // peak memory. With --run it measures on the display it is given.
 #include "BenchSupport.h"
 #include "annotate/StripGeometry.h"
@@ -23,9 +24,11 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QStyleOptionGraphicsItem>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -150,6 +153,48 @@ void measurePointerLayer(const QPixmap& desktop, const QSize& size, qreal scale)
         size.width(), size.height(), scale, far, near);
 }
 
+// The window highlight moving from one window to another, as the pointer
+// crosses into it: the item repaints the pixels that change between veiled
+// and clear. Scale 1, no crosshair, caches emptied between changes as
+// between real moves.
+void measureHighlight(const QPixmap& desktop, const QSize& size)
+{
+    CSGraphicsPixmapItem item(desktop.copy(QRect(QPoint(), size)));
+    item.setPointerLayerOutside([] {});
+    QImage frame(size, QImage::Format_RGB32);
+    const int w = size.width(), h = size.height();
+    const QRect windows[2] = {QRect(w / 10, h / 10, w * 9 / 20, h * 3 / 5),
+                              QRect(w * 9 / 20, h * 3 / 10, w * 9 / 20, h * 3 / 5)};
+    std::vector<char> other(64 << 20);
+    const int changes = 200;
+    const QRegion changed = QRegion(windows[0]) ^ QRegion(windows[1]);
+    qint64 pixels = 0;
+    for (const QRect& r : changed)
+        pixels += qint64(r.width()) * r.height();
+    std::vector<double> cpu;
+    for (int i = 0; i < changes; ++i) {
+        for (size_t k = 0; k < other.size(); k += 64)
+            ++other[k];
+        const QRect& entered = windows[i % 2];
+        const double cpu0 = Bench::cpuSeconds();
+        item.setSelectionRect(entered);
+        QPainter painter(&frame);
+        for (const QRect& r : changed) {
+            QStyleOptionGraphicsItem option;
+            option.exposedRect = r;
+            item.paint(&painter, &option, nullptr);
+        }
+        painter.end();
+        cpu.push_back(Bench::cpuSeconds() - cpu0);
+    }
+    // The median: a change is long enough for other work on the machine to
+    // land in some of them.
+    std::sort(cpu.begin(), cpu.end());
+    std::printf("(2d) window highlight changing windows at %dx%d: %.0f us a change, median (%lld pixels "
+                "repainted)\n",
+                w, h, cpu[cpu.size() / 2] * 1e6, pixels);
+}
+
 } // namespace
 
 int measureHere(int argc, char** argv)
@@ -251,6 +296,8 @@ int measureHere(int argc, char** argv)
     measurePointerLayer(original, QSize(1920, 1080), 1);
     measurePointerLayer(original, screen, 1);
     measurePointerLayer(original, screen, 2);
+    measureHighlight(original, QSize(1920, 1080));
+    measureHighlight(original, screen);
 
     // (3) Finishing to the clipboard and a file, a quarter of the screen and all of it.
     AppConfig.CopyToClipboardAfterFinish = true;
