@@ -1,7 +1,4 @@
-// The marks painted on their own, as the picture renderer paints them: the
-// arrow head's geometry, text marks at their position without the editor,
-// and a free-hand stroke that paints the same grown point by point as whole;
-// the property strip and its colour boxes.
+// Marks painted as the picture renderer paints them, and the property strip.
 #include "annotate/ColorComboBox.h"
 #include "annotate/DrawLineItem.h"
 #include "annotate/DrawPolygonItem.h"
@@ -27,8 +24,7 @@ Q_DECLARE_METATYPE(DrawMode)
 
 namespace {
 
-// What the picture renderer does for a mark: the painter at the item's
-// scene position, a default option, the export flag around paint().
+// A mark painted as the picture renderer paints it.
 QImage exportPaint(CDrawTextItem& item)
 {
     QImage image(300, 160, QImage::Format_ARGB32);
@@ -53,8 +49,7 @@ QImage sceneRender(QGraphicsScene& scene)
 
 const QSize kCanvas(900, 600);
 
-// Repaints the parts of the canvas: the background, then the stroke, as the
-// picture is painted or, with a widget, as a view paints it.
+// Repaints parts of the canvas, background then stroke (on a view with a widget).
 void repaint(QImage& canvas, const QImage& background, CDrawPolygonItem& item, const QList<QRect>& parts,
              QWidget* widget = nullptr)
 {
@@ -72,9 +67,8 @@ void repaint(QImage& canvas, const QImage& background, CDrawPolygonItem& item, c
     }
 }
 
-QPointF scribblePoint(int i)
+QPointF scribblePoint(int i) // back and forth, crossing itself often
 {
-    // Back and forth across the canvas, crossing itself often.
     return QPointF(450 + 400 * std::sin(i * 0.021) + 20 * std::sin(i * 0.37),
                    300 + 260 * std::sin(i * 0.0077) + 15 * std::cos(i * 0.29));
 }
@@ -109,8 +103,6 @@ void TestAnnotate::arrowHeadGeometry_data()
     QTest::addColumn<int>("penWidth");
     QTest::addColumn<QPolygon>("triangle");
     QTest::addColumn<QPoint>("shaftEnd");
-    QTest::newRow("to the right") << QLineF(0, 0, 100, 0) << 1 << QPolygon({{90, -5}, {100, 0}, {90, 5}})
-                                  << QPoint(90, 0);
     QTest::newRow("zero length points towards negative x")
         << QLineF(5, 5, 5, 5) << 1 << QPolygon({{14, 10}, {5, 5}, {14, 0}}) << QPoint(14, 5);
     QTest::newRow("5-pixel pen: barbs of 15")
@@ -131,8 +123,8 @@ void TestAnnotate::arrowHeadGeometry()
     QCOMPARE(head.shaftEnd, shaftEnd);
 }
 
-// A framed, filled text mark with a shadow paints for the picture what the
-// scene shows, at its place wherever it is dragged, and without the editor.
+// A framed, filled, shadowed text mark paints what the scene shows, at its
+// place after a drag, without the editor.
 void TestAnnotate::textExportPaint()
 {
     QGraphicsScene scene;
@@ -154,7 +146,6 @@ void TestAnnotate::textExportPaint()
     const QImage exported = exportPaint(*item);
     QCOMPARE(TestSupport::differingPixels(exported, sceneRender(scene)), 0);
     QCOMPARE(exported.pixelColor(5, 5), QColor(Qt::white)); // the position is applied once
-    // Dragged with Select: the picture follows.
     item->setPos(120, 90);
     const QImage moved = exportPaint(*item);
     QCOMPARE(TestSupport::differingPixels(moved, sceneRender(scene)), 0);
@@ -175,14 +166,11 @@ void TestAnnotate::grownStrokeMatchesWholeStroke_data()
 {
     QTest::addColumn<bool>("onView");
     QTest::newRow("picture") << false;
-    // The view keeps the growing stroke as pixels and lays them over the
-    // desktop, which rounds a level or two differently at its soft edges.
-    QTest::newRow("view") << true;
+    QTest::newRow("view") << true; // its kept pixels round a level or two apart
 }
 
-// A free-hand stroke drawn point by point, repainted only where the view is
-// told it changed (and in thin full-width bands, as the crosshair causes),
-// ends with the same pixels as the same stroke painted whole.
+// A stroke grown point by point, repainted only where it said it changed (and
+// in crosshair bands), ends as the whole stroke paints.
 void TestAnnotate::grownStrokeMatchesWholeStroke()
 {
     QFETCH(bool, onView);
@@ -202,7 +190,6 @@ void TestAnnotate::grownStrokeMatchesWholeStroke()
     auto* grown = stroke();
     scene.addItem(grown);
     grown->setPolygon(QPolygonF({scribblePoint(0), scribblePoint(0)}));
-    // What the item asks to have repainted reaches the scene's listeners.
     QList<QRect> dirty;
     connect(&scene, &QGraphicsScene::changed, this, [&dirty](const QList<QRectF>& rects) {
         for (const QRectF& r : rects)
@@ -215,8 +202,6 @@ void TestAnnotate::grownStrokeMatchesWholeStroke()
         grown->appendStrokePoint(scribblePoint(i));
         if (i % 7 == 0 || i == points - 1) {
             QCoreApplication::processEvents(); // the scene reports its changes
-            // A crosshair through the pointer repaints a band across the
-            // whole canvas each way.
             const QPoint p = scribblePoint(i).toPoint();
             dirty << QRect(0, p.y() - 1, kCanvas.width(), 3) << QRect(p.x() - 1, 0, 3, kCanvas.height());
             repaint(canvas, background, *grown, dirty, widget);
@@ -249,10 +234,8 @@ void TestAnnotate::lineShadow()
         QCOMPARE(lineShadowColor(QColor(200, 0, 0, pen)), QColor(125, 125, 125, shadow));
 }
 
-// The strip shows the look stored in the settings (a size, a width or a
-// colour its lists do not hold: their first entry; a colour's alpha is the
-// transparency's business, so half-transparent lime shows as lime; a
-// transparency below 5: 5) and stores what it shows when it closes.
+// The strip shows the stored look (values its lists lack: their first entry;
+// half-transparent lime as lime; transparency at least 5), stores what it shows.
 void TestAnnotate::stripKeepsItsLook()
 {
     setApplicationIdentity();
@@ -343,12 +326,10 @@ void TestAnnotate::perTool()
     prop.setDrawMode(mode);
     auto* frame = control<QCheckBox>(prop, "frameCheckBox");
     auto* fill = control<QCheckBox>(prop, "fillCheckBox");
-    // Entering a shape tool with neither box ticked ticks Frame.
     QCOMPARE(frame->isChecked(), coupled);
     QVERIFY(mode == DrawMode::Line || !control(prop, "fillColorComboBox")->isEnabled());
 
-    // Through every other kind of tool: the strip keeps its right edge and
-    // its width never accumulates.
+    // Through the other tools: the right edge stays, the width does not grow.
     const int width = prop.width();
     for (DrawMode m : {DrawMode::Text, DrawMode::Line, DrawMode::Select, DrawMode::Rectangle, mode}) {
         prop.setDrawMode(m);

@@ -1,5 +1,4 @@
-// Copy text and Pin as a user runs them in a snapshot on a real X server:
-// drag a pick over text, press the keys, paste with xclip.
+// Copy text, Pin and Hide's text buttons in a snapshot on a real X server.
 #include "annotate/DrawObjectItem.h"
 #include "annotate/SnapshotEdit.h"
 #include "annotate/SnapshotProp.h"
@@ -42,7 +41,7 @@ namespace {
 const QStringList kLines{QStringLiteral("Segmentation fault in module render"),
                          QStringLiteral("Core dumped after signal eleven")};
 
-// What xclip pastes from the clipboard, read while our loop serves it.
+// What xclip pastes, read while this loop serves the clipboard.
 QString paste()
 {
     QProcess xclip;
@@ -57,7 +56,7 @@ QString paste()
     return QString::fromUtf8(xclip.readAllStandardOutput());
 }
 
-// A mail window: its personal data, each after the other text of its line.
+// A mail window: personal data after the other text of its line.
 const QRect kMail(640, 320, 600, 200);
 const QColor kPaper(255, 255, 255);
 const QList<QPair<QString, QString>> kMailLines{
@@ -68,7 +67,6 @@ const QList<QPair<QString, QString>> kMailLines{
     {QStringLiteral("Server"), QStringLiteral("192.168.1.20")},
 };
 
-// Where the pixels that are not paper are, within an area.
 QRect inkIn(const QImage& picture, const QRect& area)
 {
     QRect ink;
@@ -105,14 +103,13 @@ void TestCopyText::initTestCase()
     painter.setPen(QColor(220, 220, 220));
     painter.drawText(QPoint(210, 230), kLines.at(0));
     painter.drawText(QPoint(210, 256), kLines.at(1));
-    // Text outside the pick is not read.
     painter.drawText(QPoint(210, 500), QStringLiteral("Outside the picked area"));
     painter.fillRect(kMail, kPaper);
     painter.setPen(QColor(30, 30, 30));
     font.setFamily(QStringLiteral("DejaVu Sans"));
     painter.setFont(font);
     const QFontMetrics metrics(font);
-    QList<QRect> rest, personal; // where each part was written
+    QList<QRect> rest, personal;
     for (int i = 0; i < kMailLines.size(); ++i) {
         const QPoint origin(kMail.left() + 20, kMail.top() + 40 + 32 * i);
         const auto& [text, data] = kMailLines.at(i);
@@ -159,7 +156,6 @@ void TestCopyText::copyTextThenPaste()
     QCOMPARE(copied.at(0).at(0).toInt(), 2);
     QCOMPARE(view->noticeText(), QStringLiteral("Copied 2 lines"));
     QCOMPARE(paste(), kLines.join(QLatin1Char('\n')));
-    // The snapshot goes on.
     QVERIFY(view->isVisible());
     QCOMPARE(finished.count(), 0);
     // Again from the strip's button, over an area without text.
@@ -191,14 +187,12 @@ void TestCopyText::pinEndsTheSnapshotOnly()
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).value<AfterFinish>(), AfterFinish::HideToTray);
     QTRY_VERIFY(!view->isVisible());
-    // Neither the clipboard nor the snapshot folder took the picture.
     QCOMPARE(paste(), QStringLiteral("kept"));
     QCOMPARE(QDir(AppConfig.SnapshotFilePath).entryList(QDir::Files), filesBefore);
 }
 
-// Hide personal data, then Hide all text, from the Hide tool's strip: the
-// marks cover exactly what they should, show nothing of what is under them,
-// leave the rest of the picture as it is, and go with one undo.
+// Hide personal data, then Hide all text: the marks cover what they should
+// and nothing else, show nothing of what is under them, go with one undo.
 void TestCopyText::hidePersonalData()
 {
     if (!CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage).isEmpty())
@@ -207,7 +201,6 @@ void TestCopyText::hidePersonalData()
     QVERIFY(view);
     CSGraphicsScene* scene = view->snapshotScene();
     QTRY_VERIFY(scene->hasPick());
-    // A new pick over the mail window; the strips come below it.
     dragWithMouse(kMail.topLeft(), kMail.topLeft() + QPoint(kMail.width(), kMail.height()));
     QTRY_COMPARE(scene->renderedArea(), kMail);
     runXdotool(QStringLiteral("key h"));
@@ -234,7 +227,7 @@ void TestCopyText::hidePersonalData()
     QTRY_VERIFY_WITH_TIMEOUT(hidden.count() == 1, 30000);
     QCOMPARE(hidden.at(0).at(0).toInt(), int(m_private.size()));
     QCOMPARE(view->noticeText(), QStringLiteral("Hid %1 items").arg(m_private.size()));
-    // Seen: not under the strips, which lie below the pick.
+    // Not under the strips, which lie below the pick.
     const QLabel* notice = view->findChild<QLabel*>(QStringLiteral("notice"));
     const QRect noticePlace(notice->mapToGlobal(QPoint(0, 0)), notice->size());
     for (const QWidget* below : {static_cast<QWidget*>(view->editDialog()), static_cast<QWidget*>(strip)})
@@ -271,8 +264,7 @@ void TestCopyText::hidePersonalData()
     QCOMPARE(differingPixels(otherScene->renderSelection().convertToFormat(QImage::Format_ARGB32), picture),
              0);
 
-    // Each mark is one of its own: deleted alone, as its own step; the
-    // placing of them all is taken back with one undo.
+    // Each mark deletes on its own; one undo takes them all back.
     scene->selectMark(scene->marks().first());
     scene->deleteSelectedMark();
     QCOMPARE(scene->marks().size(), m_private.size() - 1);

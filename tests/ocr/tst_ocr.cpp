@@ -16,7 +16,6 @@ private slots:
     void withoutEngineOrModel();
     void personalData_data();
     void personalData();
-    void misreadZeros_data();
     void misreadZeros();
 };
 
@@ -146,12 +145,6 @@ void TestOcr::withoutEngineOrModel()
 #else
     QVERIFY(missing.contains(QLatin1String("tesseract")));
 #endif
-    auto none = CTextRecognizer::none(QStringLiteral("install it"));
-    QVERIFY(!none->available());
-    QCOMPARE(none->missing(), QStringLiteral("install it"));
-    QImage picture(50, 20, QImage::Format_ARGB32);
-    picture.fill(Qt::white);
-    QVERIFY(none->recognize(picture, 2).words.isEmpty());
     // Where the English model is there, English can be chosen.
     if (CTextRecognizer::create(QStringLiteral("eng"))->available())
         QVERIFY(CTextRecognizer::installedLanguages().contains(QStringLiteral("eng")));
@@ -177,13 +170,11 @@ void TestOcr::personalData_data()
         {"192.168.1.20,", "fe80::1ff:fe23:4567:890a"});
     row("links", {"See https://x.y/z or www.example.com/help now"},
         {"https://x.y/z", "www.example.com/help"});
-    row("two kinds on a line", {"Write to a@b.cd or ring 555-123-4567"}, {"a@b.cd", "555-123-4567"});
     row("over two lines", {"Hello Anna, my number:", "0171 2345678 - Otto"}, {"0171 2345678"});
     row("dates", {"Released 2026-12-09, due 09-12-2026 or 09.12.2026"}, {});
     row("versions and times", {"Qt 6.4.2 build 10.0.19045 at 14:30:05"}, {});
     row("short numbers and amounts", {"Room 12345 floor 3 paid 1,234.56 EUR"}, {});
     row("no domain", {"user@localhost says 999.1.1.1 hi"}, {});
-    row("nothing", {}, {});
 }
 
 void TestOcr::personalData()
@@ -217,27 +208,16 @@ void TestOcr::personalData()
         QVERIFY(lineAreas.at(line).contains(withLines.lineBoxes.at(line).adjusted(-1, -2, 1, 2)));
 }
 
-void TestOcr::misreadZeros_data()
-{
-    QTest::addColumn<QString>("word");
-    QTest::addColumn<QString>("mended");
-    QTest::newRow("number's end") << "2@"
-                                  << "20";
-    QTest::newRow("before a dot and between digits") << "192.168.1@.24"
-                                                     << "192.168.10.24";
-    QTest::newRow("two in a row") << "1@@5"
-                                  << "1005";
-    QTest::newRow("address") << "room42@example.com"
-                             << "room42@example.com";
-    QTest::newRow("no digit before") << "@home"
-                                     << "@home";
-}
-
+// A monospace zero read as "@" after or between digits; addresses stay.
 void TestOcr::misreadZeros()
 {
-    QFETCH(QString, word);
-    QFETCH(QString, mended);
-    QCOMPARE(mendMisreadZeros(word), mended);
+    const std::pair<const char*, const char*> words[] = {{"2@", "20"},
+                                                         {"192.168.1@.24", "192.168.10.24"},
+                                                         {"1@@5", "1005"},
+                                                         {"room42@example.com", "room42@example.com"},
+                                                         {"@home", "@home"}};
+    for (const auto& [word, mended] : words)
+        QCOMPARE(mendMisreadZeros(QString::fromLatin1(word)), QString::fromLatin1(mended));
 }
 
 QTEST_MAIN(TestOcr)
