@@ -1,10 +1,6 @@
-// What a user must never lose, tried with the real program as in the
-// journeys (xdotool, xclip, openbox): a picture while the program or the X
-// server dies during its write, a file that fails late while the next
-// snapshot is open, a termination signal during a failing write, a snapshot
-// asked for under each dialog of the program, and a new start while the old
-// process still serves its clipboard. Writes fail for real, on a small file
-// system mounted in the test's own mount namespace (as root).
+// What a user must never lose, with the real program under kills, a lost X
+// server, dialogs and real write failures (a small file system mounted in the
+// test's own mount namespace, as root).
 #include "app/SnapshotService.h"
 #include "support/TestSupport.h"
 
@@ -43,9 +39,10 @@ bool stackedAbove(const QString& upper, const QString& lower)
     return at(upper) >= 0 && at(lower) >= 0 && at(upper) < at(lower);
 }
 
-QImage clipboardPicture()
+// Whether the clipboard holds the picture of `area` of `screen`.
+bool clipboardHolds(const QImage& screen, const QRect& area)
 {
-    return QImage::fromData(clipboardPng(), "PNG");
+    return differingPixels(QImage::fromData(clipboardPng(), "PNG"), screen.copy(area)) == 0;
 }
 
 } // namespace
@@ -72,10 +69,10 @@ private slots:
     void newStartWhileTheOldServesTheClipboard();
 
 private:
-    QProcess* launch(const QStringList& arguments = {});
-    // A private X server of the given size, which the test may kill, with
-    // openbox when asked; DISPLAY names it until stopServer().
-    void startServer(const QSize& size, bool windowManager = false);
+    QProcess* launch();
+    // A private 4K X server, which the test may kill, with openbox when
+    // asked; DISPLAY names it until stopServer().
+    void startServer(bool windowManager = false);
     void stopServer();
     // Alt+S and a drag over the area; the view is then open with the pick.
     void snapshotOf(const QRect& area);
@@ -90,6 +87,7 @@ private:
     QByteArray m_display; // the test's own X server
     QImage m_mainScreen;  // what it shows
     QImage m_screen;      // what the screen of DISPLAY shows
+    const QRect m_4k{0, 0, 3840, 2160};
     QString m_shots;
     QString m_small; // a file system too small for any picture
 };
@@ -102,7 +100,6 @@ void TestReliability::initTestCase()
     m_mainScreen = makeTestPattern(QGuiApplication::primaryScreen()->size(), 5);
     QVERIFY(setRootPicture(m_mainScreen));
     m_screen = m_mainScreen;
-    // A session bus of the test's own, for the program's service.
     QVERIFY2(startSessionBus(m_bus), "dbus-daemon did not start");
     m_shots = QDir::home().filePath(QStringLiteral("shots"));
     if (m_ownMounts) {
@@ -152,21 +149,20 @@ QString TestReliability::smallFolder()
     return m_small;
 }
 
-QProcess* TestReliability::launch(const QStringList& arguments)
+QProcess* TestReliability::launch()
 {
     writeSettingsFile(m_settings);
     auto* program = new QProcess;
-    program->start(programPath(), arguments);
+    program->start(programPath(), {});
     return program;
 }
 
-void TestReliability::startServer(const QSize& size, bool windowManager)
+void TestReliability::startServer(bool windowManager)
 {
     stopServer();
     // The display number comes on standard output.
-    m_server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0",
-                                            QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()),
-                                            "-nolisten", "tcp", "-noreset"});
+    m_server.start(QStringLiteral("Xvfb"),
+                   {"-displayfd", "1", "-screen", "0", "3840x2160x24", "-nolisten", "tcp", "-noreset"});
     QVERIFY(m_server.waitForReadyRead(20000));
     qputenv("DISPLAY", ":" + m_server.readLine().trimmed());
     if (windowManager) {
@@ -175,19 +171,17 @@ void TestReliability::startServer(const QSize& size, bool windowManager)
             runTool(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).out.contains("window id"),
             10000);
     }
-    m_screen = makeTestPattern(size, 7);
+    m_screen = makeTestPattern(m_4k.size(), 7);
     QVERIFY(setRootPicture(m_screen));
 }
 
 void TestReliability::stopServer()
 {
-    if (m_windowManager.state() != QProcess::NotRunning) {
-        m_windowManager.kill();
-        m_windowManager.waitForFinished(5000);
-    }
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.kill();
-        m_server.waitForFinished(5000);
+    for (QProcess* process : {&m_windowManager, &m_server}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
     }
     qputenv("DISPLAY", m_display);
     m_screen = m_mainScreen;
@@ -209,49 +203,41 @@ void TestReliability::killDuringWrites_data()
     QTest::newRow("X server gone, as at log-out") << true << QList<int>{150, 300, 700};
 }
 
-// OK on the whole 4K screen, then a kill at moments spread over the time the
-// picture takes to encode and write: no picture name ever holds an empty or
-// partial file. When only the X server goes, the program finishes its
-// writes before it ends; after a kill of the program, the hidden file it
-// left goes at the next start.
+// OK on the whole 4K screen, then a kill at moments spread over the picture's
+// encoding and write: no picture name ever holds a partial file. A program
+// that loses its X server finishes its writes first; the hidden file a
+// killed program left goes at the next start.
 void TestReliability::killDuringWrites()
 {
     QFETCH(bool, server);
     QFETCH(QList<int>, ms);
-    const QRect area(0, 0, 3839, 2159); // from corner to corner
+    const QRect area = m_4k.adjusted(0, 0, -1, -1); // dragged from corner to corner
     for (const int after : ms) {
         if (server || m_server.state() == QProcess::NotRunning)
-            startServer(QSize(3840, 2160));
-        m_program = launch();
-        QVERIFY(waitUntilResident(m_program));
+            startServer();
+        QVERIFY(waitUntilResident(m_program = launch()));
         snapshotOf(area);
         runXdotool(QStringLiteral("key Return"));
         QTest::qWait(after);
+        ::kill(pid_t((server ? &m_server : m_program)->processId()), SIGKILL);
         if (server) {
-            ::kill(pid_t(m_server.processId()), SIGKILL);
             m_server.waitForFinished(5000);
             QVERIFY2(m_program->waitForFinished(30000), "the program outlived its X server");
         } else {
-            ::kill(pid_t(m_program->processId()), SIGKILL);
             QVERIFY(m_program->waitForFinished(5000));
         }
         delete m_program;
         m_program = nullptr;
     }
     if (!server) {
-        // The next start cleans up after the last kill.
-        m_program = launch();
-        QVERIFY(waitUntilResident(m_program));
+        QVERIFY(waitUntilResident(m_program = launch()));
         stopProgram(m_program);
     }
     const QDir shots(m_shots);
     QCOMPARE(shots.entryList(QDir::Files | QDir::Hidden), shots.entryList(QDir::Files));
     const QStringList pictures = shots.entryList(QDir::Files);
-    for (const QString& name : pictures) {
-        const QImage picture(shots.filePath(name));
-        QVERIFY2(!picture.isNull(), qPrintable(name + QStringLiteral(" is not a complete picture")));
-        QCOMPARE(differingPixels(picture, m_screen.copy(area)), qint64(0));
-    }
+    for (const QString& name : pictures)
+        QVERIFY2(differingPixels(QImage(shots.filePath(name)), m_screen.copy(area)) == 0, qPrintable(name));
     // Once the X server has gone nothing is lost; a killed program may lose
     // the picture it was writing, but its last one is long written.
     QVERIFY2(server ? pictures.size() == ms.size() : !pictures.isEmpty(),
@@ -262,7 +248,6 @@ void TestReliability::oneShotEndedWhileWriting_data()
 {
     QTest::addColumn<int>("signal");
     QTest::addColumn<bool>("output"); // -o FILE, else the name pattern
-    QTest::newRow("SIGKILL, name pattern") << int(SIGKILL) << false;
     QTest::newRow("SIGKILL, -o FILE") << int(SIGKILL) << true;
     QTest::newRow("SIGTERM, name pattern") << int(SIGTERM) << false;
     QTest::newRow("SIGTERM, -o FILE") << int(SIGTERM) << true;
@@ -270,14 +255,14 @@ void TestReliability::oneShotEndedWhileWriting_data()
 
 // `vireoscape -s` of a 4K screen, ended at moments spread over its run: a
 // picture name holds the complete picture or nothing. A termination signal
-// during the write takes effect once the file has its name, so it leaves no
-// hidden file behind; the hidden file of a killed run goes with the next
-// run that writes into its folder.
+// during the write takes effect once the file has its name and leaves no
+// hidden file; a killed run's hidden file goes with the next run into its
+// folder.
 void TestReliability::oneShotEndedWhileWriting()
 {
     QFETCH(int, signal);
     QFETCH(bool, output);
-    startServer(QSize(3840, 2160));
+    startServer();
     const QDir folder(output ? QDir(m_shots).filePath(QStringLiteral("elsewhere")) : m_shots);
     QVERIFY(QDir().mkpath(folder.path()));
     writeSettingsFile(m_settings);
@@ -287,10 +272,8 @@ void TestReliability::oneShotEndedWhileWriting()
     const auto hiddenFiles = [&folder] {
         return folder.entryList(QDir::Files | QDir::Hidden).size() - folder.entryList(QDir::Files).size();
     };
-    // Moments spread over the time a whole run takes here (which a loaded
-    // machine stretches), and one after its end.
-    // Timed warm: a first, cold run takes longer than the runs that follow,
-    // and the moments would then pass their writing by.
+    // Moments spread over a warm run (a cold first one takes longer), and one
+    // after its end.
     QCOMPARE(runTool(programPath(), arguments(QStringLiteral("cold.png")), 60000).exitCode, 0);
     QElapsedTimer clock;
     clock.start();
@@ -321,15 +304,12 @@ void TestReliability::oneShotEndedWhileWriting()
             added.removeOne(name);
         QVERIFY(added.size() <= 1);
         lastAdded = added.size();
-        for (const QString& name : std::as_const(added)) {
-            const QImage picture(folder.filePath(name));
-            QVERIFY2(!picture.isNull(), qPrintable(name + QStringLiteral(" is not a complete picture")));
-            QCOMPARE(differingPixels(picture, m_screen), qint64(0));
-        }
         if (added.isEmpty())
             lastEmpty = qMax(lastEmpty, moment);
         else
             firstWritten = qMin(firstWritten, moment);
+        for (const QString& name : std::as_const(added))
+            QVERIFY2(differingPixels(QImage(folder.filePath(name)), m_screen) == 0, qPrintable(name));
         if (signal == SIGTERM) {
             QCOMPARE(hiddenFiles(), 0);
             // The path goes out once the picture has its name.
@@ -339,30 +319,21 @@ void TestReliability::oneShotEndedWhileWriting()
                 ++finishedAfterSignal;
         }
     };
-    for (int i = 0; i < moments.size(); ++i) {
+    for (int i = 0; i < moments.size() && !QTest::currentTestFailed(); ++i)
         endAt(i, moments.at(i));
-        if (QTest::currentTestFailed())
-            return;
-    }
-    // The last moment comes after the run's end.
-    QCOMPARE(lastAdded, qsizetype(1));
-    // Moments a thirty-second of a run apart fall into the encoding and
-    // writing of a 4K picture; where a loaded machine made the runs vary
-    // more than that, more moments go between the last that left nothing
-    // and the first that left a picture.
-    for (int extra = 1; signal == SIGTERM && finishedAfterSignal == 0 && extra <= 12; ++extra) {
+    QCOMPARE(lastAdded, qsizetype(1)); // the last moment comes after the run's end
+    // Where a loaded machine made the runs vary more than a thirty-second of
+    // one, more moments go between the last that left nothing and the first
+    // that left a picture.
+    for (int extra = 1;
+         signal == SIGTERM && !finishedAfterSignal && !QTest::currentTestFailed() && extra <= 12; ++extra)
         endAt(int(moments.size()) + extra, lastEmpty + (firstWritten - lastEmpty) * extra / 13);
-        if (QTest::currentTestFailed())
-            return;
-    }
-    if (signal == SIGTERM)
-        QVERIFY(finishedAfterSignal > 0);
+    QVERIFY(signal != SIGTERM || finishedAfterSignal > 0);
 
     // A hidden file as a killed writer leaves it, besides those of this test.
     QFile left(folder.filePath(
         QStringLiteral(".vireoscape-%1-%2-0123abcd.tmp").arg(QSysInfo::machineHostName()).arg(deadWriter)));
-    QVERIFY(left.open(QIODevice::WriteOnly));
-    left.write("half a picture");
+    QVERIFY(left.open(QIODevice::WriteOnly) && left.write("half a picture") > 0);
     left.close();
     const ToolResult last = runTool(programPath(), arguments(QStringLiteral("last.png")), 30000);
     QVERIFY2(last.exitCode == 0, last.err.constData());
@@ -370,21 +341,17 @@ void TestReliability::oneShotEndedWhileWriting()
 }
 
 // The file of snapshot 1 fails (a full disk) while snapshot 2 is open: the
-// "Error" box is shown above the view and takes the keys, and the clipboard
-// holds picture 1 until the user has seen it. A 4K picture takes long enough
-// to encode for the next snapshot to open first; when the failure comes
-// first all the same, its box holds the next snapshot back, and the round
-// is tried again.
+// "Error" box shows above the view, and the clipboard holds picture 1 until
+// the user has seen it. When the failure comes before the next view opens
+// all the same, the round is tried again.
 void TestReliability::lateFailureShowsAboveTheNextSnapshot()
 {
     m_settings.insert(QStringLiteral("SnapshotFilePath"), smallFolder());
     m_settings.insert(QStringLiteral("IntervalSnap"), 0);
-    // A window manager stacks the boxes it manages below the snapshot's
-    // view, which it does not manage.
-    startServer(QSize(3840, 2160), true);
-    m_program = launch();
-    QVERIFY(waitUntilResident(m_program));
-    const QRect first(0, 0, 3839, 2159);
+    // A window manager stacks the boxes it manages below the unmanaged view.
+    startServer(true);
+    QVERIFY(waitUntilResident(m_program = launch()));
+    const QRect first = m_4k.adjusted(0, 0, -1, -1);
     bool viewFirst = false;
     for (int round = 0; round < 3 && !viewFirst; ++round) {
         snapshotOf(first);
@@ -396,15 +363,14 @@ void TestReliability::lateFailureShowsAboveTheNextSnapshot()
         viewFirst = !view.isEmpty();
         if (viewFirst)
             QVERIFY2(stackedAbove(box, view), "the Error box is under the snapshot's view");
-        QCOMPARE(differingPixels(clipboardPicture(), m_screen.copy(first)), qint64(0));
+        QVERIFY(clipboardHolds(m_screen, first));
         runXdotool(QStringLiteral("key Return"));
         QTRY_VERIFY_WITH_TIMEOUT(window(QStringLiteral("Error")).isEmpty(), 5000);
-        // Snapshot 2 goes on as it was (or starts now); nothing took picture
-        // 1's place on the clipboard.
+        // Snapshot 2 goes on (or starts now); picture 1 stays on the clipboard.
         if (viewFirst)
             QVERIFY(!window(QStringLiteral("Draw View")).isEmpty());
         QTest::qWait(1000);
-        QCOMPARE(differingPixels(clipboardPicture(), m_screen.copy(first)), qint64(0));
+        QVERIFY(clipboardHolds(m_screen, first));
         if (!window(QStringLiteral("Draw View")).isEmpty()) {
             runXdotool(QStringLiteral("key Escape"));
             QTRY_VERIFY_WITH_TIMEOUT(window(QStringLiteral("Draw View")).isEmpty(), 5000);
@@ -418,15 +384,13 @@ void TestReliability::lateFailureShowsAboveTheNextSnapshot()
 }
 
 // A termination signal while a 4K picture is written to a full disk: no box
-// holds the process up, the failure goes to standard error, the clipboard
-// is served as after "Exit" until another program takes it, and the exit
-// status says that a picture was not saved.
+// holds the process up, the clipboard is served as after "Exit" until taken,
+// and the failure goes to standard error and the exit status.
 void TestReliability::signalDuringAFailingWrite()
 {
     m_settings.insert(QStringLiteral("SnapshotFilePath"), smallFolder());
-    startServer(QSize(3840, 2160));
-    m_program = launch();
-    QVERIFY(waitUntilResident(m_program));
+    startServer();
+    QVERIFY(waitUntilResident(m_program = launch()));
     const QRect area(0, 0, 2000, 1500);
     snapshotOf(area);
     runXdotool(QStringLiteral("key Return"));
@@ -434,7 +398,7 @@ void TestReliability::signalDuringAFailingWrite()
     QTest::qWait(1500);
     QCOMPARE(m_program->state(), QProcess::Running);
     QVERIFY(window(QStringLiteral("Error")).isEmpty());
-    QCOMPARE(differingPixels(clipboardPicture(), m_screen.copy(area)), qint64(0));
+    QVERIFY(clipboardHolds(m_screen, area));
     QVERIFY(takeClipboard());
     QVERIFY(m_program->waitForFinished(10000));
     QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
@@ -451,14 +415,13 @@ void TestReliability::noSnapshotUnderADialog_data()
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<QStringList>("command"); // `vireoscape --snapshot ...`; empty: the hot key
     const QStringList bus{QStringLiteral("--snapshot")};
-    const QStringList delayed{QStringLiteral("--snapshot"), QStringLiteral("-d"), QStringLiteral("0")};
     for (const char* dialog : {"Save", "Unsupportted Format", "Config Dialog"}) {
         QTest::addRow("%s, hot key", dialog) << QString(dialog) << QStringList();
         QTest::addRow("%s, --snapshot", dialog) << QString(dialog) << bus;
     }
     // StartSnapshotAfter, the call with a delay of its own.
-    QTest::addRow("Save, --snapshot -d 0") << QStringLiteral("Save") << delayed;
-    QTest::addRow("Config Dialog, --snapshot -d 0") << QStringLiteral("Config Dialog") << delayed;
+    for (const char* dialog : {"Save", "Config Dialog"})
+        QTest::addRow("%s, --snapshot -d 0", dialog) << QString(dialog) << (bus + QStringList{"-d", "0"});
 }
 
 // A snapshot asked for while a dialog of the program is open is refused:
@@ -469,8 +432,7 @@ void TestReliability::noSnapshotUnderADialog()
     QFETCH(QStringList, command);
     const bool options = dialog == QLatin1String("Config Dialog");
     m_settings.insert(QStringLiteral("GenAutoHide"), !options);
-    m_program = launch();
-    QVERIFY(waitUntilResident(m_program));
+    QVERIFY(waitUntilResident(m_program = launch()));
     const QRect area(200, 150, 400, 300);
     if (options) {
         // The main window's second button, then "Auto run when start up" ticked.
@@ -512,13 +474,14 @@ void TestReliability::noSnapshotUnderADialog()
         QTRY_VERIFY_WITH_TIMEOUT(window(dialog).isEmpty(), 5000);
         QTRY_COMPARE(QSettings(settingsFile(), QSettings::IniFormat).value("GenAutoRun").toString(),
                      QStringLiteral("true"));
-    } else if (dialog == QLatin1String("Save")) {
-        runXdotool(QStringLiteral("key Return"));
+        return;
+    }
+    runXdotool(QStringLiteral("key Return"));
+    if (dialog == QLatin1String("Save")) {
         const QString kept = QDir(m_shots).filePath(QStringLiteral("kept.png"));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(kept), 5000);
         QCOMPARE(differingPixels(QImage(kept), m_screen.copy(area)), qint64(0));
     } else {
-        runXdotool(QStringLiteral("key Return"));
         QTRY_VERIFY_WITH_TIMEOUT(window(dialog).isEmpty(), 5000);
         QVERIFY(!window(QStringLiteral("Draw View")).isEmpty());
     }
@@ -533,8 +496,7 @@ void TestReliability::newStartWhileTheOldServesTheClipboard()
     m_settings.insert(QStringLiteral("GenCloseToTray"), false);
     QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
     const QString name = QLatin1String(CSnapshotService::kServiceName);
-    m_program = launch();
-    QVERIFY(waitUntilResident(m_program));
+    QVERIFY(waitUntilResident(m_program = launch()));
     QTRY_COMPARE_WITH_TIMEOUT(bus->servicePid(name).value(), uint(m_program->processId()), 10000);
     const QRect area(300, 200, 500, 400);
     snapshotOf(area);
@@ -556,9 +518,8 @@ void TestReliability::newStartWhileTheOldServesTheClipboard()
     runXdotool(QStringLiteral("key Escape"));
     QTRY_VERIFY_WITH_TIMEOUT(window(QStringLiteral("Draw View")).isEmpty(), 5000);
     QCOMPARE(second->state(), QProcess::Running);
-
     // The old process served the picture all along, until it was taken.
-    QCOMPARE(differingPixels(clipboardPicture(), m_screen.copy(area)), qint64(0));
+    QVERIFY(clipboardHolds(m_screen, area));
     QVERIFY(takeClipboard());
     QVERIFY(m_program->waitForFinished(10000));
     QCOMPARE(m_program->exitCode(), 0);
@@ -566,8 +527,8 @@ void TestReliability::newStartWhileTheOldServesTheClipboard()
 
 int main(int argc, char** argv)
 {
-    // Mounts made by the test (the small file system) are its own and go
-    // with it. Before any thread starts: the namespace is the process's.
+    // The test's mounts (the small file system) are its own and go with it.
+    // Before any thread starts: the namespace is the process's.
     const bool ownMounts =
         ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
     QApplication app(argc, argv);
