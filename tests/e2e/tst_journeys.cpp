@@ -159,11 +159,8 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
                 bool shadows)
 {
     if (picture.size() != area.size())
-        return QStringLiteral("picture is %1x%2, area %3x%4")
-            .arg(picture.width())
-            .arg(picture.height())
-            .arg(area.width())
-            .arg(area.height());
+        return QString::asprintf("picture is %dx%d, area %dx%d", picture.width(), picture.height(),
+                                 area.width(), area.height());
     const QImage got = picture.convertToFormat(QImage::Format_ARGB32);
     qint64 count = 0;
     QString first;
@@ -184,11 +181,8 @@ QString compare(const QImage& picture, const QImage& desktop, const QRect& area,
             if (!want || got.pixel(x, y) == *want)
                 continue;
             if (count++ == 0)
-                first = QStringLiteral("(%1,%2) is %3, not %4")
-                            .arg(at.x())
-                            .arg(at.y())
-                            .arg(got.pixel(x, y), 8, 16, QLatin1Char('0'))
-                            .arg(*want, 8, 16, QLatin1Char('0'));
+                first =
+                    QString::asprintf("(%d,%d) is %08x, not %08x", at.x(), at.y(), got.pixel(x, y), *want);
         }
     }
     if (count)
@@ -248,7 +242,6 @@ private:
     void run(const QString& step);
     void expect(const QStringList& words);
     void expectPicture(const QStringList& words);
-    void writeSettings(bool shown);
     void start(bool shown);
     void setTrayHost(bool running);
     QStringList ourWindows() const;
@@ -264,7 +257,7 @@ private:
     QProcess m_bus; // the session bus of a row with a notification service
     FakeNotifications m_notifications;
     QProcess* m_program = nullptr;
-    QProcess* m_logo = nullptr;
+    QProcess m_logo;
     QProcess m_trayer;
     QRect m_logoRect;
     QPoint m_mainPlace; // where the main window was moved to
@@ -284,8 +277,7 @@ void TestJourneys::initTestCase()
     m_root = makeTestPattern(QGuiApplication::primaryScreen()->size(), 3);
     QVERIFY(setRootPicture(m_root));
     // A window at odd device pixels: a scaled view must still find it exactly.
-    m_logo = new QProcess;
-    m_logo->start(QStringLiteral("xlogo"), {QStringLiteral("-geometry"), QStringLiteral("221x161+801+403")});
+    m_logo.start(QStringLiteral("xlogo"), {QStringLiteral("-geometry"), QStringLiteral("221x161+801+403")});
     QTRY_VERIFY_WITH_TIMEOUT(!visibleWindows(QStringLiteral("^xlogo$")).isEmpty(), 15000);
     QTest::qWait(300);
     m_logoRect = windowGeometry(visibleWindows(QStringLiteral("^xlogo$")).first());
@@ -296,11 +288,8 @@ void TestJourneys::initTestCase()
 void TestJourneys::cleanupTestCase()
 {
     setTrayHost(false);
-    if (m_logo) {
-        m_logo->kill();
-        m_logo->waitForFinished(2000);
-        delete m_logo;
-    }
+    m_logo.kill();
+    m_logo.waitForFinished(2000);
 }
 
 void TestJourneys::init()
@@ -310,22 +299,13 @@ void TestJourneys::init()
     QDir().mkpath(m_shots);
     m_status = -1;
     m_errors.clear();
-    // Journeys draw red, yellow-filled rectangles 4 pixels wide and keep the
-    // main window out of the way unless a step says otherwise.
-    m_settings = {{QStringLiteral("GenAutoRun"), false},
-                  {QStringLiteral("GenAutoHide"), true},
-                  {QStringLiteral("GenActionAfterFinish"), 0},
-                  {QStringLiteral("SnapshotFilePath"), m_shots},
-                  {QStringLiteral("SnapshotShadow"), false},
-                  {QStringLiteral("FrameCheck"), true},
-                  {QStringLiteral("FrameColor"), quint32(kFrame)},
-                  {QStringLiteral("FrameWidth"), kPen},
-                  {QStringLiteral("FillCheck"), true},
-                  {QStringLiteral("FillColor"), quint32(kFill)},
-                  {QStringLiteral("Transparent"), 100},
-                  {QStringLiteral("FirstRunHints"), 99}, // no newcomer's messages and hints
-                  // and no finish notice over the screen the next picture is compared with
-                  {QStringLiteral("ShowFinishNotice"), false}};
+    // Red, yellow-filled rectangles 4 pixels wide, the main window out of the
+    // way, no newcomer's hints and no finish notice over the next reference.
+    m_settings = {{"GenAutoRun", false},           {"GenAutoHide", true},     {"GenActionAfterFinish", 0},
+                  {"SnapshotFilePath", m_shots},   {"SnapshotShadow", false}, {"FrameCheck", true},
+                  {"FrameColor", quint32(kFrame)}, {"FrameWidth", kPen},      {"FillCheck", true},
+                  {"FillColor", quint32(kFill)},   {"Transparent", 100},      {"FirstRunHints", 99},
+                  {"ShowFinishNotice", false}};
 }
 
 void TestJourneys::cleanup()
@@ -354,10 +334,8 @@ void TestJourneys::setTrayHost(bool running)
     }
     if (m_trayer.state() != QProcess::NotRunning)
         return;
-    m_trayer.start(QStringLiteral("trayer"),
-                   QStringLiteral("--edge top --align left --widthtype pixel --width 300 "
-                                  "--height 32")
-                       .split(QLatin1Char(' ')));
+    m_trayer.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "left", "--widthtype", "pixel",
+                                              "--width", "300", "--height", "32"});
     QTRY_VERIFY_WITH_TIMEOUT(!xdotool(QStringLiteral("search --class trayer")).isEmpty(), 10000);
 }
 
@@ -412,6 +390,10 @@ void TestJourneys::journey_data()
         "start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 231,211; drag 301,251 381,311;"
         "tool Select; drag 191,181 221,201; tool Erase; click 341,281; tool Ok;"
         "expect clipboard 101,101,400,300 mark 181,171,80,60");
+    row("marks with their shadows, the default look", {},
+        "set SnapshotShadow=true; start; snapshot; drag 101,101 501,401; tool Rectangle;"
+        "drag 151,151 231,211; drag 301,251 381,311; tool Select; drag 191,181 221,201; tool Ok;"
+        "expect clipboard 101,101,400,300 mark 181,171,80,60 mark 301,251,80,60");
     // The new tools, each from its button and from its letter.
     const char* newTools =
         "start; snapshot; drag 101,101 901,601; tool Hide; drag 201,151 361,241; key h; drag 501,151 601,221;"
@@ -426,32 +408,22 @@ void TestJourneys::journey_data()
         "start; snapshot; drag 101,101 501,401; key h; drag 201,151 361,241; tool Ok;"
         "expect clipboard 101,101,400,300 hide 201,151,160,90; root-inside 202,152,158,88; snapshot;"
         "drag 101,101 501,401; tool Hide; drag 201,151 361,241; tool Ok; expect clipboard-unchanged");
-    row("marks with their shadows, the default look", {},
-        "set SnapshotShadow=true; start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 "
-        "231,211;"
-        "drag 301,251 381,311; tool Select; drag 191,181 221,201; tool Ok;"
-        "expect clipboard 101,101,400,300 mark 181,171,80,60 mark 301,251,80,60");
     // The context menu's last entry, from the keyboard.
     row("reselect the area: the window under the pointer again, no marks", {},
         "start; snapshot; drag 101,101 501,401; tool Rectangle; drag 151,151 231,211; menu 300,300 Up Return;"
         "expect strip hidden; pick-window; tool Ok; expect clipboard window");
-    row("after finishing: show the main window", {},
-        "set GenActionAfterFinish=1; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
-        "expect file 100,120,200,130; expect main shown");
+    row("after finishing: show the main window where it was dragged", {},
+        "set GenActionAfterFinish=1; start shown; move-main 787,538; snapshot; drag 100,120 300,250;"
+        "dblclick 200,200; expect file 100,120,200,130; expect main shown; expect main-place");
     // Where the picture went: in the tray's message, or a desktop
     // notification where a service runs, taken down before the next grab.
     row("after finishing: a notice in the tray", {},
-        "set ShowFinishNotice=true; start; snapshot; drag 100,120 300,250; dblclick 200,200; expect file "
-        "100,120,200,130;"
-        "expect balloon shown");
-    row("after finishing: no notice when the options say so", {},
-        "set ShowFinishNotice=false; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
-        "expect file 100,120,200,130; expect balloon none");
+        "set ShowFinishNotice=true; start; snapshot; drag 100,120 300,250; dblclick 200,200;"
+        "expect file 100,120,200,130; expect balloon shown");
     row("after finishing: a desktop notification, down at the next grab", {},
-        "notifications; set ShowFinishNotice=true; set SnapshotFileName=shot; start; snapshot; drag 100,120 "
-        "300,250; dblclick 200,200;"
-        "expect notified Saved to SHOTS/shot.png and copied to the clipboard.; expect balloon none;"
-        "snapshot; expect notification closed; key Escape");
+        "notifications; set ShowFinishNotice=true; set SnapshotFileName=shot; start; snapshot;"
+        "drag 100,120 300,250; dblclick 200,200; expect notified Saved to SHOTS/shot.png and copied to"
+        " the clipboard.; expect balloon none; snapshot; expect notification closed; key Escape");
     // The view holds the keyboard: the start key there starts over, and
     // the new snapshot takes the mouse and the keys as the first did.
     row("a restart with the start key, no tray host", {},
@@ -460,9 +432,6 @@ void TestJourneys::journey_data()
         "expect clipboard 201,201,400,300");
     row("the first start's balloon is not in the first picture", {},
         "set FirstRunHints=0; start; expect balloon shown; snapshot; expect balloon hidden; key Escape");
-    row("after finishing: the main window where it was dragged", {},
-        "set GenActionAfterFinish=1; start shown; move-main 787,538; snapshot; drag 100,120 300,250;"
-        "dblclick 200,200; expect main shown; expect main-place");
     row("after finishing: exit, no tray host", {},
         "tray-host off; set GenActionAfterFinish=2; set CopyToClipboardAfterFinish=false; start; snapshot;"
         "drag 100,120 300,250; dblclick 200,200; expect file 100,120,200,130; expect ended 0");
@@ -476,9 +445,8 @@ void TestJourneys::journey_data()
     // Without a delay, the main window the hot key hides must be off the
     // screen, frame and all, before the desktop is taken.
     row("no delay: the main window is not in the picture", {},
-        "set IntervalSnap=0; start shown; wm-pause 300; snapshot; drag 0,0 1919,1079; dblclick 960,540; "
-        "expect main hidden;"
-        "reference; expect clipboard 0,0,1919,1079");
+        "set IntervalSnap=0; start shown; wm-pause 300; snapshot; drag 0,0 1919,1079; dblclick 960,540;"
+        "expect main hidden; reference; expect clipboard 0,0,1919,1079");
     row("hot keys with Caps Lock; Escape shows the main window", {},
         "start; key Caps_Lock; key alt+e; expect main shown; snapshot; expect main hidden; key Escape;"
         "expect view hidden; expect main shown; key Caps_Lock");
@@ -527,17 +495,12 @@ void TestJourneys::journey()
     }
 }
 
-void TestJourneys::writeSettings(bool shown)
+void TestJourneys::start(bool shown)
 {
     QVariantMap values = m_settings;
     if (shown)
         values.insert(QStringLiteral("GenAutoHide"), false);
     writeSettingsFile(values);
-}
-
-void TestJourneys::start(bool shown)
-{
-    writeSettings(shown);
     stopProgram(m_program);
     m_program = new QProcess;
     m_program->setEnvironment(QProcess::systemEnvironment() + m_environment);
@@ -595,7 +558,7 @@ void TestJourneys::run(const QString& step)
     } else if (verb == QLatin1String("start")) {
         start(arg == QLatin1String("shown"));
     } else if (verb == QLatin1String("run")) {
-        writeSettings(false);
+        writeSettingsFile(m_settings);
         QProcess p;
         p.setEnvironment(QProcess::systemEnvironment() + m_environment);
         p.start(programPath(), words.mid(1));
