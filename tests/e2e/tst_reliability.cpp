@@ -76,7 +76,6 @@ private:
     void stopServer();
     // Alt+S and a drag over the area; the view is then open with the pick.
     void snapshotOf(const QRect& area);
-    QString smallFolder();
 
     const bool m_ownMounts;
     QVariantMap m_settings;
@@ -139,14 +138,6 @@ void TestReliability::cleanup()
 {
     stopProgram(m_program);
     stopServer();
-}
-
-QString TestReliability::smallFolder()
-{
-    if (m_small.isEmpty())
-        QTest::qSkip("needs its own mount namespace (run as root) for a small file system", __FILE__,
-                     __LINE__);
-    return m_small;
 }
 
 QProcess* TestReliability::launch()
@@ -346,7 +337,9 @@ void TestReliability::oneShotEndedWhileWriting()
 // all the same, the round is tried again.
 void TestReliability::lateFailureShowsAboveTheNextSnapshot()
 {
-    m_settings.insert(QStringLiteral("SnapshotFilePath"), smallFolder());
+    if (m_small.isEmpty())
+        QSKIP("needs its own mount namespace (run as root) for a small file system");
+    m_settings.insert(QStringLiteral("SnapshotFilePath"), m_small);
     m_settings.insert(QStringLiteral("IntervalSnap"), 0);
     // A window manager stacks the boxes it manages below the unmanaged view.
     startServer(true);
@@ -388,7 +381,9 @@ void TestReliability::lateFailureShowsAboveTheNextSnapshot()
 // and the failure goes to standard error and the exit status.
 void TestReliability::signalDuringAFailingWrite()
 {
-    m_settings.insert(QStringLiteral("SnapshotFilePath"), smallFolder());
+    if (m_small.isEmpty())
+        QSKIP("needs its own mount namespace (run as root) for a small file system");
+    m_settings.insert(QStringLiteral("SnapshotFilePath"), m_small);
     startServer();
     QVERIFY(waitUntilResident(m_program = launch()));
     const QRect area(0, 0, 2000, 1500);
