@@ -1,25 +1,17 @@
-// One snapshot driven through its scene with synthesized mouse and key
-// events, as the capture view hands them on (scene positions in desktop
-// pixels): picking a window or an area and adjusting it, the marks the tools
-// draw and their handles, undo and redo, the rendered picture, finishing or
-// saving it; and the veil over the desktop and where the strips go.
+// One snapshot driven through its scene: the pick, the marks, undo and redo,
+// the rendered picture, finishing and saving it, the veil and the strips.
 #include "SceneHarness.h"
 #include "annotate/ColorComboBox.h"
-#include "annotate/DrawRectItem.h"
 #include "annotate/DrawTextItem.h"
-#include "annotate/MarkState.h"
-#include "annotate/SnapshotEdit.h"
 #include "annotate/SnapshotProp.h"
 #include "annotate/StripGeometry.h"
 #include "annotate/ToolRegistry.h"
 #include "app/Startup.h"
-#include "capture/DrawView.h"
 #include "capture/EditPlacement.h"
 #include "capture/FinishNotice.h"
 #include "capture/Finisher.h"
 #include "capture/LabelGlyphs.h"
 #include "capture/SGraphicsPixmapItem.h"
-#include "capture/SGraphicsScene.h"
 #include "config/AppConfig.h"
 #include "output/FinishedPicture.h"
 #include "support/TestSupport.h"
@@ -28,13 +20,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFileDialog>
-#include <QGraphicsSceneMouseEvent>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
@@ -44,10 +32,8 @@
 #include <QStyleOptionGraphicsItem>
 #include <QTemporaryDir>
 #include <QUndoStack>
-#include <QtTest>
 
 #include <csignal>
-#include <memory>
 #include <sys/resource.h>
 
 using TestSupport::Answers;
@@ -56,7 +42,7 @@ using TestSupport::over;
 
 namespace {
 
-// Two windows, one in front of the other, as the window list would answer.
+// Two windows, one in front of the other.
 QRect fakeWindowAt(const QPoint& p, quint32)
 {
     for (const QRect& r : {QRect(100, 80, 200, 150), QRect(50, 50, 500, 400)})
@@ -65,13 +51,12 @@ QRect fakeWindowAt(const QPoint& p, quint32)
     return QRect();
 }
 
-// The tool strip's buttons from left to right, and the modes by number.
+// The tool strip's buttons from left to right, the modes by number and their icons.
 const QStringList kButtons = {"Select", "Line",     "LineArrow", "Rectangle", "Polygon",     "Ellipse",
                               "Draw",   "Text",     "Erase",     "Hide",      "Highlighter", "Steps",
                               "Pin",    "CopyText", "Save",      "Cancel",    "Ok"};
 const QStringList kModes = {"None",  "Select", "Line", "LineArrow", "Rectangle", "Ellipse",     "Polygon",
                             "Curve", "Draw",   "Text", "Erase",     "Hide",      "Highlighter", "Steps"};
-// The stems of their buttons' selected icons.
 const QStringList kIcons = {"select", "select", "line", "line_arrow", "rect", "ellipse",     "polygon",
                             "",       "draw",   "text", "erase",      "hide", "highlighter", "steps"};
 
@@ -87,10 +72,8 @@ QRect rect(const QString& text)
     return QRect(v.value(0).toInt(), v.value(1).toInt(), v.value(2).toInt(), v.value(3).toInt());
 }
 
-// A desktop of one colour, and that colour under the veil.
 const QColor kDesktop(40, 90, 200), kVeiled(83, 114, 181);
 
-// The background item painted whole, with its alpha.
 QImage paintWhole(CSGraphicsPixmapItem& item)
 {
     QImage image(item.pixmap().size(), QImage::Format_ARGB32_Premultiplied);
@@ -102,7 +85,6 @@ QImage paintWhole(CSGraphicsPixmapItem& item)
     return image;
 }
 
-// Counts the pixels the viewport repaints.
 class PaintLog : public QObject
 {
 public:
@@ -144,8 +126,6 @@ private slots:
     void doubleClickFinishes();
     void finish_data();
     void finish();
-    void finishOptions_data();
-    void finishOptions();
     void failedWrites();
     void finisher_data();
     void finisher();
@@ -158,19 +138,14 @@ private slots:
     void strips();
 
 private:
-    // A snapshot of the test's desktop, with the settings as they are now;
-    // on the screen at once or, unless `exposed`, just shown.
     void open(bool exposed = true, bool stripsInside = false);
-    // A step of a scripted snapshot (see toolsKeysAndMenus) and its checks.
-    void step(const QString& step);
+    void step(const QString& step); // of a scripted snapshot, see toolsKeysAndMenus
     void expect(const QStringList& words);
     void chooseFromMenu(const QPointF& at, const QString& entry);
-    // The screen without the crosshair; the picture where it is on the desktop.
-    QImage onScreen();
-    QImage inPicture();
-    QStringList m_ended; // how the snapshot ended: finished, abandoned, restart
-    QStringList m_told;  // the finish notices, as the program would show them
-
+    QImage onScreen();   // without the crosshair
+    QImage inPicture();  // laid where it is on the desktop
+    QStringList m_ended; // finished, abandoned, restart
+    QStringList m_told;  // the finish notices
     QImage m_desktop;
     QTemporaryDir m_dir;
     CSGraphicsPixmapItem* m_background = nullptr;
@@ -181,7 +156,6 @@ void TestScene::initTestCase()
     quietOffscreenWarnings();
     initVireoscapeResources();
     setApplicationIdentity();
-    // Detail everywhere, so that its PNG runs to some kilobytes.
     m_desktop = TestSupport::makeTestPattern(QSize(640, 480), 5);
 }
 
@@ -195,7 +169,6 @@ void TestScene::init()
     AppConfig.FrameCheck = true;
     AppConfig.Transparent = 100;
     AppConfig.SnapshotShadow = false;
-    // A finish writes its picture into the test's own directory.
     AppConfig.CopyToClipboardAfterFinish = false;
     AppConfig.SnapshotFilePath = m_dir.path();
     AppConfig.SnapshotFileName = QStringLiteral("pick");
@@ -242,8 +215,7 @@ void TestScene::pick_data()
         << Qt::LeftButton << QPointF(20, 40) << QRectF(20, 40, 100, 50);
 }
 
-// A press at (120, 90) over the front window, dragged or not; after it
-// the highlight no longer follows the pointer.
+// A press over the front window, dragged or not; then the highlight stays.
 void TestScene::pick()
 {
     QFETCH(Qt::MouseButton, button);
@@ -256,7 +228,6 @@ void TestScene::pick()
     release(to, button);
     move(QPointF(500, 420));
     QCOMPARE(m_background->selectionRect(), selection);
-    // Only a left click picks (and shows the tool strip).
     QCOMPARE(m_view->editDialog()->isVisible(), button == Qt::LeftButton);
 }
 
@@ -271,7 +242,6 @@ void TestScene::adjustPick_data()
     const auto handle = [](const char* name, QPointF from, QPointF to, QRectF expected, bool moves = false) {
         QTest::newRow(name) << from << to << 0 << 0 << expected << moves;
     };
-    // The eight handles, clockwise from the top left corner.
     handle("top left, a pixel off", {101, 99}, {90, 95}, {90, 95, 210, 155});
     handle("top edge", {200, 100}, {200, 60}, {100, 60, 200, 190});
     handle("top right to the desktop's corner", {300, 100}, {639, 0}, {100, 0, 539, 250});
@@ -281,31 +251,28 @@ void TestScene::adjustPick_data()
     handle("bottom edge onto the top one", {200, 250}, {200, 100}, {100, 100, 200, 1});
     handle("bottom left", {100, 250}, {60, 300}, {60, 100, 240, 200});
     handle("left edge past the right one", {100, 175}, {350, 175}, {300, 100, 50, 150});
-    // Inside it the pick moves, by whole pixels and no farther than the
-    // desktop's edges; outside a new area is dragged.
     handle("inside moves", {200, 175}, {231.4, 159.6}, {131, 85, 200, 150}, true);
     handle("inside, near a handle, moves", {112, 112}, {102, 132}, {90, 120, 200, 150}, true);
     handle("moved onto the top left corner", {200, 175}, {40, 20}, {0, 0, 200, 150}, true);
     handle("moved past the bottom right corner", {200, 175}, {900, 700}, {440, 330, 200, 150}, true);
     handle("outside replaces", {400, 300}, {500, 420}, {400, 300, 100, 120});
-    const auto keyRow = [](const char* name, Qt::Key key, int modifiers, QRectF expected) {
+    // Arrows move the pick, with Shift they resize it.
+    const int shift = Qt::ShiftModifier;
+    for (const auto& [name, key, modifiers, expected] :
+         {std::tuple{"Left", Qt::Key_Left, 0, QRectF(99, 100, 200, 150)},
+          {"Right", Qt::Key_Right, 0, QRectF(101, 100, 200, 150)},
+          {"Up", Qt::Key_Up, 0, QRectF(100, 99, 200, 150)},
+          {"Down", Qt::Key_Down, 0, QRectF(100, 101, 200, 150)},
+          {"Shift+Right", Qt::Key_Right, shift, QRectF(100, 100, 201, 150)},
+          {"Shift+Left", Qt::Key_Left, shift, QRectF(100, 100, 199, 150)},
+          {"Shift+Down", Qt::Key_Down, shift, QRectF(100, 100, 200, 151)},
+          {"Shift+Up", Qt::Key_Up, shift, QRectF(100, 100, 200, 149)}})
         QTest::newRow(name) << QPointF() << QPointF() << int(key) << modifiers << expected << false;
-    };
-    keyRow("Left moves", Qt::Key_Left, 0, {99, 100, 200, 150});
-    keyRow("Right moves", Qt::Key_Right, 0, {101, 100, 200, 150});
-    keyRow("Up moves", Qt::Key_Up, 0, {100, 99, 200, 150});
-    keyRow("Down moves", Qt::Key_Down, 0, {100, 101, 200, 150});
-    keyRow("Shift+Right grows", Qt::Key_Right, Qt::ShiftModifier, {100, 100, 201, 150});
-    keyRow("Shift+Left shrinks", Qt::Key_Left, Qt::ShiftModifier, {100, 100, 199, 150});
-    keyRow("Shift+Down grows", Qt::Key_Down, Qt::ShiftModifier, {100, 100, 200, 151});
-    keyRow("Shift+Up shrinks", Qt::Key_Up, Qt::ShiftModifier, {100, 100, 200, 149});
 }
 
-// An area picked from (100, 100) to (300, 250), then adjusted with a handle
-// or a new area dragged (the magnifier shows the pixels under the pointer
-// meanwhile, beside it, and C copies the colour there), moved from inside
-// (the move pointer shows there, and no magnifier) or changed with a key;
-// the picture is exactly the adjusted area, without the handles.
+// A pick adjusted by a handle, a key, moved from inside (the move pointer, no
+// magnifier) or replaced (the magnifier beside the pointer, C copies its
+// colour); the picture is exactly the adjusted area.
 void TestScene::adjustPick()
 {
     QFETCH(QPointF, from);
@@ -329,7 +296,7 @@ void TestScene::adjustPick()
         QVERIFY(!m_background->magnifierShown());
         QCOMPARE(pointerShape(), Qt::SizeAllCursor);
         release(to);
-        QCOMPARE(picked.size(), 1); // the strips follow
+        QCOMPARE(picked.size(), 1);
         move({600, 20});
         QCOMPARE(pointerShape(), Qt::ArrowCursor);
     } else {
@@ -345,17 +312,16 @@ void TestScene::adjustPick()
         const QImage screen = QGuiApplication::primaryScreen()->grabWindow(m_view->winId()).toImage();
         const int zoom = m_background->magnifierZoom();
         const int reach = CSGraphicsPixmapItem::kMagnifierReach;
-        // Each desktop pixel is a square of zoom by zoom screen pixels, the
-        // one under the pointer in the middle.
+        // Each desktop pixel is a zoom-sized square, the pointer's in the middle.
         for (const QPoint d : {QPoint(0, 0), QPoint(-2, 1)}) {
             const QPoint cell = box.topLeft() + QPoint(1, 1) + (QPoint(reach, reach) + d) * zoom;
             QCOMPARE(screen.pixel(cell + QPoint(zoom / 2, zoom / 2)), m_desktop.pixel(to.toPoint() + d));
         }
-        key(Qt::Key_C); // the colour the magnifier shows
+        key(Qt::Key_C);
         QCOMPARE(QGuiApplication::clipboard()->text(), m_desktop.pixelColor(to.toPoint()).name());
         release(to);
         QVERIFY(!m_background->magnifierShown());
-        QCOMPARE(picked.size(), 1); // the strips follow
+        QCOMPARE(picked.size(), 1);
         QGuiApplication::clipboard()->clear();
         key(Qt::Key_C); // nothing without the magnifier
         QCOMPARE(QGuiApplication::clipboard()->text(), QString());
@@ -367,7 +333,7 @@ void TestScene::adjustPick()
 void TestScene::picture_data()
 {
     QTest::addColumn<QRectF>("selection");
-    QTest::addColumn<QRect>("expected"); // the part of the desktop, in picture coordinates
+    QTest::addColumn<QRect>("expected"); // the desktop's part, in picture coordinates
     QTest::addColumn<QSize>("size");
     QTest::newRow("fractions truncate")
         << QRectF(100.7, 50.2, 200.9, 120.5) << QRect(0, 0, 200, 120) << QSize(200, 120);
@@ -377,8 +343,7 @@ void TestScene::picture_data()
         << QRectF(0, 0, 0, 0) << QRect(0, 0, 640, 480) << QSize(640, 480);
 }
 
-// Exactly the desktop's pixels, opaque, and transparent outside it: no veil,
-// outline, label or crosshair, even with the crosshair on in the selection.
+// The desktop's pixels, transparent outside it, with no veil or crosshair.
 void TestScene::picture()
 {
     QFETCH(QRectF, selection);
@@ -388,7 +353,6 @@ void TestScene::picture()
     m_scene->pick().setRect(selection);
     m_background->setCursorPos(selection.center() + QPointF(3, 3));
     m_background->setCrosshairVisible(true);
-
     QImage want(size, QImage::Format_ARGB32);
     want.fill(Qt::transparent);
     QPainter(&want).drawImage(expected.topLeft(), m_desktop,
@@ -410,27 +374,21 @@ void TestScene::markPixels_data()
     const char* box = "tool Rectangle; drag 100,100 200,160";
     const char* polygon =
         "tool Polygon; click 100,100; click 200,100; click 200,160; click 100,160; rclick 100,160";
-    // A 4-pixel pen centred on whole pixels covers whole pixels; square caps
-    // reach half the pen beyond a line's ends. A line's shadow is grey with
-    // the pen's alpha less 20, that of the other marks grey with alpha 125,
-    // two pixels right and down, under the mark.
+    // Square caps reach half the 4-pixel pen past a line's ends. Shadows are
+    // grey, 2 px right and down: a line's with the pen's alpha less 20, others' 125.
     row("line", "", line, "100,100,104,4 grey 235; 98,98,104,4 red");
     row("line without shadow", "SnapshotShadow=false", line, "98,98,104,4 red");
-    // Bevelled joins leave the outer corner squares partly covered.
     row("framed rectangle", "", box, "100,100,104,64 grey 125; 98,98,104,64 red; 102,102,96,56 blue",
         "98,98,2,2 200,98,2,2 98,160,2,2 200,160,2,2 202,100,2,2 100,162,2,2 202,162,2,2");
-    // The shadow shows through a translucent fill.
     row("half-transparent fill, no frame", "FrameCheck=false|Transparent=50", box,
         "102,102,100,60 grey 125; 100,100,100,60 blue 127");
-    // A first run's colours (0) select "transparent"; the alpha comes from
-    // the transparency (80 %): black, not invisible.
+    // A first run's colour 0 is black with the transparency's alpha.
     row("first run: black fill", "FrameCheck=false|Transparent=80|FillColor=0", box,
         "102,102,100,60 grey 125; 100,100,100,60 black 204");
     row("polygon", "FrameCheck=false|Transparent=50", polygon,
         "102,102,100,60 grey 125; 100,100,100,60 blue 127");
     row("polygon without shadow", "FrameCheck=false|Transparent=50|SnapshotShadow=false", polygon,
         "100,100,100,60 blue 127");
-    // An open stroke: nothing filled or closed.
     row("free hand", "",
         "tool Draw; press 100,100; move 150,100 left; move 200,100 left; move 200,130 left;"
         "move 200,160 left; release 200,160",
@@ -438,8 +396,7 @@ void TestScene::markPixels_data()
         "200,98,2,2 202,100,2,2");
 }
 
-// Marks drawn with the tools, in the default look (shadows on) or another,
-// against pixels worked out from where they were dragged: the same in the
+// Marks against pixels worked out from where they were dragged, in the
 // picture and on the screen.
 void TestScene::markPixels()
 {
@@ -481,7 +438,7 @@ void TestScene::markPixels()
         painter.end();
     }
     QCOMPARE(differingPixels(picture, expected), 0);
-    // On the screen the veil's outline runs along the selection's edge pixels.
+    // On the screen the pick's outline covers its edge pixels.
     const QRect inside = QRect(QPoint(0, 0), pick.size()).adjusted(1, 1, -1, -1);
     QCOMPARE(differingPixels(screen.copy(inside), expected.copy(inside)), 0);
 }
@@ -509,8 +466,7 @@ void TestScene::toolsKeysAndMenus_data()
         "expect history 8 1; tool Rectangle; drag 300,300 350,350; expect history 9 0; tool Select;"
         "click 500,100; expect chosen 0; frame blue; expect pen lime; click 320,320; alpha 60; alpha 40;"
         "expect history 10 0; key Ctrl+Z; expect pen lime");
-    // Stacking: the mark drawn later lies on top on the screen and in the
-    // picture, after every undo and redo; Select takes the one on top.
+    // The later mark lies on top, on the screen and in the picture, after undo and redo.
     row("erased mark comes back under the other",
         "tool Rectangle; drag 100,100 200,200; fill lime; drag 150,150 250,250; tool Erase; click 110,110;"
         "expect marks 1; key Ctrl+Z; expect pixel 175,175 lime; expect pixel 120,120 blue; key Ctrl+Y;"
@@ -520,7 +476,6 @@ void TestScene::toolsKeysAndMenus_data()
         "tool Rectangle; drag 100,100 200,200; fill lime; drag 150,150 250,250; tool Select; click 175,175;"
         "expect chosen 2; key Backspace; expect marks 1; expect pixel 175,175 blue; key Ctrl+Z;"
         "expect pixel 175,175 lime; click 120,120; expect chosen 1");
-    // A thin line is hit a few pixels off; its ends are its handles.
     row("a line chosen, reshaped, moved and put back",
         "drag 100,100 300,250; set FrameWidth 1; tool Line; drag 120,200 280,200; tool Select;"
         "click 200,208; expect chosen 0; click 200,203; expect chosen 1; click 200,240; expect chosen 0;"
@@ -535,29 +490,24 @@ void TestScene::toolsKeysAndMenus_data()
         "expect points 100,100 200,100 230,180; key Ctrl+Z; expect points 100,100 200,100 200,160;"
         "tool Polygon; click 300,100; click 350,100; dblclick 350,150; expect view shown; expect marks 2;"
         "expect points 300,100 350,100 350,150 350,150");
-    // The odd-even rule: the middle of a star, covered twice, stays clear.
+    // The odd-even rule: a star's middle stays clear.
     row("star", "tool Polygon; click 200,100; click 259,281; click 105,169; click 295,169; click 141,281;"
                 "rclick 141,281; expect pixel 200,130 blue; expect pixel 200,200 desktop");
-    // One click and a right click: the edge to the pointer goes with it.
     row("a polygon of one click", "tool Polygon; click 100,100; move 200,150; rclick 200,150;"
                                   "expect pixel 150,125 desktop");
-    // The grey shadow where the options say, under an ellipse, the box of a
-    // text or, unfilled, its letters; the strip's transparency in the text's fill.
     row("shadows of ellipses and texts, a text's fill",
         "shadow on; tool Ellipse; drag 100,100 200,160; expect shadow 200,100,6,66 some; shadow off;"
         "drag 300,100 400,160; expect shadow 400,100,6,66 none; alpha 50; frame off; tool Text;"
         "click 100,330; type Hi; key Escape; expect pixel 102,332 blue/127; fill off; click 100,250;"
         "type Hi; key Escape; expect shadow 100,250,40,30 none; shadow on; click 300,250; type Hi;"
         "key Escape; expect shadow 300,250,40,30 some");
-    // Select: an exact hit lower down wins over a near one on top; the
-    // transparency of the chosen mark, its pen too; a text's frame width.
+    // An exact hit lower down wins over a near one on top.
     row("the chosen mark's look",
         "tool Rectangle; drag 100,100 200,200; set FrameWidth 1; tool Line; drag 120,150 180,150;"
         "tool Select; click 150,153; expect chosen 1; click 150,150; expect chosen 2; click 150,180;"
         "alpha 40; click 500,100; expect pixel 99,180 red/102; expect pixel 150,180 blue/102; tool Text;"
         "click 300,300; type Hi; key Escape; tool Select; click 305,305; expect chosen 3;"
         "set FrameWidth 5; expect history 5 0; key Ctrl+Z; expect history 4 1");
-    // Fill ticked for a chosen unfilled box fills it, as one step.
     row("fill ticked for the chosen box",
         "fill off; tool Rectangle; drag 100,100 200,200; expect pixel 150,150 desktop; tool Select;"
         "click 100,150; expect chosen 1; fill on; expect pixel 150,150 blue; key Ctrl+Z;"
@@ -581,7 +531,7 @@ void TestScene::toolsKeysAndMenus_data()
         "tool Rectangle; drag 100,100 200,200; tool Line; press 250,250; move 300,300 left; key Escape;"
         "release 300,300; expect marks 1; expect view shown; key Ctrl+Z; expect marks 0; key Ctrl+Y Ctrl+Y;"
         "expect marks 1; key Escape Escape; expect view hidden; expect ended abandoned");
-    // Marks are dropped by a second Escape within two seconds, not by one.
+    // Marks go with a second Escape within two seconds.
     row("Escape over marks asks for a second one; with none it cancels at once",
         "key Escape; expect view hidden; expect ended abandoned");
     row("Escape over marks: the first one says how, a late second one says it again",
@@ -589,7 +539,6 @@ void TestScene::toolsKeysAndMenus_data()
         "expect hint discard; wait 2500; expect hint none; key Escape; expect view shown; expect hint "
         "discard;"
         "wait 1500; key Escape; expect view hidden; expect ended abandoned");
-    // The text, its filled box and frame in the look of the strip.
     row("text: an empty box goes, Escape ends the typing, then the snapshot",
         "tool Text; click 300,300; click 120,120; type Hi; expect marks 1; key Escape; expect text Hi;"
         "expect pixel 123,123 blue; expect pixel 120,130 red; expect ink 124,124,20,20 blue; key Ctrl+Z;"
@@ -607,36 +556,30 @@ void TestScene::toolsKeysAndMenus_data()
         "tool Draw; expect mode Draw; tool Text; expect mode Text; tool Erase; expect mode Erase;"
         "tool Select; expect mode Select; tool Cancel; expect view hidden; expect ended finished;"
         "expect nofile pick.png");
-    // The keyboard grab brings the keys to the view: after a click into a
-    // strip they are the strip's, Enter in a text field there never
-    // finishes, and Escape over marks asks for a second one.
+    // After a click into a strip the keys are the strip's; Enter in its text field never finishes.
     row("the transparency typed; Enter and Escape after a click into the strips",
         "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30; expect "
         "alpha 30;"
         "key Return; expect view shown; expect nofile pick.png; drag 100,100 200,200;"
         "expect pixel 150,150 blue/76; tool Line; key Escape; expect view shown; expect hint discard;"
         "key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
-    // A first run's colours are all 0: the text must not vanish in its box.
     row("text on a box of its own colour reads in black or white",
         "alpha 100; frame off; fill on; fill black; font black; tool Text; click 120,120; type HHHH;"
         "key Escape; expect some 120,120,60,30 white 10; expect some 120,120,60,30 black 100;"
         "fill yellow; font yellow; tool Text; click 120,220; type HHHH; key Escape;"
         "expect some 120,220,60,30 black 10; fill red; font black; tool Text; click 320,220; type HHHH;"
         "key Escape; expect some 320,220,60,30 black 10");
-    // Tab and Shift+Tab go through the strips' controls, Space presses one.
     row("Tab, Shift+Tab and Space in the strips",
         "key Tab; key Tab; key Space; expect mode Line; key Shift+Tab; key Space; expect mode Select;"
         "tool Rectangle; key Tab; key Space; expect mode Polygon; key Shift+Tab; key Space;"
         "expect mode Rectangle");
-    // Shift+Tab before the property strip's first control goes to the tool
-    // strip's last (OK), Tab past that back to the first; the keys follow.
+    // Shift+Tab from the property strip's first control goes to OK, Tab back.
     for (bool inside : {false, true})
         row(inside ? "inside: Tab and Shift+Tab across the strips" : "Tab and Shift+Tab across the strips",
             "tool Rectangle; strip-click frameCheckBox; key Shift+Tab; key Tab; key Space;"
             "drag 100,100 200,200; expect pixel 100,150 red; strip-click frameCheckBox; key Shift+Tab;"
             "key Space; expect view hidden; expect ended finished",
             inside);
-    // Enter after a click on a button or a box of either strip finishes.
     for (bool inside : {false, true})
         for (const char* control : {"tool Line", "tool Rectangle; strip-click frameCheckBox"})
             QTest::newRow(
@@ -647,12 +590,8 @@ void TestScene::toolsKeysAndMenus_data()
                 << inside;
     row("Escape on the tool strip ends as Cancel",
         "strip-key Escape; expect view hidden; expect ended finished; expect nofile pick.png");
-    // Strips inside the view: placed by the same rules within it, not on the
-    // larger screen; the keys go by the focus: after a click on a strip they
-    // are the strip's (Escape is Cancel, a tool's letter still chooses it),
-    // after a press on the picture the view's.
-    // The offscreen monitor is 800x600, the view 640x480, the tool strip 680
-    // pixels wide: inside the view it keeps to the view's edges.
+    // Strips inside the view keep to its edges (640x480 on an 800x600 monitor,
+    // the strip 680 wide); the keys go by the focus.
     row("windows: placed beside the pick on the monitor",
         "expect strips windows; expect place 50,425; tool Rectangle; expect place 50,425");
     row("inside: over the top of a pick with no room below nor above",
@@ -686,15 +625,8 @@ void TestScene::toolsKeysAndMenus_data()
         "notices off; save shot.png; expect file shot.png picture; expect notice none");
 }
 
-// A snapshot driven step by step, from a pick unless the first step drags
-// one: tools chosen with the strip's buttons, the mouse, the keys of the
-// snapshot and the view's menu. Steps: tool NAME [FILE yes|no] ·
-// press|release|click|rclick|dblclick X,Y · move X,Y [left] · drag X,Y X,Y ·
-// key KEYS · held-key KEYS (repeats only) · strip-key KEY · type TEXT ·
-// frame|fill COLOUR|on|off, alpha PERCENT, set FrameWidth N (in the property
-// strip) · shadow|notices on|off (the options) · menu X,Y ENTRY · save FILE
-// [yes|no] (Ctrl+S, and the answer to a question) · write FILE (one that
-// holds "precious") · expect ...
+// A snapshot driven step by step (see step() and expect()), from a pick
+// unless the first step drags one.
 void TestScene::toolsKeysAndMenus()
 {
     QFETCH(QString, steps);
@@ -797,7 +729,6 @@ QImage TestScene::onScreen()
     return screen;
 }
 
-// The picture laid where it is on the desktop.
 QImage TestScene::inPicture()
 {
     const QRectF selection = m_background->selectionRect();
@@ -807,20 +738,10 @@ QImage TestScene::inPicture()
     return whole;
 }
 
-// expect marks N · expect view|strip|magnifier shown|hidden · expect mode
-// NAME (with the property strip and the tool's icon) · expect selection
-// X,Y,W,H · expect chosen N (the Nth mark from the bottom; 0: none) ·
-// expect points X,Y ... | outline X,Y,W,H | pen COLOUR (of the chosen or
-// else the top mark) · expect text TEXT (the top mark's, typing ended) ·
-// expect pixel X,Y COLOUR|COLOUR/ALPHA|desktop (ALPHA: laid over the
-// desktop) · expect ink X,Y,W,H COLOUR (some pixels of another colour
-// there) · expect shadow X,Y,W,H some|none (of the marks' grey shadow
-// alone; all three on the screen and in the picture) · expect
-// history UNDO REDO (steps) · expect file FILE picture|precious|FILE (the
-// same picture) · expect nofile FILE · expect ended finished|abandoned|restart
-// · expect strips inside|windows · expect place X,Y (the tool strip's top
-// left in the view, the property strip under it) ·
-// expect notice FILE|none (after "Save picture")
+// Pictures are checked on the screen and in the picture; "chosen N" is the
+// Nth mark from the bottom (0: none); points, outline and pen are those of
+// the chosen or else the top mark; "ink" wants more than 20 pixels of another
+// colour than the one given, "some" at least N pixels of it.
 void TestScene::expect(const QStringList& words)
 {
     const QString what = words.value(0), arg = words.value(1);
@@ -849,7 +770,6 @@ void TestScene::expect(const QStringList& words)
         CSnapshotProp* prop = strip->propDialog();
         if (prop->isVisible()) {
             const QRect under(m_view->mapFromGlobal(prop->mapToGlobal(QPoint(0, 0))), prop->size());
-            // Inside, the view's edge holds it where the tool strip is wider.
             const int right =
                 m_view->stripsInside() ? qMin(tool.right() - 1, m_view->rect().right()) : tool.right() - 1;
             QCOMPARE(under.right(), right);
@@ -890,7 +810,7 @@ void TestScene::expect(const QStringList& words)
         QCOMPARE(text->font().pointSize(), AppConfig.FontSize);
     } else if (what == "pixel" || what == "ink") {
         const QRect area = what == "pixel" ? QRect(point(arg).toPoint(), QSize(1, 1)) : rect(arg);
-        // COLOUR, COLOUR/ALPHA laid over the desktop, or the desktop itself.
+        // COLOUR, COLOUR/ALPHA laid over the desktop, or the desktop.
         const QString name = words.value(2).section('/', 0, 0);
         QColor laid(name);
         laid.setAlpha(words.value(2).section('/', 1, 1).toInt());
@@ -907,8 +827,6 @@ void TestScene::expect(const QStringList& words)
                                     .arg(arg, QColor::fromRgba(seen.pixel(0, 0)).name(QColor::HexArgb))));
         }
     } else if (what == "shadow" || what == "some") {
-        // Pixels of the marks' grey shadow, alpha 125, on the desktop alone
-        // (none, or some); or at least N pixels of exactly COLOUR.
         const QRect area = rect(arg);
         const bool shadow = what == "shadow";
         const QRgb colour = QColor(words.value(2)).rgba();
@@ -954,8 +872,7 @@ void TestScene::expect(const QStringList& words)
     }
 }
 
-// A right click at a scene position, and an entry of the menu that opens
-// chosen with the keyboard; a disabled entry closes the menu.
+// An entry of the view's menu chosen by the keyboard; a disabled one closes it.
 void TestScene::chooseFromMenu(const QPointF& at, const QString& entry)
 {
     const QPoint local = m_view->mapFromScene(at);
@@ -964,7 +881,6 @@ void TestScene::chooseFromMenu(const QPointF& at, const QString& entry)
     press(at, Qt::RightButton);
     QContextMenuEvent event(QContextMenuEvent::Mouse, local, global);
     QApplication::sendEvent(m_view->viewport(), &event);
-    // The view's menu is a popup: open now, chosen from before anything else.
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     QVERIFY(menu);
     bool chosen = false;
@@ -982,20 +898,17 @@ void TestScene::chooseFromMenu(const QPointF& at, const QString& entry)
     release(at, Qt::RightButton);
 }
 
-// The pointer resting over a window when the snapshot opens: the window is
-// offered and the magnifier shows at once; C copies the colour of the pixel
-// under the pointer as text and the snapshot goes on; Enter takes that window.
+// The pointer resting over a window when the snapshot opens, before any
+// move: the window and the magnifier at once; C copies the pixel's colour.
 void TestScene::restingPointer()
 {
     QCursor::setPos(130, 100);
-    // Before any event: no move has come (nor the one a window system may
-    // make up when a window appears under the pointer).
     open(false);
     m_view->offerPointerWindow(); // as the program does once the window list is known
     QCOMPARE(m_background->selectionRect(), QRectF(100, 80, 200, 150));
     QVERIFY(m_background->magnifierShown());
     QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
-    // Within a pixel whose neighbours differ: the one the pointer is in.
+    // Within a pixel whose neighbours differ.
     move({131.7, 101.6});
     const QString colour = m_desktop.pixelColor(131, 101).name();
     QVERIFY(colour != m_desktop.pixelColor(132, 102).name() &&
@@ -1018,8 +931,7 @@ void TestScene::doubleClickFinishes_data()
         QTest::newRow(row.name) << row.mode;
 }
 
-// A left double click on the pick finishes in every tool, and leaves no
-// mark of its presses behind.
+// A double click finishes in every tool and leaves no mark behind.
 void TestScene::doubleClickFinishes()
 {
     QFETCH(DrawMode, mode);
@@ -1031,19 +943,19 @@ void TestScene::doubleClickFinishes()
     QCOMPARE(m_scene->marks().size(), 0);
 }
 
-// The pick's eight handles, clockwise from the top left, hit a little off
-// too, only once an area is picked and no drawing tool is chosen.
+// The pick's handles, clockwise from the top left, hit a little off, only
+// once an area is picked and no drawing tool is chosen.
 void TestScene::handles()
 {
     open();
-    move({150, 150}); // the front window is offered: no handles yet
+    move({150, 150}); // a window offered: no handles yet
     QCOMPARE(m_scene->pickHandleAt({100, 80}), -1);
     drag({100, 100}, {300, 250});
-    const QList<QPointF> centres = {{100, 100}, {200, 100}, {300, 100}, {300, 175},
-                                    {300, 250}, {200, 250}, {100, 250}, {100, 175}};
-    for (int i = 0; i < centres.size(); ++i) {
-        QCOMPARE(m_scene->pickHandleAt(centres[i] + QPointF(5, -5)), i);
-        QCOMPARE(m_scene->pickHandleAt(centres[i] + QPointF(9, 9)), -1);
+    int i = 0;
+    for (const QString& c :
+         QString("100,100 200,100 300,100 300,175 300,250 200,250 100,250 100,175").split(' ')) {
+        QCOMPARE(m_scene->pickHandleAt(point(c) + QPointF(5, -5)), i++);
+        QCOMPARE(m_scene->pickHandleAt(point(c) + QPointF(9, 9)), -1);
     }
     QCOMPARE(m_scene->pickHandleAt({200, 175}), -1);
     setMode(DrawMode::Line);
@@ -1054,79 +966,38 @@ void TestScene::handles()
 
 void TestScene::finish_data()
 {
-    QTest::addColumn<int>("keyCode");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<bool>("file"); // also whether the settings say to copy
-    QTest::newRow("keypad Enter: file and clipboard")
-        << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
-    // Ctrl+C never writes a file, and copies even with copying off.
-    QTest::newRow("Ctrl+C: the clipboard only") << int(Qt::Key_C) << int(Qt::ControlModifier) << false;
-}
-
-// The snapshot ends before the file is written; the file and the clipboard
-// share one encoding.
-void TestScene::finish()
-{
-    QFETCH(int, keyCode);
-    QFETCH(int, modifiers);
-    QFETCH(bool, file);
-    AppConfig.SaveToFileAfterFinish = true;
-    AppConfig.CopyToClipboardAfterFinish = file;
-    open();
-    // Past the desktop's corner: the picture has transparent pixels.
-    m_scene->pick().setRect(QRectF(600, 400, 100, 120));
-    const QImage expected = m_scene->renderSelection();
-    QCOMPARE(expected.pixel(99, 119), 0u);
-    QSignalSpy finished(m_view.get(), &CDrawView::finished);
-    key(keyCode, Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(finished.size(), 1);
-    QVERIFY(!m_view->isVisible());
-    waitForPictureFiles();
-    QCOMPARE(differingPixels(QGuiApplication::clipboard()->image(), expected), 0);
-    QFile written(QDir(m_dir.path()).filePath(QStringLiteral("pick.png")));
-    QCOMPARE(written.open(QIODevice::ReadOnly), file);
-    if (!file)
-        return;
-    const QByteArray bytes = written.readAll();
-    QCOMPARE(differingPixels(QImage::fromData(bytes, "PNG"), expected), 0);
-    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
-    QCOMPARE(offered->data(QStringLiteral("image/png")), bytes);
-    // Qt's own image type travels as the same PNG; the other image types are
-    // made from the picture, as Qt's writer makes them.
-    QCOMPARE(offered->data(QStringLiteral("application/x-qt-image")), bytes);
-    QByteArray bmp;
-    QBuffer buffer(&bmp);
-    buffer.open(QIODevice::WriteOnly);
-    QVERIFY(QImageWriter(&buffer, "bmp").write(expected));
-    QCOMPARE(offered->data(QStringLiteral("image/bmp")), bmp);
-}
-
-void TestScene::finishOptions_data()
-{
-    QTest::addColumn<bool>("clipboard");
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::addColumn<bool>("clipboard"); // the finish options
     QTest::addColumn<bool>("file");
     QTest::addColumn<bool>("notice");     // ShowFinishNotice
     QTest::addColumn<QString>("typed");   // in the save dialog; empty: cancelled
     QTest::addColumn<QString>("written"); // the file that holds the picture
     QTest::addColumn<QString>("told");    // DIR: the test's folder
-    const auto row = [](const char* name, bool clipboard, bool file, bool notice, const char* typed,
-                        const char* written, const char* told) {
-        QTest::newRow(name) << clipboard << file << notice << QString(typed) << QString(written)
+    const auto row = [](const char* name, QKeyCombination keys, bool clipboard, bool file, bool notice,
+                        const char* typed, const char* written, const char* told) {
+        QTest::newRow(name) << keys << clipboard << file << notice << QString(typed) << QString(written)
                             << QString(told);
     };
-    row("both off: the save dialog, a name typed", false, false, true, "mine.bmp", "mine.bmp",
-        "Saved to DIR/mine.bmp.");
-    row("both off: the save dialog cancelled keeps the snapshot", false, false, true, "", "", "");
-    row("the clipboard only", true, false, true, "", "", "The picture is on the clipboard.");
-    row("the file only", false, true, true, "", "pick.png", "Saved to DIR/pick.png.");
-    row("both", true, true, true, "", "pick.png", "Saved to DIR/pick.png and copied to the clipboard.");
-    row("both, no notice", true, true, false, "", "pick.png", "");
+    const QKeyCombination enter(Qt::Key_Return);
+    row("both off: the save dialog, a name typed", enter, false, false, true, "mine.png", "mine.png",
+        "Saved to DIR/mine.png.");
+    row("both off: the save dialog cancelled keeps the snapshot", enter, false, false, true, "", "", "");
+    row("the clipboard only", enter, true, false, true, "", "", "The picture is on the clipboard.");
+    row("the file only", enter, false, true, true, "", "pick.png", "Saved to DIR/pick.png.");
+    row("both, keypad Enter", Qt::KeypadModifier | Qt::Key_Enter, true, true, true, "", "pick.png",
+        "Saved to DIR/pick.png and copied to the clipboard.");
+    row("both, no notice", enter, true, true, false, "", "pick.png", "");
+    // Ctrl+C never writes a file, and copies even with copying off.
+    row("Ctrl+C: the clipboard only", Qt::ControlModifier | Qt::Key_C, false, true, true, "", "",
+        "The picture is on the clipboard.");
 }
 
-// Enter with each choice of the finish options: where the picture goes,
-// whether the snapshot ends, and the notice that says where it went.
-void TestScene::finishOptions()
+// A finish with each choice of the finish options: where the picture goes,
+// whether the snapshot ends, the notice; the file and the clipboard share
+// one encoding.
+void TestScene::finish()
 {
+    QFETCH(QKeyCombination, keys);
     QFETCH(bool, clipboard);
     QFETCH(bool, file);
     QFETCH(bool, notice);
@@ -1137,26 +1008,42 @@ void TestScene::finishOptions()
     AppConfig.SaveToFileAfterFinish = file;
     AppConfig.ShowFinishNotice = notice;
     open();
-    m_background->setSelectionRect(QRectF(20, 30, 200, 100));
+    // Past the desktop's corner: the picture has transparent pixels.
+    m_scene->pick().setRect(QRectF(600, 400, 100, 120));
     const QImage expected = m_scene->renderSelection();
+    QCOMPARE(expected.pixel(99, 119), 0u);
     Answers answers(typed.isEmpty() ? QString() : m_dir.filePath(typed));
-    key(Qt::Key_Return);
+    key(keys.key(), keys.keyboardModifiers());
     waitForPictureFiles();
-    const bool asked = !clipboard && !file;
+    const bool copyKey = keys.key() == Qt::Key_C, asked = !clipboard && !file && !copyKey;
     QCOMPARE(answers.titles, asked ? QStringList{QStringLiteral("Save")} : QStringList());
     QCOMPARE(m_view->isVisible(), asked && typed.isEmpty());
+    QCOMPARE(m_ended, m_view->isVisible() ? QStringList() : QStringList{QStringLiteral("finished")});
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files),
              written.isEmpty() ? QStringList() : QStringList{written});
     if (!written.isEmpty())
         QCOMPARE(differingPixels(QImage(m_dir.filePath(written)), expected), 0);
-    QCOMPARE(differingPixels(QGuiApplication::clipboard()->image(), expected) == 0, clipboard);
+    QCOMPARE(differingPixels(QGuiApplication::clipboard()->image(), expected) == 0, clipboard || copyKey);
     QCOMPARE(m_told, told.isEmpty() ? QStringList() : QStringList{told.replace("DIR", m_dir.path())});
+    if (!clipboard || written != "pick.png")
+        return;
+    // The PNG and Qt's own type are the file's bytes; BMP as Qt's writer makes it.
+    QFile png(m_dir.filePath(written));
+    QVERIFY(png.open(QIODevice::ReadOnly));
+    const QByteArray bytes = png.readAll();
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(offered->data(QStringLiteral("image/png")), bytes);
+    QCOMPARE(offered->data(QStringLiteral("application/x-qt-image")), bytes);
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(QImageWriter(&buffer, "bmp").write(expected));
+    QCOMPARE(offered->data(QStringLiteral("image/bmp")), bmp);
 }
 
-// A file that cannot be created keeps the snapshot open. Then the name is
-// free and the file can be created, but no more than 100 bytes can go into
-// it: the write fails once the snapshot has ended. It is reported, and the
-// picture is put on the clipboard though copying is off.
+// A file that cannot be made keeps the snapshot open; one that fails after
+// 100 bytes, once the snapshot has ended, is told, removed and the picture
+// copied though copying is off.
 void TestScene::failedWrites()
 {
     AppConfig.SaveToFileAfterFinish = true;
@@ -1218,10 +1105,9 @@ void TestScene::finisher_data()
     row("only a file that cannot be made", A::File, true, true, {}, A::File);
 }
 
-// The finisher's actions, alone and together: each done with the same
-// picture of the pick (the clipboard, the file, and what the dialog, the pin
-// and the text reader are handed), the language read from the settings; a
-// failing action is told and does not keep the others from being done.
+// The finisher's actions, alone and together, each with the pick's picture
+// and the language of the settings at the start; a failing one is told and
+// the others are still done.
 void TestScene::finisher()
 {
     QFETCH(int, actions);
@@ -1241,15 +1127,15 @@ void TestScene::finisher()
     QStringList told;
     CFinisher::Outlets outlets;
     outlets.dialog = [&](const QImage& picture) {
-        handed.insert(QStringLiteral("dialog"), picture);
+        handed.insert("dialog", picture);
         return saved;
     };
     outlets.pin = [&](const QImage& picture) {
-        handed.insert(QStringLiteral("pin"), picture);
+        handed.insert("pin", picture);
         return true;
     };
     outlets.text = [&](const QImage& picture, const QString& lang) {
-        handed.insert(QStringLiteral("text"), picture);
+        handed.insert("text", picture);
         language = lang;
         return true;
     };
@@ -1283,8 +1169,7 @@ void TestScene::finisher()
         QVERIFY2(told.first().contains(QStringLiteral("/dev/null/dir/pick.png")), qPrintable(told.first()));
 }
 
-// Where "Save picture" opens and what it remembers (LastOpenFileName),
-// through the dialog as a user fills it in (cancelled when nothing is typed).
+// Where "Save picture" opens and what it remembers (nothing typed: cancelled).
 void TestScene::saveFolder()
 {
     open();
@@ -1299,11 +1184,10 @@ void TestScene::saveFolder()
     m_view->savePicture();
     QCOMPARE(AppConfig.LastOpenFileName, answers.typed);
     QCOMPARE(QImage(answers.typed).size(), QSize(30, 40));
-    // The next one starts there, with the same suffix and the pattern's name.
+    // The next one starts there, with that suffix.
     answers.typed.clear();
     m_view->savePicture();
     QCOMPARE(answers.proposed, QDir(other).absoluteFilePath(QStringLiteral("pick.bmp")));
-    // A name without a suffix is saved as PNG.
     const QString plain = m_dir.filePath(QStringLiteral("plain"));
     answers.typed = plain;
     m_view->savePicture();
@@ -1315,7 +1199,7 @@ void TestScene::saveFolder()
     QCOMPARE(answers.titles, (QStringList{QStringLiteral("Save"), QStringLiteral("Unsupportted Format")}));
     QVERIFY(!QFileInfo::exists(answers.typed));
     QCOMPARE(AppConfig.LastOpenFileName, plain + QStringLiteral(".png")); // the refused name is not kept
-    // A folder stored as the last name: the dialog opens in it, not beside it.
+    // A folder stored as the last name: the dialog opens in it.
     AppConfig.LastOpenFileName = other;
     answers.typed.clear();
     m_view->savePicture();
@@ -1326,10 +1210,8 @@ void TestScene::labelText()
 {
     QCOMPARE(CSGraphicsPixmapItem::sizeLabelText(QRectF(0, 0, 640, 480)), QStringLiteral("(640 * 480)"));
     QCOMPARE(CSGraphicsPixmapItem::sizeLabelText(QRectF(3, 4, 120.5, 80)), QStringLiteral("(120.5 * 80)"));
-    // Above the selection's top left corner, with room round the text.
     QCOMPARE(CSGraphicsPixmapItem::sizeLabelBox(QRectF(20, 30, 64, 48), QSize(50, 13)), QRect(20, 7, 60, 18));
-    // The magnifier's labels, put together from glyphs looked up once, come
-    // out as the same text shaped and laid out; a glyph met again is reused.
+    // The magnifier's labels, joined from cached glyphs, as the text laid out.
     const QFont font(QStringLiteral("Arial"), 8, QFont::ExtraLight);
     CLabelGlyphs glyphs;
     glyphs.setFont(font);
@@ -1374,9 +1256,7 @@ void TestScene::veilAndHole()
     item.setCursorPos(QPointF(270.5, 185.5)); // the crosshair through the middle of a pixel
     item.setCrosshairVisible(true);
     const QImage image = paintWhole(item);
-
-    // Inside the selection (away from its outline), far outside it, just
-    // outside its right and bottom edges, and where a label would be.
+    // Inside, far outside, just past the right and bottom edges, at the label.
     QCOMPARE(image.pixelColor(51, 61), hole ? kDesktop : kVeiled);
     QCOMPARE(image.pixelColor(148, 98), hole ? kDesktop : kVeiled);
     for (const QPoint p : {QPoint(250, 150), QPoint(152, 80), QPoint(100, 102), QPoint(hole ? 20 : 55, 50)})
@@ -1386,9 +1266,8 @@ void TestScene::veilAndHole()
                  QColor::fromRgba(TestSupport::over(kVeiled.rgba(), QColor(125, 125, 125, 90))));
 }
 
-// The crosshair looks the same wherever it lies within a pixel as lines
-// drawn there by the painter, also after it moved from another place within
-// a pixel (its lines are laid out once per place).
+// The crosshair looks as the painter's lines wherever it lies within a pixel,
+// also after moving there from another place within one.
 void TestScene::crosshairWithinPixel()
 {
     QPixmap desktop(300, 200);
@@ -1399,7 +1278,6 @@ void TestScene::crosshairWithinPixel()
         const QPointF at(120 + fraction, 80 + fraction);
         item.setCursorPos(at);
         const QImage image = paintWhole(item);
-
         QImage expected(desktop.size(), QImage::Format_ARGB32_Premultiplied);
         expected.fill(kVeiled);
         QPainter lines(&expected);
@@ -1408,8 +1286,7 @@ void TestScene::crosshairWithinPixel()
         lines.drawLine(QPointF(-2, at.y()), QPointF(302, at.y()));
         lines.drawLine(QPointF(at.x(), -2), QPointF(at.x(), 202));
         lines.end();
-        // Blending a laid-out line rounds a little differently. The veil's
-        // outline runs along the desktop's edges.
+        // Blending a laid-out line rounds a little differently; the outline is at the edges.
         const QRect inside = image.rect().adjusted(2, 2, -2, -2);
         QCOMPARE(TestSupport::differingPixels(image.copy(inside), expected.copy(inside), 2), 0);
         QVERIFY(image.pixelColor(10, int(at.y())) != kVeiled);
@@ -1428,8 +1305,8 @@ void TestScene::partialRepaintMatchesFullRepaint()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     CSGraphicsPixmapItem* item = view.snapshotScene()->backgroundItem();
-    // Everything that follows the pointer or lies in its way: the crosshair,
-    // the magnifier with its coordinates, and the newcomer's hint.
+    // Everything that follows the pointer: the crosshair, the magnifier with
+    // its coordinates, and the newcomer's hint.
     const QString hint = CDrawView::firstRunHintText(true);
     qreal interfaceScale = 1;
     auto showAll = [&hint, &interfaceScale](CSGraphicsPixmapItem* i) {
@@ -1441,28 +1318,22 @@ void TestScene::partialRepaintMatchesFullRepaint()
     showAll(item);
     item->setCursorPos(QPointF(100, 100));
     item->setSelectionRect(QRectF(200, 150, 120, 80));
-    // The first paint of the whole view, and what follows it, are over
-    // before the steps count their repaints (a slow build paints late).
+    // The first paints are over before the steps count theirs.
     QTRY_VERIFY(log.paints > 0);
     for (int before = -1; before != log.paints;) {
         before = log.paints;
         QTest::qWait(100);
     }
-    // The same state painted by an item that never painted before: nothing
-    // kept between paints (measured texts, laid-out labels) may go stale.
-    // The pick's outline and handles: none while an area is dragged, both
-    // once it is picked, the outline alone while a drawing tool is chosen.
-    enum Frame
-    {
-        Bare,
-        Outline,
-        Handles
-    };
-    auto setFrame = [](CSGraphicsPixmapItem* i, Frame frame) {
+    // The pick's frame: none while an area is dragged, outline and handles
+    // once picked, the outline alone while a drawing tool is chosen.
+    constexpr int Bare = 0, Handles = 2; // 1: the outline alone
+    auto setFrame = [](CSGraphicsPixmapItem* i, int frame) {
         i->setOutlineShown(frame != Bare);
         i->setHandlesShown(frame == Handles);
     };
-    auto paintedAfresh = [&](const QPointF& cursor, const QRectF& selection, Frame frame = Bare) {
+    // Painted by an item that never painted before: nothing kept between
+    // paints (measured texts, laid-out labels) may go stale.
+    auto paintedAfresh = [&](const QPointF& cursor, const QRectF& selection, int frame) {
         CSGraphicsPixmapItem fresh(QPixmap::fromImage(pattern));
         showAll(&fresh);
         fresh.setCursorPos(cursor);
@@ -1477,74 +1348,47 @@ void TestScene::partialRepaintMatchesFullRepaint()
         fresh.paint(&painter, &option, nullptr);
         return image;
     };
-
-    struct Step
-    {
-        QPointF cursor;
-        QRectF selection;
-        Frame frame = Bare;
-    };
-    const QList<Step> steps = {
-        {QPointF(140, 133), QRectF(200, 150, 120, 80)},
-        {QPointF(141, 134), QRectF(210, 160, 300, 200)},
-        {QPointF(141.5, 134.25), QRectF(10, 10, 30, 30)},
-        // Quarter pixels either side of a pixel's edge: the line then
-        // touches the pixel on one side only, or both.
-        {QPointF(150.75, 140.75), QRectF(10, 10, 30, 30)},
-        {QPointF(151.25, 141.25), QRectF(10, 10, 30, 30)},
-        {QPointF(152, 142), QRectF(10, 10, 30, 30)},
-        // Corners and edges of the desktop, and a selection touching them.
-        {QPointF(0, 0), QRectF(0, 0, 64, 48)},
-        {QPointF(2, size.height() - 2), QRectF(size.width() - 50, size.height() - 40, 50, 40)},
-        {QPointF(size.width() / 2.0, 3.5), QRectF(1, 1, size.width() - 2, 20.5)},
-        // The crosshair running along the selection's edges; then fractional
-        // edges, where the veil must not be blended twice along its seams.
-        {QPointF(400, 340), QRectF(300, 240, 100, 100)},
-        {QPointF(399, 339), QRectF(300.5, 240.5, 99, 99)},
-        // Picked: the handles come; a drawing tool takes them away again;
-        // then a handle dragged.
-        {QPointF(420, 350), QRectF(300.5, 240.5, 99, 99), Handles},
-        {QPointF(421, 351), QRectF(300.5, 240.5, 99, 99), Outline},
-        {QPointF(425, 355), QRectF(310, 250, 120, 90), Handles},
-    };
-    Step last;
+    // Steps: the pointer, the selection and the frame.
+    const int w = size.width(), h = size.height();
+    const QStringList steps = {
+        "140,133 200,150,120,80", "141,134 210,160,300,200", "141.5,134.25 10,10,30,30",
+        // Quarter pixels either side of a pixel's edge.
+        "150.75,140.75 10,10,30,30", "151.25,141.25 10,10,30,30", "152,142 10,10,30,30",
+        // The desktop's corners and edges, a selection touching them.
+        "0,0 0,0,64,48", QString("2,%1 %2,%3,50,40").arg(h - 2).arg(w - 50).arg(h - 40),
+        QString("%1,3.5 1,1,%2,20.5").arg(w / 2.0).arg(w - 2),
+        // Along the selection's edges, then fractional ones (the veil's seams).
+        "400,340 300,240,100,100", "399,339 300.5,240.5,99,99",
+        // Picked, a drawing tool chosen, a handle dragged.
+        "420,350 300.5,240.5,99,99 2", "421,351 300.5,240.5,99,99 1", "425,355 310,250,120,90 2"};
+    // The same at the interface scale of a scaled display.
+    const QStringList scaled = {"430,360 310,250,120,90 2", "431,361 310,250,120,90 1",
+                                "432,362 312,251,140,95"};
+    QRectF selection;
+    int frame = Bare;
     auto onScreen = [&view] { return QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage(); };
-    auto check = [&](const Step& step) {
-        last = step;
-        const auto& [cursor, selection, frame] = step;
-        log.pixels = 0;
-        item->setCursorPos(cursor);
-        item->setSelectionRect(selection);
-        setFrame(item, frame);
-        // What the partial repaints and the pointer layer leave on the
-        // screen, against everything painted afresh.
-        const QImage expected = paintedAfresh(cursor, selection, frame);
-        QTRY_COMPARE(TestSupport::differingPixels(onScreen(), expected), qint64(0));
-        QVERIFY2(log.pixels < qint64(size.width()) * size.height() / 3,
-                 qPrintable(QString::number(log.pixels)));
-    };
-    for (const Step& step : steps) {
-        check(step);
-        if (QTest::currentTestFailed())
-            return;
-    }
-    // The interface of a scaled display: wider outline and handles.
-    interfaceScale = 2;
-    item->setInterfaceScale(interfaceScale); // repaints everything once
-    QTest::qWait(50);
-    for (const Step& step : {Step{QPointF(430, 360), QRectF(310, 250, 120, 90), Handles},
-                             Step{QPointF(431, 361), QRectF(310, 250, 120, 90), Outline},
-                             Step{QPointF(432, 362), QRectF(312, 251, 140, 95), Bare}}) {
-        check(step);
-        if (QTest::currentTestFailed())
-            return;
+    for (const auto& [scale, list] : {std::pair{1.0, steps}, std::pair{2.0, scaled}}) {
+        interfaceScale = scale;
+        item->setInterfaceScale(interfaceScale); // repaints everything once
+        QTest::qWait(50);
+        for (const QString& step : list) {
+            const QStringList v = step.split(' ');
+            const QPointF cursor = point(v[0]);
+            const QStringList r = v[1].split(',');
+            selection = QRectF(r[0].toDouble(), r[1].toDouble(), r[2].toDouble(), r[3].toDouble());
+            frame = v.value(2, "0").toInt();
+            log.pixels = 0;
+            item->setCursorPos(cursor);
+            item->setSelectionRect(selection);
+            setFrame(item, frame);
+            QTRY_COMPARE(differingPixels(onScreen(), paintedAfresh(cursor, selection, frame)), qint64(0));
+            QVERIFY2(log.pixels < qint64(w) * h / 3, qPrintable(QString::number(log.pixels)));
+        }
     }
     interfaceScale = 1;
     item->setInterfaceScale(interfaceScale);
     QTest::qWait(50);
-
-    // A fast pointer: its moves are painted once a frame, not one by one,
-    // and where it stopped is on the screen.
+    // A fast pointer: painted once a frame, where it stopped.
     log.paints = 0;
     const int framesBefore = view.pointerLayerFrames();
     for (int i = 0; i < 30; ++i) {
@@ -1556,25 +1400,20 @@ void TestScene::partialRepaintMatchesFullRepaint()
     const int frames = view.pointerLayerFrames() - framesBefore;
     QVERIFY2(frames <= 10 && log.paints == 0,
              qPrintable(QStringLiteral("%1 %2").arg(frames).arg(log.paints)));
-    QCOMPARE(TestSupport::differingPixels(onScreen(),
-                                          paintedAfresh(QPointF(529, 429), last.selection, last.frame)),
-             qint64(0));
+    QCOMPARE(differingPixels(onScreen(), paintedAfresh(QPointF(529, 429), selection, frame)), qint64(0));
 }
 
-// The tool strip (480 x 40 here) goes beside the selection, on the
-// selection's monitor; the property strip (621 px in Text mode) hangs under
-// it, right edges aligned, and is moved, never resized, to stay on the monitor.
+// The tool strip goes beside the selection on its monitor; a strip is moved,
+// never resized, to stay on the monitor.
 void TestScene::strips()
 {
     const QSize tool(480, 40);
     const QRect monitor(0, 0, 1920, 1080), right(1920, 0, 1280, 1024);
-    // Under the selection, right edges aligned, when both strips fit below;
-    // one pixel short: above it; no room below nor above: over its top.
+    // Below when both strips fit, one pixel short: above, no room: over its top.
     QCOMPARE(editDialogPosition(QRectF(600, 100, 640, 890), tool, monitor), QPoint(760, 995));
     QCOMPARE(editDialogPosition(QRectF(600, 100, 640, 891), tool, monitor), QPoint(760, 55));
     QCOMPARE(editDialogPosition(QRectF(600, 30, 640, 1050), tool, monitor), QPoint(760, 30));
     QCOMPARE(editDialogPosition(QRectF(), tool, monitor), QPoint(0, 5)); // nothing selected
-    // A second monitor's own bottom edge; a pick reaching past its right edge.
     QCOMPARE(editDialogPosition(QRectF(2000, 900, 300, 60), tool, right), QPoint(2000, 855));
     QCOMPARE(editDialogPosition(QRectF(3000, 100, 400, 100), tool, right), QPoint(2720, 205));
     QCOMPARE(keptInside(QRect(1800, 1060, 621, 40), monitor), QRect(1299, 1040, 621, 40));
