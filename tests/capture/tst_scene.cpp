@@ -532,8 +532,7 @@ void TestScene::toolsKeysAndMenus_data()
         "release 300,300; expect marks 1; expect view shown; key Ctrl+Z; expect marks 0; key Ctrl+Y Ctrl+Y;"
         "expect marks 1; key Escape Escape; expect view hidden; expect ended abandoned");
     // Marks go with a second Escape within two seconds.
-    row("Escape over marks asks for a second one; with none it cancels at once",
-        "key Escape; expect view hidden; expect ended abandoned");
+    row("Escape with no marks cancels at once", "key Escape; expect view hidden; expect ended abandoned");
     row("Escape over marks: the first one says how, a late second one says it again",
         "tool Rectangle; drag 100,100 200,200; key Escape; expect view shown; expect marks 1;"
         "expect hint discard; wait 2500; expect hint none; key Escape; expect view shown; expect hint "
@@ -607,12 +606,6 @@ void TestScene::toolsKeysAndMenus_data()
     row("inside: a press on the picture takes the keys back from the strip's text field",
         "tool Rectangle; strip-click transparentEdit; drag 100,100 200,200; key Return; expect view hidden;"
         "expect ended finished",
-        true);
-    row("inside: the transparency typed; Enter and Escape after a click into the strips",
-        "tool Rectangle; strip-click transparentEdit; key End Backspace Backspace Backspace; type 30;"
-        "expect alpha 30; key Return; expect view shown; expect nofile pick.png; drag 100,100 200,200;"
-        "expect pixel 150,150 blue/76; strip-click transparentEdit; key Escape; expect view shown;"
-        "expect hint discard; key Escape; expect view hidden; expect ended finished",
         true);
     row("the start key starts over", "key Alt+S; expect view hidden; expect ended restart");
     row("Save picture, over an existing name only when told",
@@ -1146,22 +1139,16 @@ void TestScene::finisher()
     QCOMPARE(int(outcome.done), done);
     QCOMPARE(int(outcome.failed), failed);
     waitForPictureFiles();
-
+    handed.insert("clipboard", QGuiApplication::clipboard()->image());
+    handed.insert("file", QImage(m_dir.filePath("pick.png")));
     const FinishActions asked(actions);
-    const QImage clipboard = QGuiApplication::clipboard()->image();
-    QCOMPARE(!clipboard.isNull(), asked.testFlag(FinishAction::Clipboard));
-    if (!clipboard.isNull())
-        QCOMPARE(differingPixels(clipboard, expected), 0);
-    const QImage file(QDir(m_dir.path()).filePath(QStringLiteral("pick.png")));
-    QCOMPARE(!file.isNull(), FinishActions(done).testFlag(FinishAction::File));
-    if (!file.isNull())
-        QCOMPARE(differingPixels(file, expected), 0);
-    for (const auto& [name, action] :
-         {std::pair{"dialog", FinishAction::Dialog}, std::pair{"pin", FinishAction::Pin},
-          std::pair{"text", FinishAction::Text}}) {
-        QCOMPARE(handed.contains(name), asked.testFlag(action));
-        if (handed.contains(name))
-            QCOMPARE(differingPixels(handed.value(name), expected), 0);
+    // In the order of the flags; the file is there only when written.
+    const QStringList names = {"clipboard", "file", "dialog", "pin", "text"};
+    for (int i = 0; i < names.size(); ++i) {
+        const QImage picture = handed.value(names[i]);
+        QCOMPARE(!picture.isNull(), bool((i == 1 ? done : actions) & (1 << i)));
+        if (!picture.isNull())
+            QCOMPARE(differingPixels(picture, expected), 0);
     }
     QCOMPARE(language, asked.testFlag(FinishAction::Text) ? QStringLiteral("deu") : QString());
     QCOMPARE(told.size(), int(fileFails));
@@ -1368,9 +1355,11 @@ void TestScene::partialRepaintMatchesFullRepaint()
     int frame = Bare;
     auto onScreen = [&view] { return QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage(); };
     for (const auto& [scale, list] : {std::pair{1.0, steps}, std::pair{2.0, scaled}}) {
-        interfaceScale = scale;
-        item->setInterfaceScale(interfaceScale); // repaints everything once
-        QTest::qWait(50);
+        if (scale != interfaceScale) {
+            interfaceScale = scale;
+            item->setInterfaceScale(interfaceScale); // repaints everything once
+            QTest::qWait(50);
+        }
         for (const QString& step : list) {
             const QStringList v = step.split(' ');
             const QPointF cursor = point(v[0]);
