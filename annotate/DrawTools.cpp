@@ -48,12 +48,6 @@ public:
         if (CDrawLineItem* line = own(context, m_line))
             line->setLine(QLineF(m_press, event->scenePos()));
     }
-    bool doubleClick(CToolContext& context, QGraphicsSceneMouseEvent*) override
-    {
-        // Drops the zero-length line of the double click's first press.
-        context.dropCurrentMark();
-        return false;
-    }
 
 private:
     bool m_arrow;
@@ -88,11 +82,6 @@ public:
     {
         move(context, event);
         context.releaseCurrentMark();
-    }
-    bool doubleClick(CToolContext& context, QGraphicsSceneMouseEvent*) override
-    {
-        context.dropCurrentMark();
-        return false;
     }
 
 private:
