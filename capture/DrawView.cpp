@@ -610,12 +610,17 @@ bool CDrawView::viewportEvent(QEvent* event)
             madvise(image->bits(), size_t(image->sizeInBytes()), MADV_POPULATE_WRITE);
         }
     }
+    // Painted without the layer: it is taken off every pixel the paint may
+    // touch, and goes back over them once painted, before the view's pixels
+    // reach the screen.
+    const bool layered = event->type() == QEvent::Paint && m_pointerLayer;
+    const QRegion painted =
+        layered ? scaledOutward(static_cast<QPaintEvent*>(event)->region(), m_ratio) : QRegion();
+    QImage frame = layered ? paintedFrame() : QImage();
+    if (!frame.isNull())
+        m_pointerLayer->uncover(frame, painted);
     const bool handled = QGraphicsView::viewportEvent(event);
-    if (event->type() == QEvent::Paint && m_pointerLayer) {
-        // Painted without the layer: it goes back over what was painted,
-        // before the view's pixels reach the screen.
-        const QRegion painted = scaledOutward(static_cast<QPaintEvent*>(event)->region(), m_ratio);
-        QImage frame = paintedFrame();
+    if (layered) {
         if (!frame.isNull())
             m_pointerLayer->repainted(frame, painted);
         // A change that came before the first paint is shown now.

@@ -165,6 +165,17 @@ QRegion CPointerLayer::update(QImage& frame)
     return before + now;
 }
 
+void CPointerLayer::uncover(QImage& frame, const QRegion& area)
+{
+    if (frame.size() != m_frameSize)
+        return;
+    for (const Below& b : std::as_const(m_below)) {
+        for (const QRect& r : area& b.rect)
+            copyPixels(below(b), b.rect.width() * 4, b.rect.topLeft(), frame.bits(), frame.bytesPerLine(),
+                       QPoint(), r);
+    }
+}
+
 void CPointerLayer::repainted(QImage& frame, const QRegion& area)
 {
     if (frame.size() != m_frameSize)

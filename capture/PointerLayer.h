@@ -22,6 +22,11 @@ public:
     // Moves the layer in `frame` (the view's pixels, one per device pixel,
     // from its origin) to the item's state; the pixels that changed.
     QRegion update(QImage& frame);
+    // The view is about to paint `area` of `frame` anew: the pixels below the
+    // layer there are put back first. At a fractional scale the view repaints
+    // only the device pixels whose centres lie inside its logical area, not
+    // every pixel it touches; those it leaves must not still show the layer.
+    void uncover(QImage& frame, const QRegion& area);
     // The view painted `area` of `frame` anew, without the layer: the pixels
     // below the layer there are kept anew and the layer painted over them.
     void repainted(QImage& frame, const QRegion& area);
