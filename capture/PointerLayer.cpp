@@ -5,7 +5,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 namespace {
@@ -60,26 +59,15 @@ quint32 sourceOver(quint32 s, quint32 d)
 
 } // namespace
 
-// Pieces sorted by their top, met row by row going down.
-class CPointerLayer::RowSweep
+// A piece's part of a run of rows over which no piece starts or ends: a
+// row of `width` pixels from `from` to `to`, each stepping a row at a time.
+struct CPointerLayer::RowRun
 {
-public:
-    explicit RowSweep(const QVector<Below>& pieces) : m_pieces(pieces) {}
-    template <typename F> void row(int y, F&& f)
-    {
-        while (m_next < m_pieces.size() && m_pieces[m_next].rect.top() <= y)
-            m_active.push_back(m_next++);
-        m_active.erase(std::remove_if(m_active.begin(), m_active.end(),
-                                      [&](qsizetype i) { return m_pieces[i].rect.bottom() < y; }),
-                       m_active.end());
-        for (const qsizetype i : m_active)
-            f(m_pieces[i]);
-    }
-
-private:
-    const QVector<Below>& m_pieces;
-    qsizetype m_next = 0;
-    std::vector<qsizetype> m_active;
+    const quint32* from;
+    qsizetype fromStep;
+    quint32* to;
+    qsizetype toStep;
+    int width;
 };
 
 QRegion CPointerLayer::area() const
@@ -127,39 +115,73 @@ QRegion CPointerLayer::update(QImage& frame)
 
     // Row by row, from the top: the old pieces' pixels put back, the new
     // ones kept, the line blended. Rows do not touch each other, so this
-    // gives what three passes would.
+    // gives what three passes would. The rows are taken in runs over which
+    // the same pieces are met, so that a row costs its few copies and no
+    // bookkeeping: the frame's rows, a page each, are then asked for
+    // closely one after another.
     QVector<Below> lone;
     for (const QRect& r : alone)
         lone.append({r, 0});
-    RowSweep restore(old), keep(m_below), blend(lone);
     const QImage* uprightLine = alone.isEmpty() ? nullptr : &m_item->crosshairLine(Qt::Vertical);
-    int top = INT_MAX;
-    int bottom = INT_MIN;
-    for (const QVector<Below>* pieces : {&old, &std::as_const(m_below)}) {
+    std::vector<int> edges;
+    for (const QVector<Below>* pieces : {&old, &std::as_const(m_below), &std::as_const(lone)}) {
         for (const Below& b : *pieces) {
-            top = qMin(top, b.rect.top());
-            bottom = qMax(bottom, b.rect.bottom());
+            edges.push_back(b.rect.top());
+            edges.push_back(b.rect.bottom() + 1);
         }
     }
-    for (int y = top; y <= bottom; ++y) {
-        auto* row = reinterpret_cast<quint32*>(bits + y * line);
-        restore.row(y, [&](const Below& b) {
-            const quint32* from = reinterpret_cast<const quint32*>(below(b, oldBuffer)) +
-                                  qsizetype(y - b.rect.top()) * b.rect.width();
-            copyRow(from, row + b.rect.left(), b.rect.width());
-        });
-        keep.row(y, [&](const Below& b) {
-            auto* to = reinterpret_cast<quint32*>(below(b)) + qsizetype(y - b.rect.top()) * b.rect.width();
-            copyRow(row + b.rect.left(), to, b.rect.width());
-        });
-        blend.row(y, [&](const Below& b) {
-            const auto* source =
-                reinterpret_cast<const quint32*>(uprightLine->constScanLine(y - band.top())) +
-                (b.rect.left() - band.left());
-            quint32* target = row + b.rect.left();
-            for (int x = 0; x < b.rect.width(); ++x)
-                target[x] = sourceOver(source[x], target[x]);
-        });
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    const qsizetype step = line / 4;
+    std::vector<RowRun> restores, keeps, blends;
+    for (size_t e = 0; e + 1 < edges.size(); ++e) {
+        const int y0 = edges[e];
+        const int rows = edges[e + 1] - y0;
+        const auto meets = [y0](const Below& b) { return b.rect.top() <= y0 && b.rect.bottom() >= y0; };
+        quint32* row = reinterpret_cast<quint32*>(bits + y0 * line);
+        restores.clear();
+        keeps.clear();
+        blends.clear();
+        for (const Below& b : old) {
+            if (meets(b))
+                restores.push_back({reinterpret_cast<const quint32*>(below(b, oldBuffer)) +
+                                        qsizetype(y0 - b.rect.top()) * b.rect.width(),
+                                    b.rect.width(), row + b.rect.left(), step, b.rect.width()});
+        }
+        for (const Below& b : std::as_const(m_below)) {
+            if (meets(b))
+                keeps.push_back(
+                    {row + b.rect.left(), step,
+                     reinterpret_cast<quint32*>(below(b)) + qsizetype(y0 - b.rect.top()) * b.rect.width(),
+                     b.rect.width(), b.rect.width()});
+        }
+        for (const Below& b : std::as_const(lone)) {
+            if (meets(b))
+                blends.push_back(
+                    {reinterpret_cast<const quint32*>(uprightLine->constScanLine(y0 - band.top())) +
+                         (b.rect.left() - band.left()),
+                     uprightLine->bytesPerLine() / 4, row + b.rect.left(), step, b.rect.width()});
+        }
+        if (restores.empty() && keeps.empty())
+            continue;
+        for (int y = 0; y < rows; ++y) {
+            for (RowRun& r : restores) {
+                copyRow(r.from, r.to, r.width);
+                r.from += r.fromStep;
+                r.to += r.toStep;
+            }
+            for (RowRun& r : keeps) {
+                copyRow(r.from, r.to, r.width);
+                r.from += r.fromStep;
+                r.to += r.toStep;
+            }
+            for (RowRun& r : blends) {
+                for (int x = 0; x < r.width; ++x)
+                    r.to[x] = sourceOver(r.from[x], r.to[x]);
+                r.from += r.fromStep;
+                r.to += r.toStep;
+            }
+        }
     }
     paintOver(frame, now - alone);
     return before + now;

@@ -36,7 +36,7 @@ public:
 private:
     void paintOver(QImage& frame, const QRegion& area) const;
     struct Below;
-    class RowSweep;
+    struct RowRun;
 
     const CSGraphicsPixmapItem* m_item;
     // The frame's pixels below the layer, as painted without it; the pieces
