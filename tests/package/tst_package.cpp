@@ -1,6 +1,7 @@
 // The Debian package, built by cpack from this build: what it holds, what the
 // package tools say of it, the program unpacked into a scratch root, its
 // options documented alike, and the bus starting it through the service file.
+#include "annotate/ToolRegistry.h"
 #include "app/SnapshotService.h"
 #include "config/AppConfig.h"
 #include "support/TestSupport.h"
@@ -134,6 +135,7 @@ private slots:
     void oneShotFromTheScratchRoot();
     void optionsDocumented();
     void settingsKeysInTheManual();
+    void toolKeysInTheManual();
     void busStartsTheProgram_data();
     void busStartsTheProgram();
     void cleanupTestCase();
@@ -389,6 +391,26 @@ void TestPackage::settingsKeysInTheManual()
     for (const QString& term : manTerms(gunzipped(kManPage), QStringLiteral("SETTINGS")))
         documented << term.section(QLatin1Char(' '), 0, 0);
     QCOMPARE(optionList(documented), optionList(written));
+}
+
+// The manual's KEYS name each tool by the letter that chooses it, and no
+// letter that chooses nothing: C, while picking, copies the colour instead.
+void TestPackage::toolKeysInTheManual()
+{
+    const QString page = gunzipped(kManPage);
+    const QStringList lines = page.split(QLatin1Char('\n'));
+    QMap<QString, QString> documented;
+    for (const QString& term : manTerms(page, QStringLiteral("KEYS"))) {
+        if (term.size() == 1)
+            documented[term] = lines.at(lines.indexOf(QStringLiteral(".B ") + term) + 1);
+    }
+    QMap<QString, QString> tools{{QStringLiteral("C"), documented.value(QStringLiteral("C"))}};
+    for (const ToolRow& row : toolRows()) {
+        if (row.key)
+            tools[QString(QLatin1Char(row.key))] =
+                QString::fromLatin1(row.tip).section(QLatin1String(" ("), 0, 0);
+    }
+    QCOMPARE(documented, tools);
 }
 
 // A bus of the test's own whose service folder holds the package's service
