@@ -133,24 +133,25 @@ QRegion CPointerLayer::update(QImage& frame)
     std::sort(edges.begin(), edges.end());
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
     const qsizetype step = line / 4;
-    std::vector<RowRun> restores, keeps, blends;
+    // Per row, the copies (the old pieces put back before the new ones are
+    // kept), then the blends.
+    std::vector<RowRun> copies, blends;
     for (size_t e = 0; e + 1 < edges.size(); ++e) {
         const int y0 = edges[e];
         const int rows = edges[e + 1] - y0;
         const auto meets = [y0](const Below& b) { return b.rect.top() <= y0 && b.rect.bottom() >= y0; };
         quint32* row = reinterpret_cast<quint32*>(bits + y0 * line);
-        restores.clear();
-        keeps.clear();
+        copies.clear();
         blends.clear();
         for (const Below& b : old) {
             if (meets(b))
-                restores.push_back({reinterpret_cast<const quint32*>(below(b, oldBuffer)) +
-                                        qsizetype(y0 - b.rect.top()) * b.rect.width(),
-                                    b.rect.width(), row + b.rect.left(), step, b.rect.width()});
+                copies.push_back({reinterpret_cast<const quint32*>(below(b, oldBuffer)) +
+                                      qsizetype(y0 - b.rect.top()) * b.rect.width(),
+                                  b.rect.width(), row + b.rect.left(), step, b.rect.width()});
         }
         for (const Below& b : std::as_const(m_below)) {
             if (meets(b))
-                keeps.push_back(
+                copies.push_back(
                     {row + b.rect.left(), step,
                      reinterpret_cast<quint32*>(below(b)) + qsizetype(y0 - b.rect.top()) * b.rect.width(),
                      b.rect.width(), b.rect.width()});
@@ -162,15 +163,10 @@ QRegion CPointerLayer::update(QImage& frame)
                          (b.rect.left() - band.left()),
                      uprightLine->bytesPerLine() / 4, row + b.rect.left(), step, b.rect.width()});
         }
-        if (restores.empty() && keeps.empty())
+        if (copies.empty())
             continue;
         for (int y = 0; y < rows; ++y) {
-            for (RowRun& r : restores) {
-                copyRow(r.from, r.to, r.width);
-                r.from += r.fromStep;
-                r.to += r.toStep;
-            }
-            for (RowRun& r : keeps) {
+            for (RowRun& r : copies) {
                 copyRow(r.from, r.to, r.width);
                 r.from += r.fromStep;
                 r.to += r.toStep;
