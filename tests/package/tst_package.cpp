@@ -399,10 +399,11 @@ void TestPackage::toolKeysInTheManual()
 {
     const QString page = gunzipped(kManPage);
     const QStringList lines = page.split(QLatin1Char('\n'));
+    const qsizetype keys = lines.indexOf(QStringLiteral(".SH KEYS"));
     QMap<QString, QString> documented;
     for (const QString& term : manTerms(page, QStringLiteral("KEYS"))) {
         if (term.size() == 1)
-            documented[term] = lines.at(lines.indexOf(QStringLiteral(".B ") + term) + 1);
+            documented[term] = lines.at(lines.indexOf(QStringLiteral(".B ") + term, keys) + 1);
     }
     QMap<QString, QString> tools{{QStringLiteral("C"), documented.value(QStringLiteral("C"))}};
     for (const ToolRow& row : toolRows()) {
