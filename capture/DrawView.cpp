@@ -40,6 +40,10 @@ namespace {
 
 QPointer<CDrawView> s_onScreen;
 
+// Moves that come at least this close to a frame apart (ms) are each painted
+// at once: their jitter would otherwise hold every other one for a timer.
+constexpr qint64 kFrameSlackMs = 2;
+
 // A region scaled by `factor`, each rectangle widened to whole pixels:
 // between the view's logical pixels and its device pixels.
 QRegion scaledOutward(const QRegion& region, qreal factor)
@@ -97,8 +101,11 @@ CDrawView::CDrawView(const QPixmap& desktop, QWidget* parent) : QGraphicsView(pa
     m_frameTimer = new QTimer(this);
     m_frameTimer->setSingleShot(true);
     m_frameTimer->setTimerType(Qt::PreciseTimer);
+    // The held repaint is made as the timer fires, not posted: one wake-up
+    // of the event loop less per frame.
     connect(m_frameTimer, &QTimer::timeout, this, [this] {
-        QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+        QEvent request(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(this, &request);
     });
 
     // The scene speaks to the view; the view speaks upward.
@@ -281,16 +288,19 @@ bool CDrawView::event(QEvent* event)
     if (event->type() == QEvent::UpdateRequest)
         m_layerPosted = false;
     if (event->type() == QEvent::UpdateRequest && !m_onWayland) {
-        // The repaint waits for the rest of the screen's frame; the one
-        // request pending meanwhile covers every change made until then.
+        // Moves faster than the screen's frames share one: the repaint
+        // waits for the rest of the frame, and the one request pending
+        // meanwhile covers every change made until then. Slower moves are
+        // each painted as they come.
         const qreal rate = screen() ? screen()->refreshRate() : 60;
         const qint64 frameMs = qint64(1000 / qBound<qreal>(30, rate, 240));
         const qint64 since = m_lastFrame.isValid() ? m_lastFrame.elapsed() : frameMs;
-        if (since < frameMs) {
+        if (since < frameMs && m_moveGap < frameMs - kFrameSlackMs) {
             if (!m_frameTimer->isActive())
                 m_frameTimer->start(int(frameMs - since));
             return true;
         }
+        m_frameTimer->stop();
         m_lastFrame.restart();
     }
     const bool handled = QGraphicsView::event(event);
@@ -530,6 +540,10 @@ void CDrawView::mousePressEvent(QMouseEvent* event)
 
 void CDrawView::mouseMoveEvent(QMouseEvent* event)
 {
+    // By the window system's clock, which the event loop's delays do not skew.
+    const quint64 at = event->timestamp();
+    m_moveGap = m_lastMoveAt != 0 && at >= m_lastMoveAt ? qint64(at - m_lastMoveAt) : 0;
+    m_lastMoveAt = at;
     sendToScene(QEvent::GraphicsSceneMouseMove, event);
 }
 

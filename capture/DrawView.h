@@ -192,6 +192,8 @@ private:
     // one of them to the X server costs more than a screen can show.
     QElapsedTimer m_lastFrame;
     QTimer* m_frameTimer = nullptr;
+    quint64 m_lastMoveAt = 0; // the last pointer move's time stamp, ms
+    qint64 m_moveGap = 0;     // and how long after the one before it it came
     bool m_onWayland = false;
     QLabel* m_notice = nullptr;
     QTimer* m_noticeTimer = nullptr;

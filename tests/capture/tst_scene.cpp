@@ -135,6 +135,7 @@ private slots:
     void veilAndHole();
     void crosshairWithinPixel();
     void partialRepaintMatchesFullRepaint();
+    void movesPacedByFrames();
     void strips();
 
 private:
@@ -1416,6 +1417,68 @@ void TestScene::partialRepaintMatchesFullRepaint()
 
 // The tool strip goes beside the selection on its monitor; a strip is moved,
 // never resized, to stay on the monitor.
+// Pointer moves that come a frame apart or more are each painted as they
+// come, whole; faster ones share a frame, which shows where they stopped.
+void TestScene::movesPacedByFrames()
+{
+    const QSize size = QGuiApplication::primaryScreen()->size();
+    CDrawView view(QPixmap::fromImage(TestSupport::makeTestPattern(size, 3)), nullptr);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    CSGraphicsPixmapItem* item = view.snapshotScene()->backgroundItem();
+    item->setCrosshairVisible(true);
+    item->setMagnifierShown(true);
+    const auto onScreen = [&view] {
+        return QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage();
+    };
+    ulong stamp = 1000;
+    const auto moveTo = [&](const QPoint& at, ulong gap) {
+        stamp += gap;
+        QMouseEvent move(QEvent::MouseMove, at, view.viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        move.setTimestamp(stamp);
+        QCoreApplication::sendEvent(view.viewport(), &move);
+        // The requests the move posted, and nothing that waits for a timer.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents();
+    };
+    moveTo(QPoint(300, 200), 0);
+    QTRY_COMPARE(item->cursorPos(), QPointF(300, 200));
+    QTest::qWait(100);
+
+    // Within a few ms of each other here, but a frame apart by their stamps.
+    const int slowBefore = view.pointerLayerFrames();
+    int moves = 0;
+    for (const ulong gap : {17, 16, 15, 40}) {
+        moveTo(QPoint(300 + int(gap), 200 + int(gap)), gap);
+        ++moves;
+        QVERIFY2(view.pointerLayerFrames() == slowBefore + moves, qPrintable(QString::number(gap)));
+    }
+    // Whole: nothing of the last move was left for a later frame.
+    const QImage shown = onScreen();
+    QTest::qWait(40);
+    QCOMPARE(view.pointerLayerFrames(), slowBefore + moves);
+    QCOMPARE(TestSupport::differingPixels(shown, onScreen()), qint64(0));
+
+    // Moves 3 ms apart: one frame for the first, then one a frame at most,
+    // however slowly this machine delivers them.
+    const int before = view.pointerLayerFrames();
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 1; i <= 10; ++i)
+        moveTo(QPoint(400 + i, 300 + i), 3);
+    const int allowed = 1 + int(clock.elapsed() / 14);
+    QVERIFY2(view.pointerLayerFrames() - before <= allowed,
+             qPrintable(QStringLiteral("%1 %2").arg(view.pointerLayerFrames() - before).arg(allowed)));
+    QTRY_VERIFY(view.pointerLayerFrames() > before);
+    QTest::qWait(40);
+    QCOMPARE(item->cursorPos(), QPointF(410, 310));
+    const QImage settled = onScreen();
+    view.viewport()->update(); // a full repaint of the same state
+    QTest::qWait(60);
+    QCOMPARE(TestSupport::differingPixels(settled, onScreen()), qint64(0));
+}
+
 void TestScene::strips()
 {
     const QSize tool(480, 40);
