@@ -82,7 +82,8 @@ void nextFrame()
 }
 
 // Moves along a path, each move painted before the next: CPU time per move
-// (the move, its repaint and flush) and the pixels repainted per move.
+// (the move, its repaint and flush), the pixels repainted per move through
+// the scene and those the pointer layer changed.
 template <class Path>
 void measureMoves(TimedView* view, const char* what, int moves, Path path,
                   Qt::MouseButtons buttons = Qt::NoButton)
@@ -90,14 +91,17 @@ void measureMoves(TimedView* view, const char* what, int moves, Path path,
     QWidget* viewport = view->viewport();
     nextFrame();
     view->paintedArea = 0;
+    const qint64 layer0 = view->pointerLayerPixels();
     const double cpu0 = Bench::cpuSeconds();
     for (int i = 0; i < moves; ++i) {
         sendMove(viewport, path(i), buttons);
         nextFrame();
     }
     const double cpu = Bench::cpuSeconds() - cpu0;
-    std::printf("%s: CPU %.3f ms per move, each painted; %.0f pixels repainted per move\n", what,
-                cpu * 1000.0 / moves, double(view->paintedArea) / moves);
+    std::printf("%s: CPU %.3f ms per move, each painted; per move %.0f pixels repainted through the scene, "
+                "%.0f changed by the pointer layer\n",
+                what, cpu * 1000.0 / moves, double(view->paintedArea) / moves,
+                double(view->pointerLayerPixels() - layer0) / moves);
 }
 
 // The crosshair and the magnifier alone, laid on a frame of `size` cut from

@@ -352,6 +352,8 @@ void CDrawView::refreshPointerLayer()
     m_layerDirty = false;
     ++m_layerFrames;
     const QRegion changed = m_pointerLayer->update(frame);
+    for (const QRect& r : changed)
+        m_layerPixels += qint64(r.width()) * r.height();
     const QRegion logical = scaledOutward(changed, 1 / m_ratio);
     if (!logical.isEmpty() && windowHandle())
         backingStore()->flush(logical, windowHandle());

@@ -55,6 +55,8 @@ public:
     // How many times the crosshair and the magnifier were brought up to date
     // on the screen without a repaint of the view.
     int pointerLayerFrames() const { return m_layerFrames; }
+    // And the device pixels those frames changed on the screen.
+    qint64 pointerLayerPixels() const { return m_layerPixels; }
     // The view on the screen now, if any.
     static CDrawView* onScreen();
 
@@ -175,6 +177,7 @@ private:
     std::unique_ptr<CPointerLayer> m_pointerLayer;
     bool m_layerDirty = false;
     int m_layerFrames = 0;
+    qint64 m_layerPixels = 0;
     bool m_layerPosted = false; // a repaint request is on its way for it
     QPointer<QWidget> m_keysTo; // the strip clicked last, or none (the view)
 
