@@ -59,9 +59,14 @@ CPinWindow::CPinWindow(const QImage& picture, const QRect& deviceGeometry, qreal
     const auto [top, bottom] = outward(pick.top(), pick.top() + pick.height(), m_ratio);
     const QRect frame(QPoint(onDevice(left, m_ratio), onDevice(top, m_ratio)),
                       QPoint(onDevice(right, m_ratio) - 1, onDevice(bottom, m_ratio) - 1));
-    m_framed = QImage(frame.size(), QImage::Format_ARGB32_Premultiplied);
-    m_framed.fill(Qt::black);
-    {
+    if (frame == pick) {
+        // No gap to fill (whole logical pixels, as at scale 1): the picture
+        // itself, its pixels shared rather than copied.
+        m_picture.setDevicePixelRatio(m_ratio);
+        m_framed = m_picture;
+    } else {
+        m_framed = QImage(frame.size(), QImage::Format_ARGB32_Premultiplied);
+        m_framed.fill(Qt::black);
         QPainter painter(&m_framed);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         if (!around.isNull()) {
@@ -70,9 +75,10 @@ CPinWindow::CPinWindow(const QImage& picture, const QRect& deviceGeometry, qreal
             painter.drawImage(pick.topLeft() - margin - frame.topLeft(), around);
         }
         painter.drawImage(pick.topLeft() - frame.topLeft(), m_picture);
+        painter.end();
+        m_framed.setDevicePixelRatio(m_ratio);
+        m_picture.setDevicePixelRatio(m_ratio);
     }
-    m_framed.setDevicePixelRatio(m_ratio);
-    m_picture.setDevicePixelRatio(m_ratio);
     m_frameSize = QSize(right - left, bottom - top);
     resize(zoomedSize());
     if (!m_ordinary)
