@@ -3,7 +3,8 @@
 # on a private Xvfb (with openbox) per screen size: resident memory idle,
 # the peak during a snapshot of nearly the whole desktop that is finished to
 # clipboard and file (double click), the resident memory once it ended, and after a paste,
-# with how much of the growth is the program's own memory and how much mapped files.
+# with how much of the growth is the program's own memory and how much mapped files;
+# then the same area pinned, and the memory the pin holds.
 #   bench/memory-bench.sh [-s "1920x1080 3840x2160 7680x4320"] [-b build/vireoscape]
 set -euo pipefail
 sizes="1920x1080 3840x2160 7680x4320"
@@ -66,6 +67,17 @@ for size in $sizes; do
   # first when memory is short).
   printf '%-10s after a paste, above idle: %s MiB of its own memory, %s MiB of mapped libraries and fonts\n' \
     "" "$(mib $((pastedAnon - idleAnon)))" "$(mib $((pastedFile - idleFile)))"
+  # The same area pinned (Ctrl+P): what the pin holds, beside the picture's own size.
+  xdotool key alt+s
+  sleep 2
+  xdotool mousemove 20 20 mousedown 1 mousemove $((w / 2)) $((h / 2)) mousemove $((w - 20)) $((h - 20)) mouseup 1
+  sleep 1
+  xdotool key ctrl+p
+  sleep 2
+  pinnedAnon=$(field $vs RssAnon)
+  pins=$(xdotool search --onlyvisible --class vireoscape 2>/dev/null | wc -l)
+  printf '%-10s with that area pinned: %s MiB of its own memory above idle (the picture is %s MiB; windows shown: %s)\n' \
+    "" "$(mib $((pinnedAnon - idleAnon)))" "$(mib $(((w - 40) * (h - 40) * 4 / 1024)))" "$pins"
   kill $vs; wait $vs 2>/dev/null || true
   kill $xvfb; wait $xvfb 2>/dev/null || true
 done
