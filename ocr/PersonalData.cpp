@@ -63,6 +63,7 @@ struct Pattern
 {
     QRegularExpression expression;
     bool (*accept)(const QString& match);
+    int part = 0; // the capture that is hidden: 0, all of the match
 };
 
 const QList<Pattern>& patterns()
@@ -87,6 +88,13 @@ const QList<Pattern>& patterns()
         // dashes or slashes, perhaps in brackets or after a "+".
         {QRegularExpression(QStringLiteral(R"((?<![\w.])(?:\+|\(\+?)?\d(?:[ \-/]?\(?\d\)?)+(?![\w]|\.\d))")),
          [](const QString& m) { return digitCount(m) >= 6 && !isDate(m); }},
+        // What follows a password's (or a PIN's, a key's) label and a colon
+        // or an equals sign: the word after it, not the label.
+        {QRegularExpression(
+             QStringLiteral(
+                 R"(\b(?:password|passwort|passwd|pwd|passphrase|kennwort|pin|token|secret|api[ _-]?key)\s*[:=]\s*([^\s|]+))"),
+             QRegularExpression::CaseInsensitiveOption),
+         nullptr, 1},
     };
     return all;
 }
@@ -113,11 +121,13 @@ QList<QRect> personalDataAreas(const RecognizedText& text)
                 const QRegularExpressionMatch match = matches.next();
                 if (pattern.accept && !pattern.accept(match.captured()))
                     continue;
+                const auto from = match.capturedStart(pattern.part);
+                const auto to = match.capturedEnd(pattern.part);
                 QRect box;
                 for (int i = 0; i < line.words.size(); ++i) {
                     const int start = line.starts.at(i);
                     const int end = start + int(line.words.at(i)->text.size());
-                    if (taken.at(i) || end <= match.capturedStart() || start >= match.capturedEnd())
+                    if (taken.at(i) || end <= from || start >= to)
                         continue;
                     taken[i] = true;
                     box |= line.words.at(i)->box;

@@ -8,8 +8,9 @@
 // Where recognised text shows personal data: every word (or run of words on
 // one line) that looks like an e-mail address, a link, an IP address, or a
 // phone, card or account number (6 or more digits, perhaps grouped by spaces
-// or dashes, perhaps after a "+"; IBANs too). Dates and version numbers are
-// left alone. One box per find, in the picture's pixels, grown on every
+// or dashes, perhaps after a "+"; IBANs too), or the word after a password's,
+// PIN's, token's or key's label and a colon or "=". Dates and version numbers
+// are left alone. One box per find, in the picture's pixels, grown on every
 // side by hideAreaFor.
 QList<QRect> personalDataAreas(const RecognizedText& text);
 

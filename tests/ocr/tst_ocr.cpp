@@ -175,6 +175,10 @@ void TestOcr::personalData_data()
     row("versions and times", {"Qt 6.4.2 build 10.0.19045 at 14:30:05"}, {});
     row("short numbers and amounts", {"Room 12345 floor 3 paid 1,234.56 EUR"}, {});
     row("no domain", {"user@localhost says 999.1.1.1 hi"}, {});
+    row("passwords and keys after their labels",
+        {"Password: hunter2 | PIN=4711", "Kennwort :Sommer2026! api_key = sk-9f8e7d"},
+        {"hunter2", "PIN=4711", ":Sommer2026!", "sk-9f8e7d"});
+    row("a password talked about", {"Forgot your password? Reset the PIN here"}, {});
 }
 
 void TestOcr::personalData()
