@@ -39,7 +39,7 @@ const QList<ShownControl> kHide = {
     {C::HideBlock, QT_TRANSLATE_NOOP("CSnapshotProp", "Block Size")},
     {C::HidePersonal,
      QT_TRANSLATE_NOOP("CSnapshotProp",
-                       "Hide e-mail addresses, phone and card numbers, IP addresses and links")},
+                       "Hide e-mail addresses, phone and card numbers, IP addresses, links and passwords")},
     {C::HideAllText, QT_TRANSLATE_NOOP("CSnapshotProp", "Hide every line of text")}};
 const QList<ShownControl> kHighlighter = {
     {C::HighlightColor, QT_TRANSLATE_NOOP("CSnapshotProp", "Highlighter Color")},

@@ -603,8 +603,8 @@ Taste: %2</translation>
         <translation>Persönliche Daten verdecken</translation>
     </message>
     <message>
-        <source>Hide e-mail addresses, phone and card numbers, IP addresses and links</source>
-        <translation>E-Mail-Adressen, Telefon- und Kartennummern, IP-Adressen und Links verdecken</translation>
+        <source>Hide e-mail addresses, phone and card numbers, IP addresses, links and passwords</source>
+        <translation>E-Mail-Adressen, Telefon- und Kartennummern, IP-Adressen, Links und Passwörter verdecken</translation>
     </message>
     <message>
         <source>Hide every line of text</source>
