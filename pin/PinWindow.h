@@ -58,7 +58,8 @@ protected:
 
 private:
     QImage m_picture;
-    QImage m_framed;     // at 100 %: the picture at its device offset in the desktop around it
+    QImage m_framed;     // at 100 %: the picture at its device offset in the desktop around it (where
+                         // its edges leave no gap, the picture itself, its pixels shared)
     QSize m_frameSize;   // the window at 100 %, logical pixels
     qreal m_ratio = 1.0; // device pixels per logical pixel
     qreal m_zoom = 1.0;
