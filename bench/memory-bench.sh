@@ -20,6 +20,8 @@ trap cleanup EXIT
 
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 field() { awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status"; }
+# Drags a pick over the whole screen less a margin of 20 pixels.
+pickAll() { xdotool mousemove 20 20 mousedown 1 mousemove $((w / 2)) $((h / 2)) mousemove $((w - 20)) $((h - 20)) mouseup 1; }
 
 for size in $sizes; do
   w=${size%x*}; h=${size#*x}
@@ -45,8 +47,8 @@ for size in $sizes; do
   xdotool key alt+s
   for _ in $(seq 100); do xdotool search --onlyvisible --name "Draw View" >/dev/null 2>&1 && break; sleep 0.1; done
   sleep 1
-  # Pick the whole screen less a margin, draw a rectangle and a stroke, OK.
-  xdotool mousemove 20 20 mousedown 1 mousemove $((w / 2)) $((h / 2)) mousemove $((w - 20)) $((h - 20)) mouseup 1
+  # Pick the whole screen less a margin, then OK.
+  pickAll
   sleep 1
   during=$(field $vs VmRSS)
   xdotool mousemove $((w / 2)) $((h / 2)) click --repeat 2 --delay 60 1
@@ -70,7 +72,7 @@ for size in $sizes; do
   # The same area pinned (Ctrl+P): what the pin holds, beside the picture's own size.
   xdotool key alt+s
   sleep 2
-  xdotool mousemove 20 20 mousedown 1 mousemove $((w / 2)) $((h / 2)) mousemove $((w - 20)) $((h - 20)) mouseup 1
+  pickAll
   sleep 1
   xdotool key ctrl+p
   sleep 2
