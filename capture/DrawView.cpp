@@ -582,11 +582,11 @@ void CDrawView::contextMenuEvent(QContextMenuEvent* event)
     menu->addSeparator();
     QAction* pin = menu->addAction(tr("Pin"));
     pin->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    pin->setEnabled(s && s->hasPick());
+    pin->setEnabled(s && s->isPicked());
     connect(pin, &QAction::triggered, this, &CDrawView::pinSnapshot);
     QAction* text = menu->addAction(tr("Copy text"));
     text->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-    text->setEnabled(s && s->hasPick() &&
+    text->setEnabled(s && s->isPicked() &&
                      CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage).isEmpty());
     connect(text, &QAction::triggered, this, &CDrawView::copyText);
     menu->addSeparator();

@@ -10,7 +10,7 @@
 void CDrawView::hideText(bool allText)
 {
     CSGraphicsScene* s = snapshotScene();
-    if (!s || !s->hasPick() || m_readingText)
+    if (!s || !s->isPicked() || m_readingText)
         return;
     const QString missing = CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage);
     if (!missing.isEmpty()) {

@@ -13,15 +13,15 @@
 void CDrawView::pinSnapshot()
 {
     // The clipboard and file are left alone; the main window is treated as
-    // after any finish.
-    if (CSGraphicsScene* s = snapshotScene(); s && s->hasPick())
+    // after any finish. An empty pick pins the desktop, as OK puts it out.
+    if (CSGraphicsScene* s = snapshotScene(); s && s->isPicked())
         finishWith(FinishAction::Pin, true);
 }
 
 void CDrawView::copyText()
 {
     CSGraphicsScene* s = snapshotScene();
-    if (s && s->hasPick() && !m_readingText)
+    if (s && s->isPicked() && !m_readingText)
         finishWith(FinishAction::Text, false);
 }
 

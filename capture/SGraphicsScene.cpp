@@ -184,12 +184,12 @@ bool CSGraphicsScene::snapshotKey(QKeyEvent* event)
         return true;
     }
     if (mods == (Qt::ControlModifier | Qt::ShiftModifier) && key == Qt::Key_C) {
-        if (!event->isAutoRepeat() && hasPick())
+        if (!event->isAutoRepeat() && isPicked())
             emit copyTextRequested();
         return true;
     }
     if (mods == Qt::ControlModifier && key == Qt::Key_P) {
-        if (!event->isAutoRepeat() && hasPick())
+        if (!event->isAutoRepeat() && isPicked())
             emit pinRequested();
         return true;
     }

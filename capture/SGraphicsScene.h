@@ -124,6 +124,9 @@ public:
     void pointerRestsAt(const QPointF& pointer);
     // Whether an area is picked and can be adjusted.
     bool hasPick() const;
+    // Whether a pick has ended (the strip is out): what finishes, pins and is
+    // read is then the picked area, or the whole desktop when it is empty.
+    bool isPicked() const { return m_pick.isPicked(); }
     // Arrow keys: moves the pick, or with `resize` grows or shrinks its
     // right and bottom edges, by whole pixels.
     void nudgePick(int dx, int dy, bool resize);

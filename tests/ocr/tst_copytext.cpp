@@ -28,6 +28,7 @@ private slots:
     void initTestCase();
     void copyTextThenPaste();
     void pinEndsTheSnapshotOnly();
+    void emptyPickIsTheDesktop();
     void hidePersonalData();
 
 private:
@@ -189,6 +190,36 @@ void TestCopyText::pinEndsTheSnapshotOnly()
     QTRY_VERIFY(!view->isVisible());
     QCOMPARE(paste(), QStringLiteral("kept"));
     QCOMPARE(QDir(AppConfig.SnapshotFilePath).entryList(QDir::Files), filesBefore);
+}
+
+// A click with no window under it picks nothing: as OK puts out the whole
+// desktop then, Copy text reads it and Pin pins it.
+void TestCopyText::emptyPickIsTheDesktop()
+{
+    auto view = std::make_unique<CDrawView>(QPixmap::fromImage(m_desktop), nullptr);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    view->activateWindow();
+    QTest::qWait(200);
+    runXdotool(QStringLiteral("mousemove 400 700 click 1"));
+    CSGraphicsScene* scene = view->snapshotScene();
+    QTRY_VERIFY(scene->isPicked());
+    QVERIFY(!scene->hasPick());
+    QCOMPARE(scene->renderedArea(), m_desktop.rect());
+    if (CTextRecognizer::whatIsMissing(AppConfig.SnapshotTextLanguage).isEmpty()) {
+        QSignalSpy copied(view.get(), &CDrawView::textCopied);
+        runXdotool(QStringLiteral("key ctrl+shift+c"));
+        QTRY_VERIFY_WITH_TIMEOUT(copied.count() == 1, 30000);
+        const QString text = paste();
+        QVERIFY2(text.contains(kLines.at(0)) && text.contains(QStringLiteral("Outside the picked area")),
+                 qPrintable(text));
+    }
+    QSignalSpy pinned(view.get(), &CDrawView::pinned);
+    runXdotool(QStringLiteral("key ctrl+p"));
+    QTRY_COMPARE(pinned.count(), 1);
+    QCOMPARE(pinned.at(0).at(1).toRect(), m_desktop.rect());
+    QCOMPARE(differingPixels(pinned.at(0).at(0).value<QImage>(), m_desktop), 0);
+    QTRY_VERIFY(!view->isVisible());
 }
 
 // Hide personal data, then Hide all text: the marks cover what they should
