@@ -94,6 +94,15 @@ void COptionsDialog::createIcons()
         item->setTextAlignment(Qt::AlignCenter);
         item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     }
+    // 70 pixels hold the English names; a translation's longer ones widen the
+    // list instead of being cut and scrolled, whatever room the pages want.
+    const int needed =
+        contentsWidget->sizeHintForColumn(0) + contentsWidget->spacing() + 2 * contentsWidget->frameWidth();
+    contentsWidget->setMinimumWidth(qMax(70, needed));
+    contentsWidget->setMaximumWidth(qMax(70, needed));
+    // One column of cells as wide as the list: the entries centred under each other.
+    contentsWidget->setGridSize(QSize(qMax(70, needed) - 2 * contentsWidget->frameWidth(),
+                                      contentsWidget->sizeHintForRow(0) + contentsWidget->spacing()));
     aboutItem = contentsWidget->item(3);
     connect(contentsWidget, &QListWidget::currentItemChanged, this, &COptionsDialog::changePage);
 }

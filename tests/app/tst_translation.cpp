@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProcess>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -59,8 +60,16 @@ int printShownTexts(int argc, char** argv)
     COptionsDialog dialog;
     texts << dialog.windowTitle();
     const QListWidget* pages = dialog.findChild<QListWidget*>();
-    for (int i = 0; pages && i < pages->count(); ++i)
-        texts << pages->item(i)->text();
+    dialog.show();
+    QCoreApplication::processEvents();
+    for (int i = 0; pages && i < pages->count(); ++i) {
+        // Each name whole in the list, which needs no scrolling.
+        const QRect entry = pages->visualItemRect(pages->item(i));
+        const bool whole = pages->viewport()->rect().contains(entry) &&
+                           entry.width() >= pages->fontMetrics().horizontalAdvance(pages->item(i)->text());
+        texts << pages->item(i)->text() +
+                     (whole && !pages->horizontalScrollBar()->isVisible() ? "" : " (cut)");
+    }
     // Texts of the General and the About page, whose classes are no QObject of their own.
     for (const char* name : {"autoRunCheckBox", "noticeLabel"}) {
         const QWidget* shown = dialog.findChild<QWidget*>(QLatin1String(name));
