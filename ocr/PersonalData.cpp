@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -99,6 +100,32 @@ const QList<Pattern>& patterns()
     return all;
 }
 
+// The characters `from` to `to` (not included) of a word: the word's top
+// and bottom, their own left and right where the letters are known. Where
+// the word goes on beside them, the hide area may reach only half-way into
+// the gap to the next letter (`reach`), so that the label stays whole.
+struct WordPart
+{
+    QRect box;
+    int reachLeft = std::numeric_limits<int>::min();
+    int reachRight = std::numeric_limits<int>::max();
+};
+
+WordPart partOf(const RecognizedWord& word, int from, int to)
+{
+    if ((from == 0 && to == word.text.size()) || word.letters.size() != word.text.size())
+        return {word.box};
+    QRect letters;
+    for (int i = from; i < to; ++i)
+        letters |= word.letters.at(i);
+    WordPart part{QRect(QPoint(letters.left(), word.box.top()), QPoint(letters.right(), word.box.bottom()))};
+    if (from > 0)
+        part.reachLeft = (word.letters.at(from - 1).right() + letters.left() + 1) / 2;
+    if (to < word.text.size())
+        part.reachRight = (letters.right() + word.letters.at(to).left()) / 2;
+    return part;
+}
+
 } // namespace
 
 QRect hideAreaFor(const QRect& textBox)
@@ -123,17 +150,30 @@ QList<QRect> personalDataAreas(const RecognizedText& text)
                     continue;
                 const auto from = match.capturedStart(pattern.part);
                 const auto to = match.capturedEnd(pattern.part);
-                QRect box;
+                WordPart hit;
                 for (int i = 0; i < line.words.size(); ++i) {
+                    const RecognizedWord& word = *line.words.at(i);
                     const int start = line.starts.at(i);
-                    const int end = start + int(line.words.at(i)->text.size());
+                    const int end = start + int(word.text.size());
                     if (taken.at(i) || end <= from || start >= to)
                         continue;
                     taken[i] = true;
-                    box |= line.words.at(i)->box;
+                    // A value stuck to its label loses only the value; other
+                    // finds take their whole words (brackets, a comma after).
+                    const WordPart part = pattern.part
+                                              ? partOf(word, int(std::max<qsizetype>(from - start, 0)),
+                                                       int(std::min<qsizetype>(to, end) - start))
+                                              : WordPart{word.box};
+                    hit.box |= part.box;
+                    hit.reachLeft = std::max(hit.reachLeft, part.reachLeft);
+                    hit.reachRight = std::min(hit.reachRight, part.reachRight);
                 }
-                if (!box.isEmpty())
-                    found << hideAreaFor(box);
+                if (!hit.box.isEmpty()) {
+                    QRect area = hideAreaFor(hit.box);
+                    area.setLeft(std::max(area.left(), hit.reachLeft));
+                    area.setRight(std::min(area.right(), hit.reachRight));
+                    found << area;
+                }
             }
         }
         // From left to right, whichever pattern found them.

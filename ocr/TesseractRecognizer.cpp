@@ -6,6 +6,7 @@
 #include <tesseract/resultiterator.h>
 
 #include <dlfcn.h>
+#include <memory>
 
 namespace {
 
@@ -18,6 +19,33 @@ void letTeamsFollowLoad()
     using SetDynamic = void (*)(int);
     if (auto setDynamic = reinterpret_cast<SetDynamic>(dlsym(RTLD_DEFAULT, "omp_set_dynamic")))
         setDynamic(1);
+}
+
+// The box of the iterator's element at `level`, in the picture's own pixels.
+QRect boxAt(const tesseract::ResultIterator& it, tesseract::PageIteratorLevel level, int upscale)
+{
+    int left = 0, top = 0, right = 0, bottom = 0;
+    it.BoundingBox(level, &left, &top, &right, &bottom);
+    return QRect(QPoint(left / upscale, top / upscale),
+                 QPoint((right + upscale - 1) / upscale - 1, (bottom + upscale - 1) / upscale - 1));
+}
+
+// The boxes of the word's characters, one per character of its text; none
+// where the symbols do not add up to it.
+QList<QRect> lettersOf(const tesseract::ResultIterator& word, int length, int upscale)
+{
+    QList<QRect> letters;
+    tesseract::ResultIterator symbol(word);
+    do {
+        std::unique_ptr<char[]> utf8(symbol.GetUTF8Text(tesseract::RIL_SYMBOL));
+        const QRect box = boxAt(symbol, tesseract::RIL_SYMBOL, upscale);
+        for (qsizetype n = QString::fromUtf8(utf8.get()).trimmed().size(); n > 0; --n)
+            letters << box;
+    } while (!symbol.IsAtFinalElement(tesseract::RIL_WORD, tesseract::RIL_SYMBOL) &&
+             symbol.Next(tesseract::RIL_SYMBOL));
+    if (letters.size() != length)
+        letters.clear();
+    return letters;
 }
 
 class CTesseractRecognizer : public CTextRecognizer
@@ -68,11 +96,7 @@ public:
             const QString word = mendMisreadZeros(QString::fromUtf8(utf8.get()).trimmed());
             if (word.isEmpty())
                 continue;
-            int left = 0, top = 0, right = 0, bottom = 0;
-            it->BoundingBox(level, &left, &top, &right, &bottom);
-            const QRect box(
-                QPoint(left / upscale, top / upscale),
-                QPoint((right + upscale - 1) / upscale - 1, (bottom + upscale - 1) / upscale - 1));
+            const QRect box = boxAt(*it, level, upscale);
             if (line < 0 || it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
                 ++line;
                 text.lines << word;
@@ -81,7 +105,7 @@ public:
                 text.lines.last() += QLatin1Char(' ') + word;
                 text.lineBoxes.last() |= box;
             }
-            text.words << RecognizedWord{word, box, line};
+            text.words << RecognizedWord{word, box, line, lettersOf(*it, int(word.size()), upscale)};
         } while (it->Next(level));
         return text;
     }

@@ -17,6 +17,10 @@ struct RecognizedWord
     QString text;
     QRect box;
     int line = 0;
+    // Each character's box, in the order of `text`, where the engine gives
+    // them (empty otherwise): a label stuck to a value ("PIN=4711") is then
+    // hidden without its label.
+    QList<QRect> letters;
 };
 
 struct RecognizedText

@@ -58,7 +58,7 @@ QString paste()
 }
 
 // A mail window: personal data after the other text of its line.
-const QRect kMail(640, 320, 600, 200);
+const QRect kMail(640, 320, 600, 232);
 const QColor kPaper(255, 255, 255);
 const QList<QPair<QString, QString>> kMailLines{
     {QStringLiteral("From: Anna Berg"), QStringLiteral("<anna.berg@example.org>")},
@@ -66,6 +66,7 @@ const QList<QPair<QString, QString>> kMailLines{
     {QStringLiteral("Please send the report by Friday"), QString()},
     {QStringLiteral("Card"), QStringLiteral("4111 1111 1111 1111")},
     {QStringLiteral("Server"), QStringLiteral("192.168.1.20")},
+    {QStringLiteral("PIN="), QStringLiteral("4711")}, // stuck to its label
 };
 
 QRect inkIn(const QImage& picture, const QRect& area)
@@ -114,7 +115,7 @@ void TestCopyText::initTestCase()
     for (int i = 0; i < kMailLines.size(); ++i) {
         const QPoint origin(kMail.left() + 20, kMail.top() + 40 + 32 * i);
         const auto& [text, data] = kMailLines.at(i);
-        const int dataLeft = metrics.horizontalAdvance(text + QLatin1Char(' '));
+        const int dataLeft = metrics.horizontalAdvance(text.endsWith('=') ? text : text + QLatin1Char(' '));
         painter.drawText(origin, text);
         painter.drawText(origin + QPoint(dataLeft, 0), data);
         const int top = origin.y() - metrics.ascent();

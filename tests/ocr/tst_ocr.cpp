@@ -48,7 +48,7 @@ Drawn drawLines(const QStringList& lines, const QString& family, int pixelSize, 
 }
 
 // Recognised lines as the engine gives them: every character 8 pixels wide,
-// one space between words, each line 30 pixels below the last.
+// its ink 6 of them, one space between words, each line 30 pixels below the last.
 RecognizedText recognized(const QStringList& lines)
 {
     RecognizedText text;
@@ -56,8 +56,11 @@ RecognizedText recognized(const QStringList& lines)
         text.lines << lines.at(line);
         int column = 0;
         for (const QString& word : lines.at(line).split(QLatin1Char(' '))) {
+            QList<QRect> letters;
+            for (int i = 0; i < word.size(); ++i)
+                letters << QRect(10 + 8 * (column + i) + 1, 20 + 30 * line + (i % 2), 6, 13); // ink
             text.words << RecognizedWord{
-                word, QRect(10 + 8 * column, 20 + 30 * line, 8 * int(word.size()), 14), line};
+                word, QRect(10 + 8 * column, 20 + 30 * line, 8 * int(word.size()), 14), line, letters};
             column += int(word.size()) + 1;
         }
     }
@@ -113,6 +116,13 @@ void TestOcr::knownText()
             drawn.lineRects.at(word.line).adjusted(-3 * scale, -3 * scale, 3 * scale, 3 * scale);
         QVERIFY2(ink.contains(word.box), qPrintable(word.text));
         QVERIFY(word.box.height() >= pixelSize * scale / 2);
+        // Its letters from left to right inside it, one per character.
+        QCOMPARE(word.letters.size(), word.text.size());
+        for (int i = 0; i < word.letters.size(); ++i) {
+            QVERIFY2(word.box.contains(word.letters.at(i)), qPrintable(word.text));
+            QVERIFY2(i == 0 || word.letters.at(i).left() >= word.letters.at(i - 1).left(),
+                     qPrintable(word.text));
+        }
     }
     // The first word of each line starts where the line starts.
     for (int i = 0; i < lines.size(); ++i)
@@ -153,7 +163,7 @@ void TestOcr::withoutEngineOrModel()
 void TestOcr::personalData_data()
 {
     QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QStringList>("found"); // whole words, from left to right
+    QTest::addColumn<QStringList>("found"); // from left to right
     const auto row = [](const char* name, const QStringList& lines, const QStringList& found) {
         QTest::newRow(name) << lines << found;
     };
@@ -177,7 +187,7 @@ void TestOcr::personalData_data()
     row("no domain", {"user@localhost says 999.1.1.1 hi"}, {});
     row("passwords and keys after their labels",
         {"Password: hunter2 | PIN=4711", "Kennwort :Sommer2026! api_key = sk-9f8e7d"},
-        {"hunter2", "PIN=4711", ":Sommer2026!", "sk-9f8e7d"});
+        {"hunter2", "4711", "Sommer2026!", "sk-9f8e7d"});
     row("a password talked about", {"Forgot your password? Reset the PIN here"}, {});
 }
 
@@ -189,17 +199,33 @@ void TestOcr::personalData()
     const QList<QRect> areas = personalDataAreas(text);
     QStringList seen;
     for (const QRect& area : areas) {
-        QString words;
-        for (const RecognizedWord& word : text.words)
-            if (area.contains(word.box.center()))
-                words += (words.isEmpty() ? QString() : QStringLiteral(" ")) + word.text;
-        seen << words;
+        // The letters under it, whole words or parts of one.
+        QStringList words;
+        for (const RecognizedWord& word : text.words) {
+            QString under;
+            for (int i = 0; i < word.text.size(); ++i)
+                if (area.contains(word.letters.at(i).center()))
+                    under += word.text.at(i);
+            if (!under.isEmpty())
+                words << under;
+        }
+        seen << words.join(QLatin1Char(' '));
     }
     QCOMPARE(seen, found);
-    // Each covers its words with a little room, and no neighbour's letters.
+    // Each covers its letters' ink with a little room, and no ink of a
+    // neighbour's letters, nor of the label a value is stuck to.
     for (int i = 0; i < areas.size(); ++i) {
         const QRect words = boxOf(text, found.at(i));
-        QVERIFY(areas.at(i).contains(words.adjusted(-1, -2, 1, 2)));
+        QRect ink;
+        for (const RecognizedWord& word : text.words) {
+            for (const QRect& letter : word.letters) {
+                if (words.contains(letter.center()))
+                    ink |= letter;
+                else
+                    QVERIFY2(!areas.at(i).intersects(letter), qPrintable(word.text));
+            }
+        }
+        QVERIFY(areas.at(i).contains(ink.adjusted(-1, -2, 1, 2)));
         QVERIFY(words.adjusted(-4, -6, 4, 6).contains(areas.at(i)));
     }
     // Hide all text: every line, with the same room.
